@@ -1,5 +1,45 @@
+// reelix-tool: the command-line companion of the editor, built on the core alone.
+// Errors go to stderr with exit status 1; warnings go to stderr.
+
 #include <cstdio>
-int main() {
-    std::fputs("reelix-tool: no commands yet\n", stderr);
-    return 1;
+#include <cstring>
+#include <exception>
+
+#include "tools/Command.h"
+
+namespace {
+std::vector<TToolCommand>& Registry() {
+    static std::vector<TToolCommand> commands;
+    return commands;
+}
+
+int Usage(FILE* out) {
+    std::fputs("usage: reelix-tool COMMAND ARGS...\n", out);
+    for (const TToolCommand& c : Registry()) std::fprintf(out, "  %s\n", c.usage);
+    return out == stdout ? 0 : 1;
+}
+}  // namespace
+
+bool RegisterToolCommand(const TToolCommand& command) {
+    Registry().push_back(command);
+    return true;
+}
+
+const std::vector<TToolCommand>& ToolCommands() { return Registry(); }
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage(stderr);
+    if (std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) return Usage(stdout);
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const TToolCommand& c : Registry()) {
+        if (std::strcmp(c.name, argv[1]) != 0) continue;
+        try {
+            return c.run(args);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "reelix-tool %s: %s\n", c.name, e.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "reelix-tool: unknown command '%s'\n", argv[1]);
+    return Usage(stderr);
 }

@@ -1,0 +1,17 @@
+#pragma once
+// reelix-tool sub-commands register themselves here, one file per command, so
+// commands can be added without touching the dispatcher.
+
+#include <string>
+#include <vector>
+
+struct TToolCommand {
+    const char* name;
+    const char* usage;  // one line, shown by `reelix-tool help`
+    // Runs the command with the arguments after its name; answers the exit status.
+    int (*run)(const std::vector<std::string>& args);
+};
+
+// Registers a command at static-initialisation time; answers true.
+bool RegisterToolCommand(const TToolCommand& command);
+const std::vector<TToolCommand>& ToolCommands();
