@@ -1,0 +1,35 @@
+#pragma once
+// The image-data codec of a frame: LZW decoding, and the two encoders (a real
+// LZW compressor and a run-length-only encoder whose output any GIF decoder
+// reads). The frame reader and writer call only these two functions.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "gif/Stream.h"
+
+// Receives the codec's warnings ("Decoder bit buffer under-run", "Premature end of data").
+using TGIFWarnFn = std::function<void(const std::string& text)>;
+
+enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1 };
+
+// Decodes the image data at the stream's position (initial code size byte,
+// data sub-blocks, terminating zero-length block) into `pixels`, which the caller
+// owns and has filled with the frame's fill value (width * height bytes). Rows are
+// stored in display order (interlaced data is de-interlaced). Data that ends early
+// leaves the remaining pixels as filled and warns. Raises GIFException for
+// "Circular decoder table entry", and "Invalid GIF data" for a code size above 11.
+// On return the stream stands after the image data's terminator (or at its end).
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn);
+
+// The largest number of pixels `byteCount` bytes of image data can possibly
+// describe; a frame larger than this cannot be filled by the data that remains.
+std::uint64_t MaxDecodablePixels(std::uint64_t byteCount);
+
+// Writes the image data of one frame: the initial code size byte (max(bits, 2)),
+// sub-blocks of at most 255 bytes, and the terminating 0x00. Every pixel must be
+// below colorLimit ("Color not in color table" otherwise).
+void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
+                     const std::uint8_t* pixels, bool interlaced, int height, int width);
