@@ -1,0 +1,319 @@
+#include "app/MainForm.h"
+
+#include "app/Routines.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+#include "dialogs/HelpViewer.h"
+#include "dialogs/Settings.h"
+#include "dialogs/TipDay.h"
+#include "platform/services/ResourceLibrary.h"
+#include "platform/services/SettingsStore.h"
+#include "platform/services/Shell.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMovie>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+
+#if __has_include("gif/GIFImage.h")
+#include "gif/GIFImage.h"
+#define REELIX_HAVE_DOCUMENT 1
+#endif
+
+void TDocumentDeleter::operator()(TGIFImage* Image) const {
+#ifdef REELIX_HAVE_DOCUMENT
+    delete Image;
+#else
+    Q_UNUSED(Image);
+#endif
+}
+
+namespace {
+// The hourglass for as long as the object lives, on every exit path.
+struct TWaitCursor {
+    TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+} // namespace
+
+TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString ProgramFolder,
+                   QWidget* Parent)
+    : QMainWindow(Parent), FSettings(Settings), FPrompts(Prompts),
+      FProgramFolder(std::move(ProgramFolder)), FUrlOpener(&ShellOpenUrl) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - Untitled"));
+    // Designed bounds, used until the settings hold others.
+    move(80, 60);
+    resize(780, 580);
+
+#ifdef REELIX_HAVE_DOCUMENT
+    FDocument.reset(new TGIFImage);
+    FFrameClipboard.reset(new TGIFImage);
+#endif
+    FScratchBitmap = QImage(FrameSize, FrameSize, QImage::Format_RGB32);
+
+    CreatePanes();
+    CreateCommands();
+    LoadSettings();
+    setAcceptDrops(true);
+
+    // Frame size item: anything but the five small sizes checks 160.
+    bool sizeChecked = false;
+    for (QAction* a : FFrameSizeGroup->actions()) {
+        a->setChecked(a->property("Tag").toInt() == FrameSize);
+        sizeChecked = sizeChecked || a->isChecked();
+    }
+    if (!sizeChecked)
+        Command(QStringLiteral("mnuViewThumbSize160"))->setChecked(true);
+
+    PlaceThumbsButton(!pnlThumbs->isHidden());
+    PlaceTreeButton(!pnlTV->isHidden());
+    SyncPaneChecks();
+
+    lbFrames->SetItemHeight(FrameSize + 65);
+    lbFrames->SetItemWidth(FrameSize + 26);
+    FileName = QStringLiteral("Untitled");
+
+    UpdateCommandStates();
+    splitHorzMoved();
+    qApp->installEventFilter(this);
+}
+
+TfrmMain::~TfrmMain() {
+    qApp->removeEventFilter(this);
+    if (FHelp)
+        FHelp->close();
+    SaveSettings();
+}
+
+QToolBar* TfrmMain::ToolBar(int Tag) const {
+    switch (Tag) {
+    case 0: return tbStandard;
+    case 1: return tbFrame;
+    case 2: return tbAnimation;
+    default: return nullptr;
+    }
+}
+
+bool TfrmMain::event(QEvent* Event) {
+    // Hints: the status part of whatever the mouse is over goes to panel 2
+    // (an empty hint empties it), instead of Qt's temporary status message.
+    if (Event->type() == QEvent::StatusTip) {
+        SetStatusText(2, static_cast<QStatusTipEvent*>(Event)->tip());
+        return true;
+    }
+    return QMainWindow::event(Event);
+}
+
+bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
+    // Every key event in the window records the Shift state.
+    if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
+        auto* w = qobject_cast<QWidget*>(Watched);
+        if (w && w->window() == this)
+            ShiftHeld = static_cast<QKeyEvent*>(Event)->modifiers().testFlag(Qt::ShiftModifier);
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TfrmMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (FShownOnce)
+        return;
+    FShownOnce = true;
+    // Queued so the window is on screen before the tip and the animation.
+    QTimer::singleShot(0, this, &TfrmMain::ShowStartupExtras);
+    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), true))
+        QTimer::singleShot(0, this, &TfrmMain::ScanThumbnailFolder);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* Event) {
+    QMainWindow::resizeEvent(Event);
+    CenterInScrollBox(sbAnimation, pnlAnimation);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* Event) {
+    if (CloseQuery())
+        Event->accept();
+    else
+        Event->ignore();
+}
+
+bool TfrmMain::CloseQuery() {
+    if (!Modified)
+        return true;
+    const TMsgResult answer = FPrompts.MessageBox(
+        TMsgType::Confirmation, TMsgButtons::YesNoCancel, ApplicationTitle(),
+        QStringLiteral("Would you like to save the changes to %1?").arg(FileName));
+    if (answer == TMsgResult::No)
+        return true;
+    // Yes closes only after a successful save; saving comes with the
+    // document commands, so until then the window stays open.
+    return false;
+}
+
+// ---- Start-up extras ------------------------------------------------------
+
+void TfrmMain::ShowStartupExtras() {
+    QCoreApplication::processEvents();
+    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), true))
+        ShowTipOfTheDay(false);
+    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), true))
+        ShowStartupAnimation();
+}
+
+void TfrmMain::ScanThumbnailFolder() {
+    QCoreApplication::processEvents();
+    if (FThumbnailScan)
+        FThumbnailScan(ThumbDirectory);
+    ThumbDirectory.clear();
+}
+
+QByteArray TfrmMain::LibraryData(const QString& Name) {
+    auto library = TResourceLibrary::Load(
+        QDir(FProgramFolder).filePath(QLatin1String(TResourceLibrary::DefaultName)),
+        [this](const QString& message) {
+            FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), message);
+        });
+    return library ? library->Data(Name) : QByteArray();
+}
+
+QImage TfrmMain::LibraryPicture(const QString& Name) {
+    QImage image;
+    image.loadFromData(LibraryData(Name));
+    return image;
+}
+
+void TfrmMain::ShowStartupAnimation() {
+    TWaitCursor wait;
+    const QByteArray data = LibraryData(QStringLiteral("ANIMATED"));
+    if (data.isEmpty())
+        return;
+    auto* buffer = new QBuffer(Animation);
+    buffer->setData(data);
+    auto* movie = new QMovie(buffer, QByteArray("gif"), Animation);
+    if (!movie->isValid()) {
+        delete movie;
+        return;
+    }
+    movie->jumpToFrame(0);
+    const QSize size = movie->currentImage().size();
+    Animation->setMovie(movie);
+    Animation->setGeometry(1, 1, size.width(), size.height());
+    pb->setGeometry(1, 1, size.width(), size.height());
+    pnlAnimation->resize(size.width() + 2, size.height() + 2);
+    CenterInScrollBox(sbAnimation, pnlAnimation);
+    movie->start();
+}
+
+void TfrmMain::ShowTipOfTheDay(bool FromMenu) {
+    std::unique_ptr<TfrmTips> tips;
+    {
+        TWaitCursor wait;
+        tips = std::make_unique<TfrmTips>(&FSettings, FProgramFolder, this);
+        tips->SettingsKey = QStringLiteral("Settings\\");
+        tips->TipsFileName = QStringLiteral("Tips.txt");
+        if (FromMenu)
+            tips->ReadShowFlag = true;
+        else
+            tips->chkShow->setChecked(true);
+    }
+    tips->exec();
+}
+
+// ---- Handlers ---------------------------------------------------------------
+
+void TfrmMain::mnuFileExitClick() {
+    close();
+}
+
+void TfrmMain::mnuHelpContentsClick() {
+    const QString file = QDir(FProgramFolder).filePath(QLatin1String(TfrmHelp::HelpFileName));
+    if (!FHelp) {
+        FHelp = new TfrmHelp(this);
+        FHelp->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!FHelp->ShowContents(file)) {
+        FHelp->deleteLater();
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("Could not open the help file %1.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    FHelp->show();
+    FHelp->raise();
+}
+
+void TfrmMain::mnuHelpTipClick() {
+    ShowTipOfTheDay(true);
+}
+
+void TfrmMain::mnuHelpAboutClick() {
+    std::unique_ptr<TfrmSettings> about;
+    {
+        TWaitCursor wait;
+        about = std::make_unique<TfrmSettings>(TfrmSettings::dtAbout, FPrompts, FUrlOpener,
+                                               LibraryPicture(QStringLiteral("SPLASH")), this);
+    }
+    about->exec();
+}
+
+void TfrmMain::mnuHelpHomeClick() {
+    WebLinks::Open(WebLinks::HomePage(), FUrlOpener, FPrompts);
+}
+
+void TfrmMain::mnuHelpOrderClick() {
+    WebLinks::Open(WebLinks::OrderPage(), FUrlOpener, FPrompts);
+}
+
+void TfrmMain::mnuHelpSupportClick() {
+    WebLinks::Open(WebLinks::SupportPage(), FUrlOpener, FPrompts);
+}
+
+void TfrmMain::mnuViewThumbSize80Click() {
+    if (auto* a = FSender)
+        SetFrameSize(a->property("Tag").toInt());
+}
+
+void TfrmMain::SetFrameSize(int Size) {
+    FrameSize = Size;
+    for (QAction* a : FFrameSizeGroup->actions())
+        a->setChecked(a->property("Tag").toInt() == Size);
+    lbFrames->SetItemHeight(FrameSize + 65);
+    lbFrames->SetItemWidth(FrameSize + 26);
+    lbFrames->viewport()->update();
+}
+
+void TfrmMain::mnuViewWindowALeftClick() {
+    if (auto* a = FSender)
+        SetFrameWindowSide(a->property("Tag").toInt());
+}
+
+void TfrmMain::mnuViewTBStandardClick() {
+    auto* a = FSender;
+    if (!a)
+        return;
+    // Items are matched to their own tool bar: the menu lists Animation before
+    // Frame while the tool bars' identities run Standard, Frame, Animation.
+    const QString name = a->objectName();
+    QToolBar* bar = tbStandard;
+    if (name.endsWith(QLatin1String("Ani")))
+        bar = tbAnimation;
+    else if (name.endsWith(QLatin1String("Frame")))
+        bar = tbFrame;
+    bar->setVisible(a->isChecked());
+    mnuViewTBClick();
+}

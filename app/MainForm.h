@@ -1,0 +1,210 @@
+#pragma once
+// The main window: frames list, preview, thumbnail pane, tool bars, status bar
+// and the command table. It owns the one animation document from start-up to exit.
+
+#include "app/WebLinks.h"
+
+#include <QColor>
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class IUserPrompts;
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class TGIFImage;
+class TRXListBox;
+class TSettingsStore;
+class TfrmHelp;
+
+// Frees the document; defined where the document type is complete.
+struct TDocumentDeleter {
+    void operator()(TGIFImage* Image) const;
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Settings and Prompts must outlive the window; ProgramFolder holds the
+    // tips file, the help document, the resource library and the sample images.
+    TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString ProgramFolder,
+             QWidget* Parent = nullptr);
+    ~TfrmMain() override;
+
+    static QString ApplicationTitle() { return QStringLiteral("Pellmark Reelix 2.0"); }
+
+    // Document state shared with the document, import and frame commands.
+    TGIFImage* Document() const { return FDocument.get(); }
+    TGIFImage* FrameClipboard() const { return FFrameClipboard.get(); }
+    QString FileName = QStringLiteral("Untitled");
+    bool Modified = false;
+    bool Optimized = false;
+    bool ShiftHeld = false;
+    int FrameSize = 160;
+    int DefaultDelay = 100;
+    int DefaultLoop = 0;
+    int FilterType = 4;
+    QString ThumbDirectory;
+
+    // Looks up a command (menu item, tool button or popup item) by its control name.
+    QAction* Command(const QString& Name) const { return FCommands.value(Name); }
+    QToolBar* ToolBar(int Tag) const;
+    QString StatusText(int Panel) const;
+    void SetStatusText(int Panel, const QString& Text);
+
+    // Enabling rules; each top-level menu runs its own when it drops down.
+    void mnuFileClick();
+    void mnuEditClick();
+    void mnuViewClick();
+    void mnuToolsClick();
+    void mnuViewTBClick();
+    void popFramesPopup();
+    // Tool-button states for the frame at Index (-1: none).
+    void UpdateFrameCommands(int Index);
+    // All of the above, for changes made outside a menu.
+    void UpdateCommandStates();
+
+    // Frame window side: 0 left, 1 right.
+    void SetFrameWindowSide(int Tag);
+    bool FramesOnLeft() const;
+
+    // Tool bars: flat or normal buttons (row 26 or 28 pixels).
+    void SetToolBarsFlat(bool Flat);
+    bool ToolBarsFlat() const { return FToolBarsFlat; }
+    int ToolBarRowSize() const { return FToolBarsFlat ? 26 : 28; }
+
+    void SetFrameSize(int Size);
+
+    // Replaces the desktop for web links (tests).
+    void SetUrlOpener(TUrlOpener Opener) { FUrlOpener = std::move(Opener); }
+    // Replaces the thumbnail folder scan run once after start-up.
+    void SetThumbnailScan(std::function<void(const QString&)> Scan) { FThumbnailScan = std::move(Scan); }
+
+    // The start-up work queued on first show (tip of the day, start-up animation,
+    // thumbnail scan). Public so tests can run them directly.
+    void ShowStartupExtras();
+    void ScanThumbnailFolder();
+
+    bool SaveSettings();
+    QString ProgramFolder() const { return FProgramFolder; }
+    QScrollArea* AnimationBox() const { return sbAnimation; }
+    QFrame* AnimationPanel() const { return pnlAnimation; }
+    TRXListBox* FramesList() const { return lbFrames; }
+
+    // Command handlers run from menus, tool buttons and popups.
+    void mnuFileExitClick();
+    void mnuHelpContentsClick();
+    void mnuHelpTipClick();
+    void mnuHelpAboutClick();
+    void mnuHelpHomeClick();
+    void mnuHelpOrderClick();
+    void mnuHelpSupportClick();
+    void mnuViewThumbSize80Click();
+    void mnuViewWindowALeftClick();
+    void mnuViewTBStandardClick();
+
+protected:
+    bool event(QEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    // Construction, split by concern (MainFormLayout.cpp, MainFormCommands.cpp).
+    void CreatePanes();
+    void CreateThumbnailPane();
+    void CreateStatusBar();
+    void CreateCommands();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreatePopups();
+    QAction* AddCommand(QWidget* Owner, const char* Name, const QString& Caption,
+                        const QString& Hint, void (TfrmMain::*Handler)());
+    void RunCommand(void (TfrmMain::*Handler)(), QAction* Sender);
+    void PendingCommand();
+
+    // Settings (MainFormSettings.cpp).
+    void LoadSettings();
+    void LoadToolBarSettings();
+    void ApplyColors();
+    void ArrangeToolBars();
+    void AddRecentFile(const QString& Path);
+    void MeasureLayout();
+
+    void PlaceThumbsButton(bool PaneVisible);
+    void PlaceTreeButton(bool TreeVisible);
+    void SyncPaneChecks();
+    void splitHorzMoved();
+    bool CloseQuery();
+    void ShowTipOfTheDay(bool FromMenu);
+    void ShowStartupAnimation();
+    QImage LibraryPicture(const QString& Name);
+    QByteArray LibraryData(const QString& Name);
+
+    TSettingsStore& FSettings;
+    IUserPrompts& FPrompts;
+    QString FProgramFolder;
+    TUrlOpener FUrlOpener;
+    std::function<void(const QString&)> FThumbnailScan;
+
+    std::unique_ptr<TGIFImage, TDocumentDeleter> FDocument;
+    std::unique_ptr<TGIFImage, TDocumentDeleter> FFrameClipboard;
+    QImage FScratchBitmap;
+
+    QHash<QString, QAction*> FCommands;
+    QHash<QString, QMenu*> FMenus;
+    QList<QAction*> FRecentFiles;
+    QStringList FFavorites;
+    QActionGroup* FFrameSizeGroup = nullptr;
+    QActionGroup* FFilterGroup = nullptr;
+    bool FToolBarsFlat = true;
+    bool FShownOnce = false;
+    QAction* FSender = nullptr; // the item that runs the current command
+
+    // Values kept from the settings until the controls that own them exist.
+    QString FInitialDir;
+    QString FTreePath;
+    int FThumbSize = 75;
+    bool FViewIcons = true;
+    bool FMaximizedAtStart = false;
+    QColor FAnimationColor;
+    int FThumbsHeight = 170;
+    int FFrameListWidth = 206;
+    int FExplorerWidth = 180;
+    bool FAutoSizeSplitter = true;
+    struct TToolBarPlace { int Left = 0; int Top = 0; bool Visible = true; };
+    TToolBarPlace FToolBarPlaces[3];
+
+    QToolBar* tbStandard = nullptr;
+    QToolBar* tbFrame = nullptr;
+    QToolBar* tbAnimation = nullptr;
+    QWidget* pnlTop = nullptr;
+    TRXListBox* lbFrames = nullptr;
+    QSplitter* splitHorz = nullptr;
+    QSplitter* splitVert = nullptr;
+    QScrollArea* sbAnimation = nullptr;
+    QFrame* pnlAnimation = nullptr;
+    QLabel* Animation = nullptr;
+    QWidget* pb = nullptr;
+    QWidget* pnlThumbs = nullptr;
+    QWidget* pnlThumbCaption = nullptr;
+    QFrame* bevSpacer = nullptr;
+    QLabel* lblCurrFolder = nullptr;
+    QSplitter* splitThumbs = nullptr;
+    QWidget* pnlTV = nullptr;
+    QWidget* lvThumbs = nullptr;
+    QToolButton* btnCloseThumbs = nullptr;
+    QToolButton* btnTVClose = nullptr;
+    QWidget* StatusPanel[3] = {nullptr, nullptr, nullptr};
+    QPointer<TfrmHelp> FHelp;
+};

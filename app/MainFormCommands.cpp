@@ -1,0 +1,551 @@
+// The command table: menus, tool bars, popups, shortcuts, hints and enabling.
+#include "app/MainForm.h"
+
+#include "app/Routines.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <exception>
+
+namespace {
+
+using THandler = void (TfrmMain::*)();
+
+// One row of a menu, tool bar or popup. A null name is a separator; a null
+// handler marks a command whose work is not there yet (it does nothing).
+struct TCommandDef {
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    const char* Shortcut = nullptr;
+    THandler Handler = nullptr;
+    int Tag = 0;
+    bool Checkable = false;
+};
+
+// Tool-bar pictures: the style's icons where it has one, else a drawn glyph.
+QIcon Glyph(QStyle* style, const QString& name) {
+    static const struct { const char* name; QStyle::StandardPixmap pixmap; } standard[] = {
+        {"btnNew", QStyle::SP_FileIcon},          {"btnOpen", QStyle::SP_DialogOpenButton},
+        {"btnSave", QStyle::SP_DialogSaveButton}, {"btnHelp", QStyle::SP_DialogHelpButton},
+        {"btnPlay", QStyle::SP_MediaPlay},        {"btnPause", QStyle::SP_MediaPause},
+        {"btnFrameMoveUp", QStyle::SP_ArrowUp},   {"btnFrameMoveDown", QStyle::SP_ArrowDown},
+        {"btnFrameMoveTop", QStyle::SP_MediaSkipBackward},
+        {"btnFrameMoveBottom", QStyle::SP_MediaSkipForward},
+        {"btnFrameDelete", QStyle::SP_TrashIcon}, {"btnAniInfo", QStyle::SP_MessageBoxInformation},
+        {"btnFrameProps", QStyle::SP_FileDialogDetailedView},
+        {"btnGlobalProps", QStyle::SP_FileDialogListView},
+    };
+    for (const auto& s : standard)
+        if (name == QLatin1String(s.name))
+            return style->standardIcon(s.pixmap);
+    static const struct { const char* name; const char* text; } drawn[] = {
+        {"btnCut", "\u2702"}, {"btnCopy", "\u2750"}, {"btnPaste", "\u2398"},
+        {"btnFrameAdd", "+"}, {"btnAddComment", "\u270E"},
+    };
+    QString text = QStringLiteral("?");
+    for (const auto& d : drawn)
+        if (name == QLatin1String(d.name))
+            text = QString::fromUtf8(d.text);
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QFont font = painter.font();
+    font.setPixelSize(14);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(0, 0, 128));
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
+    return QIcon(pixmap);
+}
+
+const TCommandDef FileMenu[] = {
+    {"mnuFileNew", "&New...", "New|Creates a new animation", "Ctrl+N"},
+    {"mnuFileOpen", "&Open...", "Open|Opens an existing animation", "Ctrl+O"},
+    {"mnuFileSave", "&Save", "Save|Saves the animation", "Ctrl+S"},
+    {"mnuFileSaveAs", "Save &As...", "Save As|Saves the animation under a new name"},
+    {nullptr, nullptr, nullptr},
+};
+const TCommandDef FileImportMenu[] = {
+    {"mnuFileImportAVI", "&AVI Animation...", "Import AVI|Adds the frames of an AVI video"},
+};
+const TCommandDef FileExportMenu[] = {
+    {"mnuFileExportImages", "&Single Images...", "Export images|Saves each frame as a picture file"},
+    {"mnuFileExportAVI", "As &AVI Animation", "Export AVI|Saves the animation as an AVI video"},
+};
+const TCommandDef EditMenu[] = {
+    {"mnuEditCut", "Cu&t     ", "Cut|Moves the selected frame to the clipboard", "Ctrl+X"},
+    {"mnuEditCopy", "&Copy", "Copy|Copies the selected frame to the clipboard", "Ctrl+C"},
+    {"mnuEditPaste", "&Paste", "Paste|Inserts the frame from the clipboard", "Ctrl+V"},
+    {"mnuEditDelete", "&Delete Frame", "Delete|Deletes the selected frame", "Del"},
+    {nullptr, nullptr, nullptr},
+    {"AddFrame1", "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A"},
+    {"mnuEditComment", "Add Co&mment...", "Comment|Adds a comment to the animation"},
+    {nullptr, nullptr, nullptr},
+    {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U"},
+    {"mnuEditMoveDown", "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D"},
+    {nullptr, nullptr, nullptr},
+    {"mnuEditFrameProp", "&Frame Properties...", "Frame Properties|Edits the selected frame's properties", "Alt+Return"},
+    {"mnuEditGlobal", "&Global Frame Properties", "Global Properties|Edits properties of all frames at once", "Ctrl+G"},
+    {"mnuEditAniProp", "&Animation Information...", "Information|Shows and edits the animation's properties", "Ctrl+I"},
+};
+const TCommandDef ViewMenu[] = {
+    {"mnuViewPlay", "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R"},
+    {"mnuViewPause", "Pa&use Animation", "Pause|Stops the animation in the preview"},
+    {nullptr, nullptr, nullptr},
+};
+const TCommandDef ViewThumbsMenu[] = {
+    {"mnuViewThumbs", "&Thumbnail Window", "Thumbnails|Shows or hides the thumbnail window", "Ctrl+Shift+T", nullptr, 0, true},
+    {"mnuViewExplorer", "&Explorer Window", "Explorer|Shows or hides the folder tree", "Ctrl+Shift+E", nullptr, 0, true},
+    {"mnuViewBrowse", "&Browse...", "Browse|Picks a folder to show as thumbnails", "Ctrl+B"},
+    {"mnuViewClearWindow", "&Clear Window", "Clear|Empties the thumbnail window"},
+    {nullptr, nullptr, nullptr},
+};
+const TCommandDef ToolsMenu[] = {
+    {"mnuToolsOptimize", "Optimize &Animation...", "Optimize|Makes the animation file smaller"},
+    {"mnuToolsComment", "&Comment Editor...", "Comments|Edits the animation's comments"},
+    {"mnuToolsHTML", "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard"},
+    {nullptr, nullptr, nullptr},
+    {"mnuToolsOptions", "Program &Options...", "Options|Changes the program's settings"},
+};
+const TCommandDef HelpMenu[] = {
+    {"mnuHelpContents", "&Contents", "Help|Opens Help", "F1", &TfrmMain::mnuHelpContentsClick},
+    {"mnuHelpTip", "&Tip of the Day...", "Tip|Shows a tip about using the program", nullptr, &TfrmMain::mnuHelpTipClick},
+    {nullptr, nullptr, nullptr},
+    {"mnuHelpHome", "P&ellmark Home Page", "Opens default browser to Pellmark Home Page", nullptr, &TfrmMain::mnuHelpHomeClick},
+    {"mnuHelpOrder", "&Order Pellmark Software", "Opens default browser to Pellmark Software order page", nullptr, &TfrmMain::mnuHelpOrderClick},
+    {"mnuHelpSupport", "&Support Online", "Opens default browser to online support", nullptr, &TfrmMain::mnuHelpSupportClick},
+    {nullptr, nullptr, nullptr},
+    {"mnuHelpAbout", "&About Reelix...", "About|Shows the program's version and maker", nullptr, &TfrmMain::mnuHelpAboutClick},
+};
+
+const TCommandDef StandardButtons[] = {
+    {"btnNew", "New", "New|Creates a new animation"},
+    {"btnOpen", "Open", "Open|Opens an existing animation"},
+    {"btnSave", "Save", "Save|Saves the animation"},
+    {nullptr, nullptr, nullptr},
+    {"btnCut", "Cut", "Cut|Moves the selected frame to the clipboard"},
+    {"btnCopy", "Copy", "Copy|Copies the selected frame to the clipboard"},
+    {"btnPaste", "Paste", "Paste|Inserts the frame from the clipboard"},
+    {nullptr, nullptr, nullptr},
+    {"btnHelp", "Help", "Help|Opens Help", nullptr, &TfrmMain::mnuHelpContentsClick},
+};
+const TCommandDef FrameButtons[] = {
+    {"btnFrameAdd", "Add Frame", "Add Frame|Adds pictures from files as new frames"},
+    {"btnFrameDelete", "Delete Frame", "Delete Frame|Deletes the selected frame"},
+    {nullptr, nullptr, nullptr},
+    {"btnFrameMoveTop", "Move to Beginning", "Move to Beginning|Makes the selected frame the first"},
+    {"btnFrameMoveUp", "Move Up", "Move Up|Moves the selected frame up"},
+    {"btnFrameMoveDown", "Move Down", "Move Down|Moves the selected frame down"},
+    {"btnFrameMoveBottom", "Move to End", "Move to End|Makes the selected frame the last"},
+    {nullptr, nullptr, nullptr},
+    {"btnFrameProps", "Frame Properties", "Frame Properties|Edits the selected frame's properties"},
+    {"btnGlobalProps", "Global Properties", "Global Frame Properties|Edits properties of all frames at once"},
+    {"btnAddComment", "Comment", "Comment|Adds a comment to the animation"},
+};
+const TCommandDef AnimationButtons[] = {
+    {"btnPlay", "Play", "Play|Plays the animation in the preview"},
+    {"btnPause", "Pause", "Pause|Stops the animation in the preview"},
+    {"btnAniInfo", "Information", "Animation Information|Shows and edits the animation's properties"},
+};
+
+const TCommandDef FramesPopup[] = {
+    {"popFramesFProp", "Frame P&roperties...", "Edits the selected frame's properties"},
+    {nullptr, nullptr, nullptr},
+    {"popFramesCut", "Cu&t", "Moves the selected frame to the clipboard"},
+    {"popFramesCopy", "&Copy", "Copies the selected frame to the clipboard"},
+    {"popFramesPaste", "&Paste", "Inserts the frame from the clipboard"},
+    {"popFramesDelete", "&Delete Frame", "Deletes the selected frame"},
+    {"popFramesDeleteAll", "Delete &All", "Deletes every frame"},
+    {nullptr, nullptr, nullptr},
+    {"popFramesAdd", "&Add Frame...", "Adds pictures from files as new frames"},
+    {"popFramesComments", "Add Co&mments...", "Adds a comment to the animation"},
+    {nullptr, nullptr, nullptr},
+    {"popFramesMoveUp", "Move Frame &Up", "Moves the selected frame up"},
+    {"popFramesMoveDown", "Move Frame Do&wn", "Moves the selected frame down"},
+};
+
+} // namespace
+
+QAction* TfrmMain::AddCommand(QWidget* Owner, const char* Name, const QString& Caption,
+                              const QString& Hint, void (TfrmMain::*Handler)()) {
+    auto* action = new QAction(Caption, Owner);
+    action->setObjectName(QLatin1String(Name));
+    action->setToolTip(ShortHint(Hint));
+    action->setStatusTip(LongHint(Hint));
+    action->setData(Hint);
+    connect(action, &QAction::triggered, this, [this, Handler, action] { RunCommand(Handler, action); });
+    Owner->addAction(action);
+    FCommands.insert(QLatin1String(Name), action);
+    return action;
+}
+
+void TfrmMain::RunCommand(void (TfrmMain::*Handler)(), QAction* Sender) {
+    FSender = Sender;
+    if (!Handler) {
+        PendingCommand();
+        return;
+    }
+    // An error escaping a command is reported and the program goes on.
+    try {
+        (this->*Handler)();
+    } catch (const std::exception& e) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                            QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfrmMain::PendingCommand() {
+    // Not available yet: it must not look as if it did something, so check
+    // marks that Qt toggled on the click follow the real state again.
+    SyncPaneChecks();
+}
+
+namespace {
+template <size_t N>
+void AddRows(TfrmMain* form, QWidget* owner, const TCommandDef (&rows)[N],
+             const std::function<QAction*(QWidget*, const TCommandDef&)>& add) {
+    for (const TCommandDef& row : rows) {
+        if (!row.Name) {
+            auto* sep = new QAction(owner);
+            sep->setSeparator(true);
+            owner->addAction(sep);
+            continue;
+        }
+        QAction* a = add(owner, row);
+        if (row.Shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(row.Shortcut)));
+        a->setCheckable(row.Checkable);
+    }
+}
+} // namespace
+
+void TfrmMain::CreateCommands() {
+    CreateMenus();
+    CreateToolBars();
+    CreatePopups();
+}
+
+void TfrmMain::CreateMenus() {
+    auto add = [this](QWidget* owner, const TCommandDef& d) {
+        return AddCommand(owner, d.Name, QLatin1String(d.Caption), QLatin1String(d.Hint), d.Handler);
+    };
+    auto menu = [this](QWidget* parent, const char* name, const char* caption) {
+        auto* m = new QMenu(QLatin1String(caption), parent);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        FMenus.insert(QLatin1String(name), m);
+        if (auto* bar = qobject_cast<QMenuBar*>(parent))
+            bar->addMenu(m);
+        else
+            static_cast<QMenu*>(parent)->addMenu(m);
+        return m;
+    };
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+
+    QMenu* file = menu(bar, "mnuFile", "&File");
+    AddRows(this, file, FileMenu, add);
+    QMenu* reopen = menu(file, "mnuFileReopen", "&Recent Files");
+    Q_UNUSED(reopen);
+    auto* recentSep = file->addSeparator();
+    recentSep->setObjectName(QStringLiteral("N_Recent"));
+    AddRows(this, menu(file, "mnuFileImport", "&Import"), FileImportMenu, add);
+    AddRows(this, menu(file, "mnuFileExport", "&Export"), FileExportMenu, add);
+    file->addSeparator();
+    AddCommand(file, "mnuFileExit", QStringLiteral("E&xit"), QStringLiteral("Exit|Closes the program"),
+               &TfrmMain::mnuFileExitClick);
+    connect(file, &QMenu::aboutToShow, this, &TfrmMain::mnuFileClick);
+
+    QMenu* edit = menu(bar, "mnuEdit", "&Edit");
+    AddRows(this, edit, EditMenu, add);
+    connect(edit, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
+
+    QMenu* view = menu(bar, "mnuView", "&View");
+    AddRows(this, view, ViewMenu, add);
+    QMenu* sizes = menu(view, "mnuViewThumbSize", "&Frame Size");
+    FFrameSizeGroup = new QActionGroup(this);
+    static const struct { const char* name; const char* caption; int size; } sizeRows[] = {
+        {"mnuViewThumbSize80", "&80 x 80", 80},     {"mnuViewThumbSize96", "&96 x 96", 96},
+        {"mnuViewThumbSize112", "&112 x 112", 112}, {"mnuViewThumbSize128", "1&28 x 128", 128},
+        {"mnuViewThumbSize144", "1&44 x 144", 144}, {"mnuViewThumbSize160", "1&60 x 160", 160},
+    };
+    for (const auto& r : sizeRows) {
+        const QString hint = QStringLiteral("Changes the frame preview size to %1 x %1 pixels").arg(r.size);
+        QAction* a = AddCommand(sizes, r.name, QLatin1String(r.caption), hint,
+                                &TfrmMain::mnuViewThumbSize80Click);
+        a->setCheckable(true);
+        a->setProperty("Tag", r.size);
+        FFrameSizeGroup->addAction(a);
+    }
+    QAction* split = AddCommand(view, "mnuViewFrameSplit", QStringLiteral("&Auto Size Splitter Bar"),
+                                QStringLiteral("Sizes the frames list to fit its frames"), nullptr);
+    split->setCheckable(true);
+    split->setChecked(true);
+    QMenu* side = menu(view, "mnuViewWindow", "Frame &Window");
+    auto* sideGroup = new QActionGroup(this);
+    QAction* left = AddCommand(side, "mnuViewWindowALeft", QStringLiteral("Align Left"),
+                               QStringLiteral("Puts the frames list on the left"),
+                               &TfrmMain::mnuViewWindowALeftClick);
+    QAction* right = AddCommand(side, "mnuViewWindowARight", QStringLiteral("Align &Right"),
+                                QStringLiteral("Puts the frames list on the right"),
+                                &TfrmMain::mnuViewWindowALeftClick);
+    left->setProperty("Tag", 0);
+    right->setProperty("Tag", 1);
+    for (QAction* a : {left, right}) {
+        a->setCheckable(true);
+        sideGroup->addAction(a);
+    }
+    right->setChecked(true);
+    view->addSeparator();
+    AddRows(this, view, ViewThumbsMenu, add);
+    QMenu* bars = menu(view, "mnuViewTB", "T&oolbars");
+    static const struct { const char* name; const char* caption; int tag; } barRows[] = {
+        {"mnuViewTBStandard", "&Standard", 0}, {"mnuViewTBAni", "&Animation", 1}, {"mnuViewTBFrame", "&Frame", 2},
+    };
+    for (const auto& r : barRows) {
+        QAction* a = AddCommand(bars, r.name, QLatin1String(r.caption),
+                                QStringLiteral("Shows or hides the %1 tool bar").arg(QString::fromLatin1(r.caption).remove('&')),
+                                &TfrmMain::mnuViewTBStandardClick);
+        a->setCheckable(true);
+        a->setProperty("Tag", r.tag);
+    }
+    connect(view, &QMenu::aboutToShow, this, &TfrmMain::mnuViewClick);
+    connect(bars, &QMenu::aboutToShow, this, &TfrmMain::mnuViewTBClick);
+
+    QMenu* tools = menu(bar, "mnuTools", "&Tools");
+    AddRows(this, tools, ToolsMenu, add);
+    connect(tools, &QMenu::aboutToShow, this, &TfrmMain::mnuToolsClick);
+
+    QMenu* help = menu(bar, "mnuHelp", "&Help");
+    AddRows(this, help, HelpMenu, add);
+}
+
+void TfrmMain::CreateToolBars() {
+    auto make = [this](const char* name, const char* title, int tag, const auto& rows) {
+        auto* tb = new QToolBar(QLatin1String(title), this);
+        tb->setObjectName(QLatin1String(name));
+        tb->setProperty("Tag", tag);
+        tb->setMovable(true);
+        tb->setIconSize(QSize(16, 16));
+        tb->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(tb, &QWidget::customContextMenuRequested, this, [this, tb](const QPoint& at) {
+            mnuViewTBClick();
+            FMenus.value(QStringLiteral("popTB"))->popup(tb->mapToGlobal(at));
+        });
+        for (const TCommandDef& row : rows) {
+            if (!row.Name) {
+                tb->addSeparator();
+                continue;
+            }
+            QAction* a = AddCommand(tb, row.Name, QLatin1String(row.Caption), QLatin1String(row.Hint), row.Handler);
+            a->setIcon(Glyph(style(), QLatin1String(row.Name)));
+            if (QWidget* w = tb->widgetForAction(a))
+                w->setObjectName(QLatin1String(row.Name));
+        }
+        addToolBar(Qt::TopToolBarArea, tb);
+        return tb;
+    };
+    tbStandard = make("tbStandard", "Standard Toolbar", 0, StandardButtons);
+    tbFrame = make("tbFrame", "Frame Toolbar", 1, FrameButtons);
+    tbAnimation = make("tbAnimation", "Animation Toolbar", 2, AnimationButtons);
+}
+
+void TfrmMain::CreatePopups() {
+    auto* popFrames = new QMenu(this);
+    popFrames->setObjectName(QStringLiteral("popFrames"));
+    FMenus.insert(QStringLiteral("popFrames"), popFrames);
+    AddRows(this, popFrames, FramesPopup, [this](QWidget* owner, const TCommandDef& d) {
+        return AddCommand(owner, d.Name, QLatin1String(d.Caption), QLatin1String(d.Hint), d.Handler);
+    });
+    lbFrames->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lbFrames, &QWidget::customContextMenuRequested, this, [this, popFrames](const QPoint& at) {
+        popFramesPopup();
+        popFrames->popup(lbFrames->viewport()->mapToGlobal(at));
+    });
+
+    // The tool bars' own popup mirrors the Toolbars sub-menu.
+    auto* popTB = new QMenu(this);
+    popTB->setObjectName(QStringLiteral("popTB"));
+    FMenus.insert(QStringLiteral("popTB"), popTB);
+    static const struct { const char* name; const char* caption; int tag; } rows[] = {
+        {"popTBStd", "&Standard", 0}, {"popTBAni", "&Animation", 1}, {"popTBFrame", "&Frame", 2},
+    };
+    for (const auto& r : rows) {
+        QAction* a = AddCommand(popTB, r.name, QLatin1String(r.caption),
+                                QStringLiteral("Shows or hides the %1 tool bar").arg(QString::fromLatin1(r.caption).remove('&')),
+                                &TfrmMain::mnuViewTBStandardClick);
+        a->setCheckable(true);
+        a->setProperty("Tag", r.tag);
+    }
+    connect(popTB, &QMenu::aboutToShow, this, &TfrmMain::mnuViewTBClick);
+
+    // The thumbnail pane's popup: the items the window's start-up sets up.
+    auto* popThumbs = new QMenu(this);
+    popThumbs->setObjectName(QStringLiteral("popThumbs"));
+    FMenus.insert(QStringLiteral("popThumbs"), popThumbs);
+    AddCommand(popThumbs, "popThumbsBrowse", QStringLiteral("&Browse..."),
+               QStringLiteral("Picks a folder to show as thumbnails"), nullptr);
+    AddCommand(popThumbs, "popThumbsClear", QStringLiteral("Clea&r Window"),
+               QStringLiteral("Empties the thumbnail window"), nullptr);
+    AddCommand(popThumbs, "popThumbsExplorer", QStringLiteral("&Explorer Window"),
+               QStringLiteral("Shows or hides the folder tree"), nullptr)->setCheckable(true);
+    auto* filter = popThumbs->addMenu(QStringLiteral("Image &Filter"));
+    filter->setObjectName(QStringLiteral("popThumbsFilter"));
+    FFilterGroup = new QActionGroup(this);
+    static const struct { const char* name; const char* caption; int tag; } filters[] = {
+        {"popThumbsFilterGif", "Gif Images", 0}, {"popThumbsFilterJpg", "Jpg Images", 1},
+        {"popThumbsFilterBmp", "Bitmap Images", 2}, {nullptr, nullptr, 3},
+        {"popThumbsFilterAll", "All Images", 4},
+    };
+    for (const auto& f : filters) {
+        if (!f.name) {
+            filter->addSeparator();
+            continue;
+        }
+        QAction* a = AddCommand(filter, f.name, QLatin1String(f.caption),
+                                QStringLiteral("Changes thumbnail image filter to %1").arg(QLatin1String(f.caption)),
+                                nullptr);
+        a->setCheckable(true);
+        a->setProperty("Tag", f.tag);
+        FFilterGroup->addAction(a);
+    }
+    auto* viewMenu = popThumbs->addMenu(QStringLiteral("&View"));
+    viewMenu->setObjectName(QStringLiteral("popThumbsView"));
+    auto* viewGroup = new QActionGroup(this);
+    QAction* icons = AddCommand(viewMenu, "popThumbsViewIcons", QStringLiteral("Lar&ge Icons"),
+                                QStringLiteral("Shows the thumbnails as pictures"), nullptr);
+    QAction* details = AddCommand(viewMenu, "popThumbsViewDetails", QStringLiteral("&Details"),
+                                  QStringLiteral("Shows the file details"), nullptr);
+    for (QAction* a : {icons, details}) {
+        a->setCheckable(true);
+        viewGroup->addAction(a);
+    }
+    lvThumbs->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvThumbs, &QWidget::customContextMenuRequested, this, [this, popThumbs](const QPoint& at) {
+        popThumbs->popup(lvThumbs->mapToGlobal(at));
+    });
+}
+
+QMenu* TfrmMain::createPopupMenu() {
+    // The tool bars carry their own popup; no generic one elsewhere.
+    return nullptr;
+}
+
+// ---- Enabling rules -------------------------------------------------------
+
+void TfrmMain::mnuFileClick() {
+    const bool frames = lbFrames->count() > 0;
+    Command(QStringLiteral("mnuFileSave"))->setEnabled(Command(QStringLiteral("btnSave"))->isEnabled());
+    for (const char* name : {"mnuFileSaveAs", "mnuFileExportImages", "mnuFileExportAVI"})
+        Command(QLatin1String(name))->setEnabled(frames);
+    const bool recent = !FRecentFiles.isEmpty();
+    FMenus.value(QStringLiteral("mnuFileReopen"))->menuAction()->setVisible(recent);
+    if (QAction* sep = findChild<QAction*>(QStringLiteral("N_Recent")))
+        sep->setVisible(recent);
+}
+
+void TfrmMain::mnuEditClick() {
+    const int count = lbFrames->count();
+    const int index = lbFrames->currentRow();
+    const bool selected = index >= 0 && index < count;
+    for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditDelete", "mnuEditFrameProp", "mnuEditComment"})
+        Command(QLatin1String(name))->setEnabled(selected);
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    Command(QStringLiteral("mnuEditPaste"))->setEnabled(clip && clip->hasImage());
+    Command(QStringLiteral("mnuEditMoveUp"))->setEnabled(index != 0 && count > 0 && selected);
+    Command(QStringLiteral("mnuEditMoveDown"))->setEnabled(selected && index != count - 1);
+    Command(QStringLiteral("mnuEditAniProp"))->setEnabled(count > 0);
+    Command(QStringLiteral("mnuEditGlobal"))->setEnabled(count > 0);
+}
+
+void TfrmMain::mnuViewClick() {
+    Command(QStringLiteral("mnuViewPlay"))->setEnabled(Command(QStringLiteral("btnPlay"))->isEnabled());
+    Command(QStringLiteral("mnuViewPause"))->setEnabled(Command(QStringLiteral("btnPause"))->isEnabled());
+    SyncPaneChecks();
+}
+
+void TfrmMain::mnuToolsClick() {
+    const bool frames = lbFrames->count() > 0;
+    for (const char* name : {"mnuToolsOptimize", "mnuToolsComment", "mnuToolsHTML"})
+        Command(QLatin1String(name))->setEnabled(frames);
+}
+
+void TfrmMain::mnuViewTBClick() {
+    // Each item follows the real visibility of its own tool bar.
+    static const struct { const char* menu; const char* popup; int bar; } rows[] = {
+        {"mnuViewTBStandard", "popTBStd", 0}, {"mnuViewTBAni", "popTBAni", 2}, {"mnuViewTBFrame", "popTBFrame", 1},
+    };
+    for (const auto& r : rows) {
+        const bool visible = !ToolBar(r.bar)->isHidden();
+        Command(QLatin1String(r.menu))->setChecked(visible);
+        Command(QLatin1String(r.popup))->setChecked(visible);
+    }
+}
+
+void TfrmMain::popFramesPopup() {
+    const int count = lbFrames->count();
+    const int index = lbFrames->currentRow();
+    const bool selected = index >= 0 && index < count;
+    QAction* prop = Command(QStringLiteral("popFramesFProp"));
+    prop->setEnabled(selected);
+    prop->setText(selected ? QStringLiteral("Frame %1 P&roperties...").arg(index)
+                           : QStringLiteral("Frame P&roperties..."));
+    for (const char* name : {"popFramesDelete", "popFramesCut", "popFramesCopy"})
+        Command(QLatin1String(name))->setEnabled(selected);
+    Command(QStringLiteral("popFramesPaste"))->setEnabled(false); // the frame clipboard starts empty
+    Command(QStringLiteral("popFramesMoveUp"))->setEnabled(selected && index != 0);
+    Command(QStringLiteral("popFramesMoveDown"))->setEnabled(selected && index != count - 1);
+    Command(QStringLiteral("popFramesComments"))->setEnabled(count > 0);
+    Command(QStringLiteral("popFramesDeleteAll"))->setEnabled(count > 0);
+}
+
+void TfrmMain::UpdateFrameCommands(int Index) {
+    const int count = lbFrames->count();
+    const bool selected = Index >= 0 && Index < count;
+    for (const char* name : {"btnCut", "btnCopy", "btnFrameDelete", "btnFrameProps"})
+        Command(QLatin1String(name))->setEnabled(selected);
+    Command(QStringLiteral("btnPaste"))->setEnabled(false); // the frame clipboard starts empty
+    for (const char* name : {"btnFrameMoveTop", "btnFrameMoveUp"})
+        Command(QLatin1String(name))->setEnabled(selected && Index != 0);
+    for (const char* name : {"btnFrameMoveBottom", "btnFrameMoveDown"})
+        Command(QLatin1String(name))->setEnabled(selected && Index != count - 1);
+    for (const char* name : {"btnGlobalProps", "btnAniInfo", "btnAddComment"})
+        Command(QLatin1String(name))->setEnabled(count > 0);
+    Command(QStringLiteral("btnSave"))->setEnabled(Modified);
+}
+
+void TfrmMain::UpdateCommandStates() {
+    UpdateFrameCommands(lbFrames->currentRow());
+    // Playback is possible only with frames; nothing plays at start.
+    Command(QStringLiteral("btnPlay"))->setEnabled(lbFrames->count() > 0);
+    Command(QStringLiteral("btnPause"))->setEnabled(false);
+    mnuFileClick();
+    mnuEditClick();
+    mnuViewClick();
+    mnuToolsClick();
+    mnuViewTBClick();
+    popFramesPopup();
+}
+
+void TfrmMain::SyncPaneChecks() {
+    Command(QStringLiteral("mnuViewThumbs"))->setChecked(!pnlThumbs->isHidden());
+    const bool tree = !pnlTV->isHidden();
+    Command(QStringLiteral("mnuViewExplorer"))->setChecked(tree);
+    Command(QStringLiteral("popThumbsExplorer"))->setChecked(tree);
+    Command(QStringLiteral("popThumbsViewIcons"))->setChecked(FViewIcons);
+    Command(QStringLiteral("popThumbsViewDetails"))->setChecked(!FViewIcons);
+    for (QAction* a : FFilterGroup->actions())
+        a->setChecked(a->property("Tag").toInt() == FilterType);
+}

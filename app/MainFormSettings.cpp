@@ -1,0 +1,252 @@
+// Reading the window's settings at start-up and writing them back at exit.
+#include "app/MainForm.h"
+
+#include "app/Routines.h"
+#include "controls/RXListBox.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+const QString FormSection = QStringLiteral("FormPos\\Main");
+const QString ThumbSection = QStringLiteral("ThumbNails\\");
+const QString FavoritesSection = QStringLiteral("ThumbNails\\Favorites");
+const QString MainSection = QStringLiteral("Settings\\");
+const QString MRUSection = QStringLiteral("Settings\\MRU");
+const QString ToolbarSection = QStringLiteral("Settings\\Toolbars\\");
+const char* const ToolBarKeys[3] = {"Standard", "Frame", "Animation"};
+
+// Colours are stored as one number, red in the low byte.
+int ColorToInt(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+QColor IntToColor(int v) {
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+QColor ReadColor(const TSettingsStore& s, const QString& name, const QColor& current) {
+    return IntToColor(s.ReadInteger(MainSection, name, ColorToInt(current)));
+}
+} // namespace
+
+void TfrmMain::LoadSettings() {
+    const TSettingsStore& s = FSettings;
+    const QString images = QDir(FProgramFolder).filePath(QStringLiteral("Images"));
+
+    // Window: any state other than "Normal" starts maximized; bounds apply only when normal.
+    const QString state = s.ReadString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Normal"));
+    FMaximizedAtStart = state != QLatin1String("Normal");
+    if (FMaximizedAtStart) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        const int top = s.ReadInteger(FormSection, QStringLiteral("Top"), y());
+        const int left = s.ReadInteger(FormSection, QStringLiteral("Left"), x());
+        const int height = s.ReadInteger(FormSection, QStringLiteral("Height"), this->height());
+        const int width = s.ReadInteger(FormSection, QStringLiteral("Width"), this->width());
+        move(left, top);
+        // Never smaller than something usable, whatever the file says.
+        resize(std::max(width, 200), std::max(height, 150));
+    }
+
+    // Thumbnail pane.
+    FTreePath = s.ReadString(ThumbSection, QStringLiteral("Directory"), images);
+    ThumbDirectory = FTreePath;
+    lblCurrFolder->setText(QDir::toNativeSeparators(FTreePath));
+    FilterType = std::clamp(s.ReadInteger(ThumbSection, QStringLiteral("FilterType"), 4), 0, 255);
+    FThumbSize = s.ReadInteger(ThumbSection, QStringLiteral("ThumbailSize"), FThumbSize);
+    FThumbsHeight = std::max(100, s.ReadInteger(ThumbSection, QStringLiteral("WindowHeight"), FThumbsHeight));
+    pnlThumbs->setVisible(s.ReadBool(ThumbSection, QStringLiteral("Visible"), true));
+    FExplorerWidth = std::max(20, s.ReadInteger(ThumbSection, QStringLiteral("ExplorerWidth"), FExplorerWidth));
+    pnlTV->setVisible(s.ReadBool(ThumbSection, QStringLiteral("ExplorerVisible"), true));
+    splitThumbs->setSizes({FExplorerWidth, std::max(100, width() - FExplorerWidth)});
+    FViewIcons = s.ReadBool(ThumbSection, QStringLiteral("ViewStyle"), FViewIcons);
+    splitVert->setSizes({std::max(100, height() - FThumbsHeight), FThumbsHeight});
+
+    // Frames list and preview.
+    FrameSize = std::clamp(s.ReadInteger(MainSection, QStringLiteral("FrameSize"), 160), 0, 255);
+    FAutoSizeSplitter = s.ReadBool(MainSection, QStringLiteral("AutoSizeSplitter"), true);
+    Command(QStringLiteral("mnuViewFrameSplit"))->setChecked(FAutoSizeSplitter);
+    FFrameListWidth = std::max(50, s.ReadInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth));
+    lbFrames->resize(FFrameListWidth, lbFrames->height());
+    const QString align = s.ReadString(MainSection, QStringLiteral("FrameWindowAlign"), QStringLiteral("Right"));
+    SetFrameWindowSide(align == QLatin1String("Right") ? 1 : 0);
+    FInitialDir = s.ReadString(MainSection, QStringLiteral("InitialDir"), images);
+
+    FAnimationColor = ReadColor(s, QStringLiteral("AnimationWindowColor"), FAnimationColor);
+    lbFrames->SetWindowColor(ReadColor(s, QStringLiteral("WindowColor"), lbFrames->WindowColor()));
+    lbFrames->FrameColor = ReadColor(s, QStringLiteral("FrameColor"), lbFrames->FrameColor);
+    lbFrames->HighlightColor = ReadColor(s, QStringLiteral("FrameHighlightColor"), lbFrames->HighlightColor);
+    lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), lbFrames->SelTextColor);
+    ApplyColors();
+
+    DefaultDelay = s.ReadInteger(MainSection, QStringLiteral("DefaultDelay"), 100);
+    DefaultLoop = s.ReadInteger(MainSection, QStringLiteral("DefaultLoop"), 0);
+
+    // Tool bars.
+    SetToolBarsFlat(!s.ReadBool(ToolbarSection, QStringLiteral("NormalStyle"), false));
+    for (int tag = 0; tag < 3; ++tag) {
+        const QString section = ToolbarSection + QLatin1String(ToolBarKeys[tag]);
+        TToolBarPlace& place = FToolBarPlaces[tag];
+        place.Left = s.ReadInteger(section, QStringLiteral("Left"), 0);
+        place.Top = s.ReadInteger(section, QStringLiteral("Top"), 0);
+        place.Visible = s.ReadBool(section, QStringLiteral("Visible"), true);
+    }
+    ArrangeToolBars();
+
+    // Favourite folders and recent files: names are paths, data is empty.
+    for (const QString& name : s.ReadSection(FavoritesSection))
+        if (!name.isEmpty())
+            FFavorites << name;
+    for (const QString& name : s.ReadSection(MRUSection))
+        if (!name.isEmpty())
+            AddRecentFile(name);
+}
+
+void TfrmMain::ApplyColors() {
+    if (!FAnimationColor.isValid())
+        FAnimationColor = Qt::white;
+    QWidget* canvas = sbAnimation->widget();
+    QPalette p = canvas->palette();
+    p.setColor(QPalette::Window, FAnimationColor);
+    canvas->setPalette(p);
+    QPalette vp = sbAnimation->viewport()->palette();
+    vp.setColor(QPalette::Window, FAnimationColor);
+    sbAnimation->viewport()->setPalette(vp);
+    sbAnimation->viewport()->setAutoFillBackground(true);
+}
+
+void TfrmMain::AddRecentFile(const QString& Path) {
+    QMenu* reopen = FMenus.value(QStringLiteral("mnuFileReopen"));
+    auto* a = reopen->addAction(QStringLiteral("&%1 %2").arg(FRecentFiles.size() + 1).arg(Path));
+    a->setObjectName(QStringLiteral("mnuFileReopen%1").arg(FRecentFiles.size() + 1));
+    a->setData(Path); // the path itself, whatever the item's numbering
+    a->setStatusTip(QStringLiteral("Opens %1").arg(Path));
+    FRecentFiles << a;
+}
+
+void TfrmMain::SetToolBarsFlat(bool Flat) {
+    FToolBarsFlat = Flat;
+    const int row = ToolBarRowSize();
+    for (QToolBar* tb : {tbStandard, tbFrame, tbAnimation}) {
+        tb->setMinimumHeight(row);
+        for (QAction* a : tb->actions())
+            if (auto* button = qobject_cast<QToolButton*>(tb->widgetForAction(a)))
+                button->setAutoRaise(Flat);
+    }
+}
+
+void TfrmMain::ArrangeToolBars() {
+    // Rows by stored Top, left to right within a row by stored Left.
+    int order[3] = {0, 1, 2};
+    std::stable_sort(std::begin(order), std::end(order), [this](int a, int b) {
+        const TToolBarPlace& pa = FToolBarPlaces[a];
+        const TToolBarPlace& pb = FToolBarPlaces[b];
+        return pa.Top != pb.Top ? pa.Top < pb.Top : pa.Left < pb.Left;
+    });
+    for (int tag : order)
+        removeToolBar(ToolBar(tag));
+    int lastTop = FToolBarPlaces[order[0]].Top;
+    for (int tag : order) {
+        if (FToolBarPlaces[tag].Top != lastTop)
+            addToolBarBreak(Qt::TopToolBarArea);
+        lastTop = FToolBarPlaces[tag].Top;
+        addToolBar(Qt::TopToolBarArea, ToolBar(tag));
+        ToolBar(tag)->setVisible(FToolBarPlaces[tag].Visible);
+    }
+}
+
+void TfrmMain::MeasureLayout() {
+    // Sizes are only meaningful once the window has been laid out on screen;
+    // before that the values read at start-up are kept.
+    if (!FShownOnce)
+        return;
+    if (!pnlThumbs->isHidden())
+        FThumbsHeight = pnlThumbs->height();
+    if (!pnlTV->isHidden())
+        FExplorerWidth = pnlTV->width();
+    FFrameListWidth = lbFrames->width();
+    const int base = tbStandard->isHidden() && tbFrame->isHidden() && tbAnimation->isHidden()
+                         ? 0
+                         : menuBar()->height();
+    for (int tag = 0; tag < 3; ++tag) {
+        QToolBar* tb = ToolBar(tag);
+        TToolBarPlace& place = FToolBarPlaces[tag];
+        place.Visible = !tb->isHidden();
+        if (place.Visible && toolBarArea(tb) == Qt::TopToolBarArea) {
+            place.Left = tb->x();
+            place.Top = std::max(0, tb->y() - base);
+        }
+    }
+}
+
+bool TfrmMain::SaveSettings() {
+    TSettingsStore& s = FSettings;
+    MeasureLayout();
+
+    // Window: nothing is written for a minimised window.
+    if (isMinimized()) {
+        // keep the stored state and bounds
+    } else if (isMaximized() || (!FShownOnce && FMaximizedAtStart)) {
+        s.WriteString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Maximized"));
+    } else {
+        s.WriteString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Normal"));
+        s.WriteInteger(FormSection, QStringLiteral("Top"), y());
+        s.WriteInteger(FormSection, QStringLiteral("Left"), x());
+        s.WriteInteger(FormSection, QStringLiteral("Height"), height());
+        s.WriteInteger(FormSection, QStringLiteral("Width"), width());
+    }
+
+    s.WriteBool(MainSection, QStringLiteral("AutoSizeSplitter"),
+                Command(QStringLiteral("mnuViewFrameSplit"))->isChecked());
+    s.WriteInteger(MainSection, QStringLiteral("FrameSize"), FrameSize);
+    s.WriteString(MainSection, QStringLiteral("FrameWindowAlign"),
+                  FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));
+    s.WriteInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth);
+    s.WriteString(MainSection, QStringLiteral("InitialDir"), FInitialDir);
+    s.WriteInteger(MainSection, QStringLiteral("AnimationWindowColor"), ColorToInt(FAnimationColor));
+    s.WriteInteger(MainSection, QStringLiteral("WindowColor"), ColorToInt(lbFrames->WindowColor()));
+    s.WriteInteger(MainSection, QStringLiteral("FrameColor"), ColorToInt(lbFrames->FrameColor));
+    s.WriteInteger(MainSection, QStringLiteral("FrameHighlightColor"), ColorToInt(lbFrames->HighlightColor));
+    s.WriteInteger(MainSection, QStringLiteral("FrameSelTextColor"), ColorToInt(lbFrames->SelTextColor));
+    s.WriteBool(MainSection, QStringLiteral("ClipDefault"), s.ReadBool(MainSection, QStringLiteral("ClipDefault"), false));
+    s.WriteBool(MainSection, QStringLiteral("ClipFrame"), s.ReadBool(MainSection, QStringLiteral("ClipFrame"), true));
+    s.WriteInteger(MainSection, QStringLiteral("DefaultDelay"), DefaultDelay);
+    s.WriteInteger(MainSection, QStringLiteral("DefaultLoop"), DefaultLoop);
+    s.WriteBool(MainSection, QStringLiteral("MakeBackups"), s.ReadBool(MainSection, QStringLiteral("MakeBackups"), true));
+
+    s.WriteBool(ToolbarSection, QStringLiteral("NormalStyle"), !FToolBarsFlat);
+    for (int tag = 0; tag < 3; ++tag) {
+        const QString section = ToolbarSection + QLatin1String(ToolBarKeys[tag]);
+        s.WriteInteger(section, QStringLiteral("Left"), FToolBarPlaces[tag].Left);
+        s.WriteInteger(section, QStringLiteral("Top"), FToolBarPlaces[tag].Top);
+        s.WriteBool(section, QStringLiteral("Visible"), FToolBarPlaces[tag].Visible);
+    }
+
+    // Lists are rewritten whole so removed entries disappear.
+    s.EraseSection(MRUSection);
+    for (QAction* a : FRecentFiles)
+        s.WriteString(MRUSection, a->data().toString(), QString());
+    s.EraseSection(FavoritesSection);
+    s.WriteString(FavoritesSection, QString(), QString());
+    for (const QString& folder : FFavorites)
+        s.WriteString(FavoritesSection, folder, QString());
+
+    s.WriteString(ThumbSection, QStringLiteral("Directory"), FTreePath);
+    s.WriteInteger(ThumbSection, QStringLiteral("FilterType"), FilterType);
+    s.WriteInteger(ThumbSection, QStringLiteral("ThumbailSize"), FThumbSize);
+    s.WriteInteger(ThumbSection, QStringLiteral("WindowHeight"), FThumbsHeight);
+    s.WriteBool(ThumbSection, QStringLiteral("Visible"), !pnlThumbs->isHidden());
+    s.WriteInteger(ThumbSection, QStringLiteral("ExplorerWidth"), FExplorerWidth);
+    s.WriteBool(ThumbSection, QStringLiteral("ExplorerVisible"), !pnlTV->isHidden());
+    s.WriteBool(ThumbSection, QStringLiteral("ViewStyle"), FViewIcons);
+    return s.Save();
+}

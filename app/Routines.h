@@ -1,0 +1,22 @@
+#pragma once
+// Small routines shared by the main window's parts.
+
+#include <QString>
+
+class QScrollArea;
+class QWidget;
+
+// Margins the preview keeps from the scroll box's edges when it does not fit.
+constexpr int ScrollBoxMarginX = 10;
+constexpr int ScrollBoxMarginY = 5;
+
+// Where a control of ControlExtent goes along one axis of a box whose client
+// area is ClientExtent long: centred when it fits, else at the margin.
+int CenteredOffset(int ClientExtent, int ControlExtent, int Margin);
+
+// Scrolls the box home and centres Control (the box's content) in it per axis.
+void CenterInScrollBox(QScrollArea* Box, QWidget* Control);
+
+// A hint "Tip|Status": the tool-tip part and the status-bar part.
+QString ShortHint(const QString& Hint);
+QString LongHint(const QString& Hint);
