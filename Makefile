@@ -11,7 +11,7 @@ PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libjpeg62-turbo-dev 
 
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-asan bench clean
 
 all: build
 
@@ -43,6 +43,15 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest -j$(JOBS) --output-on-failure
+
+# The toolkit-free core and its tests under AddressSanitizer and UBSan (CI runs this too).
+test-asan: deps
+	@if [ ! -f $(BUILD_DIR)-asan/CMakeCache.txt ]; then \
+	  cmake -S . -B $(BUILD_DIR)-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DREELIX_SANITIZE=ON -DREELIX_GUI=OFF -DREELIX_BENCH=OFF; \
+	fi
+	cmake --build $(BUILD_DIR)-asan -j$(JOBS)
+	cd $(BUILD_DIR)-asan && ctest -j$(JOBS) --output-on-failure -L unit
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
