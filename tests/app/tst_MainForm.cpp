@@ -1,0 +1,467 @@
+// Behaviour of the main window: enabling rules, panes, tool bars, hints,
+// start-up and exit with the settings store.
+#include "app/MainForm.h"
+#include "app/ScriptedPrompts.h"
+#include "controls/RXListBox.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+
+class TMainFormTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    QString StorePath() const { return FDir.filePath(QStringLiteral("settings.ini")); }
+    QString ProgramFolder() const { return FDir.filePath(QStringLiteral("program")); }
+
+    // A window over a fresh store read from the test's file; the tip of the
+    // day and the folder scan are off so nothing modal appears on show.
+    struct TRig {
+        TSettingsStore Store;
+        TScriptedPrompts Prompts;
+        std::unique_ptr<TfrmMain> Form;
+        TRig(const QString& path, const QString& folder) : Store(path) {
+            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
+            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
+            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), false);
+            Form = std::make_unique<TfrmMain>(Store, Prompts, folder);
+        }
+        QAction* Cmd(const char* name) const {
+            QAction* a = Form->Command(QLatin1String(name));
+            if (!a)
+                qFatal("no command %s", name);
+            return a;
+        }
+        void DropDown(const char* menu) const {
+            auto* m = Form->findChild<QMenu*>(QLatin1String(menu));
+            if (!m)
+                qFatal("no menu %s", menu);
+            emit m->aboutToShow();
+        }
+    };
+
+private slots:
+    void init() {
+        QFile::remove(StorePath());
+        QApplication::clipboard()->clear();
+    }
+
+    void emptyDocumentEnabling_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("enabled");
+        const struct { const char* menu; const char* cmd; bool on; } rows[] = {
+            {"mnuFile", "mnuFileNew", true},          {"mnuFile", "mnuFileOpen", true},
+            {"mnuFile", "mnuFileSave", false},        {"mnuFile", "mnuFileSaveAs", false},
+            {"mnuFile", "mnuFileExportImages", false}, {"mnuFile", "mnuFileExportAVI", false},
+            {"mnuFile", "mnuFileImportAVI", true},    {"mnuFile", "mnuFileExit", true},
+            {"mnuEdit", "mnuEditCut", false},         {"mnuEdit", "mnuEditCopy", false},
+            {"mnuEdit", "mnuEditPaste", false},       {"mnuEdit", "mnuEditDelete", false},
+            {"mnuEdit", "mnuEditFrameProp", false},   {"mnuEdit", "mnuEditComment", false},
+            {"mnuEdit", "mnuEditMoveUp", false},      {"mnuEdit", "mnuEditMoveDown", false},
+            {"mnuEdit", "mnuEditAniProp", false},     {"mnuEdit", "mnuEditGlobal", false},
+            {"mnuEdit", "AddFrame1", true},
+            {"mnuView", "mnuViewPlay", false},        {"mnuView", "mnuViewPause", false},
+            {"mnuTools", "mnuToolsOptimize", false},  {"mnuTools", "mnuToolsComment", false},
+            {"mnuTools", "mnuToolsHTML", false},      {"mnuTools", "mnuToolsOptions", true},
+            // Tool buttons: set by the operations, checked without any menu.
+            {"", "btnSave", false},    {"", "btnCut", false},          {"", "btnPaste", false},
+            {"", "btnPlay", false},    {"", "btnPause", false},        {"", "btnFrameMoveTop", false},
+            {"", "btnFrameMoveBottom", false}, {"", "btnAniInfo", false}, {"", "btnFrameAdd", true},
+            {"", "btnHelp", true},     {"", "btnNew", true},
+            // The frames popup.
+            {"popFrames", "popFramesFProp", false},   {"popFrames", "popFramesDeleteAll", false},
+            {"popFrames", "popFramesPaste", false},   {"popFrames", "popFramesAdd", true},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.cmd) << QString::fromLatin1(r.menu) << QString::fromLatin1(r.cmd) << r.on;
+    }
+    void emptyDocumentEnabling() {
+        QFETCH(QString, menu);
+        QFETCH(QString, command);
+        QFETCH(bool, enabled);
+        TRig rig(StorePath(), ProgramFolder());
+        if (!menu.isEmpty())
+            rig.DropDown(menu.toLatin1().constData());
+        QAction* a = rig.Form->Command(command);
+        QVERIFY2(a, qPrintable(command));
+        QCOMPARE(a->isEnabled(), enabled);
+    }
+
+    // The enabling is computed on drop-down, from the state at that moment.
+    void pasteFollowsTheClipboard() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.DropDown("mnuEdit");
+        QVERIFY(!rig.Cmd("mnuEditPaste")->isEnabled());
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QApplication::clipboard()->setImage(picture);
+        rig.DropDown("mnuEdit");
+        QVERIFY(rig.Cmd("mnuEditPaste")->isEnabled());
+        QApplication::clipboard()->setText(QStringLiteral("just text"));
+        rig.DropDown("mnuEdit");
+        QVERIFY(!rig.Cmd("mnuEditPaste")->isEnabled());
+    }
+
+    void recentFilesOnlyWhenThereAreSome() {
+        {
+            TRig rig(StorePath(), ProgramFolder());
+            rig.DropDown("mnuFile");
+            QVERIFY(!rig.Form->findChild<QMenu*>(QStringLiteral("mnuFileReopen"))->menuAction()->isVisible());
+        }
+        TSettingsStore store(StorePath());
+        store.WriteString(QStringLiteral("Settings\\MRU"), QStringLiteral("/tmp/a.gif"), QString());
+        QVERIFY(store.Save());
+        TRig rig(StorePath(), ProgramFolder());
+        rig.DropDown("mnuFile");
+        QVERIFY(rig.Form->findChild<QMenu*>(QStringLiteral("mnuFileReopen"))->menuAction()->isVisible());
+    }
+
+    void frameWindowSide() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->resize(800, 600);
+        rig.Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+        QVERIFY(!rig.Form->FramesOnLeft());
+        const int width = rig.Form->FramesList()->width();
+
+        rig.Cmd("mnuViewWindowALeft")->trigger();
+        QVERIFY(rig.Form->FramesOnLeft());
+        QVERIFY(rig.Cmd("mnuViewWindowALeft")->isChecked());
+        QVERIFY(!rig.Cmd("mnuViewWindowARight")->isChecked());
+        QTRY_COMPARE(rig.Form->FramesList()->width(), width);
+        QVERIFY(rig.Form->FramesList()->x() < rig.Form->AnimationBox()->x());
+
+        rig.Cmd("mnuViewWindowARight")->trigger();
+        QVERIFY(!rig.Form->FramesOnLeft());
+        QVERIFY(rig.Cmd("mnuViewWindowARight")->isChecked());
+        QTRY_COMPARE(rig.Form->FramesList()->width(), width);
+        QVERIFY(rig.Form->FramesList()->x() > rig.Form->AnimationBox()->x());
+    }
+
+    void toolBarVisibility_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<QString>("popupItem");
+        QTest::addColumn<int>("tag");
+        QTest::newRow("standard from menu") << "mnuViewTBStandard" << "mnuViewTBStandard" << "popTBStd" << 0;
+        QTest::newRow("animation from menu") << "mnuViewTBAni" << "mnuViewTBAni" << "popTBAni" << 2;
+        QTest::newRow("frame from menu") << "mnuViewTBFrame" << "mnuViewTBFrame" << "popTBFrame" << 1;
+        QTest::newRow("standard from popup") << "popTBStd" << "mnuViewTBStandard" << "popTBStd" << 0;
+        QTest::newRow("animation from popup") << "popTBAni" << "mnuViewTBAni" << "popTBAni" << 2;
+        QTest::newRow("frame from popup") << "popTBFrame" << "mnuViewTBFrame" << "popTBFrame" << 1;
+    }
+    void toolBarVisibility() {
+        QFETCH(QString, item);
+        QFETCH(QString, menuItem);
+        QFETCH(QString, popupItem);
+        QFETCH(int, tag);
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        rig.DropDown(item.startsWith("pop") ? "popTB" : "mnuViewTB");
+        QAction* a = rig.Form->Command(item);
+        QVERIFY(a->isChecked());
+        a->trigger(); // hides
+        QVERIFY(rig.Form->ToolBar(tag)->isHidden());
+        // Reopening either list shows exactly that tool bar unchecked.
+        rig.DropDown("mnuViewTB");
+        for (int other = 0; other < 3; ++other)
+            QCOMPARE(rig.Form->ToolBar(other)->isHidden(), other == tag);
+        QVERIFY(!rig.Form->Command(menuItem)->isChecked());
+        QVERIFY(!rig.Form->Command(popupItem)->isChecked());
+        int checked = 0;
+        for (const char* n : {"mnuViewTBStandard", "mnuViewTBAni", "mnuViewTBFrame"})
+            checked += rig.Cmd(n)->isChecked();
+        QCOMPARE(checked, 2);
+        a->trigger(); // shows again
+        QVERIFY(!rig.Form->ToolBar(tag)->isHidden());
+        // A tool bar hidden some other way is shown unchecked too.
+        rig.Form->ToolBar(tag)->hide();
+        rig.DropDown("popTB");
+        QVERIFY(!rig.Form->Command(popupItem)->isChecked());
+    }
+
+    void hintsGoToStatusPanel2() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+        QAction* help = rig.Cmd("btnHelp");
+        QCOMPARE(help->toolTip(), QStringLiteral("Help"));
+        QWidget* button = rig.Form->findChild<QToolBar*>(QStringLiteral("tbStandard"))->widgetForAction(help);
+        QVERIFY(button);
+        QStatusTipEvent tip(button->statusTip());
+        QApplication::sendEvent(button, &tip);
+        QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Opens Help"));
+        // A menu item's hint arrives the same way while the menu is browsed.
+        // (Qt reports menu hovers through the menu bar that opened the menu.)
+        rig.Cmd("mnuViewThumbSize96")->showStatusText(rig.Form->menuBar());
+        QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Changes the frame preview size to 96 x 96 pixels"));
+        // Leaving empties the panel.
+        QStatusTipEvent empty{QString()};
+        QApplication::sendEvent(button, &empty);
+        QCOMPARE(rig.Form->StatusText(2), QString());
+        QCOMPARE(rig.Form->StatusText(1), QString());
+    }
+
+    void firstStartDefaults() {
+        TSettingsStore store(StorePath()); // nothing stored at all
+        TScriptedPrompts prompts;
+        TfrmMain form(store, prompts, ProgramFolder());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
+        QVERIFY(!form.windowState().testFlag(Qt::WindowMaximized));
+        QCOMPARE(form.size(), QSize(780, 580));
+        QCOMPARE(form.pos(), QPoint(80, 60));
+        QVERIFY(!form.FramesOnLeft());
+        QCOMPARE(form.DefaultDelay, 100);
+        QCOMPARE(form.DefaultLoop, 0);
+        QCOMPARE(form.FrameSize, 160);
+        QCOMPARE(form.FilterType, 4);
+        QCOMPARE(form.FileName, QStringLiteral("Untitled"));
+        QVERIFY(!form.Modified);
+        QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize160"))->isChecked());
+        QVERIFY(form.Command(QStringLiteral("mnuViewThumbs"))->isChecked());
+        QVERIFY(form.Command(QStringLiteral("mnuViewExplorer"))->isChecked());
+        QVERIFY(form.Command(QStringLiteral("popThumbsFilterAll"))->isChecked());
+        QVERIFY(form.ToolBarsFlat());
+        QCOMPARE(form.ToolBarRowSize(), 26);
+        QCOMPARE(form.AnimationPanel()->size(), QSize(100, 100));
+        QCOMPARE(form.FramesList()->ItemHeight(), 160 + 65);
+        QCOMPARE(form.ThumbDirectory, QDir(ProgramFolder()).filePath(QStringLiteral("Images")));
+    }
+
+    void oddStoredValues_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("unknown window state maximizes") << "WindowState" << "Minimized";
+        QTest::newRow("frame size 100 checks 160") << "FrameSize" << "100";
+        QTest::newRow("unparsable delay") << "DefaultDelay" << "fast";
+        QTest::newRow("unknown side aligns left") << "FrameWindowAlign" << "Middle";
+    }
+    void oddStoredValues() {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        TSettingsStore store(StorePath());
+        store.WriteString(name == "WindowState" ? QStringLiteral("FormPos\\Main") : QStringLiteral("Settings\\"),
+                          name, value);
+        TScriptedPrompts prompts;
+        TfrmMain form(store, prompts, ProgramFolder());
+        if (name == "WindowState") {
+            QVERIFY(form.windowState().testFlag(Qt::WindowMaximized));
+        } else if (name == "FrameSize") {
+            QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize160"))->isChecked());
+            QCOMPARE(form.FrameSize, 100); // kept until another size is chosen
+            QCOMPARE(form.FramesList()->ItemHeight(), 165);
+        } else if (name == "DefaultDelay") {
+            QCOMPARE(form.DefaultDelay, 100);
+        } else {
+            QVERIFY(form.FramesOnLeft());
+            QVERIFY(form.Command(QStringLiteral("mnuViewWindowALeft"))->isChecked());
+        }
+    }
+
+    void settingsSurviveARestart() {
+        const QStringList recent = {QStringLiteral("/home/ann/My Pictures/a=b;c.gif"),
+                                    QStringLiteral("/tmp/[x]/ünï cødé.gif"),
+                                    QStringLiteral("C:\\old\\path.gif")};
+        const QStringList favorites = {QStringLiteral("/srv/pictures"), QStringLiteral("/home/ann/Desktop dir")};
+        QSize size;
+        {
+            TRig rig(StorePath(), ProgramFolder());
+            rig.Form.reset(); // its exit would rewrite the lists below
+            for (const QString& f : recent)
+                rig.Store.WriteString(QStringLiteral("Settings\\MRU"), f, QStringLiteral("stale data"));
+            for (const QString& f : favorites)
+                rig.Store.WriteString(QStringLiteral("ThumbNails\\Favorites"), f, QString());
+            // Values owned by dialogs that do not exist yet must be left alone.
+            rig.Store.WriteInteger(QStringLiteral("Settings\\"), QStringLiteral("PaletteType"), 1);
+            rig.Store.WriteInteger(QStringLiteral("Settings\\"), QStringLiteral("DefaultDelay"), 7);
+            rig.Store.WriteInteger(QStringLiteral("Settings\\"), QStringLiteral("DefaultLoop"), 3);
+            QVERIFY(rig.Store.Save());
+            rig.Form = std::make_unique<TfrmMain>(rig.Store, rig.Prompts, ProgramFolder());
+            rig.Form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+            rig.Cmd("mnuViewWindowALeft")->trigger();
+            rig.DropDown("mnuViewTB");
+            rig.Cmd("mnuViewTBFrame")->trigger();
+            rig.Cmd("mnuViewThumbSize96")->trigger();
+            rig.Cmd("mnuViewFrameSplit")->trigger();
+            rig.Form->resize(700, 500);
+            rig.Form->move(33, 44);
+            QTest::qWait(50);
+            size = rig.Form->size();
+            rig.Form.reset(); // exit writes the settings
+        }
+        TSettingsStore reread(StorePath());
+        QCOMPARE(reread.ReadSection(QStringLiteral("Settings\\MRU")), recent);
+        for (const QString& f : recent)
+            QCOMPARE(reread.ReadString(QStringLiteral("Settings\\MRU"), f, QStringLiteral("x")), QString());
+        QCOMPARE(reread.ReadSection(QStringLiteral("ThumbNails\\Favorites")), QStringList{QString()} + favorites);
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("PaletteType"), -1), 1);
+        QCOMPARE(reread.ReadString(QStringLiteral("FormPos\\Main"), QStringLiteral("WindowState"), QString()),
+                 QStringLiteral("Normal"));
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("MakeBackups"), -1), 1);
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("ClipFrame"), -1), 1);
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("ClipDefault"), -1), 0);
+
+        TScriptedPrompts prompts;
+        TfrmMain form(reread, prompts, ProgramFolder());
+        QVERIFY(form.FramesOnLeft());
+        QCOMPARE(form.FrameSize, 96);
+        QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize96"))->isChecked());
+        QVERIFY(!form.Command(QStringLiteral("mnuViewFrameSplit"))->isChecked());
+        QVERIFY(form.ToolBar(1)->isHidden());
+        QVERIFY(!form.ToolBar(0)->isHidden());
+        QCOMPARE(form.DefaultDelay, 7);
+        QCOMPARE(form.DefaultLoop, 3);
+        QCOMPARE(form.size(), size);
+        QCOMPARE(form.pos(), QPoint(33, 44));
+        form.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
+        auto* reopen = form.findChild<QMenu*>(QStringLiteral("mnuFileReopen"));
+        QCOMPARE(reopen->actions().size(), recent.size());
+        QCOMPARE(reopen->actions().at(1)->text(), QStringLiteral("&2 ") + recent[1]);
+    }
+
+    void closeQueryOnAModifiedDocument_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("cancel keeps the window") << int(TMsgResult::Cancel) << false;
+        QTest::newRow("no closes") << int(TMsgResult::No) << true;
+        // Saving is not available yet, so Yes must not lose the changes.
+        QTest::newRow("yes without a successful save stays") << int(TMsgResult::Yes) << false;
+    }
+    void closeQueryOnAModifiedDocument() {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        rig.Form->Modified = true;
+        rig.Prompts.Answers << TMsgResult(answer);
+        rig.Cmd("mnuFileExit")->trigger();
+        QCOMPARE(rig.Prompts.Texts(), QStringList{QStringLiteral("Would you like to save the changes to Untitled?")});
+        QCOMPARE(rig.Prompts.Shown[0].Buttons, TMsgButtons::YesNoCancel);
+        QCOMPARE(rig.Form->isVisible(), !closes);
+    }
+
+    void exitWithoutChangesAsksNothing() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        rig.Cmd("mnuFileExit")->trigger();
+        QVERIFY(!rig.Form->isVisible());
+        QVERIFY(rig.Prompts.Shown.isEmpty());
+    }
+
+    void startupExtrasFollowTheSettings_data() {
+        QTest::addColumn<bool>("displayAnimation");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("animation wanted, library missing")
+            << true << QStringList{QStringLiteral("Could not load VELMOR.DLL library file.")};
+        QTest::newRow("animation off") << false << QStringList{};
+    }
+    void startupExtrasFollowTheSettings() {
+        QFETCH(bool, displayAnimation);
+        QFETCH(QStringList, messages);
+        TRig rig(StorePath(), ProgramFolder()); // the program folder has no library
+        rig.Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), displayAnimation);
+        rig.Form->ShowStartupExtras();
+        QCOMPARE(rig.Prompts.Texts(), messages);
+        QCOMPARE(rig.Form->AnimationPanel()->size(), QSize(100, 100));
+    }
+
+    void thumbnailScanRunsOnceAndForgetsTheFolder() {
+        TRig rig(StorePath(), ProgramFolder());
+        QStringList scanned;
+        rig.Form->SetThumbnailScan([&](const QString& dir) { scanned << dir; });
+        const QString folder = rig.Form->ThumbDirectory;
+        rig.Form->ScanThumbnailFolder();
+        QCOMPARE(scanned, QStringList{folder});
+        QVERIFY(rig.Form->ThumbDirectory.isEmpty());
+    }
+
+    void webLinks_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("desktopWorks");
+        for (const char* c : {"mnuHelpHome", "mnuHelpOrder", "mnuHelpSupport"}) {
+            QTest::newRow(qPrintable(QString("%1 ok").arg(c))) << QString(c) << true;
+            QTest::newRow(qPrintable(QString("%1 failing").arg(c))) << QString(c) << false;
+        }
+    }
+    void webLinks() {
+        QFETCH(QString, command);
+        QFETCH(bool, desktopWorks);
+        TRig rig(StorePath(), ProgramFolder());
+        QList<QUrl> opened;
+        rig.Form->SetUrlOpener([&](const QUrl& u) { opened << u; return desktopWorks; });
+        rig.Form->Command(command)->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].scheme().startsWith(QLatin1String("http")));
+        const QStringList want = desktopWorks ? QStringList{}
+                                              : QStringList{QStringLiteral("Could not load the default registered client.")};
+        QCOMPARE(rig.Prompts.Texts(), want);
+        if (!desktopWorks)
+            QCOMPARE(rig.Prompts.Shown[0].Type, TMsgType::Information);
+    }
+
+    void helpWithoutItsFileSaysSo() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Cmd("mnuHelpContents")->trigger();
+        QCOMPARE(rig.Prompts.Shown.size(), 1);
+        QVERIFY(rig.Prompts.Shown[0].Text.contains(QStringLiteral("Reelix.html")));
+    }
+
+    void helpShowsTheProgramsPages() {
+        const QString folder = QStringLiteral(REELIX_SOURCE_DIR "/resources/help");
+        TRig rig(StorePath(), folder);
+        rig.Cmd("btnHelp")->trigger();
+        QVERIFY(rig.Prompts.Shown.isEmpty());
+        QWidget* help = rig.Form->findChild<QWidget*>(QStringLiteral("frmHelp"));
+        QVERIFY(help && help->isVisible());
+    }
+
+    void unfinishedCommandsChangeNothing() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        // A check item whose work is not there yet keeps following the real state.
+        const bool before = rig.Cmd("mnuViewThumbs")->isChecked();
+        rig.Cmd("mnuViewThumbs")->trigger();
+        QCOMPARE(rig.Cmd("mnuViewThumbs")->isChecked(), before);
+        for (const char* c : {"mnuFileNew", "mnuFileOpen", "AddFrame1", "mnuToolsOptions"})
+            rig.Cmd(c)->trigger();
+        QVERIFY(rig.Prompts.Shown.isEmpty());
+        QVERIFY(!rig.Form->Modified);
+        QCOMPARE(rig.Form->FileName, QStringLiteral("Untitled"));
+        QCOMPARE(rig.Form->windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
+    }
+
+    void shiftStateIsTracked() {
+        TRig rig(StorePath(), ProgramFolder());
+        rig.Form->show();
+        // As the window system sends them: the state before the key, which
+        // Qt turns into the state after it for modifier keys.
+        QKeyEvent shiftDown(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+        QApplication::sendEvent(rig.Form->FramesList(), &shiftDown);
+        QVERIFY(rig.Form->ShiftHeld);
+        QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier);
+        QApplication::sendEvent(rig.Form->FramesList(), &letter);
+        QVERIFY(rig.Form->ShiftHeld);
+        QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier);
+        QApplication::sendEvent(rig.Form->FramesList(), &shiftUp);
+        QVERIFY(!rig.Form->ShiftHeld);
+    }
+};
+
+QTEST_MAIN(TMainFormTest)
+#include "tst_MainForm.moc"
