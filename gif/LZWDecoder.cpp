@@ -1,0 +1,270 @@
+#include "gif/LZWDecoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "gif/GIFException.h"
+#include "gif/LZWInterlace.h"
+
+namespace {
+
+constexpr std::size_t Padding = 8;
+
+inline std::uint64_t Load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+    return v;
+}
+
+inline void Store64(std::uint8_t* p, std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+    std::memcpy(p, &v, sizeof v);
+}
+
+void Warn(const TGIFWarnFn& warn, const char* text) {
+    if (warn) warn(text);
+}
+
+// Walks the sub-block chain in place when the bytes are already in memory: two
+// virtual calls per sub-block add up on large frames.
+bool GatherFromMemory(TStream& in, TLZWData& data, const TGIFWarnFn& warn) {
+    auto* memory = dynamic_cast<TMemoryStream*>(&in);
+    if (!memory || !memory->Data()) return false;
+    const std::uint8_t* bytes = memory->Data();
+    const std::size_t size = static_cast<std::size_t>(memory->Size());
+    std::size_t pos = static_cast<std::size_t>(memory->Position());
+    // First pass: measure, so the buffer is allocated once.
+    std::size_t total = 0;
+    for (std::size_t p = pos; p < size;) {
+        const std::size_t length = bytes[p++];
+        if (length == 0) break;
+        const std::size_t avail = std::min(length, size - p);
+        total += avail;
+        p += avail;
+    }
+    data.Bytes.resize(total + Padding);
+    std::uint8_t* dst = data.Bytes.data();
+    while (pos < size) {
+        const std::size_t length = bytes[pos++];
+        if (length == 0) {
+            data.BlockEndSeen = true;
+            break;
+        }
+        const std::size_t avail = std::min(length, size - pos);
+        std::memcpy(dst, bytes + pos, avail);
+        dst += avail;
+        pos += avail;
+        if (avail < length) Warn(warn, "Premature end of data");
+    }
+    data.Size = total;
+    memory->SetPosition(static_cast<std::int64_t>(pos));
+    return true;
+}
+
+}  // namespace
+
+void GatherLZWData(TStream& in, TLZWData& data, const TGIFWarnFn& warn) {
+    data.Bytes.clear();
+    data.Size = 0;
+    data.BlockEndSeen = false;
+    if (GatherFromMemory(in, data, warn)) {
+        std::memset(data.Bytes.data() + data.Size, 0, Padding);
+        return;
+    }
+    std::uint8_t block[255];
+    for (;;) {
+        const int length = in.ReadByte();
+        if (length < 0) break;
+        if (length == 0) {
+            data.BlockEndSeen = true;
+            break;
+        }
+        const std::size_t got = in.Read(block, static_cast<std::size_t>(length));
+        data.Bytes.insert(data.Bytes.end(), block, block + got);
+        if (got < static_cast<std::size_t>(length)) {
+            Warn(warn, "Premature end of data");
+            break;
+        }
+    }
+    data.Size = data.Bytes.size();
+    data.Bytes.resize(data.Size + Padding, 0);
+}
+
+TLZWDecoder::TLZWDecoder(int codeSize)
+    : codeSize_(codeSize), clearCode_(1u << codeSize), endCode_((1u << codeSize) + 1) {
+    // Literals never change; indices wider than a byte keep their low byte, as
+    // the pixels are bytes.
+    for (unsigned code = 0; code < clearCode_; ++code) {
+        tail_[code] = code & 0xFF;
+        first_[code] = static_cast<std::uint8_t>(code);
+        length_[code] = 1;
+        head_[code] = 0;
+    }
+    Reset();
+}
+
+void TLZWDecoder::Reset() {
+    size_ = static_cast<unsigned>(codeSize_) + 1;
+    limit_ = 2 * clearCode_;
+    nextFree_ = clearCode_ + 2;
+}
+
+inline void TLZWDecoder::AddEntry(unsigned prefix, std::uint8_t byte) {
+    const unsigned code = nextFree_;
+    const unsigned length = length_[prefix];
+    const unsigned used = (length - 1) % 8 + 1;  // bytes in the prefix's tail
+    if (used == 8) {
+        tail_[code] = byte;
+        head_[code] = static_cast<std::uint16_t>(prefix);
+    } else {
+        tail_[code] = tail_[prefix] | (std::uint64_t{byte} << (8 * used));
+        head_[code] = head_[prefix];
+    }
+    length_[code] = static_cast<std::uint16_t>(length + 1);
+    first_[code] = first_[prefix];
+    ++nextFree_;
+    if (nextFree_ >= limit_ && limit_ < MaxCodes) {
+        limit_ *= 2;
+        ++size_;
+    }
+}
+
+inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* dst) const {
+    const unsigned length = length_[code];
+    std::uint8_t* end = dst + length - ((length - 1) % 8 + 1);
+    Store64(end, tail_[code]);
+    code = head_[code];
+    while (end > dst) {
+        end -= 8;
+        Store64(end, tail_[code]);
+        code = head_[code];
+    }
+}
+
+void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t limit) const {
+    std::uint8_t buffer[MaxCodes + 16];
+    CopyStringFast(code, buffer);
+    std::memcpy(dst, buffer, std::min<std::size_t>(limit, length_[code]));
+}
+
+std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
+                                std::size_t capacity, TStop& stop) {
+    const std::uint8_t* src = data.Bytes.data();
+    const std::uint64_t bitEnd = std::uint64_t{data.Size} * 8;
+    std::uint64_t bitPos = 0;
+    std::size_t pos = 0;
+    unsigned old = 0;
+    bool afterClear = true;  // the stream starts as if a clear code had been read
+    // Strings copied with the 8-byte word copy must end this far before `capacity`.
+    const std::size_t fastEnd = std::min(count, capacity >= 8 ? capacity - 8 : 0);
+    Reset();
+    stop = TStop::Done;
+    while (pos < count) {
+        if (bitPos + size_ > bitEnd) {
+            stop = TStop::OutOfData;
+            break;
+        }
+        const unsigned code =
+            static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit_ - 1);
+        bitPos += size_;
+
+        if (code < clearCode_) {
+            // A literal: the commonest code in photographic data.
+            out[pos++] = static_cast<std::uint8_t>(code);
+            if (!afterClear && nextFree_ < MaxCodes) AddEntry(old, static_cast<std::uint8_t>(code));
+            afterClear = false;
+            old = code;
+            continue;
+        }
+        if (code == clearCode_) {
+            Reset();
+            afterClear = true;
+            continue;
+        }
+        if (code == endCode_) {
+            stop = TStop::EndCode;
+            break;
+        }
+        if (afterClear || code > nextFree_) {
+            stop = TStop::InvalidCode;
+            break;
+        }
+        if (code == nextFree_) {
+            // The string being defined by this very code: the previous string
+            // plus its own first byte.
+            AddEntry(old, first_[old]);
+        } else if (nextFree_ < MaxCodes) {
+            AddEntry(old, first_[code]);
+        }
+        const std::size_t length = length_[code];
+        if (pos + length <= fastEnd) {
+            CopyStringFast(code, out + pos);
+            pos += length;
+        } else {
+            const std::size_t n = std::min(length, count - pos);
+            CopyStringExact(code, out + pos, n);
+            pos += n;
+        }
+        old = code;
+    }
+    return pos;
+}
+
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn) {
+    const int codeSize = in.ReadByte();
+    if (codeSize < 0) return;  // no image data at all: the frame keeps its fill
+    // Code size 0 would make the clear code a literal's neighbour at 1 bit, and
+    // above 11 the codes no longer fit the 4096-entry table: both are corrupt.
+    if (codeSize < 1 || codeSize > 11) throw GIFException("Invalid GIF data");
+
+    TLZWData data;
+    GatherLZWData(in, data, warn);
+
+    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    const std::size_t h = height > 0 ? static_cast<std::size_t>(height) : 0;
+    const std::size_t count = w * h;
+    if (count == 0) return;
+
+    auto decoder = std::make_unique<TLZWDecoder>(codeSize);
+    TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
+    std::size_t decoded = 0;
+    if (!interlaced || h == 1) {
+        decoded = decoder->Decode(data, pixels, count, count, stop);
+    } else {
+        // Decode in stream order into a scratch run, then place the decoded rows;
+        // rows (or the part of a row) never reached keep the caller's fill.
+        std::vector<std::uint8_t> linear(count + 8);
+        decoded = decoder->Decode(data, linear.data(), count, linear.size(), stop);
+        const std::vector<int> rows = InterlacedRowOrder(static_cast<int>(h));
+        for (std::size_t i = 0; i * w < decoded; ++i) {
+            const std::size_t n = std::min(w, decoded - i * w);
+            std::memcpy(pixels + static_cast<std::size_t>(rows[i]) * w, linear.data() + i * w, n);
+        }
+    }
+    switch (stop) {
+        case TLZWDecoder::TStop::OutOfData:
+            // Data that simply stops at the end of the stream was already reported
+            // (or the file just ends); a terminated stream short of bits is reported here.
+            if (data.BlockEndSeen) Warn(warn, "Decoder bit buffer under-run");
+            break;
+        case TLZWDecoder::TStop::InvalidCode:
+            Warn(warn, "Invalid GIF data");
+            break;
+        case TLZWDecoder::TStop::Done:
+        case TLZWDecoder::TStop::EndCode:
+            break;
+    }
+}
+
+std::uint64_t MaxDecodablePixels(std::uint64_t byteCount) {
+    // A code of width w names one of at most 2^w strings, each no longer than
+    // 2^w pixels; 4096 pixels per 12 bits is the best any code does.
+    constexpr std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() / 4096 / 8;
+    if (byteCount >= limit) return std::numeric_limits<std::uint64_t>::max();
+    return (byteCount * 8 * 4096 + 11) / 12 + 4096;
+}

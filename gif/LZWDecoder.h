@@ -1,0 +1,77 @@
+#pragma once
+// The LZW decoder of GIF image data, split in two steps: gathering the data
+// sub-blocks into one contiguous buffer (so the hot loop never calls the stream),
+// and decoding codes from that buffer straight into a pixel run.
+//
+// The code table keeps, per code, the string length, its first byte and its last
+// (up to 8) bytes plus the code holding the rest, so a string is copied out
+// backwards eight bytes at a time instead of being pushed and popped per pixel.
+//
+// Validity rules beyond the classic decoder loop: the first code after a clear code
+// must be a literal (or the end code), and a code above the next free one is refused.
+// Both mark corrupt data; with them the table's prefix links always point to
+// smaller codes, so the table can never become circular and no string exceeds 4096.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "gif/LZW.h"
+
+// The sub-blocks of one frame's image data, joined.
+struct TLZWData {
+    std::vector<std::uint8_t> Bytes;  // data bytes, followed by 8 zero bytes of padding
+    std::size_t Size = 0;             // data bytes without the padding
+    bool BlockEndSeen = false;        // the zero-length terminator was read
+};
+
+// Reads the data sub-blocks at the stream's position up to and including the
+// zero-length terminator (or the stream's end). A sub-block that is longer than
+// the rest of the stream reports "Premature end of data"; what remains is used.
+void GatherLZWData(TStream& in, TLZWData& data, const TGIFWarnFn& warn);
+
+class TLZWDecoder {
+public:
+    enum class TStop : std::uint8_t {
+        Done,        // all requested pixels were decoded
+        EndCode,     // the end code came first
+        OutOfData,   // the bits ran out first
+        InvalidCode  // corrupt code stream
+    };
+
+    static constexpr int MaxCodes = 4096;
+
+    // codeSize is the initial code size byte, 1..11 (the caller validates it).
+    explicit TLZWDecoder(int codeSize);
+
+    // Decodes `data` (Size bytes, with 8 readable bytes of padding after them) into
+    // out[0..count). `capacity` >= count is the writable size of `out`; 8 bytes of
+    // slack beyond count let strings be copied in whole 8-byte words. Answers the
+    // number of pixels written; `stop` tells why decoding ended.
+    std::size_t Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
+                       std::size_t capacity, TStop& stop);
+
+private:
+    void Reset();
+    void AddEntry(unsigned prefix, std::uint8_t byte);
+    // Writes the string of `code` at dst; may write up to 7 bytes past its end.
+    void CopyStringFast(unsigned code, std::uint8_t* dst) const;
+    // Writes exactly the first `limit` bytes of the string of `code` at dst.
+    void CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t limit) const;
+
+    int codeSize_;
+    unsigned clearCode_;
+    unsigned endCode_;
+    unsigned size_ = 0;       // current code width in bits
+    unsigned limit_ = 0;      // 2^size_
+    unsigned nextFree_ = 0;
+
+    // Per code: the last 1..8 bytes of its string (byte 0 first), the code whose
+    // string is everything before them (a multiple of 8 bytes long), the string's
+    // length and its first byte.
+    std::array<std::uint64_t, MaxCodes> tail_{};
+    std::array<std::uint16_t, MaxCodes> head_{};
+    std::array<std::uint16_t, MaxCodes> length_{};
+    std::array<std::uint8_t, MaxCodes> first_{};
+};

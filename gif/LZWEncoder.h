@@ -1,0 +1,188 @@
+#pragma once
+// The two image-data encoders: TLZWEncoder (a real LZW compressor over a hash
+// table) and TRLEEncoder (a code stream built only from runs of equal pixels,
+// which every GIF decoder reads). Both put their codes through TGIFWriter, which
+// packs bytes into data sub-blocks of at most 255 bytes.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gif/LZW.h"
+
+// A stream that refuses every operation; subclasses open up what they support.
+class TGIFStream : public TStream {
+public:
+    std::size_t Read(void* buffer, std::size_t count) override;
+    void Write(const void* buffer, std::size_t count) override;
+    std::int64_t Position() const override { return 0; }
+    void SetPosition(std::int64_t position) override;
+    std::int64_t Size() const override { return 0; }
+};
+
+// Write-only stream that cuts what it is given into data sub-blocks (a length
+// byte and up to 255 bytes) on the destination stream.
+class TGIFWriter : public TGIFStream {
+public:
+    explicit TGIFWriter(TStream& destination) : destination_(destination) {}
+    // Flushes a pending partial block; errors are swallowed here, so call
+    // FlushBlock first when they must be seen.
+    ~TGIFWriter() override;
+    TGIFWriter(const TGIFWriter&) = delete;
+    TGIFWriter& operator=(const TGIFWriter&) = delete;
+
+    void Write(const void* buffer, std::size_t count) override;
+    // The encoders' path: one byte into the block buffer, no virtual call.
+    void PutByte(std::uint8_t value) {
+        buffer_[fill_++] = value;
+        dirty_ = true;
+        if (fill_ > 255) FlushBlock();
+    }
+    void FlushBlock();
+
+private:
+    TStream& destination_;
+    std::array<std::uint8_t, 256> buffer_{};  // length byte, then the data
+    unsigned fill_ = 1;
+    bool dirty_ = false;
+};
+
+// Open-addressed dictionary of the LZW encoder: (prefix code, pixel) -> code.
+class THashTable {
+public:
+    static constexpr int Slots = 8009;
+
+    THashTable() { ResetTable(); }
+    void ResetTable();
+    void StoreCode(std::uint32_t key, std::uint32_t code);
+    // The code stored under key, or -1.
+    int FindCode(std::uint32_t key) const;
+
+    static std::uint32_t FirstSlot(std::uint32_t key) { return (key ^ (key >> 4)) % Slots; }
+
+    // FindCode that also answers where the probe ended: the slot holding the key,
+    // or the free slot StoreCode would fill. Inline for the encoder's hot loop.
+    int Lookup(std::uint32_t key, std::uint32_t& slot) const {
+        std::uint32_t h = FirstSlot(key);
+        std::uint32_t value = slots_[h];
+        if (!Occupied(value) || (value >> 12) == key) {
+            slot = h;
+            return Occupied(value) ? static_cast<int>(value & 0xFFF) : -1;
+        }
+        const std::uint32_t d = h == 0 ? 1 : Slots - h;
+        for (;;) {
+            h = h >= d ? h - d : h + Slots - d;
+            value = slots_[h];
+            if (!Occupied(value)) {
+                slot = h;
+                return -1;
+            }
+            if ((value >> 12) == key) {
+                slot = h;
+                return static_cast<int>(value & 0xFFF);
+            }
+        }
+    }
+    void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) {
+        slots_[slot] = (key << 12) | code;
+    }
+
+private:
+    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
+    static bool Occupied(std::uint32_t slot) { return slot < 0xFFFFF000u; }
+    std::array<std::uint32_t, Slots> slots_;
+};
+
+// Shared state and bit packing of both encoders.
+class TGIFEncoder {
+public:
+    virtual ~TGIFEncoder() = default;
+
+    // Writes the code size byte (max(bits, 2)), the sub-blocks and the terminating
+    // 0x00. Raises "Color not in color table" (before writing anything) when a
+    // pixel is not below colorLimit.
+    void Encode(TStream& stream, int bits, int colorLimit, const std::uint8_t* pixels,
+                bool interlaced, int height, int width);
+
+protected:
+    virtual void PutCode(unsigned code);
+    virtual void ResetCodes();
+    virtual void EncodePixels() = 0;
+
+    // The bit packing of PutCode without the virtual call.
+    void PackCode(unsigned code) {
+        BitBuffer |= static_cast<std::uint32_t>(code) << BitCount;
+        BitCount += CodeWidth;
+        while (BitCount > 7) {
+            Writer->PutByte(static_cast<std::uint8_t>(BitBuffer));
+            BitBuffer >>= 8;
+            BitCount -= 8;
+        }
+    }
+    // Calls fn(rowPointer) for every row, in the order the data stores them.
+    template <typename Fn>
+    void ForEachRow(Fn&& fn) const;
+
+    int ColorLimit = 0;
+    std::uint8_t InitialCodeSize = 0;
+    int RowWidth = 0;
+    int RowCount = 0;
+    bool Interlaced = false;
+    const std::uint8_t* Pixels = nullptr;
+    std::unique_ptr<TGIFWriter> Writer;
+    std::uint32_t BitBuffer = 0;
+    int BitCount = 0;
+    bool JustCleared = false;
+    int CodeWidth = 0;
+    int StartWidth = 0;
+    std::uint16_t MaxCode = 0;
+    std::uint16_t ClearCode = 0;
+    std::uint16_t EndCode = 0;
+    std::uint16_t FirstFree = 0;
+};
+
+class TLZWEncoder : public TGIFEncoder {
+protected:
+    void PutCode(unsigned code) override;
+    void ResetCodes() override;
+    void EncodePixels() override;
+
+private:
+    void PutCodeFinal(unsigned code);  // PutCode without the virtual dispatch
+    void ResetCodesFinal();
+
+    std::uint16_t Prefix = 0;
+    std::uint16_t FreeCode = 0;
+    std::unique_ptr<THashTable> Table;
+};
+
+class TRLEEncoder : public TGIFEncoder {
+public:
+    // Fewest codes that write `count` pixels of one value when the table may grow
+    // up to n run codes: whole triangles 1 + 2 + ... + n, then the shortest
+    // triangle covering the rest.
+    static int RunCodeCount(int count, int n);
+
+protected:
+    void ResetCodes() override;
+    void EncodePixels() override;
+
+private:
+    void EmitPlain(unsigned code);
+    void FlushRun(int count);
+    void FlushFromClear(int count);
+    void FlushClearOrRepeat(int count);
+    void FlushWithTable(int count);
+    void ResetClearAt();
+
+    int MaxOutCodes = 0;
+    int BumpInit = 0;
+    int ClearInit = 0;
+    int RunPixel = -1;
+    int TableMax = 0;
+    int TablePixel = 0;
+    int OutCount = 0;
+    int ClearAt = 0;
+    int BumpAt = 0;
+};
