@@ -1,0 +1,355 @@
+#include "gif/GIFSubImage.h"
+
+#include <algorithm>
+
+#include "color/FixedPalettes.h"
+#include "gif/GIFException.h"
+#include "gif/GIFExtensionRegistry.h"
+#include "gif/GIFImage.h"
+#include "gif/LZW.h"
+#include "gif/Stream.h"
+#include "platform/raster/Palette.h"
+
+namespace {
+std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+void Put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v & 0xFF);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+}  // namespace
+
+TGIFSubImage::TGIFSubImage(TGIFImage* owner)
+    : TGIFItem(owner), localColors_(this), extensions_(owner) {}
+
+TGIFSubImage::~TGIFSubImage() {
+    // Extensions reach back into this frame while they go, so they go first.
+    extensions_.Clear();
+}
+
+// --- placement --------------------------------------------------------------
+
+void TGIFSubImage::PlaceFrame(int left, int top, int width, int height) {
+    const bool resized = width != width_ || height != height_;
+    left_ = static_cast<std::uint16_t>(left);
+    top_ = static_cast<std::uint16_t>(top);
+    width_ = static_cast<std::uint16_t>(width);
+    height_ = static_cast<std::uint16_t>(height);
+    if (resized) {
+        DropBitmap();
+        DropMask();
+        AllocatePixels();
+    }
+    GrowScreen();
+}
+
+void TGIFSubImage::GrowScreen() {
+    TGIFImage* image = OwnerImage();
+    if (!image) return;
+    // The screen cannot grow past 16 bits; a frame beyond that keeps sticking out.
+    const int right = std::min(left_ + width_, 0xFFFF);
+    const int bottom = std::min(top_ + height_, 0xFFFF);
+    bool warned = false;
+    if (image->Width() < right) {
+        if (image->Width() >= 1) {
+            ReportWarning(1, "Image width too small for contained frames");
+            warned = true;
+        }
+        image->SetWidth(right);
+    }
+    if (image->Height() < bottom) {
+        if (image->Height() > 0) {
+            ReportWarning(1, "Image height too small for contained frames");
+            warned = true;
+        }
+        image->SetHeight(bottom);
+    }
+    if (warned) ReportWarning(1, "Image exceeds Logical Screen size");
+}
+
+void TGIFSubImage::SetInterlaced(bool value) {
+    descriptorFlags_ = static_cast<std::uint8_t>(value ? descriptorFlags_ | 0x40 : descriptorFlags_ & ~0x40);
+}
+
+void TGIFSubImage::UpdateDescriptorFlags() {
+    std::uint8_t flags = descriptorFlags_ & 0x58;  // interlace and the reserved bits stay
+    if (!localColors_.IsEmpty()) {
+        flags |= 0x80;
+        if (localColors_.Sorted()) flags |= 0x20;
+        flags |= static_cast<std::uint8_t>(ResolutionBits() & 7);
+    }
+    descriptorFlags_ = flags;
+}
+
+// --- colours ----------------------------------------------------------------
+
+TGIFColorMap* TGIFSubImage::EffectiveColors() {
+    if (!localColors_.IsEmpty()) return &localColors_;
+    TGIFImage* image = OwnerImage();
+    if (image && !image->GlobalColors().IsEmpty()) return &image->GlobalColors();
+    return &localColors_;
+}
+
+const TGIFColorMap* TGIFSubImage::EffectiveColors() const {
+    return const_cast<TGIFSubImage*>(this)->EffectiveColors();
+}
+
+// --- pixels -----------------------------------------------------------------
+
+void TGIFSubImage::AllocatePixels() {
+    ReleasePixels();
+    const std::size_t size = std::size_t(width_) * height_;
+    if (size == 0) return;
+    try {
+        pixels_.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+        throw EGIFOutOfMemory("Out of memory");
+    }
+}
+
+void TGIFSubImage::ReleasePixels() {
+    pixels_.clear();
+    pixels_.shrink_to_fit();
+}
+
+void TGIFSubImage::RequirePixels() {
+    if (!pixels_.empty()) return;
+    if (std::size_t(width_) * height_ == 0) throw GIFException("Image is empty");
+    AllocatePixels();
+}
+
+std::uint8_t* TGIFSubImage::RowPointer(int y) {
+    if (y < 0 || y >= height_) throw GIFException("Invalid pixel coordinates");
+    RequirePixels();
+    return pixels_.data() + std::size_t(y) * width_;
+}
+
+std::uint8_t TGIFSubImage::PixelAt(int x, int y) {
+    if (x < 0 || x >= width_) throw GIFException("Invalid pixel coordinates");
+    return RowPointer(y)[x];
+}
+
+void TGIFSubImage::CountPixelUse(TGIFColorHistogram& histogram) const {
+    std::array<std::uint64_t, 256> counts{};
+    for (const std::uint8_t p : pixels_) ++counts[p];
+    for (std::size_t i = 0; i < counts.size(); ++i) histogram[i].uses += counts[i];
+}
+
+void TGIFSubImage::RemapPixelData(const TGIFColorTranslation& translation) {
+    for (std::uint8_t& p : pixels_) p = translation[p];
+    if (isTransparent_ && controlExtension_)
+        controlExtension_->transparentIndex_ = translation[controlExtension_->transparentIndex_];
+    DropBitmap();
+    DropMask();
+}
+
+// --- caches -----------------------------------------------------------------
+
+void TGIFSubImage::DropBitmap() { CachedBitmap.reset(); }
+
+void TGIFSubImage::DropMask() {
+    TransparencyMask.reset();
+    MaskStale = true;
+}
+
+TPalette* TGIFSubImage::PaletteHandle() {
+    // A rendered bitmap's own palette takes precedence once the raster layer builds one.
+    if (paletteHandle_) return paletteHandle_.get();
+    TGIFImage* image = OwnerImage();
+    if (image && image->ShouldDither()) {
+        paletteHandle_ = CreateWebSafePalette();
+        return paletteHandle_.get();
+    }
+    if (localColors_.IsEmpty()) return image ? image->Palette() : nullptr;
+    paletteHandle_ = localColors_.CreatePaletteHandle();
+    return paletteHandle_.get();
+}
+
+void TGIFSubImage::ReplacePalette(std::unique_ptr<TPalette> palette) {
+    if (palette && palette.get() == paletteHandle_.get()) {
+        (void)palette.release();  // the same handle again: it is already ours
+        return;
+    }
+    paletteHandle_ = std::move(palette);
+    // A cached bitmap carries the old colours; it must be rendered again.
+    if (CachedBitmap) {
+        DropBitmap();
+        if (TGIFImage* image = OwnerImage()) {
+            image->PaletteModified = true;
+            image->Changed();
+        }
+    }
+}
+
+// --- life cycle -------------------------------------------------------------
+
+void TGIFSubImage::ClearFrame() {
+    extensions_.Clear();
+    localColors_.ClearColors();
+    ReleasePixels();
+    height_ = 0;
+    width_ = 0;
+    isTransparent_ = false;
+    controlExtension_ = nullptr;
+    DropBitmap();
+    DropMask();
+}
+
+TGIFVersion TGIFSubImage::RequiredVersion() const {
+    return localColors_.Sorted() || extensions_.Count() > 0 ? gv89a : gv87a;
+}
+
+void TGIFSubImage::SetOwnerImage(TGIFImage* image) {
+    TGIFItem::SetOwnerImage(image);
+    extensions_.SetOwnerImage(image);
+    paletteHandle_.reset();
+}
+
+void TGIFSubImage::Assign(const TPersistent* source) {
+    if (source == this) return;
+    if (!source) {
+        ClearFrame();
+        return;
+    }
+    const auto* other = dynamic_cast<const TGIFSubImage*>(source);
+    if (!other) RaiseCannotAssign(source, *this);
+    ClearFrame();
+    if (other->IsEmpty()) return;
+    left_ = other->left_;
+    top_ = other->top_;
+    width_ = other->width_;
+    height_ = other->height_;
+    descriptorFlags_ = other->descriptorFlags_;
+    isTransparent_ = other->isTransparent_;
+    pixels_ = other->pixels_;
+    localColors_.Assign(&other->localColors_);
+    // Writing and re-reading the extensions makes each a new object of this frame.
+    TMemoryStream copy;
+    const_cast<TGIFSubImage*>(other)->extensions_.SaveToStream(copy);
+    copy.SetPosition(0);
+    LoadExtensions(copy);
+}
+
+// --- reading and writing ----------------------------------------------------
+
+void TGIFSubImage::LoadExtensions(TStream& stream) {
+    int b = stream.ReadByte();
+    while (b >= 0 && b != ',' && b != ';') {
+        if (b != '!') {
+            ReportWarning(1, "Invalid extension introducer");
+            break;
+        }
+        const TGIFExtensionClass* cls = FindExtensionClass(stream);
+        if (!cls) throw GIFException("Unknown extension type");
+        stream.Seek(-1);
+        std::unique_ptr<TGIFExtension> ext = cls->create(this);
+        ext->LoadFromStream(stream);
+        extensions_.Add(std::move(ext));
+        b = stream.ReadByte();
+    }
+    if (b >= 0) stream.Seek(-1);  // leave the stream on the byte that ended the list
+}
+
+void TGIFSubImage::LoadFromStream(TStream& stream) {
+    ClearFrame();
+    LoadExtensions(stream);
+    const std::int64_t at = stream.Position();
+    const int next = stream.ReadByte();
+    stream.SetPosition(at);
+    // Extensions with no image after them (a trailing comment) make an empty frame.
+    if (next < 0 || next == ';' || next == 0) return;
+    LoadImage(stream);
+}
+
+void TGIFSubImage::LoadImage(TStream& stream) {
+    std::uint8_t d[10];
+    stream.ReadBuffer(d, sizeof d);
+    left_ = Get16(d + 1);
+    top_ = Get16(d + 3);
+    width_ = Get16(d + 5);
+    height_ = Get16(d + 7);
+    descriptorFlags_ = d[9];
+    if (width_ == 0 || height_ == 0) {
+        TGIFImage* image = OwnerImage();
+        width_ = static_cast<std::uint16_t>(image ? image->Width() : 0);
+        height_ = static_cast<std::uint16_t>(image ? image->Height() : 0);
+        ReportWarning(1, "Image exceeds Logical Screen size");
+    }
+    if (descriptorFlags_ & 0x80) {
+        localColors_.LoadEntries(stream, 2 << (descriptorFlags_ & 7));
+        localColors_.SetSorted((descriptorFlags_ & 0x20) != 0);
+    }
+
+    // Hostile sizes: never allocate more than the remaining data could fill.
+    const std::uint64_t pixelCount = std::uint64_t(width_) * height_;
+    const std::int64_t remaining = std::max<std::int64_t>(0, stream.Remaining());
+    if (pixelCount > MaxDecodablePixels(static_cast<std::uint64_t>(remaining)))
+        throw GIFException("Invalid GIF data");
+    const std::uint8_t fill = isTransparent_ && controlExtension_ ? controlExtension_->TransparentIndex() : 0;
+    try {
+        pixels_.assign(static_cast<std::size_t>(pixelCount), fill);
+    } catch (const std::bad_alloc&) {
+        throw EGIFOutOfMemory("Out of memory");
+    }
+    DecodeImageData(stream, PixelData(), width_, height_, IsInterlaced(),
+                    [this](const std::string& text) { ReportWarning(1, text); });
+}
+
+void TGIFSubImage::SaveToStream(TStream& stream) {
+    extensions_.SaveToStream(stream);
+    if (IsEmpty()) return;
+    UpdateDescriptorFlags();
+    std::uint8_t d[10] = {0x2C};
+    Put16(d + 1, left_);
+    Put16(d + 3, top_);
+    Put16(d + 5, width_);
+    Put16(d + 7, height_);
+    d[9] = descriptorFlags_;
+    stream.Write(d, sizeof d);
+    if (descriptorFlags_ & 0x80) localColors_.SaveEntries(stream);
+
+    TGIFImage* image = OwnerImage();
+    int bits = 0;
+    int colorLimit = 0;
+    if (!localColors_.IsEmpty()) {
+        bits = localColors_.BitDepth();
+        colorLimit = localColors_.Count();
+    } else {
+        bits = image ? image->MaxBitDepth() : 0;
+        colorLimit = 1 << bits;
+    }
+    EncodeImageData(stream, image ? image->Encoding : encLZW, bits, colorLimit, PixelData(), IsInterlaced(),
+                    height_, width_);
+}
+
+// --- frame list -------------------------------------------------------------
+
+namespace {
+// Skips padding zero bytes; answers the next byte without consuming it (-1 at end).
+int SkipZeros(TStream& stream) {
+    int b;
+    do b = stream.ReadByte();
+    while (b == 0);
+    if (b >= 0) stream.Seek(-1);
+    return b;
+}
+}  // namespace
+
+void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
+    int b = SkipZeros(stream);
+    while (b >= 0 && b != ';') {
+        if (b != '!' && b != ',') {
+            ReportWarning(1, "Unknown GIF block type");
+            return;
+        }
+        // Freed by unique_ptr if reading fails: the frames read before stay.
+        auto frame = std::make_unique<TGIFSubImage>(parent);
+        frame->LoadFromStream(stream);
+        Add(std::move(frame));
+        if (parent) {
+            const std::int64_t size = std::max<std::int64_t>(1, stream.Size());
+            parent->Progress(parent, psRunning, static_cast<int>(stream.Position() * 100 / size),
+                             TGIFSettings::RenderOnLoad, "Loading...");
+        }
+        b = SkipZeros(stream);
+    }
+}
