@@ -126,9 +126,11 @@ void TDIBWriter::BuildDIB() {
 }
 
 std::uint8_t* TDIBWriter::ScanLine(int row) {
+    // The range check comes first so a bad row never leaves a half-used DIB
+    // that the destructor would hand over.
+    if (row < 0 || row >= height_) throw GIFException("Scan line index out of range");
     if (bits_.empty()) BuildDIB();
     if (bits_.empty()) throw GIFException("Image has no DIB");
-    if (row < 0 || row >= height_) throw GIFException("Scan line index out of range");
     return bits_.data() + static_cast<std::size_t>(height_ - 1 - row) * stride_;
 }
 
