@@ -21,7 +21,9 @@
 #include "gif/LZW.h"
 #include "gif/Stream.h"
 
+class TCanvas;
 class TPalette;
+struct TGIFClipboardData;
 
 // Painting options: bit numbers in TGIFImage::PaintOptions.
 enum TGIFPaintOption : std::uint8_t {
@@ -122,6 +124,29 @@ public:
     // Drops the flat picture, palettes and frame bitmaps; a lone frame's local
     // table becomes the global table.
     void ReleaseCaches();
+
+    // --- drawing, conversion, clipboard, colour tables ----------------------
+    // (GIFImageDraw.cpp, GIFBitmapConversion.cpp, GIFClipboard.cpp, color/ColorMapOptimizer.cpp)
+    // The first frame as seen on the logical screen, built once into FlatBitmap;
+    // null for an empty image.
+    TBitmap* GetFlatBitmap();
+    // The bitmap receives a copy of the flat picture.
+    void AssignTo(TBitmap& bitmap);
+    // Draws the image into `rect` of the canvas (the first frame, the flat
+    // picture or an animation painter, by PaintOptions).
+    void Draw(TCanvas& canvas, const TRect& rect);
+    // A bitmap becomes a new last frame; answers its index.
+    int AddFrame(const TBitmap& bitmap);
+    // Clears the image and makes the bitmap its one frame.
+    void AssignBitmap(const TBitmap& bitmap);
+    // Bitmap data plus the complete GIF file; nothing for an empty image.
+    void SaveToClipboardFormat(TGIFClipboardData& data);
+    // GIF data is read as a file, bitmap data becomes one frame; other formats
+    // raise "Unsupported clipboard format". Null data asks the installed
+    // clipboard reader for the format.
+    void LoadFromClipboardFormat(const std::string& format, const TGIFClipboardData* data);
+    // Replaces every colour table by one global table of the colours in use.
+    void OptimizeColorMaps();
 
     // --- document ---------------------------------------------------------
     // Back to an empty image; background index, aspect ratio and options stay.

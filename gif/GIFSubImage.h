@@ -11,6 +11,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItem.h"
 
+class TCanvas;
 class TPalette;
 
 class TGIFSubImage : public TGIFItem {
@@ -94,6 +95,31 @@ public:
     TPalette* PaletteHandle();
     // Takes over `palette` as the cached palette (null drops it).
     void ReplacePalette(std::unique_ptr<TPalette> palette);
+
+    // --- rasters and drawing (GIFFrameRaster.cpp, GIFBitmapConversion.cpp) --
+    // The frame as an 8-bit bitmap, rendered on demand (null for an empty frame
+    // or when the rendering was aborted).
+    TBitmap* RenderedBitmap();
+    // Takes a copy of `source` as the cached bitmap (null drops it).
+    void ReplaceBitmap(const TBitmap* source);
+    bool BitmapCached() const { return CachedBitmap != nullptr; }
+    // True renders the bitmap now, false drops it.
+    void SetBitmapCached(bool value);
+    // Renders again when the mask is stale; answers whether a mask exists.
+    bool MaskAvailable();
+    // Where the frame lands when `rect` stands for the whole logical screen.
+    TRect ScaledFrameRect(const TRect& rect) const;
+    // Draws the frame at its place on a screen stretched into `rect` (or tiled).
+    void DrawFrame(TCanvas& canvas, const TRect& rect, bool tile, bool transparent);
+    // Draws the frame stretched into `rect` (or tiled at its own size).
+    void PaintFrame(TCanvas& canvas, const TRect& rect, bool tile, bool transparent);
+    // The bitmap receives a copy of RenderedBitmap (cleared for an empty frame).
+    void AssignTo(TBitmap& bitmap);
+    // Becomes a frame of the bitmap's size and colours; a transparent bitmap's
+    // transparent colour becomes the frame's transparent index.
+    void AssignBitmap(const TBitmap& bitmap);
+    // Pixels under set bits of the pf1bit mask get a new transparent index.
+    void ApplyMask(const TBitmap& mask);
 
     // --- life cycle -------------------------------------------------------
     // Deletes the extensions, clears the table, frees pixels, size 0, caches dropped.
