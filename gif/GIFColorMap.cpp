@@ -180,7 +180,7 @@ bool TGIFColorMap::SortByUse() {
 // --- global table -----------------------------------------------------------
 
 void TGIFGlobalColorMap::ReportWarning(int severity, const std::string& text) {
-    if (header_) header_->ReportWarning(severity, text);
+    if (TGIFImage* image = header_ ? header_->OwnerImage() : nullptr) image->DispatchWarning(this, severity, text);
 }
 
 void TGIFGlobalColorMap::CountUse(TGIFColorHistogram& histogram) {
@@ -215,7 +215,7 @@ void TGIFGlobalColorMap::NotifyChanged() {
 // --- local table ------------------------------------------------------------
 
 void TGIFLocalColorMap::ReportWarning(int severity, const std::string& text) {
-    if (frame_) frame_->ReportWarning(severity, text);
+    if (TGIFImage* image = frame_ ? frame_->OwnerImage() : nullptr) image->DispatchWarning(this, severity, text);
 }
 
 void TGIFLocalColorMap::CountUse(TGIFColorHistogram& histogram) {

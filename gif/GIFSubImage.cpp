@@ -49,21 +49,29 @@ void TGIFSubImage::GrowScreen() {
     const int right = std::min(left_ + width_, 0xFFFF);
     const int bottom = std::min(top_ + height_, 0xFFFF);
     bool warned = false;
+    bool grown = false;
     if (image->Width() < right) {
         if (image->Width() >= 1) {
             ReportWarning(1, "Image width too small for contained frames");
             warned = true;
         }
-        image->SetWidth(right);
+        image->Header().ScreenWidth = static_cast<std::uint16_t>(right);
+        grown = true;
     }
     if (image->Height() < bottom) {
         if (image->Height() > 0) {
             ReportWarning(1, "Image height too small for contained frames");
             warned = true;
         }
-        image->SetHeight(bottom);
+        image->Header().ScreenHeight = static_cast<std::uint16_t>(bottom);
+        grown = true;
     }
     if (warned) ReportWarning(1, "Image exceeds Logical Screen size");
+    // Set directly: the size setters would refuse a frame clipped at 65535.
+    if (grown) {
+        image->FlatBitmap.reset();
+        image->Changed();
+    }
 }
 
 void TGIFSubImage::SetInterlaced(bool value) {
