@@ -161,6 +161,9 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     bool afterClear = true;  // the stream starts as if a clear code had been read
     // Strings copied with the 8-byte word copy must end this far before `capacity`.
     const std::size_t fastEnd = std::min(count, capacity >= 8 ? capacity - 8 : 0);
+    // The word copy scribbles up to 7 bytes past a string; later strings cover
+    // that, but past the last one it must be put back to the caller's fill.
+    const std::uint8_t fill = count > 0 ? out[0] : 0;
     Reset();
     stop = TStop::Done;
     while (pos < count) {
@@ -211,6 +214,7 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         }
         old = code;
     }
+    std::memset(out + pos, fill, std::min<std::size_t>(8, capacity - pos));
     return pos;
 }
 
