@@ -147,6 +147,9 @@ public:
     void LoadFromClipboardFormat(const std::string& format, const TGIFClipboardData* data);
     // Replaces every colour table by one global table of the colours in use.
     void OptimizeColorMaps();
+    // Shrinks the stored animation without changing what it shows; `options`
+    // combines TGIFOptimizeOption bits (GIFFrameOptimizer.cpp).
+    void OptimizeAnimation(int options);
 
     // --- document ---------------------------------------------------------
     // Back to an empty image; background index, aspect ratio and options stay.

@@ -69,6 +69,14 @@ public:
     // Rewrites every pixel (and a transparent index in force) through the table.
     void RemapPixelData(const TGIFColorTranslation& translation);
 
+    // --- frame optimisation (GIFFrameOptimizer.cpp) -----------------------
+    // Trims a non-empty transparent frame to the smallest rectangle holding a
+    // visible pixel; a frame with no visible pixel is cleared (becomes empty).
+    void Crop();
+    // Turns the pixels that repeat `previous` (the frame this one is drawn over)
+    // into transparent ones, adding a transparent index when the frame lacks one.
+    void Merge(TGIFSubImage* previous);
+
     // --- extensions -------------------------------------------------------
     TGIFExtensionList& ExtensionBlocks() { return extensions_; }
     const TGIFExtensionList& ExtensionBlocks() const { return extensions_; }
