@@ -121,6 +121,10 @@ bool TfrmMain::event(QEvent* Event) {
 }
 
 bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
+    // The preview stays centred whenever its box changes size (window resized,
+    // splitters moved, panes shown or hidden).
+    if (Event->type() == QEvent::Resize && sbAnimation && Watched == sbAnimation->viewport())
+        CenterInScrollBox(sbAnimation, pnlAnimation);
     // Every key event in the window records the Shift state.
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
         auto* w = qobject_cast<QWidget*>(Watched);

@@ -177,7 +177,7 @@ private:
     int FThumbSize = 75;
     bool FViewIcons = true;
     bool FMaximizedAtStart = false;
-    QColor FAnimationColor;
+    QColor FAnimationColor = Qt::white;
     int FThumbsHeight = 170;
     int FFrameListWidth = 206;
     int FExplorerWidth = 180;
@@ -202,6 +202,7 @@ private:
     QLabel* lblCurrFolder = nullptr;
     QSplitter* splitThumbs = nullptr;
     QWidget* pnlTV = nullptr;
+    QWidget* pnlTVCaption = nullptr;
     QWidget* lvThumbs = nullptr;
     QToolButton* btnCloseThumbs = nullptr;
     QToolButton* btnTVClose = nullptr;

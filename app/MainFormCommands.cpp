@@ -50,23 +50,46 @@ QIcon Glyph(QStyle* style, const QString& name) {
     for (const auto& s : standard)
         if (name == QLatin1String(s.name))
             return style->standardIcon(s.pixmap);
-    static const struct { const char* name; const char* text; } drawn[] = {
-        {"btnCut", "\u2702"}, {"btnCopy", "\u2750"}, {"btnPaste", "\u2398"},
-        {"btnFrameAdd", "+"}, {"btnAddComment", "\u270E"},
-    };
-    QString text = QStringLiteral("?");
-    for (const auto& d : drawn)
-        if (name == QLatin1String(d.name))
-            text = QString::fromUtf8(d.text);
+    // Our own small pictograms for the rest.
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    QFont font = painter.font();
-    font.setPixelSize(14);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(QColor(0, 0, 128));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(30, 30, 90);
+    p.setPen(QPen(ink, 1.2));
+    if (name == QLatin1String("btnCut")) {
+        p.drawLine(QPointF(5, 1), QPointF(10.5, 10));
+        p.drawLine(QPointF(11, 1), QPointF(5.5, 10));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(4.5, 12.5), 2.5, 2.5);
+        p.drawEllipse(QPointF(11.5, 12.5), 2.5, 2.5);
+    } else if (name == QLatin1String("btnCopy")) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 1.5, 8, 10));
+        p.drawRect(QRectF(6.5, 4.5, 8, 10));
+    } else if (name == QLatin1String("btnPaste")) {
+        p.setBrush(QColor(200, 160, 90));
+        p.drawRect(QRectF(2.5, 2.5, 10, 12));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6.5, 6.5, 8, 8.5));
+        p.setBrush(QColor(150, 150, 150));
+        p.drawRect(QRectF(5, 1, 5, 3));
+    } else if (name == QLatin1String("btnFrameAdd")) {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 3.5, 10, 10));
+        p.setPen(QPen(QColor(0, 140, 0), 2.2));
+        p.drawLine(QPointF(12, 1), QPointF(12, 9));
+        p.drawLine(QPointF(8, 5), QPointF(16, 5));
+    } else if (name == QLatin1String("btnAddComment")) {
+        p.setBrush(QColor(255, 255, 200));
+        p.drawRoundedRect(QRectF(1.5, 2.5, 13, 9), 2, 2);
+        p.drawLine(QPointF(4, 11.5), QPointF(3, 15));
+        p.drawLine(QPointF(4, 5.5), QPointF(12, 5.5));
+        p.drawLine(QPointF(4, 8.5), QPointF(10, 8.5));
+    } else {
+        p.drawRect(QRectF(2.5, 2.5, 11, 11));
+    }
+    p.end();
     return QIcon(pixmap);
 }
 

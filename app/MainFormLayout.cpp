@@ -122,12 +122,18 @@ void TfrmMain::CreateThumbnailPane() {
     pnlTV->setObjectName(QStringLiteral("pnlTV"));
     auto* tvLayout = new QVBoxLayout(pnlTV);
     tvLayout->setContentsMargins(0, 0, 0, 0);
-    auto* tvCaption = new QLabel(QStringLiteral("All Folders"), pnlTV);
+    // The tree's caption row; its hide button sits at the row's right end.
+    pnlTVCaption = new QWidget(pnlTV);
+    pnlTVCaption->setObjectName(QStringLiteral("pnlTVCaption"));
+    auto* tvCaptionRow = new QHBoxLayout(pnlTVCaption);
+    tvCaptionRow->setContentsMargins(2, 2, 4, 0);
+    auto* tvCaption = new QLabel(QStringLiteral("All Folders"), pnlTVCaption);
     tvCaption->setObjectName(QStringLiteral("lblAllFolders"));
+    tvCaptionRow->addWidget(tvCaption, 1);
     auto* tvShell = new QTreeView(pnlTV);
     tvShell->setObjectName(QStringLiteral("tvShell"));
     tvShell->setHeaderHidden(true);
-    tvLayout->addWidget(tvCaption);
+    tvLayout->addWidget(pnlTVCaption);
     tvLayout->addWidget(tvShell, 1);
     pnlTV->resize(DesignedExplorerWidth, pnlTV->height());
     auto* thumbs = new QListWidget(splitThumbs);
@@ -201,11 +207,11 @@ void TfrmMain::PlaceThumbsButton(bool PaneVisible) {
 void TfrmMain::PlaceTreeButton(bool TreeVisible) {
     auto* caption = static_cast<QHBoxLayout*>(pnlThumbCaption->layout());
     caption->removeWidget(btnTVClose);
+    pnlTVCaption->layout()->removeWidget(btnTVClose);
     if (TreeVisible) {
         // At the tree's top right corner, 4 pixels from its edge.
-        btnTVClose->setParent(pnlTV);
-        btnTVClose->move(std::max(0, pnlTV->width() - btnTVClose->width() - 4), 6);
-        btnTVClose->raise();
+        btnTVClose->setParent(pnlTVCaption);
+        static_cast<QHBoxLayout*>(pnlTVCaption->layout())->addWidget(btnTVClose);
         btnTVClose->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
         btnTVClose->setToolTip(QStringLiteral("Hide"));
         btnTVClose->setStatusTip(QStringLiteral("Hide Explorer Window"));

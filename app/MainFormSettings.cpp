@@ -1,6 +1,7 @@
 // Reading the window's settings at start-up and writing them back at exit.
 #include "app/MainForm.h"
 
+#include "app/PaletteSettings.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "platform/services/SettingsStore.h"
@@ -109,6 +110,9 @@ void TfrmMain::LoadSettings() {
     for (const QString& name : s.ReadSection(MRUSection))
         if (!name.isEmpty())
             AddRecentFile(name);
+
+    if (Document())
+        ApplyPaletteSettings(*Document(), s);
 }
 
 void TfrmMain::ApplyColors() {

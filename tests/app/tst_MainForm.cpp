@@ -1,6 +1,7 @@
 // Behaviour of the main window: enabling rules, panes, tool bars, hints,
 // start-up and exit with the settings store.
 #include "app/MainForm.h"
+#include "app/Routines.h"
 #include "app/ScriptedPrompts.h"
 #include "controls/RXListBox.h"
 #include "platform/services/SettingsStore.h"
@@ -379,6 +380,32 @@ private slots:
         rig.Form->ShowStartupExtras();
         QCOMPARE(rig.Prompts.Texts(), messages);
         QCOMPARE(rig.Form->AnimationPanel()->size(), QSize(100, 100));
+    }
+
+    // The built program folder: the start-up animation fills and sizes the preview.
+    void startupAnimationFromTheLibrary() {
+        const QString folder = QStringLiteral(REELIX_BINARY_DIR "/bin");
+        if (!QFile::exists(folder + QStringLiteral("/VELMOR.DLL")))
+            QSKIP("the program folder has not been built");
+        TRig rig(StorePath(), folder);
+        rig.Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), true);
+        rig.Form->show();
+        rig.Form->ShowStartupExtras();
+        if (rig.Form->AnimationPanel()->size() == QSize(100, 100))
+            QSKIP("this build's library holds no start-up animation");
+        QVERIFY(rig.Prompts.Shown.isEmpty());
+        const QSize panel = rig.Form->AnimationPanel()->size();
+        QVERIFY(panel.width() > 2 && panel.height() > 2);
+        const QSize client = rig.Form->AnimationBox()->viewport()->size();
+        QCOMPARE(rig.Form->AnimationPanel()->x(), CenteredOffset(client.width(), panel.width(), 10));
+        QCOMPARE(rig.Form->AnimationPanel()->y(), CenteredOffset(client.height(), panel.height(), 5));
+    }
+
+    void documentLivesWithTheWindow() {
+        TRig rig(StorePath(), ProgramFolder());
+        QVERIFY(rig.Form->Document());
+        QVERIFY(rig.Form->FrameClipboard());
+        QVERIFY(rig.Form->Document() != rig.Form->FrameClipboard());
     }
 
     void thumbnailScanRunsOnceAndForgetsTheFolder() {
