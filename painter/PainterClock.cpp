@@ -50,3 +50,10 @@ TPainterClock& SystemPainterClock() {
     static TSystemPainterClock clock;
     return clock;
 }
+
+bool TVirtualPainterClock::WaitFor(TPainterWakeEvent& event, std::uint32_t ms) {
+    if (event.TryConsume()) return true;
+    if (ms == kPainterInfinite) return event.Wait(kPainterInfinite);
+    now_ += ms;
+    return false;
+}

@@ -50,3 +50,16 @@ public:
 
 // The process-wide real clock painters use unless given another.
 TPainterClock& SystemPainterClock();
+
+// A clock that never waits: time moves on by exactly what is slept or waited
+// for. Tools use it to run an animation's frames as fast as they can be drawn.
+class TVirtualPainterClock : public TPainterClock {
+public:
+    std::uint32_t Now() override { return now_; }
+    void Sleep(std::uint32_t ms) override { now_ += ms; }
+    // Waits for real only without a time-out (nothing else could end it).
+    bool WaitFor(TPainterWakeEvent& event, std::uint32_t ms) override;
+
+private:
+    std::uint32_t now_ = 0;
+};

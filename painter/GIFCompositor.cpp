@@ -1,0 +1,65 @@
+#include "painter/GIFCompositor.h"
+
+#include <cstring>
+
+#include "gif/GIFImage.h"
+#include "painter/GIFPainter.h"
+#include "platform/raster/Canvas.h"
+
+namespace {
+// Drawing on a 32-bit canvas sets every pixel's fourth byte to one fixed
+// value; the other value marks pixels nothing was drawn on.
+std::uint8_t UndrawnByte() {
+    static const std::uint8_t undrawn = [] {
+        TBitmap probe(1, 1, pf32bit);
+        probe.ScanLine(0)[3] = 0x80;
+        TCanvas(probe).FillRect(probe.BoundsRect(), 0);
+        return static_cast<std::uint8_t>(probe.ScanLine(0)[3] == 0xFF ? 0x00 : 0xFF);
+    }();
+    return undrawn;
+}
+}  // namespace
+
+int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame) {
+    const int width = image_.Width(), height = image_.Height();
+    if (width <= 0 || height <= 0 || image_.Empty()) return 0;
+    TBitmap screen(width, height, pf32bit);
+    const std::uint8_t undrawn = UndrawnByte();
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = screen.ScanLine(y);
+        for (int x = 0; x < width; ++x) row[4 * x + 3] = undrawn;
+    }
+    TCanvas canvas(screen);
+    TVirtualPainterClock clock;
+    TNullMessagePump pump;
+    auto* painter = new TGIFPainter(&image_, PaintOptionBit(poAnimate) | PaintOptionBit(poTransparent),
+                                    screen.BoundsRect(), &canvas, &clock);
+    painter->FreeOnTerminate = false;
+    painter->MessagePump = &pump;
+    painter->OnFrameShow = painter->OnLoopStart = painter->OnAnimationStart = painter->OnAnimationEnd = nullptr;
+    int frames = 0;
+    painter->OnFrameShown = [&](TGIFPainterBase*) {
+        ++frames;
+        if (onFrame) onFrame(painter->FrameIndex(), screen);
+    };
+    painter->Start();
+    painter->Free();
+    return frames;
+}
+
+void TGIFCompositor::ToRGBA(const TBitmap& screen, std::vector<std::uint8_t>& rgba) {
+    const int width = screen.Width(), height = screen.Height();
+    rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    const std::uint8_t undrawn = UndrawnByte();
+    std::uint8_t* out = rgba.data();
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = screen.ScanLine(y);
+        for (int x = 0; x < width; ++x, p += 4, out += 4) {
+            const bool drawn = p[3] != undrawn;
+            out[0] = drawn ? p[2] : 0;
+            out[1] = drawn ? p[1] : 0;
+            out[2] = drawn ? p[0] : 0;
+            out[3] = drawn ? 0xFF : 0;
+        }
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Plays an image's frames once, without waiting, onto a 32-bit picture of its
+// logical screen that starts fully transparent, as a web browser composes
+// them: the painter draws with transparency, so restoring to background brings
+// back transparency rather than the background colour. Used by `reelix-tool
+// render` and the compositing benchmark.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/raster/Bitmap.h"
+
+class TGIFImage;
+
+class TGIFCompositor {
+public:
+    // `image` must outlive the compositor.
+    explicit TGIFCompositor(TGIFImage& image) : image_(image) {}
+
+    // Composes every frame of one pass; after each frame calls `onFrame` with the
+    // frame's index and the screen picture (32 bits, blue-green-red-x). Answers
+    // the number of frames composed.
+    int Run(const std::function<void(int index, const TBitmap& screen)>& onFrame = {});
+
+    // The screen picture as straight RGBA bytes, alpha 0 where nothing was drawn.
+    static void ToRGBA(const TBitmap& screen, std::vector<std::uint8_t>& rgba);
+
+private:
+    TGIFImage& image_;
+};

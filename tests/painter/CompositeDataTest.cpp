@@ -1,0 +1,188 @@
+// Composited frames against the reference pictures of public GIF suites: the
+// painter's output after each frame must be what browsers show.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "painter/GIFCompositor.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kGifData = fs::path(REELIX_TESTDATA_DIR) / "gif";
+
+struct Composited {
+    std::vector<std::vector<std::uint8_t>> frames;  // RGBA after each image
+    std::vector<int> delays;                        // each image's delay; 0 without a control extension
+    int width = 0, height = 0;
+};
+
+Composited Composite(const fs::path& file) {
+    TGIFImage image;
+    image.LoadFromFile(file.string());
+    Composited out;
+    out.width = image.Width();
+    out.height = image.Height();
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor(image).Run([&](int index, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, rgba);
+        out.frames.push_back(rgba);
+        const TGIFGraphicControlExtension* control = image.Frames()[index]->ControlExtension();
+        out.delays.push_back(control ? control->DelayTime : 0);
+    });
+    return out;
+}
+
+// A PNG as raw RGBA through ImageMagick (a test-only peer).
+bool ReadPNG(const fs::path& png, std::vector<std::uint8_t>& rgba) {
+    const std::string command = "convert '" + png.string() + "' -depth 8 rgba:- 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    rgba.clear();
+    std::uint8_t buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) rgba.insert(rgba.end(), buffer, buffer + n);
+    return pclose(pipe) == 0 && !rgba.empty();
+}
+
+bool ReadRaw(const fs::path& file, std::vector<std::uint8_t>& rgba) {
+    std::ifstream in(file, std::ios::binary);
+    rgba.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return static_cast<bool>(in) || in.eof();
+}
+
+// Compares alpha everywhere and colour where the reference is opaque; answers
+// a description of the first difference, or "" when equal.
+std::string Difference(const std::vector<std::uint8_t>& have, const std::vector<std::uint8_t>& want, int width) {
+    if (have.size() != want.size())
+        return "size " + std::to_string(have.size()) + " vs " + std::to_string(want.size());
+    for (std::size_t i = 0; i < have.size(); i += 4) {
+        const bool opaque = want[i + 3] == 255;
+        const bool alphaDiffers = (have[i + 3] == 255) != opaque || (!opaque && have[i + 3] != want[i + 3] && want[i + 3] != 0);
+        const bool colourDiffers = opaque && (have[i] != want[i] || have[i + 1] != want[i + 1] || have[i + 2] != want[i + 2]);
+        if (alphaDiffers || colourDiffers) {
+            char text[160];
+            const int p = static_cast<int>(i / 4);
+            std::snprintf(text, sizeof text, "at (%d,%d) have %02x%02x%02x/%02x, want %02x%02x%02x/%02x", p % width,
+                          p / width, have[i], have[i + 1], have[i + 2], have[i + 3], want[i], want[i + 1], want[i + 2],
+                          want[i + 3]);
+            return text;
+        }
+    }
+    return "";
+}
+
+std::map<std::string, std::map<std::string, std::string>> ReadConf(const fs::path& file) {
+    std::map<std::string, std::map<std::string, std::string>> sections;
+    std::ifstream in(file);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            section = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        const auto eq = line.find(" = ");
+        if (eq != std::string::npos) sections[section][line.substr(0, eq)] = line.substr(eq + 3);
+        else if (line.back() == '=') sections[section][line.substr(0, line.find(' '))] = "";
+    }
+    return sections;
+}
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, ',');)
+        if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+// Files where the suite's policy for broken or unusual data differs from our
+// reader's; the difference lies in what is read, not in how it is composed.
+const std::map<std::string, std::string> kReaderPolicy = {
+    {"no-data", "an image without data is an error for our reader"},
+    {"image-zero-width", "an image of width 0 is an error for our reader"},
+    {"image-zero-height", "an image of height 0 is an error for our reader"},
+    {"image-zero-size", "an image of size 0 is an error for our reader"},
+    {"unknown-extension", "an unknown extension label is an error for our reader"},
+    {"invalid-code", "our reader keeps the pixels decoded before a bad code"},
+    {"invalid-colors", "our reader shows indices beyond the table (with a warning)"},
+    {"plain-text", "the plain text extension's image is shown; the suite shows nothing"},
+};
+
+TEST(CompositeData, AncellSuite) {
+    const fs::path dir = kGifData / "ancell-gif-test-suite";
+    if (!fs::exists(dir / "TESTS")) GTEST_SKIP() << "no test data at " << dir;
+    std::ifstream tests(dir / "TESTS");
+    int compared = 0;
+    for (std::string name; std::getline(tests, name);) {
+        if (name.empty() || kReaderPolicy.count(name)) continue;
+        auto conf = ReadConf(dir / (name + ".conf"));
+        const std::vector<std::string> wantFrames = Split(conf["config"]["frames"]);
+        Composited have;
+        try {
+            have = Composite(dir / (name + ".gif"));
+        } catch (const std::exception& e) {
+            // Broken files: the suite's own policy may show nothing at all.
+            if (!wantFrames.empty()) ADD_FAILURE() << name << ": load failed: " << e.what();
+            continue;
+        }
+        // The suite counts an image without a delay as part of the next frame
+        // unless the file is an animation without any delays ("forced"); the
+        // painter shows every image, so compare the last image of each group.
+        const bool forced = conf["config"]["force-animation"] == "yes";
+        std::vector<std::size_t> ends;
+        for (std::size_t i = 0; i < have.frames.size(); ++i)
+            if (forced || have.delays[i] > 0 || i + 1 == have.frames.size()) ends.push_back(i);
+        if (ends.size() != wantFrames.size()) {
+            ADD_FAILURE() << name << ": have " << ends.size() << " frames, want " << wantFrames.size();
+            continue;
+        }
+        for (std::size_t f = 0; f < wantFrames.size(); ++f) {
+            auto& section = conf[wantFrames[f]];
+            std::vector<std::uint8_t> want;
+            const bool read = section.count("pixels") ? ReadRaw(dir / section["pixels"], want)
+                                                      : ReadPNG(dir / section["image"], want);
+            ASSERT_TRUE(read) << name << " frame " << f << ": reference unreadable";
+            const std::string diff = Difference(have.frames[ends[f]], want, have.width);
+            EXPECT_EQ(diff, "") << name << " frame " << f;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 50);
+}
+
+TEST(CompositeData, PeterdnSuite) {
+    const fs::path dir = kGifData / "peterdn-gif-test-suite";
+    if (!fs::exists(dir / "frames")) GTEST_SKIP() << "no test data at " << dir;
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".gif") continue;
+        const std::string name = entry.path().stem().string();
+        if (!fs::exists(dir / "frames" / (name + "-0.png"))) continue;  // still pictures have no references
+        Composited have = Composite(entry.path());
+        for (std::size_t f = 0; f < have.frames.size(); ++f) {
+            const fs::path png = dir / "frames" / (name + "-" + std::to_string(f) + ".png");
+            if (!fs::exists(png)) {
+                ADD_FAILURE() << name << ": no reference for frame " << f;
+                continue;
+            }
+            std::vector<std::uint8_t> want;
+            ASSERT_TRUE(ReadPNG(png, want)) << png;
+            EXPECT_EQ(Difference(have.frames[f], want, have.width), "") << name << " frame " << f;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 20);
+}
