@@ -455,6 +455,12 @@ void TfrmMain::CreatePopups() {
         a->setCheckable(true);
         viewGroup->addAction(a);
     }
+    // Popups are windows of their own, so their hints would not reach the
+    // main window by themselves: route each hovered item's hint to panel 2.
+    for (QMenu* menu : findChildren<QMenu*>()) {
+        connect(menu, &QMenu::hovered, this, [this](QAction* a) { SetStatusText(2, a->statusTip()); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { SetStatusText(2, QString()); });
+    }
     lvThumbs->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvThumbs, &QWidget::customContextMenuRequested, this, [this, popThumbs](const QPoint& at) {
         popThumbs->popup(lvThumbs->mapToGlobal(at));

@@ -211,6 +211,12 @@ private slots:
         // (Qt reports menu hovers through the menu bar that opened the menu.)
         rig.Cmd("mnuViewThumbSize96")->showStatusText(rig.Form->menuBar());
         QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Changes the frame preview size to 96 x 96 pixels"));
+        // Popup items (the frames list's menu) report their hints too.
+        auto* popup = rig.Form->findChild<QMenu*>(QStringLiteral("popFrames"));
+        emit popup->hovered(rig.Cmd("popFramesDeleteAll"));
+        QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Deletes every frame"));
+        emit popup->aboutToHide();
+        QCOMPARE(rig.Form->StatusText(2), QString());
         // Leaving empties the panel.
         QStatusTipEvent empty{QString()};
         QApplication::sendEvent(button, &empty);
@@ -334,6 +340,80 @@ private slots:
         auto* reopen = form.findChild<QMenu*>(QStringLiteral("mnuFileReopen"));
         QCOMPARE(reopen->actions().size(), recent.size());
         QCOMPARE(reopen->actions().at(1)->text(), QStringLiteral("&2 ") + recent[1]);
+    }
+
+    void paneVisibilityAtStartUp_data() {
+        QTest::addColumn<bool>("pane");
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("both shown") << true << true;
+        QTest::newRow("pane hidden") << false << true;
+        QTest::newRow("tree hidden") << true << false;
+        QTest::newRow("both hidden") << false << false;
+    }
+    void paneVisibilityAtStartUp() {
+        QFETCH(bool, pane);
+        QFETCH(bool, tree);
+        TSettingsStore store(StorePath());
+        store.WriteBool(QStringLiteral("ThumbNails\\"), QStringLiteral("Visible"), pane);
+        store.WriteBool(QStringLiteral("ThumbNails\\"), QStringLiteral("ExplorerVisible"), tree);
+        store.WriteBool(QStringLiteral("ThumbNails\\"), QStringLiteral("ViewStyle"), false);
+        TScriptedPrompts prompts;
+        TfrmMain form(store, prompts, ProgramFolder());
+        QCOMPARE(form.Command(QStringLiteral("mnuViewThumbs"))->isChecked(), pane);
+        QCOMPARE(form.Command(QStringLiteral("mnuViewExplorer"))->isChecked(), tree);
+        QCOMPARE(form.Command(QStringLiteral("popThumbsExplorer"))->isChecked(), tree);
+        QVERIFY(form.Command(QStringLiteral("popThumbsViewDetails"))->isChecked());
+        QVERIFY(!form.Command(QStringLiteral("popThumbsViewIcons"))->isChecked());
+        auto* paneButton = form.findChild<QToolButton*>(QStringLiteral("btnCloseThumbs"));
+        QCOMPARE(paneButton->parentWidget()->objectName(),
+                 pane ? QStringLiteral("pnlThumbCaption") : QStringLiteral("StatusPanel0"));
+        QCOMPARE(paneButton->toolTip(), pane ? QStringLiteral("Hide") : QStringLiteral("Show"));
+        QCOMPARE(paneButton->statusTip(), pane ? QStringLiteral("Hide Thumbnails Window")
+                                               : QStringLiteral("Show Thumbnails Window"));
+        auto* treeButton = form.findChild<QToolButton*>(QStringLiteral("btnTVClose"));
+        QCOMPARE(treeButton->parentWidget()->objectName(),
+                 tree ? QStringLiteral("pnlTVCaption") : QStringLiteral("pnlThumbCaption"));
+        QCOMPARE(treeButton->statusTip(), tree ? QStringLiteral("Hide Explorer Window")
+                                               : QStringLiteral("Show Explorer Window"));
+        // The spacer shows exactly when the tree's button sits on the pane's caption row.
+        QCOMPARE(form.findChild<QWidget*>(QStringLiteral("bevSpacer"))->isHidden(), tree);
+    }
+
+    void toolBarStyleAndRowsSurviveARestart() {
+        {
+            TRig rig(StorePath(), ProgramFolder());
+            rig.Form.reset();
+            // Animation on a second row, normal (not flat) buttons.
+            const QString bars = QStringLiteral("Settings\\Toolbars\\");
+            rig.Store.WriteBool(bars, QStringLiteral("NormalStyle"), true);
+            rig.Store.WriteInteger(bars + "Standard", QStringLiteral("Top"), 0);
+            rig.Store.WriteInteger(bars + "Frame", QStringLiteral("Top"), 0);
+            rig.Store.WriteInteger(bars + "Frame", QStringLiteral("Left"), 300);
+            rig.Store.WriteInteger(bars + "Animation", QStringLiteral("Top"), 28);
+            QVERIFY(rig.Store.Save());
+            rig.Form = std::make_unique<TfrmMain>(rig.Store, rig.Prompts, ProgramFolder());
+            rig.Form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+            QVERIFY(!rig.Form->ToolBarsFlat());
+            QCOMPARE(rig.Form->ToolBarRowSize(), 28);
+            QTRY_VERIFY(rig.Form->ToolBar(2)->y() > rig.Form->ToolBar(0)->y());
+            QCOMPARE(rig.Form->ToolBar(1)->y(), rig.Form->ToolBar(0)->y());
+            QVERIFY(rig.Form->ToolBar(1)->x() > rig.Form->ToolBar(0)->x());
+            auto* button = qobject_cast<QToolButton*>(rig.Form->ToolBar(0)->widgetForAction(rig.Cmd("btnNew")));
+            QVERIFY(button && !button->autoRaise());
+            rig.Form.reset();
+        }
+        TSettingsStore reread(StorePath());
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings\\Toolbars"), QStringLiteral("NormalStyle"), -1), 1);
+        const int standardTop = reread.ReadInteger(QStringLiteral("Settings\\Toolbars\\Standard"), QStringLiteral("Top"), -1);
+        const int animationTop = reread.ReadInteger(QStringLiteral("Settings\\Toolbars\\Animation"), QStringLiteral("Top"), -1);
+        QVERIFY2(animationTop > standardTop, qPrintable(QString("have %1 and %2").arg(standardTop).arg(animationTop)));
+        TScriptedPrompts prompts;
+        TfrmMain form(reread, prompts, ProgramFolder());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.ToolBar(2)->y() > form.ToolBar(0)->y());
+        QCOMPARE(form.ToolBar(1)->y(), form.ToolBar(0)->y());
     }
 
     void closeQueryOnAModifiedDocument_data() {
