@@ -62,10 +62,13 @@ bool ReadRaw(const fs::path& file, std::vector<std::uint8_t>& rgba) {
 
 // Compares alpha everywhere and colour where the reference is opaque; answers
 // a description of the first difference, or "" when equal.
-std::string Difference(const std::vector<std::uint8_t>& have, const std::vector<std::uint8_t>& want, int width) {
+// With `undrawnMayDiffer`, pixels no frame has drawn on yet are not compared.
+std::string Difference(const std::vector<std::uint8_t>& have, const std::vector<std::uint8_t>& want, int width,
+                       bool undrawnMayDiffer = false) {
     if (have.size() != want.size())
         return "size " + std::to_string(have.size()) + " vs " + std::to_string(want.size());
     for (std::size_t i = 0; i < have.size(); i += 4) {
+        if (undrawnMayDiffer && have[i + 3] == 0) continue;
         const bool opaque = want[i + 3] == 255;
         const bool alphaDiffers = (have[i + 3] == 255) != opaque || (!opaque && have[i + 3] != want[i + 3] && want[i + 3] != 0);
         const bool colourDiffers = opaque && (have[i] != want[i] || have[i + 1] != want[i + 1] || have[i + 2] != want[i + 2]);
@@ -185,4 +188,73 @@ TEST(CompositeData, PeterdnSuite) {
         }
     }
     EXPECT_GT(compared, 20);
+}
+
+namespace {
+// Every frame ImageMagick's coalesce makes of a file, as RGBA of the screen size.
+bool Coalesce(const fs::path& file, std::size_t frameBytes, std::vector<std::vector<std::uint8_t>>& frames) {
+    const std::string command = "convert '" + file.string() + "' -coalesce -depth 8 rgba:- 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    std::vector<std::uint8_t> all;
+    std::uint8_t buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) all.insert(all.end(), buffer, buffer + n);
+    if (pclose(pipe) != 0 || frameBytes == 0 || all.size() % frameBytes != 0) return false;
+    frames.clear();
+    for (std::size_t at = 0; at < all.size(); at += frameBytes)
+        frames.emplace_back(all.begin() + static_cast<std::ptrdiff_t>(at),
+                            all.begin() + static_cast<std::ptrdiff_t>(at + frameBytes));
+    return true;
+}
+}  // namespace
+
+// Where ImageMagick composes differently on purpose: it starts from the
+// screen's background colour, browsers (and we) from transparency.
+const std::map<std::string, std::string> kCoalesceStartsOpaque = {
+    {"wuffs/artificial-gif/background-color.gif", "the first frame does not cover the screen"},
+};
+
+// Animations that use disposal methods 0-2 only, against ImageMagick's
+// coalesced frames.
+TEST(CompositeData, CoalescedAnimations) {
+    const char* files[] = {
+        "giflib/pic/welcome2.gif",          "giflib/pic/fire.gif",
+        "pillow/dispose_none.gif",          "pillow/iss634.gif",
+        "pillow/dispose_bgnd.gif",          "pillow/dispose_bgnd_transparency.gif",
+        "pillow/transparent_dispose.gif",   "pillow/dispose_bgnd_rgba.gif",
+        "pillow/dispose_none_load_end.gif", "pillow/missing_background.gif",
+        "pillow/background_outside_palette.gif", "pillow/chi.gif",
+        "pillow/duplicate_frame.gif",       "pillow/different_transparency.gif",
+        "wuffs/animated-red-blue.gif",      "wuffs/muybridge.gif",
+        "wuffs/artificial-gif/transparent-index.gif", "wuffs/artificial-gif/background-color.gif",
+        "libnsgif/waves.gif",
+    };
+    if (!fs::exists(kGifData / "pillow")) GTEST_SKIP() << "no test data at " << kGifData;
+    int compared = 0;
+    for (const char* name : files) {
+        const fs::path file = kGifData / name;
+        Composited have;
+        try {
+            have = Composite(file);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << name << ": load failed: " << e.what();
+            continue;
+        }
+        std::vector<std::vector<std::uint8_t>> want;
+        const std::size_t bytes = static_cast<std::size_t>(have.width) * static_cast<std::size_t>(have.height) * 4;
+        if (!Coalesce(file, bytes, want)) {
+            ADD_FAILURE() << name << ": no coalesced frames of " << have.width << "x" << have.height;
+            continue;
+        }
+        if (want.size() != have.frames.size()) {
+            ADD_FAILURE() << name << ": have " << have.frames.size() << " frames, want " << want.size();
+            continue;
+        }
+        for (std::size_t f = 0; f < want.size(); ++f) {
+            EXPECT_EQ(Difference(have.frames[f], want[f], have.width, kCoalesceStartsOpaque.count(name) != 0), "")
+                << name << " frame " << f;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 100);
 }
