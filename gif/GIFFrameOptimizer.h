@@ -1,0 +1,51 @@
+#pragma once
+// Frame optimisation: makes the stored animation smaller without changing what
+// it shows. TGIFImage::OptimizeAnimation runs the steps below in this order;
+// TGIFSubImage::Crop and TGIFSubImage::Merge do the per-frame work.
+
+#include "gif/GIFTypes.h"
+
+class TGIFImage;
+class TGIFSubImage;
+
+// Option bits of TGIFImage::OptimizeAnimation.
+enum TGIFOptimizeOption : int {
+    ooCrop = 1,          // trim transparent frames, drop frames that become empty
+    ooMerge = 2,         // pixels repeating the frame underneath become transparent
+    ooCleanup = 4,       // unused transparency, needless disposal, extensions, empty frames
+    ooColorMaps = 8,     // every colour table sorted by use, unused entries dropped
+    ooReduceColors = 16  // one shared palette for the whole animation
+};
+constexpr int kAllFrameOptimizations = ooCrop | ooMerge | ooCleanup | ooColorMaps;
+
+// The smallest rectangle of `frame` (in frame coordinates) holding a pixel that
+// is not its transparent index; empty when there is none. A frame without
+// transparency answers its whole area.
+TRect VisibleBounds(const TGIFSubImage& frame);
+
+// Runs the steps of OptimizeAnimation on an image whose painters are stopped.
+class TGIFFrameOptimizer {
+public:
+    // `image` must outlive the optimizer.
+    explicit TGIFFrameOptimizer(TGIFImage& image) : image_(image) {}
+    void Run(int options);
+
+private:
+    void OptimizeColorTables();
+    void DropUnusedTransparency();
+    void DropNeedlessDisposal();
+    void MergeFrames();
+    void CropFrames();
+    void DropNeedlessExtensions();
+
+    // Whether a frame without visible pixels can go without changing the
+    // picture or its timing: its time then belongs to the frame before.
+    bool CanDropInvisibleFrame(int index) const;
+    void DropInvisibleFrame(int index);
+    // Moves one progress step forward (one frame of one step).
+    void Step();
+
+    TGIFImage& image_;
+    int steps_ = 0;
+    int done_ = 0;
+};
