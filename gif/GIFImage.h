@@ -22,7 +22,7 @@
 #include "gif/Stream.h"
 
 class TCanvas;
-class TPalette;
+#include "platform/raster/Palette.h"  // palettes are passed by unique_ptr
 struct TGIFClipboardData;
 
 // Painting options: bit numbers in TGIFImage::PaintOptions.

@@ -12,7 +12,7 @@
 #include "gif/GIFItem.h"
 
 class TCanvas;
-class TPalette;
+#include "platform/raster/Palette.h"  // palettes are passed by unique_ptr
 
 class TGIFSubImage : public TGIFItem {
 public:

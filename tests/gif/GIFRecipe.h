@@ -83,7 +83,9 @@ public:
     static Bytes LiteralCodes(const std::vector<int>& pixels, int codeSize) {
         const int clear = 1 << codeSize;
         const int width = codeSize + 1;
-        const int perClear = clear - 1;  // codes before the next free code reaches 2^width
+        // After a clear the first code adds no table entry and each later one adds
+        // one; the width grows once the next free code reaches 2 * clear.
+        const int perClear = clear - 2;
         Bytes out;
         std::uint32_t buffer = 0;
         int bits = 0;
@@ -105,7 +107,6 @@ public:
             put(p);
             ++sinceClear;
         }
-        if (sinceClear == perClear) put(clear);  // the end code must not need the wider width
         put(clear + 1);
         if (bits > 0) out.push_back(static_cast<std::uint8_t>(buffer & 0xFF));
         return out;
