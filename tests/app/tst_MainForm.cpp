@@ -286,6 +286,7 @@ private slots:
                                     QStringLiteral("C:\\old\\path.gif")};
         const QStringList favorites = {QStringLiteral("/srv/pictures"), QStringLiteral("/home/ann/Desktop dir")};
         QSize size;
+        int thumbsHeight = 0, listWidth = 0;
         {
             TRig rig(StorePath(), ProgramFolder());
             rig.Form.reset(); // its exit would rewrite the lists below
@@ -309,6 +310,13 @@ private slots:
             rig.Form->resize(700, 500);
             rig.Form->move(33, 44);
             QTest::qWait(50);
+            auto* split = rig.Form->findChild<QSplitter*>(QStringLiteral("splitVert"));
+            split->setSizes({300, 150});
+            auto* lists = rig.Form->findChild<QSplitter*>(QStringLiteral("splitHorz"));
+            lists->setSizes({150, 500});
+            QTest::qWait(20);
+            thumbsHeight = rig.Form->findChild<QWidget*>(QStringLiteral("pnlThumbs"))->height();
+            listWidth = rig.Form->FramesList()->width();
             size = rig.Form->size();
             rig.Form.reset(); // exit writes the settings
         }
@@ -336,6 +344,12 @@ private slots:
         QCOMPARE(form.DefaultLoop, 3);
         QCOMPARE(form.size(), size);
         QCOMPARE(form.pos(), QPoint(33, 44));
+        QCOMPARE(reread.ReadInteger(QStringLiteral("ThumbNails"), QStringLiteral("WindowHeight"), -1), thumbsHeight);
+        QCOMPARE(reread.ReadInteger(QStringLiteral("Settings"), QStringLiteral("FrameWindowWidth"), -1), listWidth);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(form.findChild<QWidget*>(QStringLiteral("pnlThumbs"))->height(), thumbsHeight);
+        QTRY_COMPARE(form.FramesList()->width(), listWidth);
         form.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
         auto* reopen = form.findChild<QMenu*>(QStringLiteral("mnuFileReopen"));
         QCOMPARE(reopen->actions().size(), recent.size());
