@@ -1,0 +1,263 @@
+// Frame rendering and drawing: the mask layout, the rendered bitmap, the scaled
+// frame rectangle, tiling, the transparent copy, dithering and the image's
+// flat picture and Draw.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gif/GIFFrameRaster.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFImageDraw.h"
+#include "platform/raster/Canvas.h"
+
+namespace {
+
+constexpr TColorRef kBackground = RGBColor(1, 2, 3);
+
+// A frame of `image` at (left, top) with a local table and the given pixels.
+TGIFSubImage* AddFrame(TGIFImage& image, int left, int top, int width, int height, const std::vector<int>& pixels,
+                       const std::vector<TColor>& colors, int transparentIndex = -1) {
+    auto owned = std::make_unique<TGIFSubImage>(&image);
+    TGIFSubImage* frame = owned.get();
+    frame->PlaceFrame(left, top, width, height);
+    for (TColor c : colors) frame->LocalColors().AddColor(c);
+    for (int i = 0; i < width * height; ++i) frame->PixelData()[i] = static_cast<std::uint8_t>(pixels[static_cast<std::size_t>(i)]);
+    if (transparentIndex >= 0) {
+        auto gce = std::make_unique<TGIFGraphicControlExtension>(frame);
+        gce->SetUsesTransparency(true);
+        gce->SetTransparentIndex(transparentIndex);
+        frame->ExtensionBlocks().Add(std::move(gce));
+    }
+    image.AddFrame(std::move(owned));
+    return frame;
+}
+
+const TColor kRed = MakeColor(255, 0, 0);
+const TColor kGreen = MakeColor(0, 255, 0);
+const TColor kBlue = MakeColor(0, 0, 255);
+
+TBitmap Screen(int width, int height) {
+    TBitmap b(width, height, pf24bit);
+    TCanvas(b).FillRect(b.BoundsRect(), kBackground);
+    return b;
+}
+
+void ExpectColors(const TBitmap& b, const std::vector<std::vector<TColorRef>>& want, const std::string& what) {
+    ASSERT_EQ(b.Height(), static_cast<int>(want.size())) << what;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            EXPECT_EQ(b.Pixel(x, y), want[y][x]) << what << ": pixel (" << x << "," << y << ")";
+}
+
+TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {1, 0, 1, 0, 0, 0}, {kRed, kGreen}, 1);
+    ASSERT_TRUE(frame->MaskAvailable());
+    EXPECT_EQ(MaskWordRows(*frame->TransparencyMask), (std::vector<std::uint8_t>{0xA0, 0x00, 0x00, 0x00}));
+
+    // 17 pixels need two words per row; the 17th pixel is the top bit of byte 2.
+    std::vector<int> pixels(17 * 2, 0);
+    pixels[16] = 1;
+    pixels[17] = 1;
+    TGIFSubImage* wide = AddFrame(image, 0, 0, 17, 2, pixels, {kRed, kGreen}, 1);
+    ASSERT_TRUE(wide->MaskAvailable());
+    EXPECT_EQ(MaskWordRows(*wide->TransparencyMask),
+              (std::vector<std::uint8_t>{0, 0, 0x80, 0, /* row 1 */ 0x80, 0, 0, 0}));
+}
+
+TEST(RasterFrameTest, NoMaskWithoutATransparentPixel) {
+    TGIFImage image;
+    TGIFSubImage* unused = AddFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
+    EXPECT_FALSE(unused->MaskAvailable()) << "transparent index never used";
+    TGIFSubImage* opaque = AddFrame(image, 0, 0, 2, 1, {1, 1}, {kRed, kGreen});
+    EXPECT_FALSE(opaque->MaskAvailable()) << "no transparency at all";
+}
+
+TEST(RasterFrameTest, RenderedBitmapCarriesTheIndexesAndTheTable) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    std::vector<std::string> progress;
+    image.OnProgress = [&](TPersistent*, TProgressStage stage, int percent, bool, const TRect&, const std::string& text) {
+        progress.push_back(text + " " + std::to_string(stage) + " " + std::to_string(percent));
+    };
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {2, 1, 0, 0, 1, 2}, {kRed, kGreen, kBlue});
+    const TBitmap* bitmap = frame->RenderedBitmap();
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->PixelFormat(), pf8bit);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(bitmap->Index(x, y), frame->PixelAt(x, y)) << "pixel (" << x << "," << y << ")";
+    EXPECT_EQ(bitmap->Pixel(0, 0), kBlue);
+    EXPECT_EQ(progress, (std::vector<std::string>{"Rendering... 0 0", "Rendering... 1 0", "Rendering... 2 100"}));
+    EXPECT_EQ(frame->RenderedBitmap(), bitmap) << "cached";
+
+    TBitmap copy;
+    frame->AssignTo(copy);
+    EXPECT_EQ(copy.Pixel(2, 1), kBlue);
+
+    TGIFSubImage empty(&image);
+    EXPECT_EQ(empty.RenderedBitmap(), nullptr);
+}
+
+TEST(RasterFrameTest, ScaledFrameRectRoundsEachEdge) {
+    TGIFImage image;
+    TGIFSubImage* frame = AddFrame(image, 10, 10, 20, 20, std::vector<int>(400, 0), {kRed});
+    image.SetWidth(40);
+    image.SetHeight(40);
+    EXPECT_EQ(frame->ScaledFrameRect({0, 0, 80, 80}), (TRect{20, 20, 60, 60}));
+    EXPECT_EQ(frame->ScaledFrameRect({5, 7, 45, 47}), (TRect{15, 17, 35, 37})) << "same scale, offset";
+
+    TGIFImage odd;
+    TGIFSubImage* third = AddFrame(odd, 1, 0, 1, 3, {0, 0, 0}, {kRed});
+    odd.SetWidth(3);
+    // 1 * 10 / 3 = 3.33 -> 3 and 2 * 10 / 3 = 6.67 -> 7; 1.5 rounds up.
+    EXPECT_EQ(third->ScaledFrameRect({0, 0, 10, 3}), (TRect{3, 0, 7, 3}));
+    EXPECT_EQ(third->ScaledFrameRect({0, 0, 3, 2}), (TRect{1, 0, 2, 2}));
+}
+
+TEST(RasterFrameTest, DrawFramePlacesTheFrameOnTheScaledScreen) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    AddFrame(image, 0, 0, 4, 2, std::vector<int>(8, 0), {kGreen});  // the screen: 4 x 2
+    TGIFSubImage* frame = AddFrame(image, 1, 1, 2, 1, {0, 1}, {kRed, kBlue});
+    TBitmap target = Screen(8, 4);
+    TCanvas canvas(target);
+    frame->DrawFrame(canvas, target.BoundsRect(), false, false);
+    const TColorRef o = kBackground, R = kRed, B = kBlue;
+    ExpectColors(target, {{o, o, o, o, o, o, o, o}, {o, o, o, o, o, o, o, o}, {o, o, R, R, B, B, o, o}, {o, o, R, R, B, B, o, o}},
+                 "doubled");
+}
+
+TEST(RasterFrameTest, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 2, 1, {0, 1}, {kRed, kBlue});
+    TBitmap target = Screen(6, 3);
+    TCanvas canvas(target);
+    frame->DrawFrame(canvas, {1, 1, 6, 3}, true, false);
+    const TColorRef o = kBackground, R = kRed, B = kBlue;
+    ExpectColors(target, {{o, o, o, o, o, o}, {o, R, B, R, B, R}, {o, R, B, R, B, R}}, "tiled");
+}
+
+TEST(RasterFrameTest, TransparentCopyKeepsTheBackgroundUnderTransparentPixels) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 1, {0, 1, 0}, {kRed, kGreen}, 1);
+    const TColorRef o = kBackground, R = kRed, G = kGreen;
+    for (bool tile : {false, true}) {
+        TBitmap target = Screen(6, 1);
+        TCanvas canvas(target);
+        frame->PaintFrame(canvas, target.BoundsRect(), tile, true);
+        if (tile)
+            ExpectColors(target, {{R, o, R, R, o, R}}, "transparent, tiled");
+        else
+            ExpectColors(target, {{R, R, o, o, R, R}}, "transparent, stretched");
+    }
+    TBitmap opaque = Screen(3, 1);
+    TCanvas canvas(opaque);
+    frame->PaintFrame(canvas, opaque.BoundsRect(), false, false);
+    ExpectColors(opaque, {{R, G, R}}, "not transparent");
+}
+
+TEST(RasterFrameTest, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixels) {
+    TGIFImage image;
+    // Dither always, not only on palette displays.
+    image.SetPaintOptions(static_cast<std::uint16_t>((image.PaintOptions() | PaintOptionBit(poDither)) &
+                                                     ~PaintOptionBit(poAutoDither)));
+    ASSERT_TRUE(image.ShouldDither());
+    // Web colours map exactly, so no error is diffused.
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {0, 1, 2, 2, 1, 0},
+                                   {MakeColor(51, 102, 153), MakeColor(255, 255, 255), MakeColor(0, 0, 0)}, 1);
+    const TBitmap* bitmap = frame->RenderedBitmap();
+    ASSERT_NE(bitmap, nullptr);
+    // The DIB's colour table: the 216 web colours, then zeros up to 256.
+    ASSERT_EQ(bitmap->Palette().Count(), 256);
+    EXPECT_EQ(bitmap->Palette()[51], (TPaletteEntry{51, 102, 153, 0}));
+    EXPECT_EQ(bitmap->Palette()[216], (TPaletteEntry{0, 0, 0, 0}));
+    EXPECT_EQ(bitmap->Index(0, 0), 51u) << "1*36 + 2*6 + 3";
+    EXPECT_EQ(bitmap->Index(2, 0), 0u);
+    EXPECT_EQ(bitmap->Index(0, 1), 0u) << "second row runs right to left";
+    EXPECT_EQ(bitmap->Index(2, 1), 51u);
+    // Transparent white takes the substitute 180 + 30 + 5 + 1, clamped to the table.
+    EXPECT_EQ(bitmap->Index(1, 0), 216u);
+    ASSERT_TRUE(frame->TransparencyMask);
+    EXPECT_EQ(MaskWordRows(*frame->TransparencyMask), (std::vector<std::uint8_t>{0x40, 0, 0x40, 0}));
+}
+
+TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    AddFrame(image, 1, 0, 1, 1, {0}, {kRed});
+    image.SetWidth(3);
+    AddFrame(image, 0, 0, 3, 1, {0, 0, 0}, {kBlue});  // later frames do not show
+    TBitmap flat;
+    image.AssignTo(flat);
+    // The screen shares the frame's palette, so its blank (zero) pixels show entry 0.
+    ExpectColors(flat, {{kRed, kRed, kRed}}, "first frame only, on a blank screen");
+    EXPECT_EQ(flat.PixelFormat(), pf8bit);
+
+    // A frame with colours of its own on a screen with a global table keeps them.
+    TGIFImage mixed;
+    mixed.SetPaintOptions(mixed.PaintOptions() & ~PaintOptionBit(poDither));
+    mixed.GlobalColors().AddColor(kGreen);
+    AddFrame(mixed, 1, 0, 1, 1, {0}, {kBlue});
+    mixed.SetWidth(2);
+    mixed.AssignTo(flat);
+    ExpectColors(flat, {{0, kBlue}}, "own colours on a true-colour screen");
+    EXPECT_EQ(image.GetFlatBitmap(), image.FlatBitmap.get()) << "built once";
+
+    TGIFImage full;
+    full.SetPaintOptions(full.PaintOptions() & ~PaintOptionBit(poDither));
+    AddFrame(full, 0, 0, 2, 1, {1, 0}, {kRed, kGreen});
+    ASSERT_NE(full.GetFlatBitmap(), nullptr);
+    EXPECT_EQ(full.FlatBitmap->PixelFormat(), pf8bit) << "a copy of the rendered frame";
+    EXPECT_EQ(full.FlatBitmap->Pixel(0, 0), kGreen);
+
+    TGIFImage empty;
+    EXPECT_EQ(empty.GetFlatBitmap(), nullptr);
+}
+
+TEST(RasterFrameTest, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
+    TBitmap target = Screen(2, 1);
+    TCanvas canvas(target);
+    TGIFImage empty;
+    empty.Draw(canvas, target.BoundsRect());
+    ExpectColors(target, {{kBackground, kBackground}}, "empty image");
+
+    TGIFImage image;
+    image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
+    AddFrame(image, 0, 0, 1, 1, {0}, {kRed});
+    image.InDraw = true;
+    image.Draw(canvas, target.BoundsRect());
+    ExpectColors(target, {{kBackground, kBackground}}, "re-entered");
+    image.InDraw = false;
+    image.Draw(canvas, target.BoundsRect());
+    ExpectColors(target, {{kRed, kRed}}, "one frame, stretched");
+    EXPECT_FALSE(image.InDraw);
+}
+
+TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
+    static int calls = 0;
+    calls = 0;
+    SetGIFAnimatedDrawer([](TGIFImage& image, TCanvas&, const TRect&) {
+        ++calls;
+        EXPECT_TRUE(image.InDraw);
+    });
+    TGIFImage image;
+    AddFrame(image, 0, 0, 1, 1, {0}, {kRed});
+    AddFrame(image, 0, 0, 1, 1, {0}, {kGreen});
+    TBitmap target = Screen(1, 1);
+    TCanvas canvas(target);
+    image.Draw(canvas, target.BoundsRect());
+    EXPECT_EQ(calls, 1);
+    // With a flat picture present (and not poDirect), it is drawn instead.
+    image.GetFlatBitmap();
+    image.Draw(canvas, target.BoundsRect());
+    EXPECT_EQ(calls, 1);
+    SetGIFAnimatedDrawer(nullptr);
+}
+
+}  // namespace
