@@ -5,7 +5,6 @@
 
 #include "gif/GIFImage.h"
 #include "painter/PainterBuffers.h"
-#include "painter/PainterFrameDrawing.h"
 #include "painter/PainterTiming.h"
 #include "platform/raster/Canvas.h"
 
@@ -18,17 +17,36 @@ constexpr bool Has(TGIFPainterOptions options, TGIFPaintOption option) {
     return (options & PaintOptionBit(option)) != 0;
 }
 
-// The frame's rectangle on the logical screen, scaled into `rect` (rounded).
-TRect ScaleFrameArea(const TGIFSubImage& frame, const TRect& rect, int screenWidth, int screenHeight) {
-    if (screenWidth <= 0 || screenHeight <= 0) return {};
+
+// Where a frame lands when `rect` stands for the logical screen, each edge
+// scaled with rounding. A frame sticking out of the screen is not squeezed in:
+// it is cut at the screen's edge, as browsers show it.
+TRect FrameArea(const TGIFSubImage& frame, const TRect& rect, int screenWidth, int screenHeight) {
+    if (screenWidth <= 0 || screenHeight <= 0) return frame.ScaledFrameRect(rect);
     auto scale = [](int offset, int length, int full) {
-        const std::int64_t p = std::int64_t(offset) * length;
-        return int((2 * p + full) / (2 * std::int64_t(full)));
+        return int((2 * std::int64_t(offset) * length + full) / (2 * std::int64_t(full)));
     };
     return {rect.left + scale(frame.Left(), rect.Width(), screenWidth),
             rect.top + scale(frame.Top(), rect.Height(), screenHeight),
             rect.left + scale(frame.Left() + frame.Width(), rect.Width(), screenWidth),
             rect.top + scale(frame.Top() + frame.Height(), rect.Height(), screenHeight)};
+}
+
+// Draws the part of the frame at `area` that lies inside `clip`.
+void PaintClipped(TGIFSubImage& frame, TCanvas& target, const TRect& area, const TRect& clip, bool transparent) {
+    const bool masked = transparent && frame.IsTransparent() && frame.MaskAvailable();
+    const TBitmap* bitmap = frame.RenderedBitmap();
+    if (!bitmap || area.IsEmpty()) return;
+    const TRect visible = area.Intersect(clip);
+    auto back = [](int offset, int length, int full) { return int(std::int64_t(offset) * full / length); };
+    const TRect source{back(visible.left - area.left, area.Width(), bitmap->Width()),
+                       back(visible.top - area.top, area.Height(), bitmap->Height()),
+                       back(visible.right - area.left, area.Width(), bitmap->Width()),
+                       back(visible.bottom - area.top, area.Height(), bitmap->Height())};
+    if (masked && frame.TransparencyMask)
+        target.MaskedCopy(visible, *bitmap, source, TMaskView::Of(*frame.TransparencyMask));
+    else
+        target.StretchCopy(visible, *bitmap, source);
 }
 }  // namespace
 
@@ -239,7 +257,7 @@ void TGIFPainter::ShowFrames(int& passesLeft, int& loopStart, bool& loopSeen, in
             clock_->Sleep(0);
         } else {
             // Decoding before the wait makes it part of the delay.
-            PrepareFrameForPainting(*frame);
+            frame->RenderedBitmap();
             const std::uint32_t elapsed = clock_->Now() - stamp;
             const painter_timing::TWait w =
                 painter_timing::ComputeWait(pendingDelay, AnimationSpeed, elapsed, correction, threaded);
@@ -322,7 +340,18 @@ void TGIFPainter::WaitSynchronous(std::int64_t wait) {
 // --- drawing (on the main thread) -------------------------------------------
 
 void TGIFPainter::DrawFrameInto(TGIFSubImage& frame, TCanvas& target, const TRect& rect) {
-    PaintFrameOnCanvas(frame, target, rect, Has(options_, poTile), Has(options_, poTransparent));
+    if (Has(options_, poTile)) {
+        frame.DrawFrame(target, rect, true, Has(options_, poTransparent));
+        return;
+    }
+    // Only the part on the screen is drawn.
+    const TRect area = FrameArea(frame, rect, screenWidth_, screenHeight_);
+    const TRect screen = rect.Intersect(target.ClipRect());
+    if (area.Intersect(screen) == area) {
+        frame.PaintFrame(target, area, false, Has(options_, poTransparent));
+    } else if (!area.Intersect(screen).IsEmpty()) {
+        PaintClipped(frame, target, area, screen, Has(options_, poTransparent));
+    }
 }
 
 void TGIFPainter::CopyToDestination(const TBitmap& buffer) {
@@ -341,7 +370,7 @@ void TGIFPainter::RestoreToBackground(TBitmap& buffer, TRect area) {
 void TGIFPainter::RestoreFrameArea(TGIFSubImage& frame) {
     const TRect bounds = work_->BoundsRect();
     if (!Has(options_, poTile)) {
-        RestoreToBackground(*work_, ScaleFrameArea(frame, bounds, screenWidth_, screenHeight_));
+        RestoreToBackground(*work_, FrameArea(frame, bounds, screenWidth_, screenHeight_));
         return;
     }
     // Tiles of the logical screen's size, laid from the top-left corner.
