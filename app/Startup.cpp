@@ -14,6 +14,8 @@ int RunReelix(int argc, char** argv) {
     QApplication app(argc, argv);
     // The program takes no arguments: documents come through the window.
     const QString folder = QCoreApplication::applicationDirPath();
+    // Until the main window is up, no window closing may end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     TQtUserPrompts prompts;
 
     // 1. The splash, painted at once. Without the resource library it is

@@ -10,6 +10,8 @@ TSplashScreen::TSplashScreen(const QImage& Picture, int IntervalMs, QWidget* Par
     : QWidget(Parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       FImage(new QLabel(this)), FTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("SplashScreen"));
+    // Closing the splash must never count as closing the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
     FImage->setObjectName(QStringLiteral("Image"));
     FImage->setPixmap(QPixmap::fromImage(Picture));
     auto* layout = new QVBoxLayout(this);

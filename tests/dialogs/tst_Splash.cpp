@@ -18,6 +18,7 @@ private slots:
         TSplashScreen splash(Picture());
         QCOMPARE(splash.size(), QSize(120, 80));
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!splash.testAttribute(Qt::WA_QuitOnClose));
         QVERIFY(splash.TimerEnabled());
     }
 
