@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "gif/GIFImage.h"
+#include "painter/GIFAnimatedDraw.h"
 #include "painter/PainterBuffers.h"
 #include "painter/PainterTiming.h"
 #include "platform/raster/Canvas.h"
@@ -50,9 +51,28 @@ void PaintClipped(TGIFSubImage& frame, TCanvas& target, const TRect& area, const
 }
 }  // namespace
 
+// Any program that uses the painter gets animated drawing of images with it.
+const bool animatedDrawerInstalled = (InstallGIFAnimatedDrawer(), true);
+
 TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, const TRect& rect, TCanvas* canvas,
                          TPainterClock* clock)
     : image_(image), options_(options), rect_(rect), canvas_(canvas), clock_(clock ? clock : &SystemPainterClock()) {
+    Init(image);
+}
+
+TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, std::unique_ptr<TBitmap> picture,
+                         TPainterClock* clock)
+    : ownPicture_(std::move(picture)),
+      ownCanvas_(ownPicture_ ? std::make_unique<TCanvas>(*ownPicture_) : nullptr),
+      image_(image),
+      options_(options),
+      rect_(ownPicture_ ? ownPicture_->BoundsRect() : TRect{}),
+      canvas_(ownCanvas_.get()),
+      clock_(clock ? clock : &SystemPainterClock()) {
+    Init(image);
+}
+
+void TGIFPainter::Init(TGIFImage* image) {
     if (!image) return;
     screenWidth_ = image->Header().ScreenWidth;
     screenHeight_ = image->Header().ScreenHeight;
@@ -72,7 +92,7 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, const TRe
         background_ = image->BackgroundColor();
 
     // Only the disposal methods that occur decide which buffers are needed.
-    bool toBackground = Has(options, poClearOnLoop), toPrevious = false;
+    bool toBackground = Has(options_, poClearOnLoop), toPrevious = false;
     const TGIFImageList& frames = image->Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         for (int e = 0; e < frames[i]->ExtensionBlocks().Count(); ++e) {
@@ -82,12 +102,12 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, const TRe
             toPrevious |= gce->DisposalMethod() == dispPrevious;
         }
     }
-    if (canvas && !rect.IsEmpty()) {
-        if (toBackground && Has(options, poTransparent)) capture_ = CaptureCanvasArea(canvas->Bitmap(), rect);
+    if (canvas_ && !rect_.IsEmpty()) {
+        if (toBackground && Has(options_, poTransparent)) capture_ = CaptureCanvasArea(canvas_->Bitmap(), rect_);
         if (toBackground || toPrevious) {
-            work_ = CaptureCanvasArea(canvas->Bitmap(), rect);
-            save_ = std::make_unique<TBitmap>(rect.Width(), rect.Height(), canvas->Bitmap().PixelFormat());
-            save_->SetPalette(canvas->Bitmap().Palette());
+            work_ = CaptureCanvasArea(canvas_->Bitmap(), rect_);
+            save_ = std::make_unique<TBitmap>(rect_.Width(), rect_.Height(), canvas_->Bitmap().PixelFormat());
+            save_->SetPalette(canvas_->Bitmap().Palette());
         }
     }
     if (IsThreaded()) wake_ = std::make_unique<TPainterWakeEvent>();
@@ -420,6 +440,19 @@ void TGIFPainter::DrawFrame(TGIFSubImage& frame, int index) {
         }
     }
     painted_ = true;
-    if (NotifyImageChange)
-        if (TGIFImage* image = image_.load()) image->Changed();
+    if (ownPicture_) PublishPicture();
+}
+
+void TGIFPainter::PublishPicture() {
+    TGIFImage* image = image_.load();
+    if (!image) return;
+    // The image may have dropped its picture meanwhile (a change of palette,
+    // for instance); it gets a new one rather than losing the animation.
+    TBitmapPtr& flat = image->FlatBitmap;
+    if (!flat || flat->Width() != ownPicture_->Width() || flat->Height() != ownPicture_->Height() ||
+        flat->PixelFormat() != ownPicture_->PixelFormat())
+        flat.reset(new TBitmap(*ownPicture_));
+    else
+        CopyPixels(*flat, TPoint{0, 0}, *ownPicture_, ownPicture_->BoundsRect());
+    image->Changed();
 }

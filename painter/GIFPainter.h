@@ -42,6 +42,11 @@ public:
     // `clock` (not owned) defaults to the system clock.
     TGIFPainter(TGIFImage* image, TGIFPainterOptions options, const TRect& rect, TCanvas* canvas,
                 TPainterClock* clock = nullptr);
+    // A painter onto a picture of its own (`picture`, whose whole area is the
+    // destination), published to the image as its FlatBitmap after each frame,
+    // with the image's change notification, so the image's viewers repaint.
+    TGIFPainter(TGIFImage* image, TGIFPainterOptions options, std::unique_ptr<TBitmap> picture,
+                TPainterClock* clock = nullptr);
     // Stops and joins a thread still running; removes the painter from the
     // image's list. Never throws: see Free.
     ~TGIFPainter() override;
@@ -98,10 +103,6 @@ public:
     // Main-thread bridges; default to the process-wide ones. Set before Start.
     TGIFPainterSynchronizer* Synchronizer = nullptr;
     TGIFMessagePump* MessagePump = nullptr;
-    // Fire the image's change notification after each frame drawn (used when
-    // painting onto the image's own flat picture, so its viewers repaint).
-    bool NotifyImageChange = false;
-
     // The buffers (null when not needed); for tests and tools.
     const TBitmap* WorkBuffer() const { return work_.get(); }
     const TBitmap* SaveBuffer() const { return save_.get(); }
@@ -129,6 +130,12 @@ private:
     void RestoreToBackground(TBitmap& buffer, TRect area);
     void RestoreFrameArea(TGIFSubImage& frame);
 
+    void Init(TGIFImage* image);
+    void PublishPicture();
+
+    // Declared first: the picture must exist before the destination refers to it.
+    std::unique_ptr<TBitmap> ownPicture_;
+    std::unique_ptr<TCanvas> ownCanvas_;
     std::atomic<TGIFImage*> image_;
     const TGIFPainterOptions options_;
     const TRect rect_;
