@@ -1,0 +1,124 @@
+// Every GIF of the shared test data: loading ends in a model (possibly with
+// warnings) or a GIFException, never anything else; whatever loads is saved and
+// loaded again and must come back with identical frames.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "gif/GIFImage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::vector<fs::path> TestFiles() {
+    std::vector<fs::path> files;
+    const fs::path root = fs::path(REELIX_TESTDATA_DIR) / "gif";
+    if (!fs::is_directory(root)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (entry.is_regular_file() && ext == ".gif") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Describe(const TGIFColorMap& map) {
+    std::string s = std::to_string(map.Count()) + (map.Sorted() ? "s:" : ":");
+    for (int i = 0; i < map.Count(); ++i) {
+        const TGIFRGB& c = map.Entry(i);
+        s += std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue) + ";";
+    }
+    return s;
+}
+
+// The frames a file can hold: a frame with neither image nor extensions
+// (a zero-sized descriptor on a zero-sized screen) leaves no trace when written.
+std::vector<const TGIFSubImage*> WritableFrames(const TGIFImage& image) {
+    std::vector<const TGIFSubImage*> frames;
+    for (int i = 0; i < image.Frames().Count(); ++i) {
+        const TGIFSubImage* f = image.Frames()[i];
+        if (!f->IsEmpty() || f->ExtensionBlocks().Count() > 0) frames.push_back(f);
+    }
+    return frames;
+}
+
+// Compares what a re-saved image must keep; answers "" or the first difference.
+std::string Difference(TGIFImage& have, TGIFImage& want) {
+    const std::vector<const TGIFSubImage*> haveFrames = WritableFrames(have);
+    const std::vector<const TGIFSubImage*> wantFrames = WritableFrames(want);
+    if (haveFrames.size() != wantFrames.size())
+        return "frames: have " + std::to_string(haveFrames.size()) + ", want " + std::to_string(wantFrames.size());
+    if (Describe(have.GlobalColors()) != Describe(want.GlobalColors())) return "global colour table differs";
+    if (have.Width() != want.Width() || have.Height() != want.Height()) return "screen size differs";
+    for (std::size_t i = 0; i < wantFrames.size(); ++i) {
+        const TGIFSubImage* a = haveFrames[i];
+        const TGIFSubImage* b = wantFrames[i];
+        const std::string at = "frame " + std::to_string(i) + ": ";
+        if (!(a->FrameRect() == b->FrameRect())) return at + "rectangle differs";
+        if (a->IsInterlaced() != b->IsInterlaced()) return at + "interlace differs";
+        if (Describe(a->LocalColors()) != Describe(b->LocalColors())) return at + "local table differs";
+        if (a->IsTransparent() != b->IsTransparent()) return at + "transparency differs";
+        if (a->IsEmpty() != b->IsEmpty()) return at + "emptiness differs";
+        if (!a->IsEmpty() && !std::equal(a->PixelData(), a->PixelData() + a->PixelDataSize(), b->PixelData()))
+            return at + "pixels differ";
+        if (a->ExtensionBlocks().Count() != b->ExtensionBlocks().Count()) return at + "extension count differs";
+        const TGIFGraphicControlExtension* ga = a->ControlExtension();
+        const TGIFGraphicControlExtension* gb = b->ControlExtension();
+        if ((ga == nullptr) != (gb == nullptr)) return at + "control extension presence differs";
+        if (ga && (ga->DelayTime != gb->DelayTime || ga->ControlFlags != gb->ControlFlags ||
+                   ga->TransparentIndex() != gb->TransparentIndex()))
+            return at + "control extension differs";
+    }
+    return "";
+}
+}  // namespace
+
+TEST(ReaderData, EveryFileLoadsOrFailsCleanlyAndRoundTrips) {
+    const std::vector<fs::path> files = TestFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    int loaded = 0, refused = 0, resaved = 0;
+    for (const fs::path& path : files) {
+        SCOPED_TRACE(path.string());
+        const std::vector<std::uint8_t> bytes = ReadAll(path);
+        TGIFImage image;
+        int warnings = 0;
+        image.OnWarn = [&](TPersistent*, int, const std::string&) { ++warnings; };
+        try {
+            TMemoryStream in(bytes.data(), bytes.size());
+            image.LoadFromStream(in);
+            ++loaded;
+        } catch (const GIFException&) {
+            ++refused;
+            continue;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "non-GIF exception: " << e.what();
+            continue;
+        }
+        if (image.FileVersion() == gvUnknown) continue;  // no frames: nothing to write
+
+        TMemoryStream out;
+        try {
+            image.SaveToStream(out);
+        } catch (const GIFException& e) {
+            // Only pixels outside every colour table may stop a re-save.
+            EXPECT_STREQ(e.what(), "Color not in color table");
+            continue;
+        }
+        TGIFImage back;
+        out.SetPosition(0);
+        back.LoadFromStream(out);
+        EXPECT_EQ(Difference(back, image), "");
+        ++resaved;
+    }
+    std::printf("%zu files: %d loaded, %d refused, %d re-saved\n", files.size(), loaded, refused, resaved);
+}

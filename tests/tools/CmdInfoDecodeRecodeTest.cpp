@@ -1,0 +1,181 @@
+// reelix-tool info, decode, recode and bench run as a program on files built
+// from byte recipes: output, exit status, and nothing written on error.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "gif/GIFImage.h"
+#include "gif/GIFRecipe.h"
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+
+namespace {
+struct TRun {
+    int status;
+    std::string out;
+};
+
+// Runs the tool with the arguments; stdout is captured, stderr goes to a file.
+TRun RunTool(const std::string& arguments, const fs::path& errFile) {
+    const std::string command = std::string(REELIX_TOOL_PATH) + " " + arguments + " 2>" + errFile.string();
+    TRun run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ToolCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(REELIX_BINARY_DIR) / "tool-commands-test" /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    fs::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
+    TRun Run(const std::string& arguments) { return RunTool(arguments, dir_ / "stderr.txt"); }
+    std::string Err() { return ReadText(dir_ / "stderr.txt"); }
+
+    fs::path dir_;
+};
+}  // namespace
+
+TEST_F(ToolCommands, InfoPrintsTheModelAsJson) {
+    // The second frame's local table has 2 entries; its descriptor says so
+    // (size code 0) and the data follow it.
+    auto bytes = TGIFRecipe()
+                     .Header(4, 3, 0x81, 2, 0)
+                     .Table(4)
+                     .Loop(7)
+                     .Comment({"made \"here\""})
+                     .Image(0, 0, 4, 3, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 0, 0})
+                     .GraphicControl(0x0B, 12, 1)
+                     .Raw({0x21, 0xFF, 11})
+                     .Text("XMP DataXMP")
+                     .Raw({0})
+                     .Descriptor(1, 1, 2, 1, 0x80)
+                     .Table(2)
+                     .ImageData({1, 0})
+                     .Trailer()
+                     .Get();
+    const fs::path file = Write("anim.gif", bytes);
+    const TRun run = Run("info " + file.string());
+    ASSERT_EQ(run.status, 0) << Err();
+    EXPECT_THAT(run.out, HasSubstr("\"version\": \"89a\""));
+    EXPECT_THAT(run.out, HasSubstr("\"width\": 4,\n  \"height\": 3"));
+    EXPECT_THAT(run.out, HasSubstr("\"background\": 2"));
+    EXPECT_THAT(run.out, HasSubstr("\"global_colors\": 4,\n  \"global_sorted\": false"));
+    EXPECT_THAT(run.out, HasSubstr("\"loop_count\": 7"));
+    EXPECT_THAT(run.out, HasSubstr("{\"left\": 0, \"top\": 0, \"width\": 4, \"height\": 3, \"interlaced\": false, "
+                                   "\"local_colors\": 0, \"delay\": null, \"disposal\": null, "
+                                   "\"transparent_index\": null, \"user_input\": false, "
+                                   "\"comments\": [\"made \\\"here\\\"\"], \"extensions\": []}"));
+    EXPECT_THAT(run.out, HasSubstr("{\"left\": 1, \"top\": 1, \"width\": 2, \"height\": 1, \"interlaced\": false, "
+                                   "\"local_colors\": 2, \"delay\": 12, \"disposal\": 2, \"transparent_index\": 1, "
+                                   "\"user_input\": true, \"comments\": [], "
+                                   "\"extensions\": [{\"label\": 255, \"identifier\": \"XMP DataXMP\"}]}"));
+    EXPECT_THAT(run.out, HasSubstr("\"warnings\": []"));
+}
+
+TEST_F(ToolCommands, InfoListsWarnings) {
+    const fs::path file = Write("junk.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2).Image(0, 0, 1, 1, {1})
+                                                .Raw({0x40}).Get());
+    const TRun run = Run("info " + file.string());
+    ASSERT_EQ(run.status, 0);
+    EXPECT_THAT(run.out, HasSubstr("\"warnings\": [\"Unknown GIF block type\", \"Invalid Image trailer\"]"));
+    EXPECT_THAT(Err(), HasSubstr("Unknown GIF block type"));
+    EXPECT_THAT(run.out, HasSubstr("\"loop_count\": null"));
+}
+
+TEST_F(ToolCommands, ErrorsExitWithStatusOneAndMessage) {
+    const fs::path bad = Write("bad.gif", TGIFRecipe().Text("not a gif at all").Get());
+    for (const std::string command : {"info", "recode", "decode"}) {
+        const fs::path target = dir_ / (command + "-out");
+        const std::string extra = command == "info" ? "" : " " + target.string();
+        const TRun run = Run(command + " " + bad.string() + extra);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_THAT(Err(), HasSubstr("Invalid GIF signature")) << command;
+        EXPECT_FALSE(fs::exists(target)) << command << " wrote output after an error";
+    }
+    EXPECT_EQ(Run("info " + (dir_ / "missing.gif").string()).status, 1);
+}
+
+TEST_F(ToolCommands, DecodeWritesOnePpmPerFrameOfItsOwnSize) {
+    auto bytes = TGIFRecipe()
+                     .Header(4, 3, 0x81)
+                     .Table(4)
+                     .Image(0, 0, 4, 3, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 0, 0})
+                     .Comment({"between"})  // an extension-only frame writes no picture
+                     .Descriptor(1, 1, 2, 1, 0x80)
+                     .Table(2)
+                     .ImageData({1, 3})  // 3 is outside the 2-entry local table: black
+                     .Trailer()
+                     .Get();
+    const fs::path file = Write("two.gif", bytes);
+    const fs::path out = dir_ / "frames";
+    ASSERT_EQ(Run("decode " + file.string() + " " + out.string()).status, 0) << Err();
+    const std::string first = ReadText(out / "frame-000.ppm");
+    const std::string second = ReadText(out / "frame-001.ppm");
+    EXPECT_FALSE(fs::exists(out / "frame-002.ppm"));
+    ASSERT_EQ(first.size(), std::string("P6\n4 3\n255\n").size() + 4 * 3 * 3);
+    EXPECT_EQ(first.substr(0, 11), "P6\n4 3\n255\n");
+    const std::string head2 = "P6\n2 1\n255\n";
+    ASSERT_EQ(second.size(), head2.size() + 6);
+    EXPECT_EQ(second.substr(0, head2.size()), head2);
+    // Local entry 1 of the recipe's table is (10, 20, 30); index 3 is black.
+    EXPECT_EQ(second.substr(head2.size()), std::string("\x0a\x14\x1e\0\0\0", 6));
+    // Global entry 3 is (30, 60, 90): the first frame's fourth pixel.
+    EXPECT_EQ(first.substr(11 + 9, 3), std::string("\x1e\x3c\x5a", 3));
+}
+
+TEST_F(ToolCommands, RecodeRoundTripsWithBothEncoders) {
+    std::vector<int> pixels;
+    for (int i = 0; i < 40 * 30; ++i) pixels.push_back((i / 7) % 4);
+    const fs::path file = Write("in.gif", TGIFRecipe().Header(40, 30, 0x81).Table(4).GraphicControl(0x04, 5, 0)
+                                              .Image(0, 0, 40, 30, pixels).Trailer().Get());
+    for (const std::string option : {"", " --rle"}) {
+        const fs::path out = dir_ / ("out" + std::string(option.empty() ? "" : "-rle") + ".gif");
+        ASSERT_EQ(Run("recode " + file.string() + " " + out.string() + option).status, 0) << Err();
+        TGIFImage image;
+        image.LoadFromFile(out.string());
+        ASSERT_EQ(image.Frames().Count(), 1) << option;
+        TGIFSubImage* frame = image.Frames()[0];
+        std::vector<int> have(frame->PixelData(), frame->PixelData() + frame->PixelDataSize());
+        EXPECT_EQ(have, pixels) << option;
+        ASSERT_NE(frame->ControlExtension(), nullptr);
+        EXPECT_EQ(frame->ControlExtension()->DelayTime, 5);
+    }
+}
+
+TEST_F(ToolCommands, BenchPrintsOneResultLine) {
+    const fs::path file = Write("b.gif", TGIFRecipe().Header(4, 3, 0x81).Table(4)
+                                             .Image(0, 0, 4, 3, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 0, 0}).Trailer().Get());
+    const TRun run = Run("bench -n 3 " + file.string() + " " + file.string());
+    ASSERT_EQ(run.status, 0) << Err();
+    EXPECT_THAT(run.out, MatchesRegex("RESULT decoder=reelix mode=index files=2 reps=3 mpix=0\\.000 "
+                                      "median_s=[0-9.]+ best_s=[0-9.]+ mpps_median=[0-9.]+ mpps_best=[0-9.]+ "
+                                      "in_mb=0\\.000\n"));
+    EXPECT_EQ(Run("bench -m rgbx " + file.string()).status, 1);
+}

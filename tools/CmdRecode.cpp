@@ -1,0 +1,38 @@
+// reelix-tool recode IN OUT [--rle]: reads a GIF and writes it again, with the
+// LZW encoder or (--rle) the run-only encoder.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "tools/Command.h"
+
+namespace {
+int RunRecode(const std::vector<std::string>& args) {
+    std::vector<std::string> paths;
+    bool rle = false;
+    for (const std::string& a : args) {
+        if (a == "--rle") rle = true;
+        else paths.push_back(a);
+    }
+    if (paths.size() != 2) {
+        std::fputs("usage: reelix-tool recode IN OUT [--rle]\n", stderr);
+        return 1;
+    }
+    TGIFImage image;
+    image.OnWarn = [](TPersistent*, int, const std::string& text) {
+        std::fprintf(stderr, "warning: %s\n", text.c_str());
+    };
+    image.LoadFromFile(paths[0]);
+    image.Encoding = rle ? encRLE : encLZW;
+    // Encoded in memory first, so a failure leaves no half-written file.
+    TMemoryStream encoded;
+    image.SaveToStream(encoded);
+    TFileStream out(paths[1], TFileStream::Mode::Create);
+    out.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+    return 0;
+}
+
+const bool registered = RegisterToolCommand({"recode", "recode IN OUT [--rle]", &RunRecode});
+}  // namespace
