@@ -98,7 +98,8 @@ TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
     if (FHelp)
         FHelp->close();
-    SaveSettings();
+    if (!SaveSettings())
+        qWarning("Reelix: could not write the settings file %s", qPrintable(FSettings.FileName()));
 }
 
 QToolBar* TfrmMain::ToolBar(int Tag) const {
