@@ -1,7 +1,10 @@
 #include "platform/services/ResourceLibrary.h"
 
+#include "gif/GIFImage.h"
+
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,4 +70,35 @@ TEST(TResourceLibrary, InstancesDoNotShadowEachOther) {
     first.reset();
     EXPECT_EQ(second->Data(QStringLiteral("SPLASH")), splash);
     EXPECT_FALSE(splash.isEmpty());
+}
+
+// The start-up animation is written by our GIF writer at build time: it must
+// read back with our reader as a looping, full-screen animation.
+TEST(TResourceLibrary, StartupAnimationReadsBack) {
+    if (!QFile::exists(BuiltLibrary()))
+        GTEST_SKIP() << "the program folder has not been built";
+    auto library = TResourceLibrary::Load(BuiltLibrary(), nullptr);
+    ASSERT_NE(library, nullptr);
+    const QByteArray data = library->Data(QStringLiteral("ANIMATED"));
+    if (data.isEmpty())
+        GTEST_SKIP() << "this build's library holds no start-up animation";
+    TGIFImage image;
+    TMemoryStream stream(data.constData(), std::size_t(data.size()));
+    image.LoadFromStream(stream);
+    EXPECT_EQ(image.Width(), 96);
+    EXPECT_EQ(image.Height(), 96);
+    ASSERT_EQ(image.Frames().Count(), 12);
+    for (int i = 0; i < image.Frames().Count(); ++i) {
+        const TGIFSubImage* frame = image.Frames()[i];
+        EXPECT_EQ(frame->Width(), 96) << "frame " << i;
+        ASSERT_NE(frame->ControlExtension(), nullptr) << "frame " << i;
+        EXPECT_GT(frame->ControlExtension()->DelayTime, 0) << "frame " << i;
+    }
+    const auto* loop = image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
+    ASSERT_NE(loop, nullptr);
+    EXPECT_EQ(loop->LoopCount, 0);
+    // Consecutive frames differ: the reel turns.
+    const TGIFSubImage* a = image.Frames()[0];
+    const TGIFSubImage* b = image.Frames()[1];
+    EXPECT_FALSE(std::equal(a->PixelData(), a->PixelData() + a->PixelDataSize(), b->PixelData()));
 }
