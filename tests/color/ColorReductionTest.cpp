@@ -254,3 +254,21 @@ TEST(ColorReductionTest, EmptySourceGivesEmptyResult) {
     EXPECT_TRUE(ReduceBitmapColors(empty, crWebSafe, dkFloydSteinberg, 8)->Empty());
     EXPECT_TRUE(ReduceBitmapColors(empty, crNone, dkFloydSteinberg, 8)->Empty());
 }
+
+// Narrow and wide pictures through every kind and engine: the guard cells take
+// every sideways write (run under the address sanitizer too).
+TEST(ColorReductionTest, NarrowAndWidePicturesStayInBounds) {
+    for (int width : {1, 2, 3, 2048}) {
+        for (int height : {1, 4}) {
+            const TBitmap src = Picture(width, height, static_cast<unsigned>(width + height));
+            for (int kind = crWindows20; kind <= crQuantizeWindows; ++kind)
+                for (int d = 0; d <= 6; ++d) {
+                    auto out = ReduceBitmapColors(src, TColorReductionKind(kind), TDitherKind(d), 4);
+                    ASSERT_EQ(out->Width(), width);
+                    ASSERT_EQ(out->Height(), height);
+                    const int count = out->Palette().Count();
+                    for (int i : IndicesOf(*out)) ASSERT_LT(i, count) << "kind " << kind << " dither " << d;
+                }
+        }
+    }
+}
