@@ -1,6 +1,8 @@
 #include "platform/raster/Bitmap.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -84,6 +86,45 @@ private:
     TColorRef lastColor_ = 0;
     int lastIndex_ = -1;
 };
+
+// Writes true colour rows of `out` (24 or 32 bits, same size) from `in`.
+void ConvertToTrueColor(const TBitmap& in, TBitmap& out) {
+    const int width = in.Width();
+    const std::size_t outStep = out.PixelFormat() == pf32bit ? 4 : 3;
+    std::array<std::uint8_t, 256 * 3> table{};  // blue, green, red per index
+    if (IsPaletted(in.PixelFormat())) {
+        const TPalette& pal = in.Palette();
+        for (int i = 0; i < std::min(pal.Count(), 256); ++i) {
+            table[static_cast<std::size_t>(3 * i)] = pal[i].blue;
+            table[static_cast<std::size_t>(3 * i + 1)] = pal[i].green;
+            table[static_cast<std::size_t>(3 * i + 2)] = pal[i].red;
+        }
+    }
+    for (int y = 0; y < in.Height(); ++y) {
+        const std::uint8_t* s = in.ScanLine(y);
+        std::uint8_t* d = out.ScanLine(y);
+        switch (in.PixelFormat()) {
+        case pf24bit:
+        case pf32bit: {
+            const std::size_t inStep = in.PixelFormat() == pf32bit ? 4 : 3;
+            for (int x = 0; x < width; ++x, s += inStep, d += outStep) {
+                d[0] = s[0];
+                d[1] = s[1];
+                d[2] = s[2];
+            }
+            break;
+        }
+        case pf8bit:
+            for (int x = 0; x < width; ++x, d += outStep) std::memcpy(d, &table[std::size_t{s[x]} * 3], 3);
+            break;
+        case pf1bit:
+        case pf4bit:
+            for (int x = 0; x < width; ++x, d += outStep)
+                std::memcpy(d, &table[ReadIndex(s, x, in.PixelFormat()) * 3], 3);
+            break;
+        }
+    }
+}
 
 }  // namespace
 
@@ -208,7 +249,14 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
         out.palette_ = (palette_.Count() > 0 && palette_.Count() <= capacity) ? palette_
                                                                              : DefaultPaletteForBits(BitsPerPixel(format));
     }
-    const bool keepIndices = srcPal && dstPal && out.palette_ == palette_;
+    if (!dstPal) {
+        // The common cases (frames read as true colour, 32-bit imports read as
+        // 24 bits) run as plain byte loops.
+        ConvertToTrueColor(*this, out);
+        *this = std::move(out);
+        return;
+    }
+    const bool keepIndices = srcPal && out.palette_ == palette_;
     TNearestEntry nearest(out.palette_);
     for (int y = 0; y < height_; ++y) {
         const std::uint8_t* s = ScanLine(y);
@@ -222,7 +270,6 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
             WriteIndex(d, x, format, v);
         }
     }
-    if (!dstPal && srcPal) out.palette_ = TPalette();
     *this = std::move(out);
 }
 

@@ -172,3 +172,31 @@ TEST(BitmapTest, SetSizeClearsAndZeroSizeIsEmpty) {
     b.SetPixelFormat(pf8bit);  // converting an empty bitmap only changes the format
     EXPECT_EQ(b.PixelFormat(), pf8bit);
 }
+
+TEST(BitmapTest, EveryFormatToTrueColourKeepsEachPixelsColour) {
+    for (TPixelFormat from : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
+        for (TPixelFormat to : {pf24bit, pf32bit}) {
+            for (int width : {1, 3, 9, 33}) {
+                TBitmap b(width, 3, from);
+                if (from == pf8bit) b.SetPalette(TPalette({{1, 2, 3, 0}, {40, 50, 60, 0}, {250, 128, 7, 0}}));
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < width; ++x) {
+                        if (IsPaletted(from))
+                            b.SetIndex(x, y, static_cast<std::uint32_t>((x * 7 + y) % (from == pf8bit ? 4 : 1 << BitsPerPixel(from))));
+                        else
+                            b.SetPixel(x, y, RGBColor(static_cast<std::uint8_t>(x * 9), static_cast<std::uint8_t>(y * 50), 200));
+                    }
+                TBitmap c = b;
+                c.SetPixelFormat(to);
+                ASSERT_EQ(c.PixelFormat(), to);
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < width; ++x)
+                        EXPECT_EQ(c.Pixel(x, y), b.Pixel(x, y))
+                            << BitsPerPixel(from) << "->" << BitsPerPixel(to) << " width " << width << " at " << x << ',' << y;
+                if (to == pf32bit) {
+                    EXPECT_EQ(c.ScanLine(0)[3], 0) << "reserved byte";
+                }
+            }
+        }
+    }
+}
