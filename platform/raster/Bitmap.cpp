@@ -57,12 +57,14 @@ void WriteIndex(std::uint8_t* row, int x, TPixelFormat f, std::uint32_t v) {
 TColorRef EntryColor(const TPaletteEntry& e) { return RGBColor(e.red, e.green, e.blue); }
 
 // Nearest palette entry by squared RGB distance; the first of equals wins.
-// Remembers the last answer, as pictures repeat colours in runs.
+// Remembers the last colour answered in each 5-5-5 cell (an exact match is
+// required), so a picture's repeated colours cost one table read.
 class TNearestEntry {
 public:
-    explicit TNearestEntry(const TPalette& palette) : palette_(palette) {}
+    explicit TNearestEntry(const TPalette& palette) : palette_(palette), memoColor_(32768, kNone), memoIndex_(32768, 0) {}
     std::uint32_t operator()(TColorRef c) {
-        if (c == lastColor_ && lastIndex_ >= 0) return static_cast<std::uint32_t>(lastIndex_);
+        const std::size_t cell = ((c >> 3) & 0x1Fu) | ((c >> 6) & 0x3E0u) | ((c >> 9) & 0x7C00u);
+        if (memoColor_[cell] == c) return memoIndex_[cell];
         const int r = RedOf(c), g = GreenOf(c), b = BlueOf(c);
         int best = 0;
         int bestDist = std::numeric_limits<int>::max();
@@ -76,15 +78,16 @@ public:
                 if (d == 0) break;
             }
         }
-        lastColor_ = c;
-        lastIndex_ = best;
+        memoColor_[cell] = c;
+        memoIndex_[cell] = static_cast<std::uint8_t>(best);
         return static_cast<std::uint32_t>(best);
     }
 
 private:
+    static constexpr TColorRef kNone = 0xFFFFFFFFu;  // no colour value has its top byte set
     const TPalette& palette_;
-    TColorRef lastColor_ = 0;
-    int lastIndex_ = -1;
+    std::vector<TColorRef> memoColor_;
+    std::vector<std::uint8_t> memoIndex_;
 };
 
 // Writes true colour rows of `out` (24 or 32 bits, same size) from `in`.

@@ -200,3 +200,13 @@ TEST(BitmapTest, EveryFormatToTrueColourKeepsEachPixelsColour) {
         }
     }
 }
+
+TEST(BitmapTest, TrueColourToPalettedIsExactWithinOneCell) {
+    // (0,0,0) and (7,7,7) share a 5-5-5 cell but have different nearest entries.
+    const TPalette pal({{0, 0, 0, 0}, {8, 8, 8, 0}});
+    TBitmap src(4, 1, pf24bit);
+    for (int x = 0; x < 4; ++x) src.SetPixel(x, 0, x % 2 ? RGBColor(7, 7, 7) : RGBColor(0, 0, 0));
+    src.SetPalette(pal);  // a fitting palette is kept by the conversion
+    src.SetPixelFormat(pf4bit);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(src.Index(x, 0), static_cast<std::uint32_t>(x % 2)) << x;
+}
