@@ -76,7 +76,8 @@ void TGIFEncoder::Encode(TStream& stream, int bits, int colorLimit, const std::u
     const std::size_t count = hasPixels ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
     // Checked before anything is written, so a refused frame leaves no partial data.
     if (hasPixels && colorLimit < 256) {
-        const std::uint8_t highest = *std::max_element(pixels, pixels + count);
+        std::uint8_t highest = 0;
+        for (std::size_t i = 0; i < count; ++i) highest = std::max(highest, pixels[i]);
         if (highest >= colorLimit) throw GIFException("Color not in color table");
     }
     // Pixels are bytes, so 8 bits always suffice; wider sizes would overflow 12-bit codes.
@@ -131,19 +132,113 @@ inline void TLZWEncoder::PutCodeFinal(unsigned code) {
 
 void TLZWEncoder::PutCode(unsigned code) { PutCodeFinal(code); }
 
-inline void TLZWEncoder::ResetCodesFinal() {
+template <typename TTable>
+inline void TLZWEncoder::ClearCodes(TTable& table) {
     JustCleared = true;
     PutCodeFinal(ClearCode);
-    Table->ResetTable();
+    table.ResetTable();
+    lastPixel_.fill(NoPixel);
     FreeCode = static_cast<std::uint16_t>(ClearCode + 2);
 }
 
-void TLZWEncoder::ResetCodes() { ResetCodesFinal(); }
+void TLZWEncoder::ResetCodes() {
+    if (FastTable) ClearCodes(*FastTable);
+    else if (Table) ClearCodes(*Table);
+}
 
-void TLZWEncoder::EncodePixels() {
-    Table = std::make_unique<THashTable>();
-    ResetCodesFinal();
+// One stretch of pixels. With UseCache the one-entry cache per prefix code is
+// asked first: most lookups in flat areas and repeated patterns repeat the
+// previous extension of the same prefix, and the cache answers them with one
+// load on the critical path. In noisy data it mostly misses and its branch is
+// unpredictable, so it is then only kept up to date. Answers how often it
+// would have hit.
+template <bool UseCache, typename TTable>
+std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, std::size_t n,
+                                   unsigned& prefixInOut) {
+    // The coder's state lives in locals here: member fields would be reloaded
+    // after every byte written, as byte stores may alias them.
+    unsigned prefix = prefixInOut;
+    std::uint64_t bits = BitBuffer;
+    unsigned bitCount = static_cast<unsigned>(BitCount);
+    unsigned width = static_cast<unsigned>(CodeWidth);
+    unsigned maxCode = MaxCode;
+    unsigned freeCode = FreeCode;
+    std::uint16_t* lastPixel = lastPixel_.data();
+    std::uint16_t* lastChild = lastChild_.data();
+    TGIFWriter& writer = *Writer;
+    auto save = [&] {
+        while (bitCount >= 8) {
+            writer.PutByte(static_cast<std::uint8_t>(bits));
+            bits >>= 8;
+            bitCount -= 8;
+        }
+        BitBuffer = static_cast<std::uint32_t>(bits);
+        BitCount = static_cast<int>(bitCount);
+        CodeWidth = static_cast<int>(width);
+        MaxCode = static_cast<std::uint16_t>(maxCode);
+        FreeCode = static_cast<std::uint16_t>(freeCode);
+    };
+    auto load = [&] {
+        bits = BitBuffer;
+        bitCount = static_cast<unsigned>(BitCount);
+        width = static_cast<unsigned>(CodeWidth);
+        maxCode = MaxCode;
+        freeCode = FreeCode;
+    };
+
+    std::size_t hits = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned c = pixels[i];
+        const bool cached = lastPixel[prefix] == c;
+        hits += cached;
+        if (UseCache && cached) {
+            prefix = lastChild[prefix];
+            continue;
+        }
+        const std::uint32_t key = (prefix << 8) | c;
+        std::uint32_t slot;
+        const int found = table.Lookup(key, slot);
+        if (found >= 0) {
+            lastPixel[prefix] = static_cast<std::uint16_t>(c);
+            lastChild[prefix] = static_cast<std::uint16_t>(found);
+            prefix = static_cast<unsigned>(found);
+            continue;
+        }
+        // PutCode(prefix): pack, hand out whole 32-bit words, widen when the next
+        // code to assign no longer fits (12 bits at most: MaxCode 4096).
+        bits |= static_cast<std::uint64_t>(prefix) << bitCount;
+        bitCount += width;
+        if (bitCount >= 32) {
+            writer.PutWord(static_cast<std::uint32_t>(bits));
+            bits >>= 32;
+            bitCount -= 32;
+        }
+        if (maxCode < freeCode) {
+            ++width;
+            maxCode = width == 12 ? 4096 : (1u << width) - 1;
+        }
+        if (freeCode > 4094) {
+            save();
+            ClearCodes(table);
+            load();
+        } else {
+            table.StoreAt(slot, key, freeCode);
+            lastPixel[prefix] = static_cast<std::uint16_t>(c);
+            lastChild[prefix] = static_cast<std::uint16_t>(freeCode);
+            ++freeCode;
+        }
+        prefix = c;
+    }
+    save();
+    prefixInOut = prefix;
+    return hits;
+}
+
+template <typename TTable>
+void TLZWEncoder::EncodeWith(TTable& table) {
+    ClearCodes(table);
     bool first = true;
+    bool useCache = true;
     ForEachRow([&](const std::uint8_t* row, std::size_t n) {
         std::size_t i = 0;
         if (first) {
@@ -151,29 +246,29 @@ void TLZWEncoder::EncodePixels() {
             i = 1;
             first = false;
         }
-        THashTable& table = *Table;
         unsigned prefix = Prefix;
-        for (; i < n; ++i) {
-            const unsigned c = row[i];
-            const std::uint32_t key = (prefix << 8) | c;
-            std::uint32_t slot;
-            const int found = table.Lookup(key, slot);
-            if (found >= 0) {
-                prefix = static_cast<unsigned>(found);
-                continue;
-            }
-            PutCodeFinal(prefix);
-            prefix = c;
-            if (FreeCode > 4094) {
-                ResetCodesFinal();
-            } else {
-                table.StoreAt(slot, key, FreeCode);
-                ++FreeCode;
-            }
+        // Decide per stretch whether the cache pays, from how it did on the last one.
+        constexpr std::size_t Stretch = 2048;
+        while (i < n) {
+            const std::size_t k = std::min(Stretch, n - i);
+            const std::size_t hits = useCache ? EncodeRun<true>(table, row + i, k, prefix)
+                                              : EncodeRun<false>(table, row + i, k, prefix);
+            useCache = hits * 4 > k * 3;
+            i += k;
         }
         Prefix = static_cast<std::uint16_t>(prefix);
     });
     PutCodeFinal(Prefix);
+}
+
+void TLZWEncoder::EncodePixels() {
+    if (useHashTable_) {
+        Table = std::make_unique<THashTable>();
+        EncodeWith(*Table);
+    } else {
+        FastTable = std::make_unique<TLZWCodeTable>();
+        EncodeWith(*FastTable);
+    }
 }
 
 // ---- TRLEEncoder ----------------------------------------------------------------------

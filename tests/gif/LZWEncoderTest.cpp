@@ -382,3 +382,24 @@ TEST(LZWEncoder, HashTableFindsAcrossCollisions) {
     full.ResetTable();
     EXPECT_EQ(full.FindCode(5), -1);
 }
+
+TEST(LZWEncoder, FastDictionaryWritesTheSameAsTheHashTable) {
+    // The encoder's fast dictionary and its per-code cache must not change a
+    // single output byte compared with the plain hash table.
+    std::mt19937 rng(77);
+    for (int trial = 0; trial < 12; ++trial) {
+        const int bits = 1 + trial % 8;
+        const int width = 1 + static_cast<int>(rng() % 700), height = 1 + static_cast<int>(rng() % 300);
+        Bytes pixels(static_cast<std::size_t>(width) * height);
+        // Alternate noisy and flat stretches so the cache is switched on and off.
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<std::uint8_t>(((i / 3000) % 2 ? rng() : (i / 40)) % (1u << bits));
+        TMemoryStream fast, plain;
+        TLZWEncoder a, b;
+        b.UseHashTable(true);
+        a.Encode(fast, bits, 1 << bits, pixels.data(), trial % 3 == 0, height, width);
+        b.Encode(plain, bits, 1 << bits, pixels.data(), trial % 3 == 0, height, width);
+        ASSERT_EQ(fast.Bytes(), plain.Bytes()) << "trial " << trial;
+        EXPECT_EQ(Decode(fast.Bytes(), width, height, trial % 3 == 0), pixels) << "trial " << trial;
+    }
+}
