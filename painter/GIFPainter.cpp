@@ -6,6 +6,7 @@
 #include "gif/GIFImage.h"
 #include "painter/GIFAnimatedDraw.h"
 #include "painter/PainterBuffers.h"
+#include "painter/PainterFastDraw.h"
 #include "painter/PainterTiming.h"
 #include "platform/raster/Canvas.h"
 
@@ -75,6 +76,7 @@ TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, std::uniq
 void TGIFPainter::Init(TGIFImage* image) {
     if (!image) return;
     screenWidth_ = image->Header().ScreenWidth;
+    dithered_ = image->ShouldDither();
     screenHeight_ = image->Header().ScreenHeight;
     AnimationSpeed = image->AnimationSpeed;
     Priority = image->PaintPriority;
@@ -276,8 +278,11 @@ void TGIFPainter::ShowFrames(int& passesLeft, int& loopStart, bool& loopSeen, in
         if (!timed) {
             clock_->Sleep(0);
         } else {
-            // Decoding before the wait makes it part of the delay.
-            frame->RenderedBitmap();
+            // Decoding before the wait makes it part of the delay (frames drawn
+            // straight from their indices need no bitmap).
+            if (dithered_ || Has(options_, poTile) || !canvas_ || IsPaletted(canvas_->Bitmap().PixelFormat()) ||
+                rect_.Width() != screenWidth_ || rect_.Height() != screenHeight_)
+                frame->RenderedBitmap();
             const std::uint32_t elapsed = clock_->Now() - stamp;
             const painter_timing::TWait w =
                 painter_timing::ComputeWait(pendingDelay, AnimationSpeed, elapsed, correction, threaded);
@@ -367,6 +372,7 @@ void TGIFPainter::DrawFrameInto(TGIFSubImage& frame, TCanvas& target, const TRec
     // Only the part on the screen is drawn.
     const TRect area = FrameArea(frame, rect, screenWidth_, screenHeight_);
     const TRect screen = rect.Intersect(target.ClipRect());
+    if (!dithered_ && PaintFrameDirect(frame, target.Bitmap(), area, screen, Has(options_, poTransparent))) return;
     if (area.Intersect(screen) == area) {
         frame.PaintFrame(target, area, false, Has(options_, poTransparent));
     } else if (!area.Intersect(screen).IsEmpty()) {

@@ -143,6 +143,7 @@ private:
     TPainterClock* const clock_;
     TColor background_ = 0;
     std::uint16_t screenWidth_ = 0, screenHeight_ = 0;
+    bool dithered_ = false;  // frames are drawn in the fixed web palette
 
     std::atomic<int> frameIndex_{-1};
     std::uint8_t disposal_ = dispUnspecified;

@@ -1,0 +1,75 @@
+#include "painter/PainterFastDraw.h"
+
+#include <array>
+
+#include "gif/GIFImage.h"
+#include "platform/raster/Canvas.h"
+
+namespace {
+
+template <int Bytes, bool Keyed>
+void Rows(const TGIFSubImage& frame, TBitmap& target, const TRect& visible, const TRect& area,
+          const std::array<std::uint32_t, 256>& lut, int key) {
+    const std::uint8_t* pixels = frame.PixelData();
+    const std::size_t frameWidth = frame.Width();
+    const int n = visible.Width();
+    for (int y = visible.top; y < visible.bottom; ++y) {
+        const std::uint8_t* src =
+            pixels + static_cast<std::size_t>(y - area.top) * frameWidth + static_cast<std::size_t>(visible.left - area.left);
+        std::uint8_t* dst = target.ScanLine(y) + static_cast<std::size_t>(visible.left) * Bytes;
+        for (int i = 0; i < n; ++i, dst += Bytes) {
+            const unsigned index = src[i];
+            if constexpr (Keyed) {
+                if (static_cast<int>(index) == key) continue;
+            }
+            const std::uint32_t v = lut[index];
+            dst[0] = static_cast<std::uint8_t>(v);
+            dst[1] = static_cast<std::uint8_t>(v >> 8);
+            dst[2] = static_cast<std::uint8_t>(v >> 16);
+            if constexpr (Bytes == 4) dst[3] = static_cast<std::uint8_t>(v >> 24);
+        }
+    }
+}
+
+}  // namespace
+
+std::uint8_t CanvasDrawnByte() {
+    static const std::uint8_t drawn = [] {
+        TBitmap probe(1, 1, pf32bit);
+        probe.ScanLine(0)[3] = 0x80;
+        TCanvas(probe).FillRect(probe.BoundsRect(), 0);
+        return probe.ScanLine(0)[3];
+    }();
+    return drawn;
+}
+
+bool PaintFrameDirect(const TGIFSubImage& frame, TBitmap& target, const TRect& area, const TRect& clip,
+                      bool transparent) {
+    const TPixelFormat format = target.PixelFormat();
+    if (format != pf24bit && format != pf32bit) return false;
+    if (frame.IsEmpty() || area.Width() != frame.Width() || area.Height() != frame.Height()) return false;
+    if (frame.PixelDataSize() < std::int64_t(frame.Width()) * frame.Height()) return false;
+    const TRect visible = area.Intersect(clip).Intersect(target.BoundsRect());
+    if (visible.IsEmpty()) return true;
+
+    // Indices beyond the table come out black, as through the rendered bitmap.
+    std::array<std::uint32_t, 256> lut{};
+    const std::uint32_t fourth = static_cast<std::uint32_t>(CanvasDrawnByte()) << 24;
+    lut.fill(fourth);
+    if (const TGIFColorMap* colors = frame.EffectiveColors())
+        for (int i = 0; i < colors->Count(); ++i) {
+            const TGIFRGB& c = colors->Entry(i);
+            lut[static_cast<std::size_t>(i)] =
+                std::uint32_t(c.blue) | (std::uint32_t(c.green) << 8) | (std::uint32_t(c.red) << 16) | fourth;
+        }
+    const TGIFGraphicControlExtension* control = frame.ControlExtension();
+    const int key = transparent && frame.IsTransparent() && control ? control->TransparentIndex() : -1;
+    if (format == pf32bit) {
+        key >= 0 ? Rows<4, true>(frame, target, visible, area, lut, key)
+                 : Rows<4, false>(frame, target, visible, area, lut, key);
+    } else {
+        key >= 0 ? Rows<3, true>(frame, target, visible, area, lut, key)
+                 : Rows<3, false>(frame, target, visible, area, lut, key);
+    }
+    return true;
+}

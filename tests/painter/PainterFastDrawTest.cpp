@@ -1,0 +1,57 @@
+// Drawing a frame straight from its indices must give exactly what rendering
+// it to a bitmap and copying that through its mask gives.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "painter/PainterFastDraw.h"
+#include "painter/PainterTestSupport.h"
+#include "platform/raster/Canvas.h"
+
+using namespace painter_test;
+
+TEST(PainterFastDraw, MatchesTheFramesOwnDrawing) {
+    std::mt19937 rng(7);
+    struct Case {
+        int left, top, width, height, transparent;
+        TPixelFormat format;
+    } cases[] = {
+        {0, 0, 16, 12, -1, pf32bit}, {3, 2, 7, 5, 2, pf32bit}, {0, 0, 16, 12, 0, pf24bit},
+        {5, 4, 11, 8, 6, pf24bit},  // index 6 lies beyond the 5-colour table
+        {9, 1, 7, 11, 1, pf32bit},
+    };
+    for (const Case& c : cases) {
+        auto image = MakeAnimation(16, 12, {FrameSpec{.left = c.left, .top = c.top, .width = c.width,
+                                                      .height = c.height, .fill = 0, .transparent = c.transparent}});
+        image->SetPaintOptions(PaintOptionBit(poAnimate));  // no dithering
+        TGIFSubImage& frame = *image->Frames()[0];
+        std::uint8_t* p = frame.PixelData();
+        for (std::int64_t i = 0; i < frame.PixelDataSize(); ++i) p[i] = static_cast<std::uint8_t>(rng() % 8);
+
+        TBitmap want(16, 12, c.format), have(16, 12, c.format);
+        TCanvas(want).FillRect(want.BoundsRect(), 0x00808080);
+        TCanvas(have).FillRect(have.BoundsRect(), 0x00808080);
+        TCanvas wantCanvas(want);
+        frame.DrawFrame(wantCanvas, want.BoundsRect(), false, true);
+        const TRect area = MakeRect(c.left, c.top, c.width, c.height);
+        ASSERT_TRUE(PaintFrameDirect(frame, have, area, have.BoundsRect(), true));
+        for (int y = 0; y < 12; ++y)
+            ASSERT_EQ(std::memcmp(have.ScanLine(y), want.ScanLine(y), want.Stride()), 0)
+                << "row " << y << " of frame at " << area << " format " << int(c.format);
+    }
+}
+
+TEST(PainterFastDraw, ClipsAndDeclinesWhatItCannotDraw) {
+    auto image = MakeAnimation(4, 4, {FrameSpec{.left = 2, .top = 2, .width = 4, .height = 4, .fill = 1}});
+    TGIFSubImage& frame = *image->Frames()[0];
+    TBitmap target(4, 4, pf24bit);
+    // Half of the frame lies beyond the clip: only the clip is drawn.
+    ASSERT_TRUE(PaintFrameDirect(frame, target, TRect{2, 2, 6, 6}, TRect{0, 0, 3, 3}, false));
+    EXPECT_EQ(target.Pixel(2, 2), kRed);
+    EXPECT_EQ(target.Pixel(3, 3), kBlack);
+    EXPECT_FALSE(PaintFrameDirect(frame, target, TRect{0, 0, 8, 8}, target.BoundsRect(), false)) << "scaled";
+    TBitmap paletted(4, 4, pf8bit);
+    EXPECT_FALSE(PaintFrameDirect(frame, paletted, TRect{0, 0, 4, 4}, paletted.BoundsRect(), false));
+}
