@@ -81,10 +81,11 @@ void TGIFImage::SetHeight(std::uint16_t value) {
     Changed();
 }
 
-TPalette* TGIFImage::Palette() {
+const TPalette* TGIFImage::Palette() {
     // A frame without colours asks the image, which asks the first frame again.
     if (inPalette_) throw GIFException("No global or local color table defined");
     TFlagGuard guard(inPalette_);
+    if (FlatBitmap && FlatBitmap->Palette().Count() > 0) return &FlatBitmap->Palette();
     if (screenPalette_) return screenPalette_.get();
     if (ShouldDither()) {
         screenPalette_ = CreateWebSafePalette();
@@ -103,7 +104,7 @@ void TGIFImage::SetPalette(std::unique_ptr<TPalette> palette) {
         return;
     }
     screenPalette_ = std::move(palette);
-    if (FlatBitmap) {
+    if (FlatBitmap && !(screenPalette_ && FlatBitmap->Palette() == *screenPalette_)) {
         ReleaseFlatBitmap();
         PaletteModified = true;
         Changed();

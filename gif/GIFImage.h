@@ -76,8 +76,10 @@ public:
     void SetWidth(std::uint16_t value);
     // "Image height too small for contained frames" when a frame would stick out.
     void SetHeight(std::uint16_t value);
-    // The image's palette (not owned; may be null).
-    TPalette* Palette();
+    // The image's palette: the flat picture's own, else a cached one (web
+    // palette when dithering, else from the global table), else the first
+    // frame's. Not owned; may be null.
+    const TPalette* Palette();
     // Takes over the cached image palette (null drops it).
     void SetPalette(std::unique_ptr<TPalette> palette);
 

@@ -8,6 +8,7 @@
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
 #include "gif/Stream.h"
+#include "platform/raster/Bitmap.h"
 #include "platform/raster/Palette.h"
 
 namespace {
@@ -159,8 +160,8 @@ void TGIFSubImage::DropMask() {
     MaskStale = true;
 }
 
-TPalette* TGIFSubImage::PaletteHandle() {
-    // A rendered bitmap's own palette takes precedence once the raster layer builds one.
+const TPalette* TGIFSubImage::PaletteHandle() {
+    if (CachedBitmap && CachedBitmap->Palette().Count() > 0) return &CachedBitmap->Palette();
     if (paletteHandle_) return paletteHandle_.get();
     TGIFImage* image = OwnerImage();
     if (image && image->ShouldDither()) {
@@ -178,8 +179,8 @@ void TGIFSubImage::ReplacePalette(std::unique_ptr<TPalette> palette) {
         return;
     }
     paletteHandle_ = std::move(palette);
-    // A cached bitmap carries the old colours; it must be rendered again.
-    if (CachedBitmap) {
+    // A cached bitmap with other colours must be rendered again.
+    if (CachedBitmap && !(paletteHandle_ && CachedBitmap->Palette() == *paletteHandle_)) {
         DropBitmap();
         if (TGIFImage* image = OwnerImage()) {
             image->PaletteModified = true;

@@ -98,9 +98,10 @@ public:
     bool MaskStale = true;
     void DropBitmap();
     void DropMask();
-    // The frame's palette: the fixed web palette when the image dithers, else
-    // one built from the local table (cached), else the image's palette.
-    TPalette* PaletteHandle();
+    // The frame's palette: a rendered bitmap's own, else the fixed web palette
+    // when the image dithers, else one built from the local table (both cached),
+    // else the image's palette. Not owned; may be null.
+    const TPalette* PaletteHandle();
     // Takes over `palette` as the cached palette (null drops it).
     void ReplacePalette(std::unique_ptr<TPalette> palette);
 

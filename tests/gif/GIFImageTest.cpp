@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "gif/GIFImage.h"
+#include "platform/raster/Bitmap.h"
 #include "platform/raster/Palette.h"
 #include "support/WarningCollector.h"
 
@@ -230,7 +231,7 @@ TEST(GIFImage, PaletteComesFromGlobalTableOrFirstFrame) {
     EXPECT_EQ(image.Palette(), nullptr) << "no frames, no table";
     TGIFSubImage* frame = AddPlacedFrame(image, 0, 0, 1, 1);
     frame->LocalColors().AddColor(MakeColor(9, 9, 9));
-    TPalette* fromFrame = image.Palette();
+    const TPalette* fromFrame = image.Palette();
     ASSERT_NE(fromFrame, nullptr);
     EXPECT_EQ(fromFrame->Count(), 1);
     image.GlobalColors().AddColor(1);
@@ -344,4 +345,30 @@ TEST(GIFImage, WarningsCarryTheReportingSender) {
     ASSERT_EQ(warnings.Entries().size(), 1u);
     EXPECT_EQ(warnings.Entries()[0].sender, &frame->LocalColors()) << "the table itself reports";
     EXPECT_EQ(warnings.Entries()[0].severity, 1);
+}
+
+TEST(GIFImage, PaletteChangesDropCachedPicturesWithOtherColours) {
+    TGIFImage image;
+    image.SetPaintOptions(0);
+    TGIFSubImage* frame = AddPlacedFrame(image, 0, 0, 2, 2);
+    frame->LocalColors().AddColor(MakeColor(1, 2, 3));
+    int changes = 0;
+    image.OnChange = [&](TPersistent*) { ++changes; };
+
+    frame->CachedBitmap.reset(new TBitmap(2, 2, pf8bit));
+    frame->CachedBitmap->SetPalette(TPalette({{1, 2, 3, PC_NOCOLLAPSE}}));
+    ASSERT_NE(frame->PaletteHandle(), nullptr);
+    EXPECT_EQ(frame->PaletteHandle(), &frame->CachedBitmap->Palette()) << "the rendered bitmap's palette first";
+    frame->ReplacePalette(std::make_unique<TPalette>(std::vector<TPaletteEntry>{{1, 2, 3, PC_NOCOLLAPSE}}));
+    EXPECT_NE(frame->CachedBitmap, nullptr) << "same colours: the picture stays";
+    EXPECT_EQ(changes, 0);
+    frame->LocalColors().SetColor(0, MakeColor(9, 9, 9));  // drops the frame's palette
+    EXPECT_EQ(frame->CachedBitmap, nullptr);
+    EXPECT_TRUE(image.PaletteModified);
+    EXPECT_EQ(changes, 1);
+
+    image.FlatBitmap.reset(new TBitmap(2, 2, pf8bit));
+    image.GlobalColors().AddColor(1);  // drops the image palette and with it the flat picture
+    EXPECT_EQ(image.FlatBitmap, nullptr);
+    EXPECT_EQ(changes, 2);
 }
