@@ -125,7 +125,7 @@ TGIFPainter::~TGIFPainter() {
             if (wake_) wake_->Signal();
         }
     }
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    WaitFor();
     Finish();
 }
 
@@ -155,7 +155,10 @@ void TGIFPainter::Start() {
             if (error) sync.ReportError(error);
         }).detach();
     } else {
-        thread_ = std::thread([this] { Execute(); });
+        thread_ = std::thread([this] {
+            Execute();
+            threadDone_ = true;
+        });
     }
 }
 
@@ -182,7 +185,14 @@ void TGIFPainter::Restart() {
 
 void TGIFPainter::WaitFor() {
     std::lock_guard<std::mutex> lock(threadLock_);
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+    // The thread may be waiting for a synchronised call that only this (main)
+    // thread can run, so let those through until it has ended.
+    while (!threadDone_) {
+        RunGIFSynchronizePump();
+        std::this_thread::yield();
+    }
+    thread_.join();
 }
 
 void TGIFPainter::DetachImage() {
@@ -230,6 +240,7 @@ void TGIFPainter::RaiseEvent(const TGIFPainterEvent& handler) {
 }
 
 void TGIFPainter::Body() {
+    if (Has(options_, poCheckCanvas) && canvas_) canvasIdentity_ = CanvasIdentity();
     restart_ = true;
     while (restart_ && !terminated_ && image_.load()) {
         frameIndex_ = 0;
@@ -406,8 +417,19 @@ void TGIFPainter::RestoreFrameArea(TGIFSubImage& frame) {
         for (int x = 0; x < bounds.right; x += screenWidth_) RestoreToBackground(*work_, area.Offset(x, y));
 }
 
+TGIFPainter::TCanvasIdentity TGIFPainter::CanvasIdentity() const {
+    const TBitmap& bitmap = canvas_->Bitmap();
+    return {bitmap.Bits(), bitmap.Width(), bitmap.Height()};
+}
+
 void TGIFPainter::DrawFrame(TGIFSubImage& frame, int index) {
     if (!canvas_) return;
+    // A canvas whose picture was replaced or resized since the start is not
+    // the one this painter was made for: stop instead of drawing into it.
+    if (Has(options_, poCheckCanvas) && !(CanvasIdentity() == canvasIdentity_)) {
+        terminated_ = true;
+        return;
+    }
     if (!work_) {
         DrawFrameInto(frame, *canvas_, rect_);
     } else {

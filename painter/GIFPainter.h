@@ -157,7 +157,16 @@ private:
     std::unique_ptr<TBitmap> capture_;
     std::unique_ptr<TPainterWakeEvent> wake_;
 
+    struct TCanvasIdentity {
+        const std::uint8_t* bits = nullptr;
+        int width = 0, height = 0;
+        friend bool operator==(const TCanvasIdentity&, const TCanvasIdentity&) = default;
+    };
+    TCanvasIdentity CanvasIdentity() const;
+    TCanvasIdentity canvasIdentity_;  // with poCheckCanvas: the canvas's picture at the start
+
     std::exception_ptr error_;
+    std::atomic<bool> threadDone_{false};
     std::mutex threadLock_;
     std::thread thread_;
     bool started_ = false;

@@ -440,3 +440,40 @@ TEST(GIFPainterLifetime, StoppingANeverStartedThreadedPainterFreesIt) {
     EXPECT_EQ(image->PainterList().Count(), 0);
     SetGIFSynchronizePump(nullptr);
 }
+
+TEST(GIFPainterStop, CheckCanvasStopsWhenTheCanvasPictureIsReplaced) {
+    for (bool check : {false, true}) {
+        PainterRun run(MakeAnimation(8, 8, Frames({2, 2, 2})));
+        run.Make(check ? Opt({poAnimate, poCheckCanvas}) : kAnimate);
+        run.onShown = [&run](TGIFPainter& p) {
+            if (p.FrameIndex() == 0) run.bitmap.SetSize(4, 4);  // the window was resized meanwhile
+        };
+        run.Play();
+        EXPECT_EQ(run.shown.size(), check ? 1u : 3u) << "check " << check;
+    }
+}
+
+TEST(GIFPainterLifetime, FreeingAThreadedPainterLetsItsPendingCallsThrough) {
+    auto image = MakeAnimation(8, 8, Frames({2, 2}));
+    TBitmap bitmap(8, 8, pf24bit);
+    TCanvas canvas(bitmap);
+    QueueSynchronizer sync;
+    SetGIFSynchronizePump([&sync] {
+        sync.RunPending(1);
+        return true;
+    });
+    FakeClock clock;
+    auto* painter = new TGIFPainter(image.get(), Opt({poAnimate, poThreaded, poLoop, poLoopForever}),
+                                    TRect{0, 0, 8, 8}, &canvas, &clock);
+    painter->FreeOnTerminate = false;
+    painter->Synchronizer = &sync;
+    std::atomic<int> shows{0};
+    painter->OnFrameShow = [&shows](TGIFPainterBase*) { ++shows; };
+    painter->Start();
+    while (shows == 0) sync.RunPending(5);
+    // The painter is (or soon will be) blocked in a synchronised call: freeing
+    // it here must not deadlock.
+    painter->Free();
+    EXPECT_EQ(image->PainterList().Count(), 0);
+    SetGIFSynchronizePump(nullptr);
+}

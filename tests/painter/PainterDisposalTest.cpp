@@ -215,3 +215,18 @@ TEST(PainterDisposal, DestinationOffsetInTheCanvas) {
     EXPECT_EQ(shots[2].canvas.Pixel(3, 4), kWhite);
     EXPECT_EQ(shots[2].canvas.Pixel(5, 6), kRed);
 }
+
+TEST(PainterDisposal, TiledRestoreClearsTheFrameAreaInEveryTile) {
+    auto image = MakeAnimation(4, 4, {Solid(0, 0, 4, 1, 1), Solid(1, 1, 2, 2, 2)});
+    image->Header().BackgroundIndex = 4;
+    auto shots = Play(*image, PaintOptionBit(poTile), {0, 0, 8, 8});
+    ASSERT_EQ(shots.size(), 2u);
+    // A tiled frame repeats at its own size over the whole destination; its
+    // area is restored in every screen-sized tile.
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool inFrame = (x % 4) >= 1 && (x % 4) < 3 && (y % 4) >= 1 && (y % 4) < 3;
+            EXPECT_EQ(shots[1].canvas.Pixel(x, y), kGreen) << "at " << x << "," << y;
+            EXPECT_EQ(shots[1].work->Pixel(x, y), inFrame ? kWhite : kGreen) << "at " << x << "," << y;
+        }
+}
