@@ -167,7 +167,7 @@ void TGIFImage::ReleaseCaches() {
     SetPalette(nullptr);
     for (int i = 0; i < frames_->Count(); ++i) {
         TGIFSubImage* frame = (*frames_)[i];
-        frame->DropBitmap();
+        frame->ReplaceBitmap(nullptr);
         frame->DropMask();
         frame->ReplacePalette(nullptr);
     }

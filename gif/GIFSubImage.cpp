@@ -236,6 +236,7 @@ void TGIFSubImage::Assign(const TPersistent* source) {
     const_cast<TGIFSubImage*>(other)->extensions_.SaveToStream(copy);
     copy.SetPosition(0);
     LoadExtensions(copy);
+    if (other->CachedBitmap) ReplaceBitmap(other->CachedBitmap.get());
 }
 
 // --- reading and writing ----------------------------------------------------
@@ -301,6 +302,7 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     }
     DecodeImageData(stream, PixelData(), width_, height_, IsInterlaced(),
                     [this](const std::string& text) { ReportWarning(1, text); });
+    if (TGIFSettings::RenderOnLoad) RenderedBitmap();
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {

@@ -336,3 +336,17 @@ TEST(GIFReader, LoadingClearsThePreviousContent) {
     EXPECT_EQ(LoadError(image, TGIFRecipe().Text("junkjunkjunk")), "Invalid GIF signature");
     EXPECT_EQ(image.Frames().Count(), 0);
 }
+
+TEST(GIFReader, RenderOnLoadRendersEachFrameAndAsksForRedraw) {
+    TGIFSettings::RenderOnLoad = true;
+    TGIFImage image;
+    TProgressCollector progress(image);
+    Load(image, SmallImage().Trailer());
+    TGIFSettings::RenderOnLoad = false;
+    ASSERT_EQ(image.Frames().Count(), 1);
+    EXPECT_NE(image.Frames()[0]->CachedBitmap, nullptr);
+    bool redrawAsked = false;
+    for (const TEntry& e : progress.Entries())
+        if (e.text == "Loading..." && e.stage == psRunning) redrawAsked = e.redraw;
+    EXPECT_TRUE(redrawAsked);
+}

@@ -289,6 +289,12 @@ TEST(GIFSubImage, AssignCopiesWithNewExtensionObjects) {
     auto* copiedComment = copy.FindExtension<TGIFCommentExtension>();
     ASSERT_NE(copiedComment, nullptr);
     EXPECT_THAT(copiedComment->Lines, ElementsAre("hello"));
+    EXPECT_EQ(copy.CachedBitmap, nullptr) << "nothing rendered, nothing copied";
+    source->RenderedBitmap();
+    ASSERT_NE(source->CachedBitmap, nullptr);
+    copy.Assign(source);
+    ASSERT_NE(copy.CachedBitmap, nullptr) << "a rendered picture is copied along";
+    EXPECT_NE(copy.CachedBitmap.get(), source->CachedBitmap.get());
 }
 
 TEST(GIFSubImage, AssigningAnEmptyFrameClearsIncludingExtensions) {
