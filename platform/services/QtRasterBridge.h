@@ -1,0 +1,16 @@
+#pragma once
+// The one place where the raster layer's bitmaps and Qt's images meet.
+//
+// Paletted bitmaps (1, 4, 8 bits) become Indexed8 images with their colour
+// table; true-colour bitmaps become RGB32 images. Coming back, indexed and
+// monochrome images become 8-bit bitmaps with their palette, everything else a
+// 24-bit bitmap. Pixels that are mostly see-through (alpha below 128) become a
+// transparent key colour, so a pasted picture with an alpha channel keeps its
+// holes when it turns into a frame.
+
+#include <QImage>
+
+#include "platform/raster/Bitmap.h"
+
+QImage ToQImage(const TBitmap& bitmap);
+TBitmap FromQImage(const QImage& image);
