@@ -13,8 +13,8 @@ using namespace painter_test;
 
 namespace {
 
-FrameSpec Solid(int left, int top, int size, int colour) {
-    return FrameSpec{.left = left, .top = top, .width = size, .height = size, .fill = colour, .delay = 2};
+FrameRecipe Solid(int left, int top, int size, int colour) {
+    return FrameRecipe{.left = left, .top = top, .width = size, .height = size, .fill = colour, .delay = 2};
 }
 
 // Routes threaded painters' calls through a queue this thread serves.

@@ -105,9 +105,9 @@ std::vector<std::uint32_t> Gaps(const std::vector<std::uint32_t>& times, std::ui
     return gaps;
 }
 
-std::vector<FrameSpec> Frames(std::initializer_list<int> delays) {
-    std::vector<FrameSpec> frames;
-    for (int d : delays) frames.push_back(FrameSpec{.delay = d});
+std::vector<FrameRecipe> Frames(std::initializer_list<int> delays) {
+    std::vector<FrameRecipe> frames;
+    for (int d : delays) frames.push_back(FrameRecipe{.delay = d});
     return frames;
 }
 
@@ -180,7 +180,7 @@ TEST(GIFPainterLoops, PassesFollowTheLoopCount) {
         {3, true, false, 0},   {1, false, true, 1},
     };
     for (const Case& c : cases) {
-        std::vector<FrameSpec> frames = Frames({2, 2});
+        std::vector<FrameRecipe> frames = Frames({2, 2});
         frames[0].loopCount = c.loopCount;
         PainterRun run(MakeAnimation(8, 8, frames));
         TGIFPainterOptions options = kLooping;
@@ -206,7 +206,7 @@ TEST(GIFPainterLoops, PassesFollowTheLoopCount) {
 }
 
 TEST(GIFPainterLoops, WithoutLoopOptionOnePassWithoutAnimateOneFrame) {
-    std::vector<FrameSpec> frames = Frames({2, 2, 2});
+    std::vector<FrameRecipe> frames = Frames({2, 2, 2});
     frames[0].loopCount = 3;
     PainterRun once(MakeAnimation(8, 8, frames));
     once.Make(kAnimate);
@@ -220,7 +220,7 @@ TEST(GIFPainterLoops, WithoutLoopOptionOnePassWithoutAnimateOneFrame) {
 }
 
 TEST(GIFPainterLoops, LaterPassesStartAtTheFrameHoldingTheLoopExtension) {
-    std::vector<FrameSpec> frames = Frames({2, 2, 2});
+    std::vector<FrameRecipe> frames = Frames({2, 2, 2});
     frames[1].loopCount = 2;
     PainterRun run(MakeAnimation(8, 8, frames));
     run.Make(kLooping);
@@ -229,7 +229,7 @@ TEST(GIFPainterLoops, LaterPassesStartAtTheFrameHoldingTheLoopExtension) {
 }
 
 TEST(GIFPainterLoops, AnEmptyFrameEndsThePass) {
-    std::vector<FrameSpec> frames = Frames({2, 2, 2});
+    std::vector<FrameRecipe> frames = Frames({2, 2, 2});
     frames[1].width = 0;
     frames[1].height = 0;
     PainterRun run(MakeAnimation(8, 8, frames));
@@ -239,7 +239,7 @@ TEST(GIFPainterLoops, AnEmptyFrameEndsThePass) {
 }
 
 TEST(GIFPainterEvents, EventsComeInOrder) {
-    std::vector<FrameSpec> frames = Frames({2, 2});
+    std::vector<FrameRecipe> frames = Frames({2, 2});
     frames[0].loopCount = 2;
     PainterRun run(MakeAnimation(8, 8, frames));
     run.Make(kLooping);

@@ -44,8 +44,8 @@ std::vector<Snapshot> Play(TGIFImage& image, TGIFPainterOptions options, TRect r
     return shots;
 }
 
-FrameSpec Solid(int left, int top, int size, int colour, int disposal) {
-    return FrameSpec{.left = left, .top = top, .width = size, .height = size, .fill = colour, .delay = 2,
+FrameRecipe Solid(int left, int top, int size, int colour, int disposal) {
+    return FrameRecipe{.left = left, .top = top, .width = size, .height = size, .fill = colour, .delay = 2,
                      .disposal = disposal};
 }
 
@@ -169,7 +169,7 @@ TEST(PainterDisposal, UndefinedDisposalMethodsDrawNothing) {
 
 TEST(PainterDisposal, ClearOnLoopStartsEveryPassFromTheBackground) {
     for (bool clear : {false, true}) {
-        std::vector<FrameSpec> frames{Solid(0, 0, 2, 1, 1), Solid(2, 2, 2, 2, 1)};
+        std::vector<FrameRecipe> frames{Solid(0, 0, 2, 1, 1), Solid(2, 2, 2, 2, 1)};
         frames[0].loopCount = 2;
         auto image = MakeAnimation(4, 4, frames);
         image->Header().BackgroundIndex = 4;
@@ -183,7 +183,7 @@ TEST(PainterDisposal, ClearOnLoopStartsEveryPassFromTheBackground) {
 }
 
 TEST(PainterDisposal, TransparentPixelsLeaveWhatIsBeneath) {
-    std::vector<FrameSpec> frames{Solid(0, 0, 4, 1, 1), Solid(0, 0, 4, 2, 1)};
+    std::vector<FrameRecipe> frames{Solid(0, 0, 4, 1, 1), Solid(0, 0, 4, 2, 1)};
     frames[1].transparent = 2;  // the whole second frame is transparent
     for (bool transparent : {false, true}) {
         auto image = MakeAnimation(4, 4, frames);

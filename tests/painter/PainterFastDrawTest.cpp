@@ -23,7 +23,7 @@ TEST(PainterFastDraw, MatchesTheFramesOwnDrawing) {
         {9, 1, 7, 11, 1, pf32bit},
     };
     for (const Case& c : cases) {
-        auto image = MakeAnimation(16, 12, {FrameSpec{.left = c.left, .top = c.top, .width = c.width,
+        auto image = MakeAnimation(16, 12, {FrameRecipe{.left = c.left, .top = c.top, .width = c.width,
                                                       .height = c.height, .fill = 0, .transparent = c.transparent}});
         image->SetPaintOptions(PaintOptionBit(poAnimate));  // no dithering
         TGIFSubImage& frame = *image->Frames()[0];
@@ -44,7 +44,7 @@ TEST(PainterFastDraw, MatchesTheFramesOwnDrawing) {
 }
 
 TEST(PainterFastDraw, ClipsAndDeclinesWhatItCannotDraw) {
-    auto image = MakeAnimation(4, 4, {FrameSpec{.left = 2, .top = 2, .width = 4, .height = 4, .fill = 1}});
+    auto image = MakeAnimation(4, 4, {FrameRecipe{.left = 2, .top = 2, .width = 4, .height = 4, .fill = 1}});
     TGIFSubImage& frame = *image->Frames()[0];
     TBitmap target(4, 4, pf24bit);
     // Half of the frame lies beyond the clip: only the clip is drawn.

@@ -20,7 +20,7 @@ namespace painter_test {
 // Colour table of every test animation.
 constexpr TColor kBlack = 0x000000, kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kWhite = 0xFFFFFF;
 
-struct FrameSpec {
+struct FrameRecipe {
     int left = 0, top = 0, width = 4, height = 4;
     int fill = 1;             // colour index of every pixel
     int delay = 10;           // hundredths; -1: no graphic control extension
@@ -31,27 +31,27 @@ struct FrameSpec {
 
 // An animation on a screen of the given size with the colour table black, red,
 // green, blue, white (indices 0..4) as the global table.
-inline std::unique_ptr<TGIFImage> MakeAnimation(int width, int height, const std::vector<FrameSpec>& frames) {
+inline std::unique_ptr<TGIFImage> MakeAnimation(int width, int height, const std::vector<FrameRecipe>& frames) {
     auto image = std::make_unique<TGIFImage>();
     image->Header().ScreenWidth = static_cast<std::uint16_t>(width);
     image->Header().ScreenHeight = static_cast<std::uint16_t>(height);
     for (TColor c : {kBlack, kRed, kGreen, kBlue, kWhite}) image->GlobalColors().AddColor(c);
-    for (const FrameSpec& spec : frames) {
+    for (const FrameRecipe& recipe : frames) {
         auto frame = std::make_unique<TGIFSubImage>(image.get());
-        frame->PlaceFrame(spec.left, spec.top, spec.width, spec.height);
+        frame->PlaceFrame(recipe.left, recipe.top, recipe.width, recipe.height);
         if (std::uint8_t* p = frame->PixelData())
-            std::fill(p, p + frame->PixelDataSize(), static_cast<std::uint8_t>(spec.fill));
-        if (spec.loopCount >= 0) {
+            std::fill(p, p + frame->PixelDataSize(), static_cast<std::uint8_t>(recipe.fill));
+        if (recipe.loopCount >= 0) {
             auto loop = std::make_unique<TGIFAppExtNSLoop>(frame.get());
-            loop->LoopCount = static_cast<std::uint16_t>(spec.loopCount);
+            loop->LoopCount = static_cast<std::uint16_t>(recipe.loopCount);
             frame->ExtensionBlocks().Add(std::move(loop));
         }
-        if (spec.delay >= 0) {
+        if (recipe.delay >= 0) {
             auto gce = std::make_unique<TGIFGraphicControlExtension>(frame.get());
-            gce->DelayTime = static_cast<std::uint16_t>(spec.delay);
-            gce->SetDisposalMethod(static_cast<std::uint8_t>(spec.disposal));
-            if (spec.transparent >= 0) {
-                gce->SetTransparentIndex(spec.transparent);
+            gce->DelayTime = static_cast<std::uint16_t>(recipe.delay);
+            gce->SetDisposalMethod(static_cast<std::uint8_t>(recipe.disposal));
+            if (recipe.transparent >= 0) {
+                gce->SetTransparentIndex(recipe.transparent);
                 gce->SetUsesTransparency(true);
             }
             frame->ExtensionBlocks().Add(std::move(gce));
