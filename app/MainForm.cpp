@@ -6,6 +6,7 @@
 #include "dialogs/HelpViewer.h"
 #include "dialogs/Settings.h"
 #include "dialogs/TipDay.h"
+#include "gif/GIFImage.h"
 #include "platform/services/ResourceLibrary.h"
 #include "platform/services/SettingsStore.h"
 #include "platform/services/Shell.h"
@@ -28,18 +29,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#if __has_include("gif/GIFImage.h")
-#include "gif/GIFImage.h"
-#define REELIX_HAVE_DOCUMENT 1
-#endif
-
-void TDocumentDeleter::operator()(TGIFImage* Image) const {
-#ifdef REELIX_HAVE_DOCUMENT
-    delete Image;
-#else
-    Q_UNUSED(Image);
-#endif
-}
 
 namespace {
 // The hourglass for as long as the object lives, on every exit path.
@@ -61,10 +50,8 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     move(80, 60);
     resize(780, 580);
 
-#ifdef REELIX_HAVE_DOCUMENT
-    FDocument.reset(new TGIFImage);
-    FFrameClipboard.reset(new TGIFImage);
-#endif
+    FDocument = std::make_unique<TGIFImage>();
+    FFrameClipboard = std::make_unique<TGIFImage>();
     FScratchBitmap = QImage(FrameSize, FrameSize, QImage::Format_RGB32);
 
     CreatePanes();

@@ -25,11 +25,6 @@ class TRXListBox;
 class TSettingsStore;
 class TfrmHelp;
 
-// Frees the document; defined where the document type is complete.
-struct TDocumentDeleter {
-    void operator()(TGIFImage* Image) const;
-};
-
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -157,8 +152,8 @@ private:
     TUrlOpener FUrlOpener;
     std::function<void(const QString&)> FThumbnailScan;
 
-    std::unique_ptr<TGIFImage, TDocumentDeleter> FDocument;
-    std::unique_ptr<TGIFImage, TDocumentDeleter> FFrameClipboard;
+    std::unique_ptr<TGIFImage> FDocument;
+    std::unique_ptr<TGIFImage> FFrameClipboard;
     QImage FScratchBitmap;
 
     QHash<QString, QAction*> FCommands;

@@ -47,7 +47,7 @@ void TfrmSettings::BuildAboutPanel(const QImage& Logo) {
     f.setPointSizeF(f.pointSizeF() * 1.5);
     title->setFont(f);
     title->setAlignment(Qt::AlignCenter);
-    auto* text = new QLabel(QStringLiteral("An editor for animated GIF images.\n"
+    auto* text = new QLabel(QStringLiteral("Version 2.0\nAn editor for animated GIF images.\n"
                                            "Copyright \u00A9 Pellmark Software. All rights reserved."),
                             pnlAbout);
     text->setObjectName(QStringLiteral("lblCopyright"));
