@@ -184,15 +184,19 @@ void TGIFPainter::Restart() {
 }
 
 void TGIFPainter::WaitFor() {
-    std::lock_guard<std::mutex> lock(threadLock_);
-    if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+    {
+        std::lock_guard<std::mutex> lock(threadLock_);
+        if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+    }
     // The thread may be waiting for a synchronised call that only this (main)
-    // thread can run, so let those through until it has ended.
+    // thread can run, so let those through until it has ended. No lock is held
+    // meanwhile: those calls may well stop or restart this painter.
     while (!threadDone_) {
         RunGIFSynchronizePump();
         std::this_thread::yield();
     }
-    thread_.join();
+    std::lock_guard<std::mutex> lock(threadLock_);
+    if (thread_.joinable()) thread_.join();
 }
 
 void TGIFPainter::DetachImage() {
