@@ -214,12 +214,21 @@ void TGIFImage::OptimizeAnimation(int options) {
     // No painter may start on the frames while they change under it.
     std::lock_guard<std::recursive_mutex> lock(PainterList().Lock());
     Progress(this, psStarting, 0, false, "Copying...");
+    // Placing a trimmed frame grows a logical screen that a frame sticks out
+    // of (read from a damaged file); the screen is part of what is shown, so
+    // it keeps its size.
+    const std::uint16_t screenWidth = Header().ScreenWidth;
+    const std::uint16_t screenHeight = Header().ScreenHeight;
     try {
         TGIFFrameOptimizer(*this).Run(options);
     } catch (...) {
+        Header().ScreenWidth = screenWidth;
+        Header().ScreenHeight = screenHeight;
         Progress(this, psEnding, 0, false, "Copying...");
         throw;
     }
+    Header().ScreenWidth = screenWidth;
+    Header().ScreenHeight = screenHeight;
     FlatBitmap.reset();
     SetPalette(nullptr);
     Changed();

@@ -309,6 +309,20 @@ TEST(OptimizeAnimation, RestoreToBackgroundFrameKeepsItsRectangle) {
     EXPECT_EQ(Show(image), before);
 }
 
+TEST(OptimizeAnimation, KeepsTheScreenOfAFileWhoseFramesStickOut) {
+    TGIFImage image;
+    AddColors(image.GlobalColors(), 4);
+    AddFrame(image, {0, 0, 4, 2, Pixels(8, 1), -1, dispLeave, 5});
+    AddFrame(image, {0, 0, 4, 2, {1, 1, 1, 1, 1, 1, 2, 2}, -1, -1, 5});
+    // As read from a damaged file: the screen is smaller than its frames.
+    image.Header().ScreenWidth = 3;
+    image.Header().ScreenHeight = 1;
+    image.OptimizeAnimation(kAllFrameOptimizations);
+    EXPECT_EQ(image.Frames()[1]->FrameRect(), (TRect{2, 1, 4, 2})) << "trimmed";
+    EXPECT_EQ(image.Width(), 3);
+    EXPECT_EQ(image.Height(), 1);
+}
+
 TEST(OptimizeAnimation, ColorTablesAreSortedByUse) {
     TGIFImage image;
     AddColors(image.GlobalColors(), 6);
