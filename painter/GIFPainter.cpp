@@ -112,6 +112,10 @@ void TGIFPainter::Init(TGIFImage* image) {
             save_->SetPalette(canvas_->Bitmap().Palette());
         }
     }
+    // Unscaled frames on a true-colour canvas are drawn from their indices.
+    prepareBitmaps_ = dithered_ || Has(options_, poTile) || !canvas_ ||
+                      IsPaletted(canvas_->Bitmap().PixelFormat()) || rect_.Width() != screenWidth_ ||
+                      rect_.Height() != screenHeight_;
     if (IsThreaded()) wake_ = std::make_unique<TPainterWakeEvent>();
     image->PainterList().Add(this);
     listed_ = true;
@@ -295,9 +299,7 @@ void TGIFPainter::ShowFrames(int& passesLeft, int& loopStart, bool& loopSeen, in
         } else {
             // Decoding before the wait makes it part of the delay (frames drawn
             // straight from their indices need no bitmap).
-            if (dithered_ || Has(options_, poTile) || !canvas_ || IsPaletted(canvas_->Bitmap().PixelFormat()) ||
-                rect_.Width() != screenWidth_ || rect_.Height() != screenHeight_)
-                frame->RenderedBitmap();
+            if (prepareBitmaps_) frame->RenderedBitmap();
             const std::uint32_t elapsed = clock_->Now() - stamp;
             const painter_timing::TWait w =
                 painter_timing::ComputeWait(pendingDelay, AnimationSpeed, elapsed, correction, threaded);

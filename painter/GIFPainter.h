@@ -144,6 +144,7 @@ private:
     TColor background_ = 0;
     std::uint16_t screenWidth_ = 0, screenHeight_ = 0;
     bool dithered_ = false;  // frames are drawn in the fixed web palette
+    bool prepareBitmaps_ = true;  // frames are drawn through their rendered bitmaps
 
     std::atomic<int> frameIndex_{-1};
     std::uint8_t disposal_ = dispUnspecified;
