@@ -122,3 +122,45 @@ TEST(ReaderData, EveryFileLoadsOrFailsCleanlyAndRoundTrips) {
     }
     std::printf("%zu files: %d loaded, %d refused, %d re-saved\n", files.size(), loaded, refused, resaved);
 }
+
+// Damaged copies of well-formed files (bytes overwritten, cut short, spliced):
+// every one must end in a model or a GIFException, and whatever loads must save.
+TEST(ReaderData, DamagedCopiesFailCleanly) {
+    std::vector<fs::path> files;
+    for (const fs::path& p : TestFiles())
+        if (p.string().find("afl") == std::string::npos && fs::file_size(p) < 64 * 1024) files.push_back(p);
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int loaded = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> bytes = ReadAll(files[next() % files.size()]);
+        if (bytes.empty()) continue;
+        const int damage = static_cast<int>(next() % 3);
+        if (damage == 0) {
+            for (int k = 0, n = 1 + static_cast<int>(next() % 8); k < n; ++k)
+                bytes[next() % bytes.size()] = static_cast<std::uint8_t>(next());
+        } else if (damage == 1) {
+            bytes.resize(next() % bytes.size());
+        } else {
+            const std::size_t at = next() % bytes.size();
+            bytes.insert(bytes.begin() + static_cast<long>(at), bytes.begin(),
+                         bytes.begin() + static_cast<long>(std::min<std::size_t>(bytes.size() - at, 40)));
+        }
+        TGIFImage image;
+        try {
+            TMemoryStream in(bytes.data(), bytes.size());
+            image.LoadFromStream(in);
+            ++loaded;
+            TMemoryStream out;
+            image.SaveToStream(out);
+        } catch (const GIFException&) {
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "round " << round << ": non-GIF exception " << e.what();
+        }
+    }
+    EXPECT_GT(loaded, 0);
+}
