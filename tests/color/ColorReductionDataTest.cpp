@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,9 +26,10 @@ bool LoadRendering(const std::string& name, TBitmap& bitmap) {
     std::ifstream rgb(kDir / (name + ".rgb"), std::ios::binary);
     if (!dmp || !rgb) return false;
     const std::string text((std::istreambuf_iterator<char>(dmp)), std::istreambuf_iterator<char>());
-    std::smatch m;
-    if (!std::regex_search(text, m, std::regex(R"(Width = (\d+), Height = (\d+))"))) return false;
-    const int w = std::stoi(m[1]), h = std::stoi(m[2]);
+    const std::size_t wAt = text.find("Width = "), hAt = text.find("Height = ");
+    if (wAt == std::string::npos || hAt == std::string::npos) return false;
+    const int w = std::atoi(text.c_str() + wAt + 8), h = std::atoi(text.c_str() + hAt + 9);
+    if (w <= 0 || h <= 0) return false;
     const std::vector<unsigned char> data((std::istreambuf_iterator<char>(rgb)), std::istreambuf_iterator<char>());
     if (data.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3) return false;
     bitmap = TBitmap(w, h, pf24bit);
