@@ -98,12 +98,8 @@ TLZWDecoder::TLZWDecoder(int codeSize)
     : codeSize_(codeSize), clearCode_(1u << codeSize), endCode_((1u << codeSize) + 1) {
     // Literals never change; indices wider than a byte keep their low byte, as
     // the pixels are bytes.
-    for (unsigned code = 0; code < clearCode_; ++code) {
-        tail_[code] = code & 0xFF;
-        first_[code] = static_cast<std::uint8_t>(code);
-        length_[code] = 1;
-        head_[code] = 0;
-    }
+    for (unsigned code = 0; code < clearCode_; ++code)
+        table_[code] = TEntry{code & 0xFF, 0, 1, static_cast<std::uint8_t>(code)};
     Reset();
 }
 
@@ -113,42 +109,22 @@ void TLZWDecoder::Reset() {
     nextFree_ = clearCode_ + 2;
 }
 
-inline void TLZWDecoder::AddEntry(unsigned prefix, std::uint8_t byte) {
-    const unsigned code = nextFree_;
-    const unsigned length = length_[prefix];
-    const unsigned used = (length - 1) % 8 + 1;  // bytes in the prefix's tail
-    if (used == 8) {
-        tail_[code] = byte;
-        head_[code] = static_cast<std::uint16_t>(prefix);
-    } else {
-        tail_[code] = tail_[prefix] | (std::uint64_t{byte} << (8 * used));
-        head_[code] = head_[prefix];
-    }
-    length_[code] = static_cast<std::uint16_t>(length + 1);
-    first_[code] = first_[prefix];
-    ++nextFree_;
-    if (nextFree_ >= limit_ && limit_ < MaxCodes) {
-        limit_ *= 2;
-        ++size_;
-    }
-}
-
 inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* dst) const {
-    const unsigned length = length_[code];
+    const TEntry* entry = &table_[code];
+    const unsigned length = entry->length;
     std::uint8_t* end = dst + length - ((length - 1) % 8 + 1);
-    Store64(end, tail_[code]);
-    code = head_[code];
+    Store64(end, entry->tail);
     while (end > dst) {
+        entry = &table_[entry->head];
         end -= 8;
-        Store64(end, tail_[code]);
-        code = head_[code];
+        Store64(end, entry->tail);
     }
 }
 
 void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t limit) const {
     std::uint8_t buffer[MaxCodes + 16];
     CopyStringFast(code, buffer);
-    std::memcpy(dst, buffer, std::min<std::size_t>(limit, length_[code]));
+    std::memcpy(dst, buffer, std::min<std::size_t>(limit, table_[code].length));
 }
 
 std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
@@ -164,46 +140,74 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     // The word copy scribbles up to 7 bytes past a string; later strings cover
     // that, but past the last one it must be put back to the caller's fill.
     const std::uint8_t fill = count > 0 ? out[0] : 0;
+
+    // The table state lives in locals: as members it would be reloaded after
+    // every pixel store, since byte stores may alias anything.
     Reset();
+    unsigned size = size_, limit = limit_, nextFree = nextFree_;
+    const unsigned clearCode = clearCode_, endCode = endCode_;
+    TEntry* table = table_.data();
+    auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
+        const TEntry& p = table[prefix];
+        TEntry& e = table[nextFree];
+        const unsigned used = (p.length - 1u) % 8 + 1;  // bytes in the prefix's tail
+        if (used == 8) {
+            e.tail = byte;
+            e.head = static_cast<std::uint16_t>(prefix);
+        } else {
+            e.tail = p.tail | (std::uint64_t{byte} << (8 * used));
+            e.head = p.head;
+        }
+        e.length = static_cast<std::uint16_t>(p.length + 1);
+        e.first = p.first;
+        ++nextFree;
+        if (nextFree >= limit && limit < MaxCodes) {
+            limit *= 2;
+            ++size;
+        }
+    };
+
     stop = TStop::Done;
     while (pos < count) {
-        if (bitPos + size_ > bitEnd) {
+        if (bitPos + size > bitEnd) {
             stop = TStop::OutOfData;
             break;
         }
         const unsigned code =
-            static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit_ - 1);
-        bitPos += size_;
+            static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit - 1);
+        bitPos += size;
 
-        if (code < clearCode_) {
+        if (code < clearCode) {
             // A literal: the commonest code in photographic data.
             out[pos++] = static_cast<std::uint8_t>(code);
-            if (!afterClear && nextFree_ < MaxCodes) AddEntry(old, static_cast<std::uint8_t>(code));
+            if (!afterClear && nextFree < MaxCodes) addEntry(old, static_cast<std::uint8_t>(code));
             afterClear = false;
             old = code;
             continue;
         }
-        if (code == clearCode_) {
-            Reset();
+        if (code == clearCode) {
+            size = static_cast<unsigned>(codeSize_) + 1;
+            limit = 2 * clearCode;
+            nextFree = clearCode + 2;
             afterClear = true;
             continue;
         }
-        if (code == endCode_) {
+        if (code == endCode) {
             stop = TStop::EndCode;
             break;
         }
-        if (afterClear || code > nextFree_) {
+        if (afterClear || code > nextFree) {
             stop = TStop::InvalidCode;
             break;
         }
-        if (code == nextFree_) {
+        if (code == nextFree) {
             // The string being defined by this very code: the previous string
             // plus its own first byte.
-            AddEntry(old, first_[old]);
-        } else if (nextFree_ < MaxCodes) {
-            AddEntry(old, first_[code]);
+            addEntry(old, table[old].first);
+        } else if (nextFree < MaxCodes) {
+            addEntry(old, table[code].first);
         }
-        const std::size_t length = length_[code];
+        const std::size_t length = table[code].length;
         if (pos + length <= fastEnd) {
             CopyStringFast(code, out + pos);
             pos += length;
@@ -214,6 +218,9 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         }
         old = code;
     }
+    size_ = size;
+    limit_ = limit;
+    nextFree_ = nextFree;
     std::memset(out + pos, fill, std::min<std::size_t>(8, capacity - pos));
     return pos;
 }
