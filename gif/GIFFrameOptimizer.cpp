@@ -262,7 +262,20 @@ void TGIFFrameOptimizer::Step() {
 }
 
 void TGIFFrameOptimizer::OptimizeColorTables() {
-    image_.GlobalColors().SortByUse();
+    // Sorting moves the global entries, but the background index points into
+    // the same table: players that fill with the background colour must keep
+    // finding the same colour there.
+    TGIFGlobalColorMap& global = image_.GlobalColors();
+    TGIFHeader& header = image_.Header();
+    const bool hasBackground = header.BackgroundIndex < global.Count();
+    const TColor background = hasBackground ? global.GetColor(header.BackgroundIndex) : 0;
+    global.SortByUse();
+    if (hasBackground && (header.BackgroundIndex >= global.Count() ||
+                          global.GetColor(header.BackgroundIndex) != background)) {
+        int index = global.FindColor(background);
+        if (index < 0 && global.Count() < TGIFColorMap::kMaxColors) index = global.AddColor(background);
+        if (index >= 0) header.BackgroundIndex = static_cast<std::uint8_t>(index);
+    }
     TGIFImageList& frames = image_.Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage* frame = frames[i];

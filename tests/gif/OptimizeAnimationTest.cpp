@@ -327,11 +327,36 @@ TEST(OptimizeAnimation, ColorTablesAreSortedByUse) {
     TGIFImage image;
     AddColors(image.GlobalColors(), 6);
     const TColor five = image.GlobalColors().GetColor(5);
+    image.Header().BackgroundIndex = 5;
     AddFrame(image, {0, 0, 4, 1, {5, 5, 5, 2}});
     image.OptimizeAnimation(ooColorMaps);
     EXPECT_EQ(image.GlobalColors().Count(), 2) << "unused entries dropped";
     EXPECT_EQ(image.GlobalColors().GetColor(0), five);
     EXPECT_EQ(PixelsOf(*image.Frames()[0]), (Pixels{0, 0, 0, 1}));
+}
+
+TEST(OptimizeAnimation, BackgroundIndexKeepsItsColourWhenTheTableIsSorted) {
+    const struct {
+        const char* name;
+        Pixels pixels;
+        int background;
+        int wantCount;
+    } cases[] = {
+        {"background in use, moved to the front", {4, 4, 4, 1}, 1, 2},
+        {"background unused, kept as an entry", {4, 4, 4, 1}, 2, 3},
+        // A table already in order of use is left whole, unused entries too.
+        {"background already in place", {0, 0, 1, 2}, 0, 6},
+    };
+    for (const auto& c : cases) {
+        TGIFImage image;
+        AddColors(image.GlobalColors(), 6);
+        image.Header().BackgroundIndex = std::uint8_t(c.background);
+        const TColor want = image.GlobalColors().GetColor(c.background);
+        AddFrame(image, {0, 0, 4, 1, c.pixels});
+        image.OptimizeAnimation(ooColorMaps);
+        EXPECT_EQ(image.GlobalColors().Count(), c.wantCount) << c.name;
+        EXPECT_EQ(image.BackgroundColor(), want) << c.name;
+    }
 }
 
 TEST(OptimizeAnimation, ReportsProgressAsCopying) {

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# File sizes after frame optimisation: `reelix-tool optimize` (all techniques)
+# against gifsicle -O2 and -O3 on the same corpus: the animations of the shared
+# test data plus animations made here with ffmpeg's test sources (made at run
+# time in a temporary folder, never kept). gifdiff -w checks that our output
+# shows what the input shows ("same" column: yes; loop = only the loop count
+# differs (a one-frame result has none and no delay; a file with loop counts on
+# several frames keeps the first, gifdiff reads the last); screen = the reader
+# grew the screen of a file whose frames stick out; NO = a difference).
+#
+# usage: bench/bench_optimize_size.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+tool=$build/bin/reelix-tool
+data=$here/../../shared/testdata/gif
+[ -x "$tool" ] || { echo "no reelix-tool in $build/bin (build the reelix-tool target)" >&2; exit 1; }
+for peer in gifsicle gifdiff ffmpeg; do
+    command -v "$peer" >/dev/null || { echo "$peer is needed" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/corpus" "$work/out"
+
+# --- corpus -------------------------------------------------------------------
+# Multi-frame files of the shared data that gifsicle reads cleanly (the fuzz
+# seeds are left out: they measure nothing about size).
+if [ -d "$data" ]; then
+    while IFS= read -r f; do
+        case "$f" in */afl/*) continue ;; esac
+        frames=$(gifsicle --info "$f" 2>/dev/null | sed -n '1s/.* \([0-9]*\) images*$/\1/p')
+        [ "${frames:-0}" -gt 1 ] || continue
+        gifsicle --info "$f" >/dev/null 2>&1 || continue
+        rel=${f#"$data"/}
+        cp "$f" "$work/corpus/${rel//\//_}"
+    done < <(find "$data" -name '*.gif' | sort)
+fi
+
+# ffmpeg test sources: a global palette per file (palettegen/paletteuse, whole
+# frames) and ffmpeg's own encoder (which already trims and makes repeated
+# pixels transparent).
+make_gif() {  # name source size frames mode
+    local name=$1 source=$2 size=$3 frames=$4 mode=$5 extra=""
+    [ "$source" = mandelbrot ] && extra=":maxiter=512"
+    local input="$source=size=$size:rate=10$extra,trim=end_frame=$frames"
+    if [ "$mode" = palette ]; then
+        ffmpeg -hide_banner -loglevel error -f lavfi -i "$input" \
+            -vf "split[a][b];[a]palettegen[p];[b][p]paletteuse" -gifflags 0 -y "$work/corpus/$name.gif"
+    else
+        ffmpeg -hide_banner -loglevel error -f lavfi -i "$input" -y "$work/corpus/$name.gif"
+    fi
+}
+for source in testsrc testsrc2 smptebars mandelbrot; do
+    make_gif "ff-$source-320x240-palette" $source 320x240 60 palette
+    make_gif "ff-$source-640x480-palette" $source 640x480 30 palette
+    make_gif "ff-$source-320x240-plain" $source 320x240 45 plain
+done
+
+# --- measure ------------------------------------------------------------------
+size() { stat -c %s "$1"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "-" }'; }
+
+printf '%-58s %10s %10s %10s %10s %5s\n' file input ours "gs -O2" "gs -O3" same
+total_in=0 total_ours=0 total_o2=0 total_o3=0 failed=0
+for f in "$work"/corpus/*.gif; do
+    name=$(basename "$f")
+    ours=$work/out/ours.gif o2=$work/out/o2.gif o3=$work/out/o3.gif
+    if ! "$tool" optimize "$f" "$ours" >/dev/null 2>&1; then
+        printf '%-58s %10s %10s\n' "$name" "$(size "$f")" "error"
+        failed=$((failed + 1))
+        continue
+    fi
+    if ! gifsicle -O2 "$f" -o "$o2" 2>/dev/null || ! gifsicle -O3 "$f" -o "$o3" 2>/dev/null; then
+        printf '%-58s %10s %10s %10s\n' "$name" "$(size "$f")" "$(size "$ours")" "gifsicle failed"
+        continue
+    fi
+    # Redundant frames may go (their time moves to the frame before); a one-
+    # frame result has no loop count, which gifdiff reports as "loop".
+    same=yes
+    diff=$(gifdiff -w "$f" "$ours" 2>/dev/null) || {
+        same=NO
+        if ! grep -vq -e '^loop counts differ' -e '^frame #0 delays differ' <<<"$diff"; then same=loop; fi
+        if grep -q '^screen sizes differ' <<<"$diff"; then same=screen; fi
+    }
+    in=$(size "$f") s=$(size "$ours") s2=$(size "$o2") s3=$(size "$o3")
+    printf '%-58s %10d %10d %10d %10d %5s\n' "$name" "$in" "$s" "$s2" "$s3" "$same"
+    total_in=$((total_in + in)) total_ours=$((total_ours + s))
+    total_o2=$((total_o2 + s2)) total_o3=$((total_o3 + s3))
+done
+printf '%-58s %10d %10d %10d %10d\n' TOTAL "$total_in" "$total_ours" "$total_o2" "$total_o3"
+echo
+echo "ours / input        $(ratio $total_ours $total_in)"
+echo "ours / gifsicle -O2 $(ratio $total_ours $total_o2)"
+echo "ours / gifsicle -O3 $(ratio $total_ours $total_o3)"
+[ "$failed" -eq 0 ] || echo "$failed files could not be optimised"
