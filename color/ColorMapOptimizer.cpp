@@ -116,8 +116,31 @@ void TColorMapOptimizer::InstallTable() {
     for (int i = 0; i < frames.Count(); ++i)
         if (!frames[i]->LocalColors().IsEmpty()) frames[i]->LocalColors().ClearColors();
     TGIFGlobalColorMap& global = image_.GlobalColors();
+    TGIFHeader& header = image_.Header();
+    const bool hadBackground = header.BackgroundIndex < global.Count();
+    const TGIFRGB background = hadBackground ? global.Entry(header.BackgroundIndex) : TGIFRGB{};
+    if (hadBackground) header.BackgroundIndex = static_cast<std::uint8_t>(BackgroundIndexFor(background));
     global.LoadFromTable(newColors_.data(), colorCount_);
     global.SetSorted(true);
+}
+
+int TColorMapOptimizer::BackgroundIndexFor(const TGIFRGB& background) {
+    // The background index points into the table being replaced; players
+    // that fill with the background colour must find the same colour. It is
+    // kept as an extra entry when no pixel uses it, room permitting.
+    const int transparent = usesTransparency_ ? transparentIndex_ : -1;
+    for (int i = 0; i < colorCount_; ++i)
+        if (i != transparent && newColors_[static_cast<std::size_t>(i)] == background) return i;
+    if (colorCount_ < 256) {
+        newColors_[static_cast<std::size_t>(colorCount_)] = background;
+        return colorCount_++;
+    }
+    int best = 0;
+    for (int i = 1; i < colorCount_; ++i)
+        if (std::abs(ComponentSum(newColors_[static_cast<std::size_t>(i)]) - ComponentSum(background)) <
+            std::abs(ComponentSum(newColors_[static_cast<std::size_t>(best)]) - ComponentSum(background)))
+            best = i;
+    return best;
 }
 
 void TColorMapOptimizer::RemapFrames() {

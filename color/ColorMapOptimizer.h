@@ -34,6 +34,7 @@ private:
     void AssignIndexes();
     void InstallTable();
     void RemapFrames();
+    int BackgroundIndexFor(const TGIFRGB& background);
 
     TGIFImage& image_;
     std::vector<std::unique_ptr<THistogram>> histograms_;

@@ -184,8 +184,53 @@ TEST(ColorMapOptimizerTest, ImageWithoutFramesOrColoursStaysEmpty) {
     image.OptimizeColorMaps();
     EXPECT_EQ(image.GlobalColors().Count(), 0);
     image.GlobalColors().AddColor(kRed);
+    image.GlobalColors().AddColor(kGreen);
+    image.Header().BackgroundIndex = 1;
     image.OptimizeColorMaps();
-    EXPECT_EQ(image.GlobalColors().Count(), 0) << "a table no frame uses is dropped";
+    EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kGreen)) << "only the background colour stays";
+}
+
+TEST(ColorMapOptimizerTest, BackgroundIndexKeepsItsColour) {
+    const struct {
+        const char* name;
+        int background;
+        std::vector<TColor> want;
+    } cases[] = {
+        {"background in use moves with its colour", 2, {kBlue, kRed}},
+        {"unused background is kept as an extra entry", 1, {kBlue, kRed, kGreen}},
+        {"index beyond the table is left alone", 7, {kBlue, kRed}},
+    };
+    for (const auto& c : cases) {
+        TGIFImage image;
+        for (TColor color : {kRed, kGreen, kBlue}) image.GlobalColors().AddColor(color);
+        image.Header().BackgroundIndex = static_cast<std::uint8_t>(c.background);
+        AddFrame(image, 3, 1, {2, 2, 0}, {});
+        image.OptimizeColorMaps();
+        EXPECT_EQ(TableOf(image.GlobalColors()), c.want) << c.name;
+        if (c.background < 3) {
+            EXPECT_EQ(image.BackgroundColor(), std::vector<TColor>({kRed, kGreen, kBlue})[static_cast<std::size_t>(c.background)])
+                << c.name;
+        } else {
+            EXPECT_EQ(image.Header().BackgroundIndex, c.background) << c.name;
+        }
+    }
+    // A full table has no room: the nearest kept colour by component sum.
+    TGIFImage full;
+    std::vector<int> pixels;
+    std::vector<TColor> colors;
+    // 256 colours used twice (255 global ones and one local), the background
+    // colour (255, 0, 100) once: it is the colour that does not fit.
+    for (int i = 0; i < 256; ++i) {
+        colors.push_back(MakeColor(static_cast<std::uint8_t>(i), 0, 100));
+        pixels.insert(pixels.end(), i == 255 ? 1 : 2, i);
+    }
+    for (TColor color : colors) full.GlobalColors().AddColor(color);
+    AddFrame(full, static_cast<int>(pixels.size()), 1, pixels, {});
+    AddFrame(full, 2, 1, {0, 0}, {MakeColor(1, 1, 1)});
+    full.Header().BackgroundIndex = 255;
+    full.OptimizeColorMaps();
+    EXPECT_EQ(full.GlobalColors().Count(), 256);
+    EXPECT_EQ(full.BackgroundColor(), MakeColor(254, 0, 100)) << "nearest by component sum";
 }
 
 }  // namespace
