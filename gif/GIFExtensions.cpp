@@ -43,6 +43,10 @@ void TGIFExtension::LoadFromStream(TStream& stream) {
     LoadBody(stream);
 }
 
+void TGIFExtensionList::ItemInserted(TGIFItem* item) {
+    static_cast<TGIFExtension*>(item)->SetParentFrame(frame_);
+}
+
 void WriteLinesAsBlocks(TStream& stream, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         for (std::size_t at = 0; at < line.size(); at += 255) {
@@ -82,6 +86,20 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
     if (TGIFSubImage* frame = ParentFrame()) {
         if (UsesTransparency()) frame->isTransparent_ = false;
         if (frame->controlExtension_ == this) frame->controlExtension_ = nullptr;
+    }
+}
+
+void TGIFGraphicControlExtension::SetParentFrame(TGIFSubImage* frame) {
+    TGIFSubImage* old = ParentFrame();
+    if (frame == old) return;
+    if (old) {
+        if (UsesTransparency()) old->isTransparent_ = false;
+        if (old->controlExtension_ == this) old->controlExtension_ = nullptr;
+    }
+    TGIFExtension::SetParentFrame(frame);
+    if (frame) {
+        if (!frame->controlExtension_) frame->controlExtension_ = this;
+        if (UsesTransparency()) frame->isTransparent_ = true;
     }
 }
 

@@ -33,6 +33,8 @@ public:
     const char* ClassName() const override { return "TGIFExtension"; }
 
     TGIFSubImage* ParentFrame() const { return parentFrame_; }
+    // Moves the extension to another frame (done when it joins that frame's list).
+    virtual void SetParentFrame(TGIFSubImage* frame) { parentFrame_ = frame; }
     // The frame's image.
     TGIFImage* OwnerImage() const override;
     TGIFVersion RequiredVersion() const override { return gv89a; }
@@ -54,7 +56,20 @@ private:
     TGIFSubImage* parentFrame_;
 };
 
-using TGIFExtensionList = TGIFTypedList<TGIFExtension>;
+// A frame's extensions. An extension taken over from another frame's list
+// becomes this frame's, so the frames' control links stay right.
+class TGIFExtensionList : public TGIFTypedList<TGIFExtension> {
+public:
+    TGIFExtensionList(TGIFImage* owner, TGIFSubImage* frame) : TGIFTypedList(owner), frame_(frame) {}
+    const char* ClassName() const override { return "TGIFExtensionList"; }
+    TGIFSubImage* Frame() const { return frame_; }
+
+protected:
+    void ItemInserted(TGIFItem* item) override;
+
+private:
+    TGIFSubImage* frame_;
+};
 
 // Text lines as data sub-blocks: a line is cut into pieces of at most 255 bytes,
 // one sub-block each; an empty line writes nothing; a zero byte ends the list.
@@ -67,6 +82,7 @@ public:
     static const TGIFExtensionClass& StaticClass();
     explicit TGIFGraphicControlExtension(TGIFSubImage* frame);
     ~TGIFGraphicControlExtension() override;
+    void SetParentFrame(TGIFSubImage* frame) override;
     const char* ClassName() const override { return "TGIFGraphicControlExtension"; }
     std::uint8_t ExtensionLabel() const override { return 0xF9; }
     const TGIFExtensionClass& Class() const override { return StaticClass(); }

@@ -60,7 +60,9 @@ void TGIFList::Insert(int index, std::unique_ptr<TGIFItem> item) {
     if (item->list_) item->list_->Remove(item.get());
     CheckIndex(index, Count());
     items_.insert(items_.begin() + index, item.get());
-    item.release()->list_ = this;
+    TGIFItem* raw = item.release();
+    raw->list_ = this;
+    ItemInserted(raw);
 }
 
 int TGIFList::Remove(TGIFItem* item) {

@@ -82,6 +82,9 @@ public:
     int IndexOf(const TGIFItem* item) const;
 
 protected:
+    // Called after an item has joined the list.
+    virtual void ItemInserted(TGIFItem* item) {}
+
     TGIFImage* ownerImage_;
 
 private:

@@ -20,7 +20,7 @@ void Put16(std::uint8_t* p, std::uint16_t v) {
 }  // namespace
 
 TGIFSubImage::TGIFSubImage(TGIFImage* owner)
-    : TGIFItem(owner), localColors_(this), extensions_(owner) {}
+    : TGIFItem(owner), localColors_(this), extensions_(owner, this) {}
 
 TGIFSubImage::~TGIFSubImage() {
     // Extensions reach back into this frame while they go, so they go first.

@@ -324,3 +324,20 @@ TEST(GIFSubImage, LoopExtensionDefaults) {
     EXPECT_EQ(unknown.AppIdentText(), std::string(11, '\0'));
     EXPECT_THAT(unknown.DataBlocks, IsEmpty());
 }
+
+TEST(GIFSubImage, ExtensionMovedToAnotherFrameBelongsToIt) {
+    TGIFImage image;
+    TGIFSubImage* a = NewFrame(image);
+    TGIFSubImage* b = NewFrame(image);
+    TGIFGraphicControlExtension* gce = AddControl(a);
+    gce->SetUsesTransparency(true);
+    b->ExtensionBlocks().Add(a->ExtensionBlocks().Extract(0));
+    EXPECT_EQ(gce->ParentFrame(), b);
+    EXPECT_EQ(a->ControlExtension(), nullptr);
+    EXPECT_FALSE(a->IsTransparent());
+    EXPECT_EQ(b->ControlExtension(), gce);
+    EXPECT_TRUE(b->IsTransparent());
+    delete a;  // the extension no longer reaches back into the freed frame
+    image.Frames().Clear();
+    EXPECT_EQ(image.Frames().Count(), 0);
+}
