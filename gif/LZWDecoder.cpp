@@ -129,12 +129,13 @@ void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t 
 
 std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
                                 std::size_t capacity, TStop& stop) {
+    stop = TStop::Done;
+    if (count == 0) return 0;
     const std::uint8_t* src = data.Bytes.data();
     const std::uint64_t bitEnd = std::uint64_t{data.Size} * 8;
     std::uint64_t bitPos = 0;
     std::size_t pos = 0;
     unsigned old = 0;
-    bool afterClear = true;  // the stream starts as if a clear code had been read
     // Strings copied with the 8-byte word copy must end this far before `capacity`.
     const std::size_t fastEnd = std::min(count, capacity >= 8 ? capacity - 8 : 0);
     // The word copy scribbles up to 7 bytes past a string; later strings cover
@@ -160,53 +161,70 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         }
         e.length = static_cast<std::uint16_t>(p.length + 1);
         e.first = p.first;
-        ++nextFree;
-        if (nextFree >= limit && limit < MaxCodes) {
-            limit *= 2;
-            ++size;
+        if (nextFree < MaxCodes) {
+            ++nextFree;
+            if (nextFree >= limit && limit < MaxCodes) {
+                limit *= 2;
+                ++size;
+            }
         }
+    };
+    auto readCode = [&](unsigned& code) {
+        if (bitPos + size > bitEnd) return false;
+        code = static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit - 1);
+        bitPos += size;
+        return true;
     };
 
     stop = TStop::Done;
-    while (pos < count) {
-        if (bitPos + size > bitEnd) {
-            stop = TStop::OutOfData;
-            break;
-        }
-        const unsigned code =
-            static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit - 1);
-        bitPos += size;
-
-        if (code < clearCode) {
-            // A literal: the commonest code in photographic data.
-            out[pos++] = static_cast<std::uint8_t>(code);
-            if (!afterClear && nextFree < MaxCodes) addEntry(old, static_cast<std::uint8_t>(code));
-            afterClear = false;
-            old = code;
-            continue;
-        }
+    unsigned code = clearCode;  // the stream starts as if a clear code had been read
+    for (;;) {
         if (code == clearCode) {
             size = static_cast<unsigned>(codeSize_) + 1;
             limit = 2 * clearCode;
             nextFree = clearCode + 2;
-            afterClear = true;
+            // The first code after a clear is a literal with no entry to add.
+            do {
+                if (!readCode(code)) {
+                    stop = TStop::OutOfData;
+                    goto done;
+                }
+            } while (code == clearCode);
+            if (code == endCode) {
+                stop = TStop::EndCode;
+                break;
+            }
+            if (code > endCode) {
+                stop = TStop::InvalidCode;
+                break;
+            }
+            out[pos++] = static_cast<std::uint8_t>(code);
+            old = code;
+        }
+        if (pos >= count) break;
+        if (!readCode(code)) {
+            stop = TStop::OutOfData;
+            break;
+        }
+        if (code < clearCode) {
+            // A literal: the commonest code in photographic data.
+            out[pos++] = static_cast<std::uint8_t>(code);
+            addEntry(old, static_cast<std::uint8_t>(code));
+            old = code;
             continue;
         }
+        if (code == clearCode) continue;
         if (code == endCode) {
             stop = TStop::EndCode;
             break;
         }
-        if (afterClear || code > nextFree) {
+        if (code > nextFree) {
             stop = TStop::InvalidCode;
             break;
         }
-        if (code == nextFree) {
-            // The string being defined by this very code: the previous string
-            // plus its own first byte.
-            addEntry(old, table[old].first);
-        } else if (nextFree < MaxCodes) {
-            addEntry(old, table[code].first);
-        }
+        // code == nextFree is the string being defined by this very code: the
+        // previous string plus its own first byte.
+        addEntry(old, table[code == nextFree ? old : code].first);
         const std::size_t length = table[code].length;
         if (pos + length <= fastEnd) {
             CopyStringFast(code, out + pos);
@@ -218,6 +236,7 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         }
         old = code;
     }
+done:
     size_ = size;
     limit_ = limit;
     nextFree_ = nextFree;

@@ -76,5 +76,7 @@ private:
         std::uint16_t length;
         std::uint8_t first;
     };
-    std::array<TEntry, MaxCodes> table_;
+    // One spare entry takes the writes made once the table is full, which keeps
+    // a branch out of the hot loop.
+    std::array<TEntry, MaxCodes + 1> table_;
 };
