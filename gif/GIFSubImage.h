@@ -166,4 +166,8 @@ public:
     const char* ClassName() const override { return "TGIFImageList"; }
     // Reads frames up to the trailer; leaves the stream on the byte that ended them.
     void LoadFromStream(TStream& stream, TGIFImage* parent);
+
+protected:
+    // A frame taken over from another image now warns and looks up colours here.
+    void ItemInserted(TGIFItem* item) override { item->SetOwnerImage(OwnerImage()); }
 };

@@ -341,3 +341,19 @@ TEST(GIFSubImage, ExtensionMovedToAnotherFrameBelongsToIt) {
     image.Frames().Clear();
     EXPECT_EQ(image.Frames().Count(), 0);
 }
+
+TEST(GIFSubImage, FrameMovedToAnotherImageBelongsToIt) {
+    TGIFImage first;
+    TGIFImage second;
+    second.GlobalColors().AddColor(MakeColor(5, 5, 5));
+    TWarningCollector warnings(second);
+    TGIFSubImage* frame = NewFrame(first);
+    frame->PlaceFrame(0, 0, 1, 1);
+    TGIFGraphicControlExtension* gce = AddControl(frame);
+    second.Frames().Add(first.Frames().Extract(0));
+    EXPECT_EQ(frame->OwnerImage(), &second);
+    EXPECT_EQ(gce->OwnerImage(), &second);
+    EXPECT_EQ(frame->EffectiveColors(), &second.GlobalColors());
+    gce->SetTransparentIndex(3);  // beyond the new image's one-entry table
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Invalid color index"));
+}
