@@ -243,6 +243,9 @@ void TGIFFrameOptimizer::Run(int options) {
     done_ = 0;
     auto skip = [&] { done_ += frames; };
 
+    // One shared palette first, so the later steps compare and trim frames
+    // against the table they will be written with.
+    if (options & ooReduceColors) image_.OptimizeColorMaps();
     if (options & ooColorMaps) OptimizeColorTables(); else skip();
     if (options & ooCleanup) {
         DropUnusedTransparency();

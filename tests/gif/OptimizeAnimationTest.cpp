@@ -359,6 +359,21 @@ TEST(OptimizeAnimation, BackgroundIndexKeepsItsColourWhenTheTableIsSorted) {
     }
 }
 
+TEST(OptimizeAnimation, ReducingColoursSharesOnePaletteSoLocalFramesMergeToo) {
+    TGIFImage image;
+    AddColors(image.GlobalColors(), 4);
+    AddFrame(image, {0, 0, 2, 1, {1, 2}, -1, -1, 5});
+    TGIFSubImage* second = AddFrame(image, {0, 0, 2, 1, {0, 1}, -1, -1, 5});
+    second->LocalColors().AddColor(image.GlobalColors().GetColor(1));
+    second->LocalColors().AddColor(image.GlobalColors().GetColor(3));
+    const std::vector<TShown> before = Show(image);
+    image.OptimizeAnimation(ooReduceColors | ooMerge);
+    EXPECT_TRUE(image.Frames()[1]->LocalColors().IsEmpty());
+    ASSERT_TRUE(image.Frames()[1]->IsTransparent()) << "its first pixel repeats the first frame";
+    EXPECT_EQ(image.Frames()[1]->PixelData()[0], image.Frames()[1]->ControlExtension()->TransparentIndex());
+    EXPECT_EQ(Show(image), before);
+}
+
 TEST(OptimizeAnimation, ReportsProgressAsCopying) {
     TGIFImage image;
     AddColors(image.GlobalColors(), 4);
@@ -405,7 +420,7 @@ TEST(OptimizeAnimation, RandomAnimationsShowTheSameAfterEverySetOfTechniques) {
     std::mt19937 random(20261208);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
     int frameTotal = 0, droppedTotal = 0;
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 960; ++round) {
         TGIFImage image;
         const int width = pick(1, 9), height = pick(1, 9);
         image.Header().ScreenWidth = std::uint16_t(width);
@@ -441,7 +456,7 @@ TEST(OptimizeAnimation, RandomAnimationsShowTheSameAfterEverySetOfTechniques) {
             if (pick(0, 5) == 0) AddComment(frame, "note");
         }
         const std::vector<TShown> before = Show(image);
-        const int options = round % 16;
+        const int options = round % 32;
         image.OptimizeAnimation(options);
         ASSERT_EQ(Show(image), before) << "round " << round << " options " << options;
         EXPECT_EQ(image.Width(), width) << "round " << round;

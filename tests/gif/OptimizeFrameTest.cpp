@@ -93,13 +93,6 @@ TEST(OptimizeCrop, LeavesOpaqueAndFullFramesAlone) {
     EXPECT_EQ(PixelsOf(*full), (Pixels{1, 2, 2, 1}));
 }
 
-TEST(OptimizeVisibleBounds, AnswersTheWholeFrameWithoutTransparency) {
-    TGIFImage image;
-    AddColors(image.GlobalColors(), 4);
-    EXPECT_EQ(VisibleBounds(*AddFrame(image, 5, 5, 3, 2, {0, 0, 0, 0, 0, 0})), (TRect{0, 0, 3, 2}));
-    EXPECT_EQ(VisibleBounds(*AddFrame(image, 5, 5, 3, 2, {0, 0, 0, 0, 0, 0}, 0)), TRect{});
-}
-
 // --- Merge --------------------------------------------------------------
 
 TEST(OptimizeMerge, IdenticalFrameBecomesFullyTransparentThroughANewGlobalEntry) {
