@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "gif/GIFImage.h"
 #include "painter/GIFCompositor.h"
@@ -257,4 +260,32 @@ TEST(CompositeData, CoalescedAnimations) {
         }
     }
     EXPECT_GT(compared, 100);
+}
+
+// reelix-tool render writes one PAM file per frame holding the composed screen.
+TEST(CompositeData, RenderToolWritesOnePictureFramePerFrame) {
+    const fs::path tool = fs::path(REELIX_BINARY_DIR) / "bin" / "reelix-tool";
+    const fs::path file = kGifData / "peterdn-gif-test-suite" / "animated_transparent_frame_restoreprev_loop.gif";
+    if (!fs::exists(tool) || !fs::exists(file)) GTEST_SKIP() << "needs " << tool << " and " << file;
+    const fs::path out = fs::temp_directory_path() / ("reelix-render-" + std::to_string(::getpid()));
+    fs::remove_all(out);
+    const std::string command = "'" + tool.string() + "' render '" + file.string() + "' '" + out.string() + "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const Composited want = Composite(file);
+    ASSERT_FALSE(want.frames.empty());
+    for (std::size_t f = 0; f < want.frames.size(); ++f) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%03zu.pam", f);
+        std::ifstream in(out / name, std::ios::binary);
+        ASSERT_TRUE(in) << name;
+        const std::string header = "P7\nWIDTH " + std::to_string(want.width) + "\nHEIGHT " +
+                                   std::to_string(want.height) + "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+        std::string have(header.size(), '\0');
+        in.read(have.data(), static_cast<std::streamsize>(have.size()));
+        EXPECT_EQ(have, header) << name;
+        std::vector<std::uint8_t> pixels((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(pixels, want.frames[f]) << name;
+    }
+    EXPECT_FALSE(fs::exists(out / "frame-004.pam"));
+    fs::remove_all(out);
 }
