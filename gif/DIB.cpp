@@ -103,6 +103,13 @@ TDIBWriter::~TDIBWriter() {
         bits_.clear();
         bits_.shrink_to_fit();
         LoadDIBFile(bitmap_, file);
+        // The colour table is padded to 256 entries; the bitmap's palette is the
+        // one it was written with, so that palettes taken from it keep their size.
+        if (format_ == pf8bit && palette_ && palette_->Count() > 0 && palette_->Count() < bitmap_.Palette().Count()) {
+            TPalette trimmed = bitmap_.Palette();
+            trimmed.Entries().resize(static_cast<std::size_t>(palette_->Count()));
+            bitmap_.SetPalette(trimmed);
+        }
     } catch (...) {
     }
 }

@@ -67,6 +67,7 @@ TEST(RasterDIBTest, WriterLaysRowsBottomUpAndHandsThemToTheBitmap) {
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x) EXPECT_EQ(bitmap.Index(x, y), want[y][x]) << "pixel (" << x << "," << y << ")";
     EXPECT_EQ(bitmap.Pixel(0, 0), RGBColor(10, 20, 30));
+    EXPECT_EQ(bitmap.Palette().Count(), 3) << "the palette written, not the padded colour table";
 }
 
 TEST(RasterDIBTest, WriterRefusesBadArguments) {
