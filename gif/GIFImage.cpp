@@ -315,8 +315,12 @@ void TGIFImage::LoadFromStream(TStream& stream) {
 }
 
 void TGIFImage::SaveToFile(const std::string& fileName) {
+    // Encoded completely before the file is touched: a failure (a pixel outside
+    // its table, say) must not leave the old file truncated.
+    TMemoryStream encoded;
+    SaveToStream(encoded);
     TFileStream stream(fileName, TFileStream::Mode::Create);
-    SaveToStream(stream);
+    stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
 }
 
 void TGIFImage::LoadFromFile(const std::string& fileName) {

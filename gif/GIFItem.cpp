@@ -20,8 +20,10 @@ void TGIFItem::ReportWarning(int severity, const std::string& text) {
 }
 
 void TGIFItem::WriteToFile(const std::string& fileName) {
+    TMemoryStream encoded;  // the old file stays intact if writing fails
+    SaveToStream(encoded);
     TFileStream stream(fileName, TFileStream::Mode::Create);
-    SaveToStream(stream);
+    stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
 }
 
 void TGIFItem::ReadFromFile(const std::string& fileName) {

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "gif/GIFImage.h"
 #include "gif/GIFRecipe.h"
 #include "support/WarningCollector.h"
@@ -365,5 +367,21 @@ TEST(GIFWriter, FilesRoundTripThroughDisk) {
     back.LoadFromFile(path);
     ASSERT_EQ(back.Frames().Count(), 1);
     EXPECT_EQ(back.Frames()[0]->PixelAt(1, 1), 1);
+    std::remove(path.c_str());
+}
+
+TEST(GIFWriter, FailedSaveLeavesTheExistingFileAlone) {
+    const std::string path = std::string(REELIX_BINARY_DIR) + "/gif-writer-failed-save.gif";
+    TGIFImage good;
+    AddFrame(good, 0, 0, 2, 2, 2);
+    good.SaveToFile(path);
+    const auto before = std::filesystem::file_size(path);
+    TGIFImage bad;
+    AddFrame(bad, 0, 0, 2, 2, 2)->RowPointer(1)[1] = 5;  // outside the 2-entry table
+    EXPECT_THROW(bad.SaveToFile(path), GIFException);
+    EXPECT_EQ(std::filesystem::file_size(path), before);
+    TGIFImage back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.Frames().Count(), 1);
     std::remove(path.c_str());
 }

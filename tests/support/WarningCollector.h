@@ -5,6 +5,7 @@
 //   ...
 //   EXPECT_THAT(warnings.Texts(), ElementsAre("Invalid Image trailer"));
 
+#include <ostream>
 #include <string>
 #include <vector>
 
