@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/UserPrompts.h"
 #include "dialogs/Splash.h"
+#include "platform/services/QtPainterBridge.h"
 #include "platform/services/ResourceLibrary.h"
 #include "platform/services/SettingsStore.h"
 
@@ -12,6 +13,8 @@
 
 int RunReelix(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Animation painters draw and report on this thread from here on.
+    InstallQtPainterBridge();
     // The program takes no arguments: documents come through the window.
     const QString folder = QCoreApplication::applicationDirPath();
     // Until the main window is up, no window closing may end the program.
