@@ -7,6 +7,7 @@
 #include "dialogs/Settings.h"
 #include "dialogs/TipDay.h"
 #include "gif/GIFImage.h"
+#include "platform/services/QtAnimationPlayer.h"
 #include "platform/services/ResourceLibrary.h"
 #include "platform/services/SettingsStore.h"
 #include "platform/services/Shell.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -22,7 +22,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMovie>
+#include <QPixmap>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusTipEvent>
@@ -83,6 +83,9 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 
 TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
+    // The painter draws into the preview label until it has stopped.
+    if (FStartupAnimation)
+        FStartupAnimation->Stop();
     if (FHelp)
         FHelp->close();
     if (!SaveSettings())
@@ -139,10 +142,14 @@ void TfrmMain::resizeEvent(QResizeEvent* Event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* Event) {
-    if (CloseQuery())
-        Event->accept();
-    else
+    if (!CloseQuery()) {
         Event->ignore();
+        return;
+    }
+    // Nothing draws into a closed window.
+    if (FStartupAnimation)
+        FStartupAnimation->Stop();
+    Event->accept();
 }
 
 bool TfrmMain::CloseQuery() {
@@ -195,21 +202,29 @@ void TfrmMain::ShowStartupAnimation() {
     const QByteArray data = LibraryData(QStringLiteral("ANIMATED"));
     if (data.isEmpty())
         return;
-    auto* buffer = new QBuffer(Animation);
-    buffer->setData(data);
-    auto* movie = new QMovie(buffer, QByteArray("gif"), Animation);
-    if (!movie->isValid()) {
-        delete movie;
+    // Played by the program's own reader and painter; a damaged resource
+    // costs only the animation.
+    auto player = std::make_unique<TQtAnimationPlayer>();
+    try {
+        player->Load(data);
+    } catch (const std::exception& e) {
+        qWarning("Reelix: the start-up animation could not be read: %s", e.what());
         return;
     }
-    movie->jumpToFrame(0);
-    const QSize size = movie->currentImage().size();
-    Animation->setMovie(movie);
+    const QSize size = player->Size();
+    if (player->FrameCount() == 0 || size.isEmpty())
+        return;
+    if (FStartupAnimation)
+        FStartupAnimation->Stop();
+    FStartupAnimation = std::move(player);
     Animation->setGeometry(1, 1, size.width(), size.height());
     pb->setGeometry(1, 1, size.width(), size.height());
     pnlAnimation->resize(size.width() + 2, size.height() + 2);
     CenterInScrollBox(sbAnimation, pnlAnimation);
-    movie->start();
+    QLabel* view = Animation;
+    FStartupAnimation->Play(FAnimationColor, [view](const QImage& frame) {
+        view->setPixmap(QPixmap::fromImage(frame));
+    });
 }
 
 void TfrmMain::ShowTipOfTheDay(bool FromMenu) {

@@ -22,6 +22,7 @@ class QToolBar;
 class QToolButton;
 class TGIFImage;
 class TRXListBox;
+class TQtAnimationPlayer;
 class TSettingsStore;
 class TfrmHelp;
 
@@ -92,6 +93,9 @@ public:
     QString ProgramFolder() const { return FProgramFolder; }
     QScrollArea* AnimationBox() const { return sbAnimation; }
     QFrame* AnimationPanel() const { return pnlAnimation; }
+    QLabel* AnimationView() const { return Animation; }
+    // The start-up animation's player (null until it has been shown).
+    TQtAnimationPlayer* StartupAnimation() const { return FStartupAnimation.get(); }
     TRXListBox* FramesList() const { return lbFrames; }
 
     // Command handlers run from menus, tool buttons and popups.
@@ -154,6 +158,7 @@ private:
 
     std::unique_ptr<TGIFImage> FDocument;
     std::unique_ptr<TGIFImage> FFrameClipboard;
+    std::unique_ptr<TQtAnimationPlayer> FStartupAnimation;
     QImage FScratchBitmap;
 
     QHash<QString, QAction*> FCommands;
