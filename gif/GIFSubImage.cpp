@@ -289,10 +289,13 @@ void TGIFSubImage::LoadImage(TStream& stream) {
         localColors_.SetSorted((descriptorFlags_ & 0x20) != 0);
     }
 
-    // Hostile sizes: never allocate more than the remaining data could fill.
+    // Hostile sizes: a large frame is only allocated when the remaining data
+    // could fill it. Frames up to kAlwaysKeptPixels are always kept, filled
+    // where their data is missing, as a truncated download deserves.
+    constexpr std::uint64_t kAlwaysKeptPixels = std::uint64_t(1) << 24;
     const std::uint64_t pixelCount = std::uint64_t(width_) * height_;
     const std::int64_t remaining = std::max<std::int64_t>(0, stream.Remaining());
-    if (pixelCount > MaxDecodablePixels(static_cast<std::uint64_t>(remaining)))
+    if (pixelCount > kAlwaysKeptPixels && pixelCount > MaxDecodablePixels(static_cast<std::uint64_t>(remaining)))
         throw GIFException("Invalid GIF data");
     const std::uint8_t fill = isTransparent_ && controlExtension_ ? controlExtension_->TransparentIndex() : 0;
     try {
