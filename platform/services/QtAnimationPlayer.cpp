@@ -4,6 +4,7 @@
 #include "gif/Stream.h"
 #include "painter/GIFPainter.h"
 #include "platform/raster/Canvas.h"
+#include "platform/services/QtPainterBridge.h"
 #include "platform/services/QtRasterBridge.h"
 
 TQtAnimationPlayer::TQtAnimationPlayer() : FImage(std::make_unique<TGIFImage>()) {}
@@ -31,6 +32,9 @@ bool TQtAnimationPlayer::Play(const QColor& background, TFrameHandler onFrame) {
     Stop();
     const QSize size = Size();
     if (FrameCount() == 0 || size.isEmpty()) return false;
+    // Without the bridge a threaded painter would draw and call back on its
+    // own thread.
+    InstallQtPainterBridge();
     FOnFrame = std::move(onFrame);
     FFramesShown = 0;
     FCurrent = QImage();
