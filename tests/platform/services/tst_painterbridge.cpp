@@ -14,6 +14,9 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -71,6 +74,32 @@ public:
 
 private:
     std::atomic<bool>& FDeleted;
+};
+
+// Turns a deadlock of the main thread into a prompt failure instead of a hang
+// until the test runner's time-out.
+class TDeadlockGuard {
+public:
+    explicit TDeadlockGuard(const char* what)
+        : FWatch([this, what] {
+              std::unique_lock lock(FLock);
+              if (!FReleased.wait_for(lock, std::chrono::seconds(10), [this] { return FDone; }))
+                  qFatal("%s: the main thread is deadlocked", what);
+          }) {}
+    ~TDeadlockGuard() {
+        {
+            std::lock_guard lock(FLock);
+            FDone = true;
+        }
+        FReleased.notify_all();
+        FWatch.join();
+    }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FReleased;
+    bool FDone = false;
+    std::thread FWatch;
 };
 
 QRgb Rgb(TColor c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
@@ -156,7 +185,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shown, 1, 5000);
         QElapsedTimer timer;
         timer.start();
-        image->StopPainting();
+        {
+            TDeadlockGuard guard("StopPainting in a long delay");
+            image->StopPainting();
+        }
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString("StopPainting took %1 ms").arg(timer.elapsed())));
         QCOMPARE(image->PainterList().Count(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(deleted.load(), 5000);
@@ -181,7 +213,10 @@ private slots:
         QThread::msleep(150);  // the painter is now blocked in a queued call
         QElapsedTimer timer;
         timer.start();
-        image->StopPainting();
+        {
+            TDeadlockGuard guard("StopPainting with a pending call");
+            image->StopPainting();
+        }
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString("StopPainting took %1 ms").arg(timer.elapsed())));
         QCOMPARE(image->PainterList().Count(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(deleted.load(), 5000);
