@@ -267,9 +267,13 @@ void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, b
         decoded = decoder->Decode(data, pixels, count, count, stop);
     } else {
         // Decode in stream order into a scratch run, then place the decoded rows;
-        // rows (or the part of a row) never reached keep the caller's fill.
-        std::vector<std::uint8_t> linear(count + 8);
-        decoded = decoder->Decode(data, linear.data(), count, linear.size(), stop);
+        // rows (or the part of a row) never reached keep the caller's fill. The
+        // scratch need not be larger than what the data can possibly describe,
+        // which keeps a huge frame with little data from doubling its memory.
+        const std::size_t reach = static_cast<std::size_t>(
+            std::min<std::uint64_t>(count, MaxDecodablePixels(data.Size)));
+        std::vector<std::uint8_t> linear(reach + 8);
+        decoded = decoder->Decode(data, linear.data(), reach, linear.size(), stop);
         const std::vector<int> rows = InterlacedRowOrder(static_cast<int>(h));
         for (std::size_t i = 0; i * w < decoded; ++i) {
             const std::size_t n = std::min(w, decoded - i * w);

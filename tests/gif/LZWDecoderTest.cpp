@@ -555,3 +555,14 @@ TEST(LZWDecoder, AgreesWithPlainDecoderOnRandomStreams) {
         if (HasFatalFailure()) return;
     }
 }
+
+TEST(LZWDecoder, LargeInterlacedFrameWithLittleData) {
+    // A few bytes cannot describe a 4000x4000 frame: the decoded rows land in
+    // their pass positions and everything else keeps the fill.
+    const Bytes rowPixels(3 * 4000, 7);
+    const Bytes data = Encode(rowPixels, 12000, 1, 3);
+    const TResult r = Decode(data, 4000, 4000, true, 1);
+    EXPECT_TRUE(r.warnings.empty());
+    for (int row : {0, 8, 16}) EXPECT_EQ(r.pixels[static_cast<std::size_t>(row) * 4000 + 3999], 7) << "row " << row;
+    for (int row : {1, 4, 24, 3999}) EXPECT_EQ(r.pixels[static_cast<std::size_t>(row) * 4000], 1) << "row " << row;
+}
