@@ -222,9 +222,14 @@ void TfrmMain::ShowStartupAnimation() {
     pnlAnimation->resize(size.width() + 2, size.height() + 2);
     CenterInScrollBox(sbAnimation, pnlAnimation);
     QLabel* view = Animation;
-    FStartupAnimation->Play(FAnimationColor, [view](const QImage& frame) {
-        view->setPixmap(QPixmap::fromImage(frame));
-    });
+    try {
+        FStartupAnimation->Play(FAnimationColor, [view](const QImage& frame) {
+            view->setPixmap(QPixmap::fromImage(frame));
+        });
+    } catch (const std::exception& e) {
+        // Called from the event loop, which must not see the failure.
+        qWarning("Reelix: the start-up animation could not be played: %s", e.what());
+    }
 }
 
 void TfrmMain::ShowTipOfTheDay(bool FromMenu) {

@@ -79,8 +79,10 @@ TQtPainterBridge::TQtPainterBridge() : FContext(std::make_unique<QObject>()), FS
     FContext->setObjectName(QStringLiteral("PainterBridge"));
     SetPainterSynchronizer(&FSynchronizer);
     SetPainterMessagePump(&FPump);
-    QObject* context = FContext.get();
-    SetGIFSynchronizePump([context] { return RunQtSynchronizedCalls(context); });
+    // Guarded: should another synchroniser replace this one, the pump may
+    // outlive the bridge.
+    QPointer<QObject> context(FContext.get());
+    SetGIFSynchronizePump([context] { return RunQtSynchronizedCalls(context.data()); });
 }
 
 TQtPainterBridge::~TQtPainterBridge() {
