@@ -25,33 +25,18 @@ set(LIBRARY_ENTRIES "    <file alias=\"SPLASH\">${ART_DIR}/SPLASH.png</file>\n")
 set(LIBRARY_DEPENDS ${ART_DIR}/SPLASH.png)
 
 # The start-up animation and the GIF samples are written by our own GIF writer.
-set(_gif_header ${CMAKE_SOURCE_DIR}/gif/GIFImage.h)
-set(REELIX_HAVE_GIF_WRITER OFF)
-if(EXISTS ${_gif_header})
-  file(READ ${_gif_header} _gif_api)
-  if(_gif_api MATCHES "SaveToStream")
-    set(REELIX_HAVE_GIF_WRITER ON)
-  endif()
-endif()
-if(EXISTS ${_gif_header})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_gif_header})
-endif()
-if(REELIX_HAVE_GIF_WRITER AND EXISTS ${RES_DIR}/MakeStartupAnimation.cpp)
-  add_executable(reelix_make_animation ${RES_DIR}/MakeStartupAnimation.cpp)
-  target_link_libraries(reelix_make_animation PRIVATE reelix_core)
-  reelix_warnings(reelix_make_animation)
-  set(GIF_SAMPLES ${PROGRAM_DIR}/Images/Bounce.gif)
-  add_custom_command(
-    OUTPUT ${ART_DIR}/ANIMATED.gif ${GIF_SAMPLES}
-    COMMAND reelix_make_animation ${ART_DIR}/ANIMATED.gif ${PROGRAM_DIR}/Images
-    DEPENDS reelix_make_animation
-    COMMENT "Writing the start-up animation and GIF samples")
-  string(APPEND LIBRARY_ENTRIES "    <file alias=\"ANIMATED\">${ART_DIR}/ANIMATED.gif</file>\n")
-  list(APPEND LIBRARY_DEPENDS ${ART_DIR}/ANIMATED.gif)
-  list(APPEND SAMPLE_PICTURES ${GIF_SAMPLES})
-else()
-  message(STATUS "Reelix: no GIF writer yet; the start-up animation is left out of VELMOR.DLL")
-endif()
+add_executable(reelix_make_animation ${RES_DIR}/MakeStartupAnimation.cpp)
+target_link_libraries(reelix_make_animation PRIVATE reelix_core)
+reelix_warnings(reelix_make_animation)
+set(GIF_SAMPLES ${PROGRAM_DIR}/Images/Bounce.gif)
+add_custom_command(
+  OUTPUT ${ART_DIR}/ANIMATED.gif ${GIF_SAMPLES}
+  COMMAND reelix_make_animation ${ART_DIR}/ANIMATED.gif ${PROGRAM_DIR}/Images
+  DEPENDS reelix_make_animation
+  COMMENT "Writing the start-up animation and GIF samples")
+string(APPEND LIBRARY_ENTRIES "    <file alias=\"ANIMATED\">${ART_DIR}/ANIMATED.gif</file>\n")
+list(APPEND LIBRARY_DEPENDS ${ART_DIR}/ANIMATED.gif)
+list(APPEND SAMPLE_PICTURES ${GIF_SAMPLES})
 
 file(WRITE ${ART_DIR}/velmor.qrc.in "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n  <qresource prefix=\"/\">\n${LIBRARY_ENTRIES}  </qresource>\n</RCC>\n")
 configure_file(${ART_DIR}/velmor.qrc.in ${ART_DIR}/velmor.qrc COPYONLY)
