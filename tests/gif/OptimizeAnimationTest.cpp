@@ -29,7 +29,7 @@ TGIFGraphicControlExtension* Control(TGIFSubImage* frame) {
     return raw;
 }
 
-struct TFrameSpec {
+struct TFrameRecipe {
     int left = 0, top = 0, width = 1, height = 1;
     Pixels pixels;
     int transparent = -1;  // -1: none
@@ -37,20 +37,20 @@ struct TFrameSpec {
     int delay = -1;
 };
 
-TGIFSubImage* AddFrame(TGIFImage& image, const TFrameSpec& spec) {
+TGIFSubImage* AddFrame(TGIFImage& image, const TFrameRecipe& recipe) {
     auto owned = std::make_unique<TGIFSubImage>(&image);
     TGIFSubImage* frame = owned.get();
     image.Frames().Add(std::move(owned));
-    frame->PlaceFrame(spec.left, spec.top, spec.width, spec.height);
-    if (spec.pixels.size() != std::size_t(spec.width) * std::size_t(spec.height))
+    frame->PlaceFrame(recipe.left, recipe.top, recipe.width, recipe.height);
+    if (recipe.pixels.size() != std::size_t(recipe.width) * std::size_t(recipe.height))
         throw std::logic_error("test frame with a wrong pixel count");
-    std::copy(spec.pixels.begin(), spec.pixels.end(), frame->PixelData());
-    if (spec.transparent >= 0) {
+    std::copy(recipe.pixels.begin(), recipe.pixels.end(), frame->PixelData());
+    if (recipe.transparent >= 0) {
         Control(frame)->SetUsesTransparency(true);
-        Control(frame)->SetTransparentIndex(spec.transparent);
+        Control(frame)->SetTransparentIndex(recipe.transparent);
     }
-    if (spec.disposal >= 0) Control(frame)->SetDisposalMethod(std::uint8_t(spec.disposal));
-    if (spec.delay >= 0) Control(frame)->DelayTime = std::uint16_t(spec.delay);
+    if (recipe.disposal >= 0) Control(frame)->SetDisposalMethod(std::uint8_t(recipe.disposal));
+    if (recipe.delay >= 0) Control(frame)->DelayTime = std::uint16_t(recipe.delay);
     return frame;
 }
 
@@ -430,27 +430,27 @@ TEST(OptimizeAnimation, RandomAnimationsShowTheSameAfterEverySetOfTechniques) {
             image.GlobalColors().AddColor(MakeColor(std::uint8_t(pick(0, 2) * 100), 0, 0));  // duplicates likely
         const int frames = pick(1, 6);
         for (int f = 0; f < frames; ++f) {
-            TFrameSpec spec;
-            spec.width = pick(1, width);
-            spec.height = pick(1, height);
-            spec.left = pick(0, width - spec.width);
-            spec.top = pick(0, height - spec.height);
+            TFrameRecipe recipe;
+            recipe.width = pick(1, width);
+            recipe.height = pick(1, height);
+            recipe.left = pick(0, width - recipe.width);
+            recipe.top = pick(0, height - recipe.height);
             int tableSize = colors;
             const bool local = pick(0, 4) == 0;
             if (local) tableSize = pick(1, 4);
             const bool mostlyTransparent = pick(0, 3) == 0;
-            if (pick(0, 1) == 1) spec.transparent = pick(0, tableSize - 1);
-            for (int p = 0; p < spec.width * spec.height; ++p)
-                spec.pixels.push_back(std::uint8_t(mostlyTransparent && spec.transparent >= 0
-                                                       ? spec.transparent
+            if (pick(0, 1) == 1) recipe.transparent = pick(0, tableSize - 1);
+            for (int p = 0; p < recipe.width * recipe.height; ++p)
+                recipe.pixels.push_back(std::uint8_t(mostlyTransparent && recipe.transparent >= 0
+                                                       ? recipe.transparent
                                                        : pick(0, tableSize - 1)));
-            if (pick(0, 3) > 0) spec.disposal = pick(0, 3);
-            if (pick(0, 2) > 0) spec.delay = pick(0, 3) * 5;
-            TGIFSubImage* frame = AddFrame(image, spec);
+            if (pick(0, 3) > 0) recipe.disposal = pick(0, 3);
+            if (pick(0, 2) > 0) recipe.delay = pick(0, 3) * 5;
+            TGIFSubImage* frame = AddFrame(image, recipe);
             if (local) {
                 for (int i = 0; i < tableSize; ++i)
                     frame->LocalColors().AddColor(MakeColor(std::uint8_t(pick(0, 2) * 100), 0, 0));
-                if (spec.transparent >= 0) frame->ControlExtension()->SetTransparentIndex(spec.transparent);
+                if (recipe.transparent >= 0) frame->ControlExtension()->SetTransparentIndex(recipe.transparent);
             }
             if (f == 0 && pick(0, 1)) AddLoop(frame, pick(0, 3));
             if (pick(0, 5) == 0) AddComment(frame, "note");
