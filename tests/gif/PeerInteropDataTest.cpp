@@ -45,21 +45,22 @@ public:
     TScratchDir(const TScratchDir&) = delete;
     TScratchDir& operator=(const TScratchDir&) = delete;
     fs::path operator/(const std::string& name) const { return path_ / name; }
+    const fs::path& Path() const { return path_; }
 
 private:
     fs::path path_;
 };
 
-bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool RunShell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
-bool HaveTool(const std::string& tool) { return Run("command -v " + tool + " >/dev/null 2>&1"); }
+bool HaveTool(const std::string& tool) { return RunShell("command -v " + tool + " >/dev/null 2>&1"); }
 
 // The first Python that can import PIL ("" when none can): the default python3
 // may be a different installation than the system one that has Pillow.
 const std::string& PillowPython() {
     static const std::string python = [] {
         for (const char* candidate : {"python3", "/usr/bin/python3"})
-            if (Run(std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1")) return std::string(candidate);
+            if (RunShell(std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1")) return std::string(candidate);
         return std::string();
     }();
     return python;
@@ -329,7 +330,7 @@ struct TPillowFrame {
 
 bool ReadPillow(const std::string& python, const fs::path& script, const fs::path& gif, const fs::path& out,
                 std::vector<TPillowFrame>& frames) {
-    if (!Run(python + " " + Quote(script) + " " + Quote(gif) + " > " + Quote(out) + " 2>&1")) return false;
+    if (!RunShell(python + " " + Quote(script) + " " + Quote(gif) + " > " + Quote(out) + " 2>&1")) return false;
     std::ifstream in(out);
     std::string word;
     int count = 0;
@@ -487,4 +488,124 @@ TEST(PeerInteropWrite, PillowReadsWhatWeWrite) {
                 << c.name << " frame " << i;
     }
     EXPECT_GT(compared, 0);
+}
+
+// --- what others write, we read ------------------------------------------------
+
+namespace {
+
+// Saves a small animation with Pillow: a transparent index, restore-to-background
+// disposal, a palette of 5 colours, per-frame durations, no optimisation.
+constexpr const char* kPillowWrite = R"PY(
+import sys
+from PIL import Image
+palette = [0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 250, 250, 10]
+frames = []
+for f in range(4):
+    im = Image.new("P", (23, 13), 0)
+    im.putpalette(palette)
+    for y in range(13):
+        for x in range(23):
+            im.putpixel((x, y), (x + y + f) % 5 if (x * y + f) % 4 else 0)
+    frames.append(im)
+frames[0].save(sys.argv[1], save_all=True, append_images=frames[1:], duration=[40, 50, 60, 70], loop=0,
+               transparency=0, disposal=2, optimize=False)
+)PY";
+
+struct TPeerFile {
+    const char* name;
+    const char* tool;     // a program on PATH, or "pillow"
+    const char* command;  // {out} is the file to write, {dir} the scratch folder
+    // Warnings our reader may raise on this file, each with its reason.
+    std::vector<std::string> allowedWarnings = {};
+};
+
+std::vector<TPeerFile> PeerFiles() {
+    return {
+        {"ImageMagick gradient, 200 colours", "convert", "convert -size 64x48 gradient:red-blue -colors 200 {out}"},
+        {"ImageMagick three-frame animation", "convert",
+         "convert -delay 20 -size 40x30 xc:red xc:green xc:blue -loop 0 {out}"},
+        {"ImageMagick interlaced", "convert",
+         "convert -size 64x48 gradient:yellow-navy -colors 100 -interlace GIF {out}"},
+        {"ImageMagick offset frame with local table", "convert",
+         "convert -dispose Background -delay 10 -size 50x40 xc:white -page +5+7 -size 20x10 xc:red -loop 2 {out}"},
+        {"ImageMagick transparent overlay", "convert",
+         "convert -dispose None -delay 15 -size 33x21 gradient:white-black -colors 64 "
+         "\\( -size 33x21 xc:none -fill red -draw 'circle 16,10 16,3' \\) -loop 0 {out}"},
+        {"gifsicle -O2 optimised animation", "gifsicle",
+         "convert -delay 5 -size 48x32 gradient:red-blue gradient:green-yellow gradient:blue-white -loop 0 "
+         "{dir}/src.gif && gifsicle -O2 {dir}/src.gif -o {out}"},
+        {"gifsicle 16 colours interlaced", "gifsicle",
+         "convert -delay 5 -size 48x32 gradient:red-blue gradient:green-yellow -loop 0 {dir}/src.gif && "
+         "gifsicle --colors 16 --interlace {dir}/src.gif -o {out}"},
+        {"gifsicle -O3 with local colour tables", "gifsicle",
+         "convert -delay 5 -size 30x20 gradient:red-blue -size 30x20 gradient:cyan-magenta +map {dir}/src.gif && "
+         "gifsicle -O3 --no-loopcount {dir}/src.gif -o {out}"},
+        {"ffmpeg test pattern", "ffmpeg",
+         "ffmpeg -v error -y -f lavfi -i testsrc=size=96x64:rate=5 -frames:v 6 {out}"},
+        {"ffmpeg palettegen and paletteuse", "ffmpeg",
+         "ffmpeg -v error -y -f lavfi -i testsrc=size=96x64:rate=5:duration=1.2 -filter_complex "
+         "'[0:v]split[a][b];[a]palettegen=max_colors=37[p];[b][p]paletteuse' {out}"},
+        {"Pillow transparent animation", "pillow", "{python} {dir}/pil_write.py {out}"},
+    };
+}
+
+std::string Expand(std::string text, const std::string& key, const std::string& value) {
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+}  // namespace
+
+TEST(PeerInteropRead, OtherWritersReadAsGiflibReadsThem) {
+#ifndef REELIX_PEER_GIFLIB
+    GTEST_SKIP() << "giflib not available";
+#else
+    TScratchDir dir;
+    std::ofstream(dir / "pil_write.py") << kPillowWrite;
+    int compared = 0;
+    std::vector<std::string> skipped;
+    for (const TPeerFile& peer : PeerFiles()) {
+        const std::string tool = peer.tool;
+        const bool available = tool == "pillow" ? !PillowPython().empty() : HaveTool(tool);
+        if (!available) {
+            skipped.push_back(std::string(peer.name) + " (no " + tool + ")");
+            continue;
+        }
+        const fs::path out = dir / "peer.gif";
+        fs::remove(out);
+        std::string command = Expand(peer.command, "{out}", Quote(out));
+        command = Expand(command, "{dir}", Quote(dir.Path()));
+        command = Expand(command, "{python}", PillowPython());
+        // A peer that waits for input or never ends must not hang the suite.
+        std::ofstream(dir / "peer.sh") << command << "\n";
+        ASSERT_TRUE(RunShell("timeout 120 sh " + Quote(dir / "peer.sh") + " </dev/null >/dev/null 2>&1")) << peer.name << ": cannot run: " << command;
+        ASSERT_TRUE(fs::exists(out)) << peer.name << ": nothing written by " << command;
+
+        TGiflibFile theirs(out);
+        ASSERT_TRUE(theirs.ok) << peer.name << ": giflib refuses the file";
+        TGIFImage image;
+        std::vector<std::string> warnings;
+        image.OnWarn = [&](TPersistent*, int, const std::string& text) { warnings.push_back(text); };
+        try {
+            image.LoadFromFile(out.string());
+        } catch (const GIFException& e) {
+            ADD_FAILURE() << peer.name << ": we refuse: " << e.what();
+            continue;
+        }
+        for (const std::string& w : warnings)
+            EXPECT_NE(std::find(peer.allowedWarnings.begin(), peer.allowedWarnings.end(), w),
+                      peer.allowedWarnings.end())
+                << peer.name << ": unexpected warning \"" << w << "\"";
+        EXPECT_GT(theirs.gif->ImageCount, 0) << peer.name;
+        EXPECT_EQ(CompareWithGiflib(image, theirs.gif, true), "") << peer.name;
+        const TGIFAppExtNSLoop* loop =
+            image.Frames().Count() > 0 ? image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>() : nullptr;
+        EXPECT_EQ(loop ? int(loop->LoopCount) : -1, GiflibLoopCount(theirs.gif)) << peer.name << ": loop count";
+        ++compared;
+    }
+    for (const std::string& s : skipped) std::printf("skipped: %s\n", s.c_str());
+    if (compared == 0) GTEST_SKIP() << "no peer writer available";
+#endif
 }
