@@ -1,6 +1,7 @@
 // Behaviour of the main window: enabling rules, panes, tool bars, hints,
 // start-up and exit with the settings store.
 #include "app/MainForm.h"
+#include "app/MainFormRig.h"
 #include "app/Routines.h"
 #include "app/ScriptedPrompts.h"
 #include "controls/RXListBox.h"
@@ -29,30 +30,9 @@ class TMainFormTest : public QObject {
     QString StorePath() const { return FDir.filePath(QStringLiteral("settings.ini")); }
     QString ProgramFolder() const { return FDir.filePath(QStringLiteral("program")); }
 
-    // A window over a fresh store read from the test's file; the tip of the
-    // day and the folder scan are off so nothing modal appears on show.
-    struct TRig {
-        TSettingsStore Store;
-        TScriptedPrompts Prompts;
-        std::unique_ptr<TfrmMain> Form;
-        TRig(const QString& path, const QString& folder) : Store(path) {
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), false);
-            Form = std::make_unique<TfrmMain>(Store, Prompts, folder);
-        }
-        QAction* Cmd(const char* name) const {
-            QAction* a = Form->Command(QLatin1String(name));
-            if (!a)
-                qFatal("no command %s", name);
-            return a;
-        }
-        void DropDown(const char* menu) const {
-            auto* m = Form->findChild<QMenu*>(QLatin1String(menu));
-            if (!m)
-                qFatal("no menu %s", menu);
-            emit m->aboutToShow();
-        }
+    // A window over a fresh store read from the test's file, animation off.
+    struct TRig : TMainFormRig {
+        TRig(const QString& path, const QString& folder) : TMainFormRig(path, folder, false) {}
     };
 
 private slots:

@@ -2,6 +2,7 @@
 // painter: the preview shows the painter's frames as they change, and the
 // painter is stopped when the window closes or goes away.
 #include "app/MainForm.h"
+#include "app/MainFormRig.h"
 #include "app/ScriptedPrompts.h"
 #include "platform/services/QtAnimationPlayer.h"
 #include "platform/services/SettingsStore.h"
@@ -19,16 +20,8 @@ class TStartupAnimationTest : public QObject {
     QTemporaryDir FDir;
     const QString FFolder = QStringLiteral(REELIX_BINARY_DIR "/bin");
 
-    struct TRig {
-        TSettingsStore Store;
-        TScriptedPrompts Prompts;
-        std::unique_ptr<TfrmMain> Form;
-        TRig(const QString& path, const QString& folder) : Store(path) {
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
-            Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), true);
-            Form = std::make_unique<TfrmMain>(Store, Prompts, folder);
-        }
+    struct TRig : TMainFormRig {
+        TRig(const QString& path, const QString& folder) : TMainFormRig(path, folder, true) {}
     };
 
     // A started window with the animation playing, or null (after QSKIP) when

@@ -11,6 +11,7 @@
 #include "ColorMapTestSupport.h"
 #include "color/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
+#include "support/FrameBuilders.h"
 #include "support/WarningCollector.h"
 
 using ::testing::ElementsAre;
@@ -21,23 +22,6 @@ const TColor kRed = MakeColor(255, 0, 0);
 const TColor kGreen = MakeColor(0, 255, 0);
 const TColor kBlue = MakeColor(0, 0, 255);
 
-TGIFSubImage* AddFrame(TGIFImage& image, int width, int height, const std::vector<int>& pixels,
-                       const std::vector<TColor>& localColors, int transparentIndex = -1) {
-    auto owned = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage* frame = owned.get();
-    frame->PlaceFrame(0, 0, width, height);
-    for (TColor c : localColors) frame->LocalColors().AddColor(c);
-    for (int i = 0; i < width * height; ++i) frame->PixelData()[i] = static_cast<std::uint8_t>(pixels[static_cast<std::size_t>(i)]);
-    if (transparentIndex >= 0) {
-        auto gce = std::make_unique<TGIFGraphicControlExtension>(frame);
-        gce->SetUsesTransparency(true);
-        gce->SetTransparentIndex(transparentIndex);
-        frame->ExtensionBlocks().Add(std::move(gce));
-    }
-    image.AddFrame(std::move(owned));
-    return frame;
-}
-
 std::vector<TColor> TableOf(TGIFColorMap& map) {
     std::vector<TColor> out;
     for (int i = 0; i < map.Count(); ++i) out.push_back(map.GetColor(i));
@@ -46,8 +30,8 @@ std::vector<TColor> TableOf(TGIFColorMap& map) {
 
 TEST(ColorMapOptimizerTest, EqualColoursOfTwoLocalTablesBecomeOneEntry) {
     TGIFImage image;
-    TGIFSubImage* a = AddFrame(image, 3, 1, {0, 0, 1}, {kRed, kGreen});
-    TGIFSubImage* b = AddFrame(image, 3, 1, {1, 1, 1}, {kBlue, kRed});
+    TGIFSubImage* a = AddIndexedFrame(image, 0, 0, 3, 1, {0, 0, 1}, {kRed, kGreen});
+    TGIFSubImage* b = AddIndexedFrame(image, 0, 0, 3, 1, {1, 1, 1}, {kBlue, kRed});
     image.OptimizeColorMaps();
     // Red: 2 + 3 pixels, green 1; blue unused.
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kRed, kGreen));
@@ -61,8 +45,8 @@ TEST(ColorMapOptimizerTest, EqualColoursOfTwoLocalTablesBecomeOneEntry) {
 TEST(ColorMapOptimizerTest, GlobalTableLosesUnusedColoursAndIsOrderedByUse) {
     TGIFImage image;
     for (TColor c : {kRed, kGreen, kBlue, MakeColor(7, 7, 7)}) image.GlobalColors().AddColor(c);
-    AddFrame(image, 4, 1, {2, 2, 0, 2}, {});
-    AddFrame(image, 2, 1, {0, 2}, {});
+    AddIndexedFrame(image, 0, 0, 4, 1, {2, 2, 0, 2}, {});
+    AddIndexedFrame(image, 0, 0, 2, 1, {0, 2}, {});
     const auto before = VisibleColors(image);
     image.OptimizeColorMaps();
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kBlue, kRed));
@@ -71,8 +55,8 @@ TEST(ColorMapOptimizerTest, GlobalTableLosesUnusedColoursAndIsOrderedByUse) {
 
 TEST(ColorMapOptimizerTest, TransparentPixelsGetABlackEntryAtTheEnd) {
     TGIFImage image;
-    TGIFSubImage* a = AddFrame(image, 3, 1, {0, 1, 2}, {kRed, kGreen, kBlue}, 1);
-    TGIFSubImage* b = AddFrame(image, 2, 1, {0, 0}, {kBlue});
+    TGIFSubImage* a = AddIndexedFrame(image, 0, 0, 3, 1, {0, 1, 2}, {kRed, kGreen, kBlue}, 1);
+    TGIFSubImage* b = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kBlue});
     const auto before = VisibleColors(image);
     TColorMapOptimizer optimizer(image);
     optimizer.Optimize();
@@ -88,7 +72,7 @@ TEST(ColorMapOptimizerTest, TransparentPixelsGetABlackEntryAtTheEnd) {
 
 TEST(ColorMapOptimizerTest, UnusedTransparentIndexSwitchesTransparencyOff) {
     TGIFImage image;
-    TGIFSubImage* frame = AddFrame(image, 2, 1, {0, 0}, {kRed, kGreen}, 1);
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
     image.OptimizeColorMaps();
     EXPECT_FALSE(frame->IsTransparent());
     EXPECT_EQ(frame->ControlExtension()->TransparentIndex(), 0);
@@ -99,7 +83,7 @@ TEST(ColorMapOptimizerTest, UnusedTransparentIndexSwitchesTransparencyOff) {
 TEST(ColorMapOptimizerTest, PixelsOutsideTheirTableAreRepairedWithAWarning) {
     TGIFImage image;
     TWarningCollector warnings(image);
-    TGIFSubImage* frame = AddFrame(image, 4, 1, {0, 5, 1, 9}, {kRed, kGreen});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 4, 1, {0, 5, 1, 9}, {kRed, kGreen});
     image.OptimizeColorMaps();
     EXPECT_THAT(warnings.Texts(), ElementsAre("Color not in color table"));
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kRed, kGreen));
@@ -108,8 +92,8 @@ TEST(ColorMapOptimizerTest, PixelsOutsideTheirTableAreRepairedWithAWarning) {
 
 TEST(ColorMapOptimizerTest, FrameWithoutAnyTableKeepsItsPixels) {
     TGIFImage image;
-    TGIFSubImage* bare = AddFrame(image, 2, 1, {3, 4}, {});
-    AddFrame(image, 1, 1, {0}, {kGreen});
+    TGIFSubImage* bare = AddIndexedFrame(image, 0, 0, 2, 1, {3, 4}, {});
+    AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kGreen});
     image.OptimizeColorMaps();
     EXPECT_THAT(std::vector<int>(bare->PixelData(), bare->PixelData() + 2), ElementsAre(3, 4));
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kGreen));
@@ -128,11 +112,11 @@ std::vector<TColor> ManyColours(TGIFImage& image, int count, bool transparentFra
         std::vector<TColor> table(colors.begin() + start, colors.begin() + start + n);
         std::vector<int> pixels;
         for (int i = 0; i < n; ++i) pixels.insert(pixels.end(), static_cast<std::size_t>(count - (start + i)), i);
-        AddFrame(image, static_cast<int>(pixels.size()), 1, pixels, table);
+        AddIndexedFrame(image, 0, 0, static_cast<int>(pixels.size()), 1, pixels, table);
     }
     if (transparentFrame) {
         // One transparent pixel beside one of the most used colour.
-        AddFrame(image, 2, 1, {0, 1}, {colors[0], kBlue}, 1);
+        AddIndexedFrame(image, 0, 0, 2, 1, {0, 1}, {colors[0], kBlue}, 1);
     }
     return colors;
 }
@@ -204,7 +188,7 @@ TEST(ColorMapOptimizerTest, BackgroundIndexKeepsItsColour) {
         TGIFImage image;
         for (TColor color : {kRed, kGreen, kBlue}) image.GlobalColors().AddColor(color);
         image.Header().BackgroundIndex = static_cast<std::uint8_t>(c.background);
-        AddFrame(image, 3, 1, {2, 2, 0}, {});
+        AddIndexedFrame(image, 0, 0, 3, 1, {2, 2, 0}, {});
         image.OptimizeColorMaps();
         EXPECT_EQ(TableOf(image.GlobalColors()), c.want) << c.name;
         if (c.background < 3) {
@@ -225,12 +209,11 @@ TEST(ColorMapOptimizerTest, BackgroundIndexKeepsItsColour) {
         pixels.insert(pixels.end(), i == 255 ? 1 : 2, i);
     }
     for (TColor color : colors) full.GlobalColors().AddColor(color);
-    AddFrame(full, static_cast<int>(pixels.size()), 1, pixels, {});
-    AddFrame(full, 2, 1, {0, 0}, {MakeColor(1, 1, 1)});
+    AddIndexedFrame(full, 0, 0, static_cast<int>(pixels.size()), 1, pixels, {});
+    AddIndexedFrame(full, 0, 0, 2, 1, {0, 0}, {MakeColor(1, 1, 1)});
     full.Header().BackgroundIndex = 255;
     full.OptimizeColorMaps();
     EXPECT_EQ(full.GlobalColors().Count(), 256);
     EXPECT_EQ(full.BackgroundColor(), MakeColor(254, 0, 100)) << "nearest by component sum";
 }
-
 }  // namespace

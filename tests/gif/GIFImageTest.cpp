@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "gif/GIFImage.h"
+#include "support/ErrorText.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/Palette.h"
 #include "support/WarningCollector.h"
@@ -15,14 +16,6 @@
 using ::testing::ElementsAre;
 
 namespace {
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const GIFException& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 TGIFSubImage* AddPlacedFrame(TGIFImage& image, int left, int top, int width, int height) {
     auto frame = std::make_unique<TGIFSubImage>(&image);
@@ -56,9 +49,9 @@ TEST(GIFImage, WidthAndHeightSettersRefuseToCutFramesAndKeepOldValue) {
     AddPlacedFrame(image, 10, 20, 100, 30);  // spans columns 10..109, rows 20..49
     int changes = 0;
     image.OnChange = [&](TPersistent*) { ++changes; };
-    EXPECT_EQ(ErrorText([&] { image.SetWidth(99); }), "Image width too small for contained frames");
+    EXPECT_EQ(ErrorOf([&] { image.SetWidth(99); }), "Image width too small for contained frames");
     EXPECT_EQ(image.Width(), 110);
-    EXPECT_EQ(ErrorText([&] { image.SetHeight(49); }), "Image height too small for contained frames");
+    EXPECT_EQ(ErrorOf([&] { image.SetHeight(49); }), "Image height too small for contained frames");
     EXPECT_EQ(image.Height(), 50);
     EXPECT_EQ(changes, 0);
     image.SetWidth(110);
@@ -72,7 +65,7 @@ TEST(GIFImage, WidthAndHeightSettersRefuseToCutFramesAndKeepOldValue) {
 TEST(GIFImage, ReductionBitsOutsideRangeRaisesAndKeepsValue) {
     TGIFImage image;
     for (int bad : {2, 9, -1, 0}) {
-        EXPECT_EQ(ErrorText([&] { image.SetReductionBits(bad); }), "Invalid Bits Per Pixel value") << bad;
+        EXPECT_EQ(ErrorOf([&] { image.SetReductionBits(bad); }), "Invalid Bits Per Pixel value") << bad;
         EXPECT_EQ(image.ReductionBits(), 8);
     }
     image.SetReductionBits(3);
@@ -82,8 +75,8 @@ TEST(GIFImage, ReductionBitsOutsideRangeRaisesAndKeepsValue) {
 TEST(GIFImage, AddFrameOfUnsupportedObjectRaisesAndAddsNothing) {
     TGIFImage image;
     TGIFImage other;
-    EXPECT_EQ(ErrorText([&] { image.AddFrame(other.GlobalColors()); }), "Object type not supported for operation");
-    EXPECT_EQ(ErrorText([&] { image.AddFrame(std::unique_ptr<TGIFSubImage>()); }),
+    EXPECT_EQ(ErrorOf([&] { image.AddFrame(other.GlobalColors()); }), "Object type not supported for operation");
+    EXPECT_EQ(ErrorOf([&] { image.AddFrame(std::unique_ptr<TGIFSubImage>()); }),
               "Object type not supported for operation");
     EXPECT_EQ(image.Frames().Count(), 0);
 }
@@ -162,7 +155,7 @@ TEST(GIFImage, AssignFromNothingClearsAndFromUnrelatedTypeRaises) {
     EXPECT_TRUE(image.Empty());
     AddPlacedFrame(image, 0, 0, 2, 2);
     TGIFImage other;
-    EXPECT_EQ(ErrorText([&] { image.Assign(&other.Header()); }), "Cannot assign a TGIFHeader to a TGIFSubImage");
+    EXPECT_EQ(ErrorOf([&] { image.Assign(&other.Header()); }), "Cannot assign a TGIFHeader to a TGIFSubImage");
     EXPECT_EQ(image.Frames().Count(), 0) << "the half-built frame is freed";
 }
 
@@ -244,7 +237,7 @@ TEST(GIFImage, PaletteWithoutAnyTableIsRefusedInsteadOfRecursing) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     AddPlacedFrame(image, 0, 0, 1, 1);
-    EXPECT_EQ(ErrorText([&] { image.Palette(); }), "No global or local color table defined");
+    EXPECT_EQ(ErrorOf([&] { image.Palette(); }), "No global or local color table defined");
 }
 
 TEST(GIFImage, DitheringImageUsesTheWebPalette) {

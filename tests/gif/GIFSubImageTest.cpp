@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gif/GIFImage.h"
+#include "support/ErrorText.h"
 #include "support/WarningCollector.h"
 
 using ::testing::ElementsAre;
@@ -23,15 +24,6 @@ TGIFGraphicControlExtension* AddControl(TGIFSubImage* frame) {
     TGIFGraphicControlExtension* raw = ext.get();
     frame->ExtensionBlocks().Add(std::move(ext));
     return raw;
-}
-
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const GIFException& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 }  // namespace
 
@@ -100,14 +92,14 @@ TEST(GIFSubImage, SettingOneDimensionReallocatesZeroedPixels) {
 TEST(GIFSubImage, PixelAccessChecksCoordinatesAndEmptiness) {
     TGIFImage image;
     TGIFSubImage* frame = NewFrame(image);
-    EXPECT_EQ(ErrorText([&] { frame->RequirePixels(); }), "Image is empty");
-    EXPECT_EQ(ErrorText([&] { frame->RowPointer(0); }), "Invalid pixel coordinates");
+    EXPECT_EQ(ErrorOf([&] { frame->RequirePixels(); }), "Image is empty");
+    EXPECT_EQ(ErrorOf([&] { frame->RowPointer(0); }), "Invalid pixel coordinates");
     frame->PlaceFrame(0, 0, 3, 2);
     frame->RowPointer(1)[2] = 9;
     EXPECT_EQ(frame->PixelAt(2, 1), 9);
     EXPECT_EQ(frame->PixelData()[5], 9) << "rows top to bottom, no padding";
     for (auto [x, y] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 2}})
-        EXPECT_EQ(ErrorText([&] { frame->PixelAt(x, y); }), "Invalid pixel coordinates") << x << "," << y;
+        EXPECT_EQ(ErrorOf([&] { frame->PixelAt(x, y); }), "Invalid pixel coordinates") << x << "," << y;
     frame->ReleasePixels();
     EXPECT_TRUE(frame->IsEmpty());
     frame->RequirePixels();
@@ -159,7 +151,7 @@ TEST(GIFSubImage, TransparentColorFindsOrAddsAndCanOverflow) {
     EXPECT_EQ(gce->TransparentColor(), MakeColor(3, 3, 3));
 
     for (int i = 3; i < 256; ++i) frame->LocalColors().AddColor(MakeColor(9, 9, std::uint8_t(i)));
-    EXPECT_EQ(ErrorText([&] { gce->SetTransparentColor(MakeColor(200, 0, 0)); }), "Color table overflow");
+    EXPECT_EQ(ErrorOf([&] { gce->SetTransparentColor(MakeColor(200, 0, 0)); }), "Color table overflow");
     EXPECT_EQ(gce->TransparentIndex(), 2);
 }
 
@@ -224,7 +216,7 @@ TEST(GIFSubImage, ListOperationsKeepOwnershipStraight) {
     EXPECT_EQ(image.Frames()[0], c);
     image.Frames().Delete(0);
     EXPECT_EQ(image.Frames().Count(), 2);
-    EXPECT_EQ(ErrorText([&] { image.Frames().Item(2); }), "List index out of bounds (2)");
+    EXPECT_EQ(ErrorOf([&] { image.Frames().Item(2); }), "List index out of bounds (2)");
 }
 
 TEST(GIFSubImage, RequiredVersionNeedsExtensionOrSortedTable) {
@@ -308,7 +300,7 @@ TEST(GIFSubImage, AssigningAnEmptyFrameClearsIncludingExtensions) {
     EXPECT_TRUE(target.IsEmpty());
     EXPECT_EQ(target.ExtensionBlocks().Count(), 0);
     target.Assign(&target);  // self: nothing
-    EXPECT_EQ(ErrorText([&] { target.Assign(&image.GlobalColors()); }),
+    EXPECT_EQ(ErrorOf([&] { target.Assign(&image.GlobalColors()); }),
               "Cannot assign a TGIFGlobalColorMap to a TGIFSubImage");
 }
 

@@ -12,9 +12,10 @@
 #include <iterator>
 
 #include "gif/GIFImage.h"
+#include "support/TestData.h"
 
 #if __has_include(<gif_lib.h>)
-#include <gif_lib.h>
+#include "support/GiflibFile.h"
 #define REELIX_CROSS_GIFLIB 1
 #endif
 
@@ -22,35 +23,6 @@ namespace fs = std::filesystem;
 
 #ifdef REELIX_CROSS_GIFLIB
 namespace {
-std::vector<fs::path> TestFiles() {
-    std::vector<fs::path> files;
-    const fs::path root = fs::path(REELIX_TESTDATA_DIR) / "gif";
-    if (!fs::is_directory(root)) return files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (entry.is_regular_file() && ext == ".gif") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-struct TGiflibFile {
-    explicit TGiflibFile(const fs::path& path) {
-        int error = 0;
-        gif = DGifOpenFileName(path.c_str(), &error);
-        ok = gif && DGifSlurp(gif) == GIF_OK;
-    }
-    ~TGiflibFile() {
-        int error = 0;
-        if (gif) DGifCloseFile(gif, &error);
-    }
-    TGiflibFile(const TGiflibFile&) = delete;
-    TGiflibFile& operator=(const TGiflibFile&) = delete;
-    GifFileType* gif = nullptr;
-    bool ok = false;
-};
-
 std::string CompareTable(const TGIFColorMap& ours, const ColorMapObject* theirs) {
     const int theirCount = theirs ? theirs->ColorCount : 0;
     if (ours.Count() != theirCount)
@@ -107,7 +79,7 @@ TEST(GiflibCross, FramesAgreeWhereGiflibReadsTheWholeFile) {
 #ifndef REELIX_CROSS_GIFLIB
     GTEST_SKIP() << "giflib not available";
 #else
-    const std::vector<fs::path> files = TestFiles();
+    const std::vector<fs::path> files = TestGifFiles();
     if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
     int compared = 0, agreed = 0;
     std::vector<std::string> policy;

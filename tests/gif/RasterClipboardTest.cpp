@@ -9,18 +9,9 @@
 #include "ColorMapTestSupport.h"
 #include "gif/GIFClipboard.h"
 #include "gif/GIFImage.h"
+#include "support/ErrorText.h"
 
 namespace {
-
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const GIFException& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // Three 2x2 frames with local tables, the second one transparent.
 void MakeAnimation(TGIFImage& image) {
@@ -128,5 +119,4 @@ TEST(RasterClipboardTest, DamagedGifDataLeavesTheImageAsItWas) {
     EXPECT_EQ(image.Frames().Count(), 3);
     EXPECT_EQ(VisibleColors(image), before);
 }
-
 }  // namespace

@@ -8,25 +8,11 @@
 
 #include "gif/GIFImage.h"
 #include "platform/raster/Bitmap.h"
+#include "support/ErrorText.h"
+#include "support/FrameBuilders.h"
 #include "support/WarningCollector.h"
 
 namespace {
-
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const GIFException& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-TPalette Palette(const std::vector<TColorRef>& colors) {
-    std::vector<TPaletteEntry> entries;
-    for (TColorRef c : colors) entries.push_back({RedOf(c), GreenOf(c), BlueOf(c), 0});
-    return TPalette(std::move(entries));
-}
 
 // A 24-bit bitmap of `count` distinct colours, one per pixel, 16 per row.
 TBitmap DistinctColours(int count) {
@@ -77,7 +63,7 @@ TEST(RasterConversionTest, ColoursRepeatingOutOfCacheOrderAreNotAddedTwice) {
 
 TEST(RasterConversionTest, PalettedSourcesKeepIndexesAndPalette) {
     TGIFImage image;
-    const TPalette palette = Palette({RGBColor(0, 0, 0), RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)});
+    const TPalette palette = MakePalette({RGBColor(0, 0, 0), RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)});
     struct Case {
         TPixelFormat format;
         int width;
@@ -103,7 +89,7 @@ TEST(RasterConversionTest, PalettedSourcesKeepIndexesAndPalette) {
 TEST(RasterConversionTest, FourBitRowOfOddWidthReadsHighNibblesFirst) {
     TGIFImage image;
     TBitmap source(5, 1, pf4bit);
-    source.SetPalette(Palette(std::vector<TColorRef>(16, 0)));
+    source.SetPalette(MakePalette(std::vector<TColorRef>(16, 0)));
     std::uint8_t* row = source.ScanLine(0);
     row[0] = 0x12;
     row[1] = 0x34;
@@ -128,7 +114,7 @@ TEST(RasterConversionTest, TransparentColourBecomesANewTransparentIndex) {
     TGIFImage image;
     TBitmap source(4, 1, pf8bit);
     // Entry 2 is unused; green is the transparent colour.
-    source.SetPalette(Palette({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)}));
+    source.SetPalette(MakePalette({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)}));
     source.SetIndex(0, 0, 1);
     source.SetIndex(1, 0, 0);
     source.SetIndex(2, 0, 1);
@@ -153,7 +139,7 @@ TEST(RasterConversionTest, TransparentColourBecomesANewTransparentIndex) {
 TEST(RasterConversionTest, TransparentColourWithoutPixelsLeavesNoExtension) {
     TGIFImage image;
     TBitmap source(2, 1, pf8bit);
-    source.SetPalette(Palette({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(1, 1, 1)}));
+    source.SetPalette(MakePalette({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(1, 1, 1)}));
     source.SetIndex(0, 0, 1);
     source.SetIndex(1, 0, 1);
     source.SetTransparent(true);
@@ -194,7 +180,7 @@ TEST(RasterConversionTest, AddFrameFromABitmapGrowsTheImage) {
     TGIFImage image;
     TWarningCollector warnings(image);
     TBitmap source(3, 2, pf8bit);
-    source.SetPalette(Palette({RGBColor(1, 2, 3)}));
+    source.SetPalette(MakePalette({RGBColor(1, 2, 3)}));
     EXPECT_EQ(image.AddFrame(source), 0);
     EXPECT_EQ(image.AddFrame(source), 1);
     EXPECT_EQ(image.Frames().Count(), 2);
@@ -212,5 +198,4 @@ TEST(RasterConversionTest, AddFrameFromABitmapGrowsTheImage) {
     image.AddFrame(empty);
     EXPECT_TRUE(image.Frames()[1]->IsEmpty()) << "an empty bitmap gives an empty frame";
 }
-
 }  // namespace

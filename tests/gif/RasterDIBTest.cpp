@@ -11,6 +11,7 @@
 
 #include "gif/DIB.h"
 #include "gif/GIFException.h"
+#include "support/ErrorText.h"
 
 namespace {
 
@@ -21,16 +22,6 @@ std::uint32_t Le32(const std::vector<std::uint8_t>& v, std::size_t at) {
 
 TPalette ThreeColours() {
     return TPalette({{255, 0, 0, PC_NOCOLLAPSE}, {0, 255, 0, PC_NOCOLLAPSE}, {10, 20, 30, PC_NOCOLLAPSE}});
-}
-
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const GIFException& e) {
-        return e.what();
-    }
-    return "no error";
 }
 
 TEST(RasterDIBTest, WriterLaysRowsBottomUpAndHandsThemToTheBitmap) {
@@ -190,5 +181,4 @@ TEST(RasterDIBTest, AnotherReaderSeesTheSamePixels) {
             EXPECT_EQ(RGBColor(have[i], have[i + 1], have[i + 2]), source.Pixel(x, y)) << "(" << x << "," << y << ")";
         }
 }
-
 }  // namespace

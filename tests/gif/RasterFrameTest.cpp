@@ -11,28 +11,11 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFImageDraw.h"
 #include "platform/raster/Canvas.h"
+#include "support/FrameBuilders.h"
 
 namespace {
 
 constexpr TColorRef kBackground = RGBColor(1, 2, 3);
-
-// A frame of `image` at (left, top) with a local table and the given pixels.
-TGIFSubImage* AddFrame(TGIFImage& image, int left, int top, int width, int height, const std::vector<int>& pixels,
-                       const std::vector<TColor>& colors, int transparentIndex = -1) {
-    auto owned = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage* frame = owned.get();
-    frame->PlaceFrame(left, top, width, height);
-    for (TColor c : colors) frame->LocalColors().AddColor(c);
-    for (int i = 0; i < width * height; ++i) frame->PixelData()[i] = static_cast<std::uint8_t>(pixels[static_cast<std::size_t>(i)]);
-    if (transparentIndex >= 0) {
-        auto gce = std::make_unique<TGIFGraphicControlExtension>(frame);
-        gce->SetUsesTransparency(true);
-        gce->SetTransparentIndex(transparentIndex);
-        frame->ExtensionBlocks().Add(std::move(gce));
-    }
-    image.AddFrame(std::move(owned));
-    return frame;
-}
 
 const TColor kRed = MakeColor(255, 0, 0);
 const TColor kGreen = MakeColor(0, 255, 0);
@@ -44,17 +27,10 @@ TBitmap Screen(int width, int height) {
     return b;
 }
 
-void ExpectColors(const TBitmap& b, const std::vector<std::vector<TColorRef>>& want, const std::string& what) {
-    ASSERT_EQ(b.Height(), static_cast<int>(want.size())) << what;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            EXPECT_EQ(b.Pixel(x, y), want[y][x]) << what << ": pixel (" << x << "," << y << ")";
-}
-
 TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {1, 0, 1, 0, 0, 0}, {kRed, kGreen}, 1);
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {1, 0, 1, 0, 0, 0}, {kRed, kGreen}, 1);
     ASSERT_TRUE(frame->MaskAvailable());
     EXPECT_EQ(MaskWordRows(*frame->TransparencyMask), (std::vector<std::uint8_t>{0xA0, 0x00, 0x00, 0x00}));
 
@@ -62,7 +38,7 @@ TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
     std::vector<int> pixels(17 * 2, 0);
     pixels[16] = 1;
     pixels[17] = 1;
-    TGIFSubImage* wide = AddFrame(image, 0, 0, 17, 2, pixels, {kRed, kGreen}, 1);
+    TGIFSubImage* wide = AddIndexedFrame(image, 0, 0, 17, 2, pixels, {kRed, kGreen}, 1);
     ASSERT_TRUE(wide->MaskAvailable());
     EXPECT_EQ(MaskWordRows(*wide->TransparencyMask),
               (std::vector<std::uint8_t>{0, 0, 0x80, 0, /* row 1 */ 0x80, 0, 0, 0}));
@@ -70,9 +46,9 @@ TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
 
 TEST(RasterFrameTest, NoMaskWithoutATransparentPixel) {
     TGIFImage image;
-    TGIFSubImage* unused = AddFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
+    TGIFSubImage* unused = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
     EXPECT_FALSE(unused->MaskAvailable()) << "transparent index never used";
-    TGIFSubImage* opaque = AddFrame(image, 0, 0, 2, 1, {1, 1}, {kRed, kGreen});
+    TGIFSubImage* opaque = AddIndexedFrame(image, 0, 0, 2, 1, {1, 1}, {kRed, kGreen});
     EXPECT_FALSE(opaque->MaskAvailable()) << "no transparency at all";
 }
 
@@ -83,7 +59,7 @@ TEST(RasterFrameTest, RenderedBitmapCarriesTheIndexesAndTheTable) {
     image.OnProgress = [&](TPersistent*, TProgressStage stage, int percent, bool, const TRect&, const std::string& text) {
         progress.push_back(text + " " + std::to_string(stage) + " " + std::to_string(percent));
     };
-    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {2, 1, 0, 0, 1, 2}, {kRed, kGreen, kBlue});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {2, 1, 0, 0, 1, 2}, {kRed, kGreen, kBlue});
     const TBitmap* bitmap = frame->RenderedBitmap();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->PixelFormat(), pf8bit);
@@ -104,14 +80,14 @@ TEST(RasterFrameTest, RenderedBitmapCarriesTheIndexesAndTheTable) {
 
 TEST(RasterFrameTest, ScaledFrameRectRoundsEachEdge) {
     TGIFImage image;
-    TGIFSubImage* frame = AddFrame(image, 10, 10, 20, 20, std::vector<int>(400, 0), {kRed});
+    TGIFSubImage* frame = AddIndexedFrame(image, 10, 10, 20, 20, std::vector<int>(400, 0), {kRed});
     image.SetWidth(40);
     image.SetHeight(40);
     EXPECT_EQ(frame->ScaledFrameRect({0, 0, 80, 80}), (TRect{20, 20, 60, 60}));
     EXPECT_EQ(frame->ScaledFrameRect({5, 7, 45, 47}), (TRect{15, 17, 35, 37})) << "same scale, offset";
 
     TGIFImage odd;
-    TGIFSubImage* third = AddFrame(odd, 1, 0, 1, 3, {0, 0, 0}, {kRed});
+    TGIFSubImage* third = AddIndexedFrame(odd, 1, 0, 1, 3, {0, 0, 0}, {kRed});
     odd.SetWidth(3);
     // 1 * 10 / 3 = 3.33 -> 3 and 2 * 10 / 3 = 6.67 -> 7; 1.5 rounds up.
     EXPECT_EQ(third->ScaledFrameRect({0, 0, 10, 3}), (TRect{3, 0, 7, 3}));
@@ -121,8 +97,8 @@ TEST(RasterFrameTest, ScaledFrameRectRoundsEachEdge) {
 TEST(RasterFrameTest, DrawFramePlacesTheFrameOnTheScaledScreen) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    AddFrame(image, 0, 0, 4, 2, std::vector<int>(8, 0), {kGreen});  // the screen: 4 x 2
-    TGIFSubImage* frame = AddFrame(image, 1, 1, 2, 1, {0, 1}, {kRed, kBlue});
+    AddIndexedFrame(image, 0, 0, 4, 2, std::vector<int>(8, 0), {kGreen});  // the screen: 4 x 2
+    TGIFSubImage* frame = AddIndexedFrame(image, 1, 1, 2, 1, {0, 1}, {kRed, kBlue});
     TBitmap target = Screen(8, 4);
     TCanvas canvas(target);
     frame->DrawFrame(canvas, target.BoundsRect(), false, false);
@@ -134,7 +110,7 @@ TEST(RasterFrameTest, DrawFramePlacesTheFrameOnTheScaledScreen) {
 TEST(RasterFrameTest, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    TGIFSubImage* frame = AddFrame(image, 0, 0, 2, 1, {0, 1}, {kRed, kBlue});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 2, 1, {0, 1}, {kRed, kBlue});
     TBitmap target = Screen(6, 3);
     TCanvas canvas(target);
     frame->DrawFrame(canvas, {1, 1, 6, 3}, true, false);
@@ -145,7 +121,7 @@ TEST(RasterFrameTest, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
 TEST(RasterFrameTest, TransparentCopyKeepsTheBackgroundUnderTransparentPixels) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 1, {0, 1, 0}, {kRed, kGreen}, 1);
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 1, {0, 1, 0}, {kRed, kGreen}, 1);
     const TColorRef o = kBackground, R = kRed, G = kGreen;
     for (bool tile : {false, true}) {
         TBitmap target = Screen(6, 1);
@@ -169,7 +145,7 @@ TEST(RasterFrameTest, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixel
                                                      ~PaintOptionBit(poAutoDither)));
     ASSERT_TRUE(image.ShouldDither());
     // Web colours map exactly, so no error is diffused.
-    TGIFSubImage* frame = AddFrame(image, 0, 0, 3, 2, {0, 1, 2, 2, 1, 0},
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {0, 1, 2, 2, 1, 0},
                                    {MakeColor(51, 102, 153), MakeColor(255, 255, 255), MakeColor(0, 0, 0)}, 1);
     const TBitmap* bitmap = frame->RenderedBitmap();
     ASSERT_NE(bitmap, nullptr);
@@ -189,9 +165,9 @@ TEST(RasterFrameTest, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixel
 TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    AddFrame(image, 1, 0, 1, 1, {0}, {kRed});
+    AddIndexedFrame(image, 1, 0, 1, 1, {0}, {kRed});
     image.SetWidth(3);
-    AddFrame(image, 0, 0, 3, 1, {0, 0, 0}, {kBlue});  // later frames do not show
+    AddIndexedFrame(image, 0, 0, 3, 1, {0, 0, 0}, {kBlue});  // later frames do not show
     TBitmap flat;
     image.AssignTo(flat);
     // The screen shares the frame's palette, so its blank (zero) pixels show entry 0.
@@ -202,7 +178,7 @@ TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
     TGIFImage mixed;
     mixed.SetPaintOptions(mixed.PaintOptions() & ~PaintOptionBit(poDither));
     mixed.GlobalColors().AddColor(kGreen);
-    AddFrame(mixed, 1, 0, 1, 1, {0}, {kBlue});
+    AddIndexedFrame(mixed, 1, 0, 1, 1, {0}, {kBlue});
     mixed.SetWidth(2);
     mixed.AssignTo(flat);
     ExpectColors(flat, {{0, kBlue}}, "own colours on a true-colour screen");
@@ -210,7 +186,7 @@ TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
 
     TGIFImage full;
     full.SetPaintOptions(full.PaintOptions() & ~PaintOptionBit(poDither));
-    AddFrame(full, 0, 0, 2, 1, {1, 0}, {kRed, kGreen});
+    AddIndexedFrame(full, 0, 0, 2, 1, {1, 0}, {kRed, kGreen});
     ASSERT_NE(full.GetFlatBitmap(), nullptr);
     EXPECT_EQ(full.FlatBitmap->PixelFormat(), pf8bit) << "a copy of the rendered frame";
     EXPECT_EQ(full.FlatBitmap->Pixel(0, 0), kGreen);
@@ -228,7 +204,7 @@ TEST(RasterFrameTest, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
 
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
-    AddFrame(image, 0, 0, 1, 1, {0}, {kRed});
+    AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kRed});
     image.InDraw = true;
     image.Draw(canvas, target.BoundsRect());
     ExpectColors(target, {{kBackground, kBackground}}, "re-entered");
@@ -246,8 +222,8 @@ TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
         EXPECT_TRUE(image.InDraw);
     });
     TGIFImage image;
-    AddFrame(image, 0, 0, 1, 1, {0}, {kRed});
-    AddFrame(image, 0, 0, 1, 1, {0}, {kGreen});
+    AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kRed});
+    AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kGreen});
     TBitmap target = Screen(1, 1);
     TCanvas canvas(target);
     image.Draw(canvas, target.BoundsRect());
@@ -258,5 +234,4 @@ TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
     EXPECT_EQ(calls, 1);
     SetGIFAnimatedDrawer(nullptr);
 }
-
 }  // namespace

@@ -10,27 +10,11 @@
 #include <iterator>
 
 #include "gif/GIFImage.h"
+#include "support/TestData.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<fs::path> TestFiles() {
-    std::vector<fs::path> files;
-    const fs::path root = fs::path(REELIX_TESTDATA_DIR) / "gif";
-    if (!fs::is_directory(root)) return files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (entry.is_regular_file() && ext == ".gif") files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string Describe(const TGIFColorMap& map) {
     std::string s = std::to_string(map.Count()) + (map.Sorted() ? "s:" : ":");
@@ -84,12 +68,12 @@ std::string Difference(TGIFImage& have, TGIFImage& want) {
 }  // namespace
 
 TEST(ReaderData, EveryFileLoadsOrFailsCleanlyAndRoundTrips) {
-    const std::vector<fs::path> files = TestFiles();
+    const std::vector<fs::path> files = TestGifFiles();
     if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
     int loaded = 0, refused = 0, resaved = 0;
     for (const fs::path& path : files) {
         SCOPED_TRACE(path.string());
-        const std::vector<std::uint8_t> bytes = ReadAll(path);
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
         TGIFImage image;
         int warnings = 0;
         image.OnWarn = [&](TPersistent*, int, const std::string&) { ++warnings; };
@@ -127,7 +111,7 @@ TEST(ReaderData, EveryFileLoadsOrFailsCleanlyAndRoundTrips) {
 // every one must end in a model or a GIFException, and whatever loads must save.
 TEST(ReaderData, DamagedCopiesFailCleanly) {
     std::vector<fs::path> files;
-    for (const fs::path& p : TestFiles())
+    for (const fs::path& p : TestGifFiles())
         if (p.string().find("afl") == std::string::npos && fs::file_size(p) < 64 * 1024) files.push_back(p);
     if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
     std::uint32_t seed = 12345;
@@ -137,7 +121,7 @@ TEST(ReaderData, DamagedCopiesFailCleanly) {
     };
     int loaded = 0;
     for (int round = 0; round < 3000; ++round) {
-        std::vector<std::uint8_t> bytes = ReadAll(files[next() % files.size()]);
+        std::vector<std::uint8_t> bytes = ReadFileBytes(files[next() % files.size()]);
         if (bytes.empty()) continue;
         const int damage = static_cast<int>(next() % 3);
         if (damage == 0) {

@@ -15,11 +15,6 @@ using namespace painter_test;
 
 namespace {
 
-constexpr TGIFPainterOptions Opt(std::initializer_list<TGIFPaintOption> options) {
-    TGIFPainterOptions set = 0;
-    for (TGIFPaintOption o : options) set |= PaintOptionBit(o);
-    return set;
-}
 const TGIFPainterOptions kAnimate = Opt({poAnimate});
 const TGIFPainterOptions kLooping = Opt({poAnimate, poLoop});
 

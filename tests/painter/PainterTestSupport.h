@@ -7,11 +7,13 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "gif/GIFImage.h"
+#include "painter/GIFPainter.h"
 #include "painter/PainterClock.h"
 #include "painter/PainterSync.h"
 
@@ -177,5 +179,12 @@ public:
         return OnPump ? OnPump() : true;
     }
 };
+
+// A set of painter options from a list: Opt({poAnimate, poLoop}).
+constexpr TGIFPainterOptions Opt(std::initializer_list<TGIFPaintOption> options) {
+    TGIFPainterOptions set = 0;
+    for (TGIFPaintOption o : options) set |= PaintOptionBit(o);
+    return set;
+}
 
 }  // namespace painter_test

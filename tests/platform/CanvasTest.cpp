@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/raster/Canvas.h"
+#include "support/FrameBuilders.h"
 
 namespace {
 
@@ -16,12 +17,6 @@ constexpr TColorRef kBlue = RGBColor(0, 0, 255);
 constexpr TColorRef kWhite = RGBColor(255, 255, 255);
 constexpr TColorRef kBlack = 0;
 
-TPalette MakePalette(const std::vector<TColorRef>& colors) {
-    std::vector<TPaletteEntry> entries;
-    for (TColorRef c : colors) entries.push_back({RedOf(c), GreenOf(c), BlueOf(c), 0});
-    return TPalette(std::move(entries));
-}
-
 // An 8-bit bitmap whose pixels are the given rows of indexes.
 TBitmap Indexed(const std::vector<std::vector<int>>& rows, const std::vector<TColorRef>& colors) {
     TBitmap b(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), pf8bit);
@@ -29,14 +24,6 @@ TBitmap Indexed(const std::vector<std::vector<int>>& rows, const std::vector<TCo
     for (int y = 0; y < b.Height(); ++y)
         for (int x = 0; x < b.Width(); ++x) b.SetIndex(x, y, static_cast<std::uint32_t>(rows[y][x]));
     return b;
-}
-
-// Compares every pixel's colour with the expected grid.
-void ExpectColors(const TBitmap& b, const std::vector<std::vector<TColorRef>>& want, const std::string& what) {
-    ASSERT_EQ(b.Height(), static_cast<int>(want.size())) << what;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            EXPECT_EQ(b.Pixel(x, y), want[y][x]) << what << ": pixel (" << x << "," << y << ")";
 }
 
 TEST(CanvasTest, FillRectClipsAndPicksNearestEntryOnPalettedTargets) {
@@ -187,5 +174,4 @@ TEST(CanvasTest, EmptyAndDisjointRectanglesDrawNothing) {
     c.StretchCopy(dst.BoundsRect(), src, {3, 3, 4, 4});  // source rectangle outside the source
     ExpectColors(dst, {{kBlack, kBlack}, {kBlack, kBlack}}, "untouched");
 }
-
 }  // namespace

@@ -11,35 +11,14 @@
 
 #include "gif/GIFImage.h"
 #include "gif/GIFRecipe.h"
+#include "support/TestData.h"
+#include "support/ToolRunner.h"
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 
 namespace {
-struct TRun {
-    int status;
-    std::string out;
-};
-
-// Runs the tool with the arguments; stdout is captured, stderr goes to a file.
-TRun RunTool(const std::string& arguments, const fs::path& errFile) {
-    const std::string command = std::string(REELIX_TOOL_PATH) + " " + arguments + " 2>" + errFile.string();
-    TRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class ToolCommands : public ::testing::Test {
 protected:
@@ -55,8 +34,8 @@ protected:
                                                  static_cast<std::streamsize>(bytes.size()));
         return p;
     }
-    TRun Run(const std::string& arguments) { return RunTool(arguments, dir_ / "stderr.txt"); }
-    std::string Err() { return ReadText(dir_ / "stderr.txt"); }
+    TToolRun Run(const std::string& arguments) { return RunTool(arguments, dir_ / "stderr.txt"); }
+    std::string Err() { return ReadFileText(dir_ / "stderr.txt"); }
 
     fs::path dir_;
 };
@@ -81,7 +60,7 @@ TEST_F(ToolCommands, InfoPrintsTheModelAsJson) {
                      .Trailer()
                      .Get();
     const fs::path file = Write("anim.gif", bytes);
-    const TRun run = Run("info " + file.string());
+    const TToolRun run = Run("info " + file.string());
     ASSERT_EQ(run.status, 0) << Err();
     EXPECT_THAT(run.out, HasSubstr("\"version\": \"89a\""));
     EXPECT_THAT(run.out, HasSubstr("\"width\": 4,\n  \"height\": 3"));
@@ -102,7 +81,7 @@ TEST_F(ToolCommands, InfoPrintsTheModelAsJson) {
 TEST_F(ToolCommands, InfoListsWarnings) {
     const fs::path file = Write("junk.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2).Image(0, 0, 1, 1, {1})
                                                 .Raw({0x40}).Get());
-    const TRun run = Run("info " + file.string());
+    const TToolRun run = Run("info " + file.string());
     ASSERT_EQ(run.status, 0);
     EXPECT_THAT(run.out, HasSubstr("\"warnings\": [\"Unknown GIF block type\", \"Invalid Image trailer\"]"));
     EXPECT_THAT(Err(), HasSubstr("Unknown GIF block type"));
@@ -114,7 +93,7 @@ TEST_F(ToolCommands, ErrorsExitWithStatusOneAndMessage) {
     for (const std::string command : {"info", "recode", "decode"}) {
         const fs::path target = dir_ / (command + "-out");
         const std::string extra = command == "info" ? "" : " " + target.string();
-        const TRun run = Run(command + " " + bad.string() + extra);
+        const TToolRun run = Run(command + " " + bad.string() + extra);
         EXPECT_EQ(run.status, 1) << command;
         EXPECT_THAT(Err(), HasSubstr("Invalid GIF signature")) << command;
         EXPECT_FALSE(fs::exists(target)) << command << " wrote output after an error";
@@ -136,8 +115,8 @@ TEST_F(ToolCommands, DecodeWritesOnePpmPerFrameOfItsOwnSize) {
     const fs::path file = Write("two.gif", bytes);
     const fs::path out = dir_ / "frames";
     ASSERT_EQ(Run("decode " + file.string() + " " + out.string()).status, 0) << Err();
-    const std::string first = ReadText(out / "frame-000.ppm");
-    const std::string second = ReadText(out / "frame-001.ppm");
+    const std::string first = ReadFileText(out / "frame-000.ppm");
+    const std::string second = ReadFileText(out / "frame-001.ppm");
     EXPECT_FALSE(fs::exists(out / "frame-002.ppm"));
     ASSERT_EQ(first.size(), std::string("P6\n4 3\n255\n").size() + 4 * 3 * 3);
     EXPECT_EQ(first.substr(0, 11), "P6\n4 3\n255\n");
@@ -172,7 +151,7 @@ TEST_F(ToolCommands, RecodeRoundTripsWithBothEncoders) {
 TEST_F(ToolCommands, BenchPrintsOneResultLine) {
     const fs::path file = Write("b.gif", TGIFRecipe().Header(4, 3, 0x81).Table(4)
                                              .Image(0, 0, 4, 3, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 0, 0}).Trailer().Get());
-    const TRun run = Run("bench -n 3 " + file.string() + " " + file.string());
+    const TToolRun run = Run("bench -n 3 " + file.string() + " " + file.string());
     ASSERT_EQ(run.status, 0) << Err();
     EXPECT_THAT(run.out, MatchesRegex("RESULT decoder=reelix mode=index files=2 reps=3 mpix=0\\.000 "
                                       "median_s=[0-9.]+ best_s=[0-9.]+ mpps_median=[0-9.]+ mpps_best=[0-9.]+ "

@@ -17,31 +17,12 @@
 #include <vector>
 
 #include "gif/GIFImage.h"
+#include "support/ToolRunner.h"
 
 namespace fs = std::filesystem;
 using ::testing::MatchesRegex;
 
 namespace {
-
-struct TRun {
-    int status;
-    std::string out;
-};
-
-TRun RunTool(const std::string& arguments, const fs::path& errFile) {
-    const std::string command = std::string(REELIX_TOOL_PATH) + " " + arguments + " 2>'" + errFile.string() + "'";
-    TRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 // The RGBA bytes of a PAM file written by `render`; empty when unreadable.
 std::string ReadPAMPixels(const fs::path& path, int& width, int& height) {
@@ -137,7 +118,7 @@ TEST(OptimizeRender, EveryAnimationShowsTheSameAfterOptimizing) {
         const std::string name = fs::relative(file, fs::path(REELIX_TESTDATA_DIR)).string();
         const fs::path out = dir / "out.gif";
         fs::remove(out);
-        const TRun run = RunTool("optimize " + Quoted(file) + " " + Quoted(out), dir / "stderr.txt");
+        const TToolRun run = RunTool("optimize " + Quoted(file) + " " + Quoted(out), dir / "stderr.txt");
         ASSERT_EQ(run.status, 0) << name;
         // What the document shows is what it shows once read and written
         // back: broken files are repaired by the reader, and that repair is
@@ -186,7 +167,7 @@ TEST(OptimizeRender, ReportsSizesAndSavingAsTheEditorShowsThem) {
         image.Frames().Add(std::move(frame));
     }
     image.SaveToFile((dir / "in.gif").string());
-    const TRun run = RunTool("optimize " + Quoted(dir / "in.gif") + " " + Quoted(dir / "out.gif"), dir / "err.txt");
+    const TToolRun run = RunTool("optimize " + Quoted(dir / "in.gif") + " " + Quoted(dir / "out.gif"), dir / "err.txt");
     ASSERT_EQ(run.status, 0);
     EXPECT_THAT(run.out, MatchesRegex("Current Size: [0-9]{1,3}(,[0-9]{3})* bytes\n"
                                       "Optimized Size: [0-9]{1,3}(,[0-9]{3})* bytes\n"
@@ -203,13 +184,12 @@ TEST(OptimizeRender, ReportsSizesAndSavingAsTheEditorShowsThem) {
 
 TEST(OptimizeRender, RefusesUnknownOptionsAndWritesNothing) {
     const fs::path dir = WorkDir("refuse");
-    const TRun run = RunTool("optimize in.gif " + Quoted(dir / "out.gif") + " --fast", dir / "err.txt");
+    const TToolRun run = RunTool("optimize in.gif " + Quoted(dir / "out.gif") + " --fast", dir / "err.txt");
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(dir / "out.gif"));
-    const TRun missing =
+    const TToolRun missing =
         RunTool("optimize " + Quoted(dir / "missing.gif") + " " + Quoted(dir / "out.gif"), dir / "err.txt");
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(fs::exists(dir / "out.gif"));
 }
-
 }  // namespace

@@ -24,12 +24,6 @@ using namespace painter_test;
 
 namespace {
 
-constexpr TGIFPainterOptions Opt(std::initializer_list<TGIFPaintOption> options) {
-    TGIFPainterOptions set = 0;
-    for (TGIFPaintOption o : options) set |= PaintOptionBit(o);
-    return set;
-}
-
 // Forwards to the installed Qt synchroniser and notes the thread every call
 // runs on and every failure reported for a self-freeing painter.
 class TRecordingSynchronizer : public TGIFPainterSynchronizer {
