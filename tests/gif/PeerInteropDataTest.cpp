@@ -20,7 +20,7 @@
 #include "gif/GIFImage.h"
 
 #if __has_include(<gif_lib.h>)
-#include <gif_lib.h>
+#include "support/GiflibFile.h"
 #define REELIX_PEER_GIFLIB 1
 #endif
 
@@ -179,21 +179,6 @@ std::vector<TWriteCase> WriteCases() {
 }
 
 #ifdef REELIX_PEER_GIFLIB
-struct TGiflibFile {
-    explicit TGiflibFile(const fs::path& path) {
-        int error = 0;
-        gif = DGifOpenFileName(path.c_str(), &error);
-        ok = gif && DGifSlurp(gif) == GIF_OK;
-    }
-    ~TGiflibFile() {
-        int error = 0;
-        if (gif) DGifCloseFile(gif, &error);
-    }
-    TGiflibFile(const TGiflibFile&) = delete;
-    TGiflibFile& operator=(const TGiflibFile&) = delete;
-    GifFileType* gif = nullptr;
-    bool ok = false;
-};
 
 // `exact`: the tables must have the same size (both read from one file); else
 // ours may be shorter than the file's padded power of two.
