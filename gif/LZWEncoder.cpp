@@ -58,6 +58,20 @@ int THashTable::FindCode(std::uint32_t key) const {
     return Lookup(key, slot);
 }
 
+// ---- TLZWCodeTable ---------------------------------------------------------------
+
+TLZWCodeTable::TLZWCodeTable(std::size_t pixels) {
+    // A generation holds at most 4096 entries, and never more than the pixels.
+    const std::size_t entries = std::min<std::size_t>(pixels, 4096);
+    bits_ = MinBits;
+    while (bits_ < MaxBits && (std::size_t{1} << bits_) < entries * 8) ++bits_;
+    mask_ = (1u << bits_) - 1;
+    slots_ = std::make_unique<std::uint32_t[]>(std::size_t{1} << bits_);
+    ResetTable();
+}
+
+void TLZWCodeTable::ResetTable() { std::fill_n(slots_.get(), std::size_t{1} << bits_, Empty); }
+
 // ---- TGIFEncoder ----------------------------------------------------------------
 
 template <typename Fn>
@@ -146,99 +160,159 @@ void TLZWEncoder::ResetCodes() {
     else if (Table) ClearCodes(*Table);
 }
 
-// One stretch of pixels. With UseCache the one-entry cache per prefix code is
-// asked first: most lookups in flat areas and repeated patterns repeat the
-// previous extension of the same prefix, and the cache answers them with one
-// load on the critical path. In noisy data it mostly misses and its branch is
-// unpredictable, so it is then only kept up to date. Answers how often it
-// would have hit.
-template <bool UseCache, typename TTable>
+// Keeps the coder's state in locals for the duration of a stretch: member
+// fields would be reloaded after every byte written, as byte stores may alias
+// them.
+struct TLZWEncoder::TCoderState {
+    std::uint64_t bits;
+    unsigned bitCount;
+    unsigned width;
+    unsigned maxCode;
+    unsigned freeCode;
+};
+
+inline TLZWEncoder::TCoderState TLZWEncoder::LoadState() const {
+    return {BitBuffer, static_cast<unsigned>(BitCount), static_cast<unsigned>(CodeWidth), MaxCode, FreeCode};
+}
+
+inline void TLZWEncoder::StoreState(const TCoderState& s) {
+    BitBuffer = static_cast<std::uint32_t>(s.bits);
+    BitCount = static_cast<int>(s.bitCount);
+    CodeWidth = static_cast<int>(s.width);
+    MaxCode = static_cast<std::uint16_t>(s.maxCode);
+    FreeCode = static_cast<std::uint16_t>(s.freeCode);
+}
+
+// One stretch of predictable pixels (flat areas, repeated patterns): the
+// one-entry cache per prefix code answers most lookups with one load, and
+// its branch is then well predicted. Answers how many codes went out.
+template <typename TTable>
 std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, std::size_t n,
                                    unsigned& prefixInOut) {
-    // The coder's state lives in locals here: member fields would be reloaded
-    // after every byte written, as byte stores may alias them.
     unsigned prefix = prefixInOut;
-    std::uint64_t bits = BitBuffer;
-    unsigned bitCount = static_cast<unsigned>(BitCount);
-    unsigned width = static_cast<unsigned>(CodeWidth);
-    unsigned maxCode = MaxCode;
-    unsigned freeCode = FreeCode;
+    TCoderState s = LoadState();
+    decltype(auto) dict = table.View();
     std::uint16_t* lastPixel = lastPixel_.data();
     std::uint16_t* lastChild = lastChild_.data();
     TGIFWriter& writer = *Writer;
     auto save = [&] {
-        while (bitCount >= 8) {
-            writer.PutByte(static_cast<std::uint8_t>(bits));
-            bits >>= 8;
-            bitCount -= 8;
+        while (s.bitCount >= 8) {
+            writer.PutByte(static_cast<std::uint8_t>(s.bits));
+            s.bits >>= 8;
+            s.bitCount -= 8;
         }
-        BitBuffer = static_cast<std::uint32_t>(bits);
-        BitCount = static_cast<int>(bitCount);
-        CodeWidth = static_cast<int>(width);
-        MaxCode = static_cast<std::uint16_t>(maxCode);
-        FreeCode = static_cast<std::uint16_t>(freeCode);
-    };
-    auto load = [&] {
-        bits = BitBuffer;
-        bitCount = static_cast<unsigned>(BitCount);
-        width = static_cast<unsigned>(CodeWidth);
-        maxCode = MaxCode;
-        freeCode = FreeCode;
+        StoreState(s);
     };
 
-    std::size_t hits = 0;
+    std::size_t codes = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned c = pixels[i];
-        const bool cached = lastPixel[prefix] == c;
-        hits += cached;
-        if (UseCache && cached) {
+        if (lastPixel[prefix] == c) {
             prefix = lastChild[prefix];
             continue;
         }
         const std::uint32_t key = (prefix << 8) | c;
         std::uint32_t slot;
-        const int found = table.Lookup(key, slot);
+        const int found = dict.Lookup(key, slot);
         if (found >= 0) {
             lastPixel[prefix] = static_cast<std::uint16_t>(c);
             lastChild[prefix] = static_cast<std::uint16_t>(found);
             prefix = static_cast<unsigned>(found);
             continue;
         }
+        ++codes;
         // PutCode(prefix): pack, hand out whole 32-bit words, widen when the next
         // code to assign no longer fits (12 bits at most: MaxCode 4096).
-        bits |= static_cast<std::uint64_t>(prefix) << bitCount;
-        bitCount += width;
-        if (bitCount >= 32) {
-            writer.PutWord(static_cast<std::uint32_t>(bits));
-            bits >>= 32;
-            bitCount -= 32;
+        s.bits |= static_cast<std::uint64_t>(prefix) << s.bitCount;
+        s.bitCount += s.width;
+        if (s.bitCount >= 32) {
+            writer.PutWord(static_cast<std::uint32_t>(s.bits));
+            s.bits >>= 32;
+            s.bitCount -= 32;
         }
-        if (maxCode < freeCode) {
-            ++width;
-            maxCode = width == 12 ? 4096 : (1u << width) - 1;
+        if (s.maxCode < s.freeCode) {
+            ++s.width;
+            s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
         }
-        if (freeCode > 4094) {
+        if (s.freeCode > 4094) {
             save();
             ClearCodes(table);
-            load();
+            s = LoadState();
         } else {
-            table.StoreAt(slot, key, freeCode);
+            dict.StoreAt(slot, key, s.freeCode);
             lastPixel[prefix] = static_cast<std::uint16_t>(c);
-            lastChild[prefix] = static_cast<std::uint16_t>(freeCode);
-            ++freeCode;
+            lastChild[prefix] = static_cast<std::uint16_t>(s.freeCode);
+            ++s.freeCode;
         }
         prefix = c;
     }
     save();
     prefixInOut = prefix;
-    return hits;
+    return codes;
+}
+
+// One stretch of noisy pixels (photographs): strings are short and the cache
+// mostly misses, so only the dictionary is asked, and the cache is left as it
+// is. That is safe because an entry never changes within a generation: what
+// the cache still holds stays true until the next clear empties it. Codes are
+// packed into a local buffer with one unconditional 8-byte store each, so
+// writing out takes no branch. Answers how many codes went out.
+template <typename TTable>
+std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixels, std::size_t n,
+                                        unsigned& prefixInOut) {
+    // At most one code per pixel plus a clear code, 12 bits each, and room for
+    // the 8-byte store past the last whole byte.
+    std::array<std::uint8_t, RunLength * 3 / 2 + 16> buffer;
+    std::uint8_t* out = buffer.data();
+    unsigned prefix = prefixInOut;
+    TCoderState s = LoadState();
+    decltype(auto) dict = table.View();
+    TGIFWriter& writer = *Writer;
+
+    std::size_t codes = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned c = pixels[i];
+        const std::uint32_t key = (prefix << 8) | c;
+        std::uint32_t slot;
+        const int found = dict.Lookup(key, slot);
+        if (found >= 0) {
+            prefix = static_cast<unsigned>(found);
+            continue;
+        }
+        ++codes;
+        s.bits |= static_cast<std::uint64_t>(prefix) << s.bitCount;
+        s.bitCount += s.width;
+        std::memcpy(out, &s.bits, sizeof s.bits);
+        out += s.bitCount >> 3;
+        s.bits >>= s.bitCount & ~7u;
+        s.bitCount &= 7;
+        if (s.maxCode < s.freeCode) {
+            ++s.width;
+            s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
+        }
+        if (s.freeCode > 4094) {
+            writer.Write(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
+            out = buffer.data();
+            StoreState(s);
+            ClearCodes(table);
+            s = LoadState();
+        } else {
+            dict.StoreAt(slot, key, s.freeCode);
+            ++s.freeCode;
+        }
+        prefix = c;
+    }
+    writer.Write(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
+    StoreState(s);
+    prefixInOut = prefix;
+    return codes;
 }
 
 template <typename TTable>
 void TLZWEncoder::EncodeWith(TTable& table) {
     ClearCodes(table);
     bool first = true;
-    bool useCache = true;
+    bool predictable = true;
     ForEachRow([&](const std::uint8_t* row, std::size_t n) {
         std::size_t i = 0;
         if (first) {
@@ -247,13 +321,12 @@ void TLZWEncoder::EncodeWith(TTable& table) {
             first = false;
         }
         unsigned prefix = Prefix;
-        // Decide per stretch whether the cache pays, from how it did on the last one.
-        constexpr std::size_t Stretch = 2048;
+        // Long strings (few codes per pixel) are what the cache is good at.
         while (i < n) {
-            const std::size_t k = std::min(Stretch, n - i);
-            const std::size_t hits = useCache ? EncodeRun<true>(table, row + i, k, prefix)
-                                              : EncodeRun<false>(table, row + i, k, prefix);
-            useCache = hits * 4 > k * 3;
+            const std::size_t k = std::min(RunLength, n - i);
+            const std::size_t codes = predictable ? EncodeRun(table, row + i, k, prefix)
+                                                  : EncodeRunNoisy(table, row + i, k, prefix);
+            predictable = codes * PixelsPerCodeForCache < k;
             i += k;
         }
         Prefix = static_cast<std::uint16_t>(prefix);
@@ -266,7 +339,7 @@ void TLZWEncoder::EncodePixels() {
         Table = std::make_unique<THashTable>();
         EncodeWith(*Table);
     } else {
-        FastTable = std::make_unique<TLZWCodeTable>();
+        FastTable = std::make_unique<TLZWCodeTable>(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
         EncodeWith(*FastTable);
     }
 }

@@ -98,45 +98,71 @@ public:
     void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) {
         slots_[slot] = (key << 12) | code;
     }
+    // The encoder's loops work on a view; this table is its own.
+    THashTable& View() { return *this; }
+    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
 
 private:
-    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
     static bool Occupied(std::uint32_t slot) { return slot < 0xFFFFF000u; }
     std::array<std::uint32_t, Slots> slots_;
 };
 
 // The LZW encoder's working dictionary: the same answers as THashTable (any key
-// maps to the same code), laid out for speed: a power-of-two table with a
-// shift-and-xor hash and linear probing, so a lookup is a few cycles shorter on
-// the encoder's critical path. The output does not depend on the layout.
+// maps to the same code), laid out for speed. A generation holds at most 3838
+// entries; the table is sized to keep its load at or below 1/8, so that most
+// lookups end in their first slot (a collision is a mispredicted branch on the
+// encoder's critical path), and a multiplicative hash spreads the consecutive
+// codes of a generation instead of piling them into runs for linear probing.
+// Small frames get a small table: they cannot hold more entries than pixels.
+// The output does not depend on the layout.
 class TLZWCodeTable {
 public:
-    static constexpr std::uint32_t Slots = 8192;
+    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
+    static constexpr int MinBits = 10;
+    static constexpr int MaxBits = 15;
 
-    TLZWCodeTable() { ResetTable(); }
-    void ResetTable() { slots_.fill(Empty); }
-    int Lookup(std::uint32_t key, std::uint32_t& slot) const {
-        std::uint32_t h = (key ^ (key >> 12)) & (Slots - 1);
-        for (;;) {
-            const std::uint32_t value = slots_[h];
-            if (value == Empty) {
-                slot = h;
-                return -1;
+    // A table for a frame of `pixels` pixels.
+    explicit TLZWCodeTable(std::size_t pixels);
+    void ResetTable();
+    int SlotBits() const { return bits_; }
+    std::uint32_t FirstSlot(std::uint32_t key) const { return View().FirstSlot(key); }
+    int Lookup(std::uint32_t key, std::uint32_t& slot) const { return View().Lookup(key, slot); }
+    void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) { View().StoreAt(slot, key, code); }
+
+    // The table's fields by value, for the encoder's loops: held in registers
+    // there, where members would be reloaded after every store the compiler
+    // cannot prove apart from them.
+    struct TView {
+        std::uint32_t* slots;
+        unsigned shift;
+        std::uint32_t mask;
+
+        std::uint32_t FirstSlot(std::uint32_t key) const { return (key * 0x9E3779B1u) >> shift; }
+        int Lookup(std::uint32_t key, std::uint32_t& slot) const {
+            std::uint32_t h = FirstSlot(key);
+            for (;;) {
+                const std::uint32_t value = slots[h];
+                if (value == Empty) {
+                    slot = h;
+                    return -1;
+                }
+                if ((value >> 12) == key) {
+                    slot = h;
+                    return static_cast<int>(value & 0xFFF);
+                }
+                h = (h + 1) & mask;
             }
-            if ((value >> 12) == key) {
-                slot = h;
-                return static_cast<int>(value & 0xFFF);
-            }
-            h = (h + 1) & (Slots - 1);
         }
-    }
-    void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) {
-        slots_[slot] = (key << 12) | code;
-    }
+        void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) const {
+            slots[slot] = (key << 12) | code;
+        }
+    };
+    TView View() const { return {slots_.get(), 32u - static_cast<unsigned>(bits_), mask_}; }
 
 private:
-    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
-    std::array<std::uint32_t, Slots> slots_;
+    int bits_;
+    std::uint32_t mask_;
+    std::unique_ptr<std::uint32_t[]> slots_;
 };
 
 // Shared state and bit packing of both encoders.
@@ -205,8 +231,17 @@ private:
 
     template <typename TTable>
     void ClearCodes(TTable& table);
-    template <bool UseCache, typename TTable>
+    struct TCoderState;
+    TCoderState LoadState() const;
+    void StoreState(const TCoderState& state);
+    // Pixels per call of the stretch loops; the loop for the next stretch is
+    // chosen from how many codes the last one wrote.
+    static constexpr std::size_t RunLength = 2048;
+    static constexpr std::size_t PixelsPerCodeForCache = 6;
+    template <typename TTable>
     std::size_t EncodeRun(TTable& table, const std::uint8_t* pixels, std::size_t n, unsigned& prefix);
+    template <typename TTable>
+    std::size_t EncodeRunNoisy(TTable& table, const std::uint8_t* pixels, std::size_t n, unsigned& prefix);
 
     std::uint16_t Prefix = 0;
     std::uint16_t FreeCode = 0;
