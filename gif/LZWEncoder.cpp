@@ -211,9 +211,8 @@ std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, st
             prefix = lastChild[prefix];
             continue;
         }
-        const std::uint32_t key = (prefix << 8) | c;
         std::uint32_t slot;
-        const int found = dict.Lookup(key, slot);
+        const int found = dict.Lookup(prefix, c, slot);
         if (found >= 0) {
             lastPixel[prefix] = static_cast<std::uint16_t>(c);
             lastChild[prefix] = static_cast<std::uint16_t>(found);
@@ -223,7 +222,7 @@ std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, st
         ++codes;
         // PutCode(prefix): pack, hand out whole 32-bit words, widen when the next
         // code to assign no longer fits (12 bits at most: MaxCode 4096).
-        s.bits |= static_cast<std::uint64_t>(prefix) << s.bitCount;
+        s.bits |= static_cast<std::uint64_t>(TTable::CodeOf(prefix)) << s.bitCount;
         s.bitCount += s.width;
         if (s.bitCount >= 32) {
             writer.PutWord(static_cast<std::uint32_t>(s.bits));
@@ -239,9 +238,10 @@ std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, st
             ClearCodes(table);
             s = LoadState();
         } else {
-            dict.StoreAt(slot, key, s.freeCode);
+            const unsigned id = TTable::IdOf(s.freeCode);
+            dict.StoreAt(slot, prefix, c, id);
             lastPixel[prefix] = static_cast<std::uint16_t>(c);
-            lastChild[prefix] = static_cast<std::uint16_t>(s.freeCode);
+            lastChild[prefix] = static_cast<std::uint16_t>(id);
             ++s.freeCode;
         }
         prefix = c;
@@ -272,15 +272,14 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
     std::size_t codes = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned c = pixels[i];
-        const std::uint32_t key = (prefix << 8) | c;
         std::uint32_t slot;
-        const int found = dict.Lookup(key, slot);
+        const int found = dict.Lookup(prefix, c, slot);
         if (found >= 0) {
             prefix = static_cast<unsigned>(found);
             continue;
         }
         ++codes;
-        s.bits |= static_cast<std::uint64_t>(prefix) << s.bitCount;
+        s.bits |= static_cast<std::uint64_t>(TTable::CodeOf(prefix)) << s.bitCount;
         s.bitCount += s.width;
         std::memcpy(out, &s.bits, sizeof s.bits);
         out += s.bitCount >> 3;
@@ -297,7 +296,7 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
             ClearCodes(table);
             s = LoadState();
         } else {
-            dict.StoreAt(slot, key, s.freeCode);
+            dict.StoreAt(slot, prefix, c, TTable::IdOf(s.freeCode));
             ++s.freeCode;
         }
         prefix = c;
@@ -331,7 +330,7 @@ void TLZWEncoder::EncodeWith(TTable& table) {
         }
         Prefix = static_cast<std::uint16_t>(prefix);
     });
-    PutCodeFinal(Prefix);
+    PutCodeFinal(TTable::CodeOf(Prefix));
 }
 
 void TLZWEncoder::EncodePixels() {

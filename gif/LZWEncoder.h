@@ -98,7 +98,17 @@ public:
     void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) {
         slots_[slot] = (key << 12) | code;
     }
-    // The encoder's loops work on a view; this table is its own.
+
+    // The interface the encoder's loops use (see TLZWCodeTable): this table
+    // names codes by themselves, and is its own view.
+    static unsigned IdOf(unsigned code) { return code; }
+    static unsigned CodeOf(unsigned id) { return id; }
+    int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const {
+        return Lookup((prefix << 8) | pixel, slot);
+    }
+    void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned code) {
+        StoreAt(slot, (prefix << 8) | pixel, code);
+    }
     THashTable& View() { return *this; }
     static constexpr std::uint32_t Empty = 0xFFFFFFFF;
 
@@ -107,14 +117,58 @@ private:
     std::array<std::uint32_t, Slots> slots_;
 };
 
-// The LZW encoder's working dictionary: the same answers as THashTable (any key
-// maps to the same code), laid out for speed. A generation holds at most 3838
-// entries; the table is sized to keep its load at or below 1/8, so that most
-// lookups end in their first slot (a collision is a mispredicted branch on the
-// encoder's critical path), and a multiplicative hash spreads the consecutive
-// codes of a generation instead of piling them into runs for linear probing.
-// Small frames get a small table: they cannot hold more entries than pixels.
-// The output does not depend on the layout.
+// Fixed tables of the encoder's dictionary (see TLZWCodeTable).
+namespace lzw_tables {
+
+// Ids: pixels (and every code below 256) are their own id; the codes from 256
+// on are spread over 256..4095 by a step coprime to 3840, so that codes made
+// one after the other get ids far apart.
+constexpr std::uint32_t IdStep = 2533;
+
+struct TIdMaps {
+    std::array<std::uint16_t, 4096> idOf{};
+    std::array<std::uint16_t, 4096> codeOf{};
+};
+
+constexpr TIdMaps MakeIdMaps() {
+    TIdMaps maps;
+    for (std::uint32_t code = 0; code < 4096; ++code) {
+        const std::uint32_t id = code < 256 ? code : 256 + (code - 256) * IdStep % 3840;
+        maps.idOf[code] = static_cast<std::uint16_t>(id);
+        maps.codeOf[id] = static_cast<std::uint16_t>(code);
+    }
+    return maps;
+}
+
+inline constexpr TIdMaps IdMaps = MakeIdMaps();
+
+// A fixed pseudo-random 15-bit value per pixel (splitmix64).
+constexpr std::array<std::uint32_t, 256> MakePixelMix() {
+    std::array<std::uint32_t, 256> mix{};
+    std::uint64_t state = 0x5EED;
+    for (std::uint32_t& value : mix) {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        value = static_cast<std::uint32_t>(z ^ (z >> 31)) & 0x7FFF;
+    }
+    return mix;
+}
+
+inline constexpr std::array<std::uint32_t, 256> PixelMix = MakePixelMix();
+
+}  // namespace lzw_tables
+
+// The LZW encoder's working dictionary: the same strings get the same codes as
+// with THashTable, laid out for speed.
+// - Inside the table a code goes by an id (IdOf/CodeOf, a fixed permutation),
+//   so that the slot of (prefix, pixel) is one xor away from the prefix's id:
+//   the lookup after a found string waits for nothing but a load and an xor.
+//   Pixels are their own ids, so nothing is looked up after a code goes out.
+// - A generation holds at most 3838 entries; the table is sized to keep its
+//   load at or below 1/8, so that most lookups end in their first slot (a
+//   collision is a mispredicted branch on the critical path). Small frames get
+//   a small table: they cannot hold more entries than pixels.
 class TLZWCodeTable {
 public:
     static constexpr std::uint32_t Empty = 0xFFFFFFFF;
@@ -125,21 +179,25 @@ public:
     explicit TLZWCodeTable(std::size_t pixels);
     void ResetTable();
     int SlotBits() const { return bits_; }
-    std::uint32_t FirstSlot(std::uint32_t key) const { return View().FirstSlot(key); }
-    int Lookup(std::uint32_t key, std::uint32_t& slot) const { return View().Lookup(key, slot); }
-    void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) { View().StoreAt(slot, key, code); }
+
+    static unsigned IdOf(unsigned code) { return lzw_tables::IdMaps.idOf[code]; }
+    static unsigned CodeOf(unsigned id) { return lzw_tables::IdMaps.codeOf[id]; }
 
     // The table's fields by value, for the encoder's loops: held in registers
     // there, where members would be reloaded after every store the compiler
-    // cannot prove apart from them.
+    // cannot prove apart from them. Prefixes and answers are ids.
     struct TView {
         std::uint32_t* slots;
-        unsigned shift;
         std::uint32_t mask;
 
-        std::uint32_t FirstSlot(std::uint32_t key) const { return (key * 0x9E3779B1u) >> shift; }
-        int Lookup(std::uint32_t key, std::uint32_t& slot) const {
-            std::uint32_t h = FirstSlot(key);
+        std::uint32_t FirstSlot(unsigned prefix, unsigned pixel) const {
+            return (prefix ^ lzw_tables::PixelMix[pixel]) & mask;
+        }
+        // The id stored for (prefix, pixel), or -1; `slot` answers where the
+        // entry is or where it would go.
+        int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const {
+            const std::uint32_t key = (prefix << 8) | pixel;
+            std::uint32_t h = FirstSlot(prefix, pixel);
             for (;;) {
                 const std::uint32_t value = slots[h];
                 if (value == Empty) {
@@ -153,11 +211,13 @@ public:
                 h = (h + 1) & mask;
             }
         }
-        void StoreAt(std::uint32_t slot, std::uint32_t key, std::uint32_t code) const {
-            slots[slot] = (key << 12) | code;
+        void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned id) const {
+            slots[slot] = (((prefix << 8) | pixel) << 12) | id;
         }
     };
-    TView View() const { return {slots_.get(), 32u - static_cast<unsigned>(bits_), mask_}; }
+    TView View() const { return {slots_.get(), mask_}; }
+    int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const { return View().Lookup(prefix, pixel, slot); }
+    void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned id) { View().StoreAt(slot, prefix, pixel, id); }
 
 private:
     int bits_;
