@@ -66,6 +66,7 @@ TLZWCodeTable::TLZWCodeTable(std::size_t pixels) {
     bits_ = MinBits;
     while (bits_ < MaxBits && (std::size_t{1} << bits_) < entries * 8) ++bits_;
     mask_ = (1u << bits_) - 1;
+    for (std::size_t i = 0; i < mix_.size(); ++i) mix_[i] = lzw_tables::PixelMix[i] & mask_;
     slots_ = std::make_unique<std::uint32_t[]>(std::size_t{1} << bits_);
     ResetTable();
 }

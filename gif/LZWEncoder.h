@@ -172,7 +172,8 @@ inline constexpr std::array<std::uint32_t, 256> PixelMix = MakePixelMix();
 class TLZWCodeTable {
 public:
     static constexpr std::uint32_t Empty = 0xFFFFFFFF;
-    static constexpr int MinBits = 10;
+    // At least as many slots as ids, so that id ^ mix needs no masking.
+    static constexpr int MinBits = 12;
     static constexpr int MaxBits = 15;
 
     // A table for a frame of `pixels` pixels.
@@ -188,40 +189,35 @@ public:
     // cannot prove apart from them. Prefixes and answers are ids.
     struct TView {
         std::uint32_t* slots;
+        const std::uint32_t* mix;  // PixelMix cut to the table's size
         std::uint32_t mask;
 
-        std::uint32_t FirstSlot(unsigned prefix, unsigned pixel) const {
-            return (prefix ^ lzw_tables::PixelMix[pixel]) & mask;
-        }
+        std::uint32_t FirstSlot(unsigned prefix, unsigned pixel) const { return prefix ^ mix[pixel]; }
         // The id stored for (prefix, pixel), or -1; `slot` answers where the
         // entry is or where it would go.
         int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const {
             const std::uint32_t key = (prefix << 8) | pixel;
             std::uint32_t h = FirstSlot(prefix, pixel);
-            for (;;) {
-                const std::uint32_t value = slots[h];
-                if (value == Empty) {
-                    slot = h;
-                    return -1;
-                }
-                if ((value >> 12) == key) {
-                    slot = h;
-                    return static_cast<int>(value & 0xFFF);
-                }
+            std::uint32_t value = slots[h];
+            while (value != Empty && (value >> 12) != key) [[unlikely]] {
                 h = (h + 1) & mask;
+                value = slots[h];
             }
+            slot = h;
+            return value == Empty ? -1 : static_cast<int>(value & 0xFFF);
         }
         void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned id) const {
             slots[slot] = (((prefix << 8) | pixel) << 12) | id;
         }
     };
-    TView View() const { return {slots_.get(), mask_}; }
+    TView View() const { return {slots_.get(), mix_.data(), mask_}; }
     int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const { return View().Lookup(prefix, pixel, slot); }
     void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned id) { View().StoreAt(slot, prefix, pixel, id); }
 
 private:
     int bits_;
     std::uint32_t mask_;
+    std::array<std::uint32_t, 256> mix_;
     std::unique_ptr<std::uint32_t[]> slots_;
 };
 
