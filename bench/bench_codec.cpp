@@ -5,6 +5,9 @@
 //   build/bench/bench_codec [--benchmark_filter=Decode]
 //
 // After the runs a summary prints our speed and output size relative to giflib.
+// Unless told otherwise, every benchmark runs 5 times with the repetitions of
+// all benchmarks shuffled together, and the summary takes the median: a
+// machine whose speed drifts then slows both sides of a ratio alike.
 
 #include <benchmark/benchmark.h>
 
@@ -276,7 +279,8 @@ void EncodeGiflib(benchmark::State& state, const TSample* s) {
 }
 #endif
 
-// Collects every run's speed and size for the summary, and prints as usual.
+// Collects the speed and size of every benchmark for the summary (the median
+// of its repetitions, or its one run), and prints as usual.
 class TSummaryReporter : public benchmark::ConsoleReporter {
 public:
     struct TFigures {
@@ -285,20 +289,42 @@ public:
     };
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || !(single || median)) continue;
             TFigures f;
             if (auto it = run.counters.find("MP/s"); it != run.counters.end()) f.mps = it->second.value;
             if (auto it = run.counters.find("bytes"); it != run.counters.end()) f.bytes = it->second.value;
-            figures[run.benchmark_name()] = f;
+            figures[run.run_name.str()] = f;
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, TFigures> figures;
 };
 
+// The command line, with repetitions and shuffling added unless given.
+std::vector<std::string> ArgumentsWithDefaults(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    const bool repetitionsGiven = std::any_of(args.begin(), args.end(), [](const std::string& a) {
+        return a.rfind("--benchmark_repetitions", 0) == 0;
+    });
+    if (!repetitionsGiven) {
+        args.emplace_back("--benchmark_repetitions=5");
+        args.emplace_back("--benchmark_enable_random_interleaving=true");
+        args.emplace_back("--benchmark_report_aggregates_only=true");
+    }
+    return args;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    std::vector<std::string> args = ArgumentsWithDefaults(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& a : args) pointers.push_back(a.data());
+    int count = static_cast<int>(pointers.size());
+    pointers.push_back(nullptr);
+    benchmark::Initialize(&count, pointers.data());
     for (TSample& s : Corpus()) {
         const TSample* p = &s;
         benchmark::RegisterBenchmark(("Decode/" + s.name + "/reelix").c_str(), DecodeReelix, p)->Unit(benchmark::kMillisecond);
@@ -313,16 +339,17 @@ int main(int argc, char** argv) {
     }
     TSummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    const std::map<std::string, TSummaryReporter::TFigures>& figures = reporter.figures;
 
-    std::printf("\nSummary (reelix / giflib): speed ratio, size ratio\n");
+    std::printf("\nSummary (reelix / giflib, medians): speed ratio, size ratio\n");
     for (const TSample& s : Corpus()) {
         for (const char* kind : {"Decode", "EncodeLZW", "EncodeRLE"}) {
-            const auto ours = reporter.figures.find(std::string(kind) + "/" + s.name + "/reelix");
+            const auto ours = figures.find(std::string(kind) + "/" + s.name + "/reelix");
             const std::string giflibKind = std::string(kind) == "EncodeRLE" ? "EncodeLZW" : kind;
-            const auto theirs = reporter.figures.find(giflibKind + "/" + s.name + "/giflib");
-            if (ours == reporter.figures.end()) continue;
+            const auto theirs = figures.find(giflibKind + "/" + s.name + "/giflib");
+            if (ours == figures.end()) continue;
             std::printf("  %-10s %-34s %8.1f MP/s %10.0f bytes", kind, s.name.c_str(), ours->second.mps, ours->second.bytes);
-            if (theirs != reporter.figures.end() && theirs->second.mps > 0 && theirs->second.bytes > 0)
+            if (theirs != figures.end() && theirs->second.mps > 0 && theirs->second.bytes > 0)
                 std::printf("   giflib %8.1f MP/s %10.0f bytes   speed x%.2f  size x%.4f", theirs->second.mps,
                             theirs->second.bytes, ours->second.mps / theirs->second.mps,
                             ours->second.bytes / theirs->second.bytes);
