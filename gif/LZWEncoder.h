@@ -142,6 +142,13 @@ constexpr TIdMaps MakeIdMaps() {
 
 inline constexpr TIdMaps IdMaps = MakeIdMaps();
 
+constexpr bool IsPermutation(const TIdMaps& maps) {
+    for (std::uint32_t code = 0; code < 4096; ++code)
+        if (maps.codeOf[maps.idOf[code]] != code || (code < 256 && maps.idOf[code] != code)) return false;
+    return true;
+}
+static_assert(IsPermutation(IdMaps), "ids must name every code exactly once, pixels by themselves");
+
 // A fixed pseudo-random 15-bit value per pixel (splitmix64).
 constexpr std::array<std::uint32_t, 256> MakePixelMix() {
     std::array<std::uint32_t, 256> mix{};

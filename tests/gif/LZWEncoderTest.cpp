@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -383,15 +384,65 @@ TEST(LZWEncoder, HashTableFindsAcrossCollisions) {
     EXPECT_EQ(full.FindCode(5), -1);
 }
 
-TEST(LZWEncoder, FastDictionaryWritesTheSameAsTheHashTable) {
-    // The encoder's fast dictionary and its per-code cache must not change a
-    // single output byte compared with the plain hash table.
+// The encoder's fast dictionary (ids, sized tables) and the per-code cache
+// must not change a single output byte compared with the plain hash table, at
+// every table size, bit depth and mix of predictable and noisy stretches.
+struct TDictionaryCase {
+    const char* name;
+    int width, height, bits;
+    bool interlaced;
+    std::uint8_t (*pixel)(std::size_t index, std::mt19937& rng, int bits);
+};
+
+const TDictionaryCase DictionaryCases[] = {
+    {"1x1", 1, 1, 8, false, [](std::size_t, std::mt19937& r, int b) { return std::uint8_t(r() % (1u << b)); }},
+    {"tiny noise", 7, 3, 2, false, [](std::size_t, std::mt19937& r, int b) { return std::uint8_t(r() % (1u << b)); }},
+    {"smallest table, full", 64, 64, 8, false,
+     [](std::size_t, std::mt19937& r, int b) { return std::uint8_t(r() % (1u << b)); }},
+    {"one past the smallest table", 4097, 1, 8, false,
+     [](std::size_t, std::mt19937& r, int b) { return std::uint8_t(r() % (1u << b)); }},
+    {"photo-like noise, many clears", 1000, 600, 8, false,
+     [](std::size_t i, std::mt19937& r, int) { return std::uint8_t((i % 1000) / 4 + r() % 9); }},
+    {"flat then noise, 1 bit", 900, 200, 1, true,
+     [](std::size_t i, std::mt19937& r, int) { return std::uint8_t(i < 90000 ? (i / 5000) % 2 : r() % 2); }},
+    {"ramps, 4 bits", 640, 480, 4, false, [](std::size_t i, std::mt19937&, int) { return std::uint8_t(i / 7 % 16); }},
+    {"alternating stretches, 7 bits", 700, 300, 7, true,
+     [](std::size_t i, std::mt19937& r, int) { return std::uint8_t(((i / 3000) % 2 ? r() : (i / 40)) % 128); }},
+};
+
+void PrintTo(const TDictionaryCase& c, std::ostream* os) { *os << c.name; }
+
+class FastDictionary : public testing::TestWithParam<TDictionaryCase> {};
+
+TEST_P(FastDictionary, WritesTheSameAsTheHashTable) {
+    const TDictionaryCase& c = GetParam();
+    std::mt19937 rng(77);
+    Bytes pixels(static_cast<std::size_t>(c.width) * c.height);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = c.pixel(i, rng, c.bits);
+    TMemoryStream fast, plain;
+    TLZWEncoder a, b;
+    b.UseHashTable(true);
+    a.Encode(fast, c.bits, 1 << c.bits, pixels.data(), c.interlaced, c.height, c.width);
+    b.Encode(plain, c.bits, 1 << c.bits, pixels.data(), c.interlaced, c.height, c.width);
+    ASSERT_EQ(fast.Bytes(), plain.Bytes());
+    EXPECT_EQ(Decode(fast.Bytes(), c.width, c.height, c.interlaced), pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(LZWEncoder, FastDictionary, testing::ValuesIn(DictionaryCases),
+                         [](const testing::TestParamInfo<TDictionaryCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return name;
+                         });
+
+TEST(LZWEncoder, FastDictionaryWritesTheSameAsTheHashTableOnRandomShapes) {
     std::mt19937 rng(77);
     for (int trial = 0; trial < 12; ++trial) {
         const int bits = 1 + trial % 8;
         const int width = 1 + static_cast<int>(rng() % 700), height = 1 + static_cast<int>(rng() % 300);
         Bytes pixels(static_cast<std::size_t>(width) * height);
-        // Alternate noisy and flat stretches so the cache is switched on and off.
+        // Alternate noisy and flat stretches so that both loops take turns.
         for (std::size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = static_cast<std::uint8_t>(((i / 3000) % 2 ? rng() : (i / 40)) % (1u << bits));
         TMemoryStream fast, plain;
