@@ -186,7 +186,6 @@ public:
     // A table for a frame of `pixels` pixels.
     explicit TLZWCodeTable(std::size_t pixels);
     void ResetTable();
-    int SlotBits() const { return bits_; }
 
     static unsigned IdOf(unsigned code) { return lzw_tables::IdMaps.idOf[code]; }
     static unsigned CodeOf(unsigned id) { return lzw_tables::IdMaps.codeOf[id]; }
@@ -218,8 +217,6 @@ public:
         }
     };
     TView View() const { return {slots_.get(), mix_.data(), mask_}; }
-    int Lookup(unsigned prefix, unsigned pixel, std::uint32_t& slot) const { return View().Lookup(prefix, pixel, slot); }
-    void StoreAt(std::uint32_t slot, unsigned prefix, unsigned pixel, unsigned id) { View().StoreAt(slot, prefix, pixel, id); }
 
 private:
     int bits_;
@@ -312,8 +309,8 @@ private:
     // The dictionary of the frame being encoded (one of the two).
     std::unique_ptr<THashTable> Table;
     std::unique_ptr<TLZWCodeTable> FastTable;
-    // Per prefix code: the pixel it was last extended by and the resulting code;
-    // a cache in front of the dictionary, emptied with it.
+    // Per prefix (by the dictionary's id): the pixel it was last extended by
+    // and the resulting id; a cache in front of the dictionary, emptied with it.
     static constexpr std::uint16_t NoPixel = 0xFFFF;
     std::array<std::uint16_t, 4096> lastPixel_{};
     std::array<std::uint16_t, 4096> lastChild_{};
