@@ -8,6 +8,7 @@
 
 #include "gif/GIFImage.h"
 #include "gif/GIFRecipe.h"
+#include "support/FrameBuilders.h"
 #include "support/WarningCollector.h"
 
 using ::testing::ElementsAre;
@@ -34,14 +35,6 @@ TGIFSubImage* AddFrame(TGIFImage& image, int left, int top, int width, int heigh
     for (int i = 0; i < localColors; ++i) frame->LocalColors().AddColor(MakeColor(std::uint8_t(i), 1, 2));
     TGIFSubImage* raw = frame.get();
     image.AddFrame(std::move(frame));
-    return raw;
-}
-
-template <class T>
-T* AddExtension(TGIFSubImage* frame) {
-    auto ext = std::make_unique<T>(frame);
-    T* raw = ext.get();
-    frame->ExtensionBlocks().Add(std::move(ext));
     return raw;
 }
 

@@ -20,6 +20,7 @@
 #include "gif/GIFImage.h"
 
 #if __has_include(<gif_lib.h>)
+#include "support/FrameBuilders.h"
 #include "support/GiflibFile.h"
 #define REELIX_PEER_GIFLIB 1
 #endif
@@ -101,14 +102,6 @@ std::uint8_t PatternIndex(int frame, int x, int y, int colors) {
 }
 
 std::string CommentText(int frame) { return "frame " + std::to_string(frame) + " says hello"; }
-
-template <class T>
-T* AddExtension(TGIFSubImage* frame) {
-    auto ext = std::make_unique<T>(frame);
-    T* raw = ext.get();
-    frame->ExtensionBlocks().Add(std::move(ext));
-    return raw;
-}
 
 void Build(TGIFImage& image, const TWriteCase& c) {
     image.SetWidth(std::uint16_t(c.screenWidth));

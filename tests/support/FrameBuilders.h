@@ -14,6 +14,15 @@
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/Palette.h"
 
+// Adds an extension of type T to `frame` and answers it.
+template <class T>
+T* AddExtension(TGIFSubImage* frame) {
+    auto ext = std::make_unique<T>(frame);
+    T* raw = ext.get();
+    frame->ExtensionBlocks().Add(std::move(ext));
+    return raw;
+}
+
 // Adds a frame to `image` at (left, top) with a local table of `colors` and
 // one colour index per pixel; a graphic control extension marks
 // `transparentIndex` as transparent when it is not -1.
