@@ -30,15 +30,6 @@
 #include <QToolBar>
 
 
-namespace {
-// The hourglass for as long as the object lives, on every exit path.
-struct TWaitCursor {
-    TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-} // namespace
 
 TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString ProgramFolder,
                    QWidget* Parent)
@@ -74,6 +65,11 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 
     lbFrames->SetItemHeight(FrameSize + 65);
     lbFrames->SetItemWidth(FrameSize + 26);
+    lbFrames->CaptionText = QStringLiteral("Frames Window");
+    lbFrames->OnDrawItem = [this](QPainter& p, const QRect& r, int row, bool selected) {
+        DrawFrameTile(p, r, row, selected);
+    };
+    connect(lbFrames, &QListWidget::currentRowChanged, this, [this] { lbFramesClick(); });
     FileName = QStringLiteral("Untitled");
 
     UpdateCommandStates();
@@ -116,6 +112,10 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
     // splitters moved, panes shown or hidden).
     if (Event->type() == QEvent::Resize && sbAnimation && Watched == sbAnimation->viewport())
         CenterInScrollBox(sbAnimation, pnlAnimation);
+    if (Event->type() == QEvent::Paint && pb && Watched == pb) {
+        PaintShownFrame();
+        return true;
+    }
     // Every key event in the window records the Shift state.
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
         auto* w = qobject_cast<QWidget*>(Watched);
@@ -153,16 +153,9 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
 }
 
 bool TfrmMain::CloseQuery() {
-    if (!Modified)
-        return true;
-    const TMsgResult answer = FPrompts.MessageBox(
-        TMsgType::Confirmation, TMsgButtons::YesNoCancel, ApplicationTitle(),
-        QStringLiteral("Would you like to save the changes to %1?").arg(FileName));
-    if (answer == TMsgResult::No)
-        return true;
-    // Yes closes only after a successful save; saving comes with the
-    // document commands, so until then the window stays open.
-    return false;
+    // Yes closes only after a successful save; a cancelled save dialog keeps
+    // the window open.
+    return AskSaveChanges();
 }
 
 // ---- Start-up extras ------------------------------------------------------

@@ -6,13 +6,21 @@
 
 #include <QColor>
 #include <QHash>
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class IUserPrompts;
 class QAction;
 class QActionGroup;
+class QDialog;
+class QDragEnterEvent;
+class QDropEvent;
+class QPainter;
+class TBitmap;
+class TGIFSubImage;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -98,6 +106,57 @@ public:
     TQtAnimationPlayer* StartupAnimation() const { return FStartupAnimation.get(); }
     TRXListBox* FramesList() const { return lbFrames; }
 
+    // ---- Documents (MainFormDocuments.cpp) ----
+    void mnuFileNewClick();
+    void mnuFileOpenClick();
+    void mnuFileSaveClick();
+    void mnuFileSaveAsClick();
+    // Asks to save a modified document; answers whether the caller may go on
+    // (the document is clean now).
+    bool AskSaveChanges();
+    // Opens a file by its kind into the (new, empty) document.
+    void OpenFile(const QString& Path);
+    // Fills the frames list from the document loaded from Path.
+    void ShowDocument(const QString& Path);
+    // Writes the document; on failure tells the user and answers false.
+    bool SaveDocument(const QString& Path);
+    void MakeBackup(const QString& Path);
+    void AddRecentFile(const QString& Path);
+    void NumberRecentFiles();
+    void OpenRecentFile(QAction* Item);
+    QStringList RecentFiles() const;
+    QList<QAction*> RecentFileItems() const { return FRecentFiles; }
+    // Files named on the command line: the first opens as Open would open it.
+    void OpenCommandLineFiles(const QStringList& Files);
+    // Replaces how saved bytes reach the disk (tests inject failures); the
+    // writer answers an empty text on success, else the reason.
+    using TFileWriter = std::function<QString(const QString& Path, const QByteArray& Bytes)>;
+    void SetFileWriter(TFileWriter Writer) { FFileWriter = std::move(Writer); }
+
+    // ---- Import (MainFormImport.cpp) ----
+    // Loads a picture file into Bitmap. A multi-frame GIF may instead open as
+    // the new animation (answers false then, nothing to add).
+    bool LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPrompt, int Kind);
+    // 0 adjusted after asking, 1 cancelled, 2 go on.
+    int CheckFrameSize(TBitmap& Bitmap);
+    // The new frame's index, or -1 when the palette question was cancelled.
+    int ReduceAndAddFrame(const TBitmap& Bitmap);
+    void AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex);
+    // Index to add after, -1 at the start, -2 cancelled.
+    int AskInsertPosition();
+    void btnFrameAddClick();
+    // Replaces how the program's own modal dialogs run (tests drive them).
+    using TDialogRunner = std::function<int(QDialog& Dialog)>;
+    void SetDialogRunner(TDialogRunner Runner) { FRunDialog = std::move(Runner); }
+
+    // ---- Frames list and preview (MainFormFrames.cpp) ----
+    void lbFramesClick();
+    void ShowFrame(int Index);
+    // The shown frame's paint box (a child of the preview panel).
+    QWidget* FramePaintBox() const { return pb; }
+    // The picture drawn on a frame's tile, made once per frame.
+    QImage TilePicture(int Index);
+
     // Command handlers run from menus, tool buttons and popups.
     void mnuFileExitClick();
     void mnuHelpContentsClick();
@@ -116,6 +175,8 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
     QMenu* createPopupMenu() override;
 
 private:
@@ -137,8 +198,23 @@ private:
     void LoadToolBarSettings();
     void ApplyColors();
     void ArrangeToolBars();
-    void AddRecentFile(const QString& Path);
     void MeasureLayout();
+
+    // Documents, import, frames.
+    static constexpr int MaxRecentFiles = 10;
+    QAction* NewRecentItem(const QString& Path);
+    void SetTitle(const QString& Path);
+    bool SaveAsDialog();
+    bool LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress);
+    void ClearFrames();
+    void AppendFrameEntry();
+    void InsertFrameEntry(int Index);
+    void SelectFrame(int Index);
+    void SizePreviewToScreen();
+    void EmptyPreview();
+    void DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected);
+    void PaintShownFrame();
+    int RunDialog(QDialog& Dialog);
 
     void PlaceThumbsButton(bool PaneVisible);
     void PlaceTreeButton(bool TreeVisible);
@@ -160,6 +236,10 @@ private:
     std::unique_ptr<TGIFImage> FFrameClipboard;
     std::unique_ptr<TQtAnimationPlayer> FStartupAnimation;
     QImage FScratchBitmap;
+    TFileWriter FFileWriter;
+    TDialogRunner FRunDialog;
+    QHash<const TGIFSubImage*, QImage> FTilePictures;
+    QImage FShownFrame;
 
     QHash<QString, QAction*> FCommands;
     QHash<QString, QMenu*> FMenus;

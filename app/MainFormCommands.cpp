@@ -4,6 +4,7 @@
 #include "app/Routines.h"
 #include "app/UserPrompts.h"
 #include "controls/RXListBox.h"
+#include "gif/GIFImage.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -94,10 +95,10 @@ QIcon Glyph(QStyle* style, const QString& name) {
 }
 
 const TCommandDef FileMenu[] = {
-    {"mnuFileNew", "&New...", "New|Creates a new animation", "Ctrl+N"},
-    {"mnuFileOpen", "&Open...", "Open|Opens an existing animation", "Ctrl+O"},
-    {"mnuFileSave", "&Save", "Save|Saves the animation", "Ctrl+S"},
-    {"mnuFileSaveAs", "Save &As...", "Save As|Saves the animation under a new name"},
+    {"mnuFileNew", "&New...", "New|Creates a new animation", "Ctrl+N", &TfrmMain::mnuFileNewClick},
+    {"mnuFileOpen", "&Open...", "Open|Opens an existing animation", "Ctrl+O", &TfrmMain::mnuFileOpenClick},
+    {"mnuFileSave", "&Save", "Save|Saves the animation", "Ctrl+S", &TfrmMain::mnuFileSaveClick},
+    {"mnuFileSaveAs", "Save &As...", "Save As|Saves the animation under a new name", nullptr, &TfrmMain::mnuFileSaveAsClick},
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef FileImportMenu[] = {
@@ -113,7 +114,7 @@ const TCommandDef EditMenu[] = {
     {"mnuEditPaste", "&Paste", "Paste|Inserts the frame from the clipboard", "Ctrl+V"},
     {"mnuEditDelete", "&Delete Frame", "Delete|Deletes the selected frame", "Del"},
     {nullptr, nullptr, nullptr},
-    {"AddFrame1", "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A"},
+    {"AddFrame1", "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A", &TfrmMain::btnFrameAddClick},
     {"mnuEditComment", "Add Co&mment...", "Comment|Adds a comment to the animation"},
     {nullptr, nullptr, nullptr},
     {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U"},
@@ -154,9 +155,9 @@ const TCommandDef HelpMenu[] = {
 };
 
 const TCommandDef StandardButtons[] = {
-    {"btnNew", "New", "New|Creates a new animation"},
-    {"btnOpen", "Open", "Open|Opens an existing animation"},
-    {"btnSave", "Save", "Save|Saves the animation"},
+    {"btnNew", "New", "New|Creates a new animation", nullptr, &TfrmMain::mnuFileNewClick},
+    {"btnOpen", "Open", "Open|Opens an existing animation", nullptr, &TfrmMain::mnuFileOpenClick},
+    {"btnSave", "Save", "Save|Saves the animation", nullptr, &TfrmMain::mnuFileSaveClick},
     {nullptr, nullptr, nullptr},
     {"btnCut", "Cut", "Cut|Moves the selected frame to the clipboard"},
     {"btnCopy", "Copy", "Copy|Copies the selected frame to the clipboard"},
@@ -165,7 +166,7 @@ const TCommandDef StandardButtons[] = {
     {"btnHelp", "Help", "Help|Opens Help", nullptr, &TfrmMain::mnuHelpContentsClick},
 };
 const TCommandDef FrameButtons[] = {
-    {"btnFrameAdd", "Add Frame", "Add Frame|Adds pictures from files as new frames"},
+    {"btnFrameAdd", "Add Frame", "Add Frame|Adds pictures from files as new frames", nullptr, &TfrmMain::btnFrameAddClick},
     {"btnFrameDelete", "Delete Frame", "Delete Frame|Deletes the selected frame"},
     {nullptr, nullptr, nullptr},
     {"btnFrameMoveTop", "Move to Beginning", "Move to Beginning|Makes the selected frame the first"},
@@ -192,7 +193,7 @@ const TCommandDef FramesPopup[] = {
     {"popFramesDelete", "&Delete Frame", "Deletes the selected frame"},
     {"popFramesDeleteAll", "Delete &All", "Deletes every frame"},
     {nullptr, nullptr, nullptr},
-    {"popFramesAdd", "&Add Frame...", "Adds pictures from files as new frames"},
+    {"popFramesAdd", "&Add Frame...", "Adds pictures from files as new frames", nullptr, &TfrmMain::btnFrameAddClick},
     {"popFramesComments", "Add Co&mments...", "Adds a comment to the animation"},
     {nullptr, nullptr, nullptr},
     {"popFramesMoveUp", "Move Frame &Up", "Moves the selected frame up"},
@@ -533,7 +534,7 @@ void TfrmMain::popFramesPopup() {
                            : QStringLiteral("Frame P&roperties..."));
     for (const char* name : {"popFramesDelete", "popFramesCut", "popFramesCopy"})
         Command(QLatin1String(name))->setEnabled(selected);
-    Command(QStringLiteral("popFramesPaste"))->setEnabled(false); // the frame clipboard starts empty
+    Command(QStringLiteral("popFramesPaste"))->setEnabled(FrameClipboard()->Frames().Count() > 0);
     Command(QStringLiteral("popFramesMoveUp"))->setEnabled(selected && index != 0);
     Command(QStringLiteral("popFramesMoveDown"))->setEnabled(selected && index != count - 1);
     Command(QStringLiteral("popFramesComments"))->setEnabled(count > 0);
@@ -545,7 +546,7 @@ void TfrmMain::UpdateFrameCommands(int Index) {
     const bool selected = Index >= 0 && Index < count;
     for (const char* name : {"btnCut", "btnCopy", "btnFrameDelete", "btnFrameProps"})
         Command(QLatin1String(name))->setEnabled(selected);
-    Command(QStringLiteral("btnPaste"))->setEnabled(false); // the frame clipboard starts empty
+    Command(QStringLiteral("btnPaste"))->setEnabled(FrameClipboard()->Frames().Count() > 0);
     for (const char* name : {"btnFrameMoveTop", "btnFrameMoveUp"})
         Command(QLatin1String(name))->setEnabled(selected && Index != 0);
     for (const char* name : {"btnFrameMoveBottom", "btnFrameMoveDown"})

@@ -107,9 +107,11 @@ void TfrmMain::LoadSettings() {
     for (const QString& name : s.ReadSection(FavoritesSection))
         if (!name.isEmpty())
             FFavorites << name;
+    // Stored newest first, as the menu shows them.
     for (const QString& name : s.ReadSection(MRUSection))
-        if (!name.isEmpty())
-            AddRecentFile(name);
+        if (!name.isEmpty() && FRecentFiles.size() < MaxRecentFiles)
+            FRecentFiles << NewRecentItem(name);
+    NumberRecentFiles();
 
     if (Document())
         ApplyPaletteSettings(*Document(), s);
@@ -126,15 +128,6 @@ void TfrmMain::ApplyColors() {
     vp.setColor(QPalette::Window, FAnimationColor);
     sbAnimation->viewport()->setPalette(vp);
     sbAnimation->viewport()->setAutoFillBackground(true);
-}
-
-void TfrmMain::AddRecentFile(const QString& Path) {
-    QMenu* reopen = FMenus.value(QStringLiteral("mnuFileReopen"));
-    auto* a = reopen->addAction(QStringLiteral("&%1 %2").arg(FRecentFiles.size() + 1).arg(Path));
-    a->setObjectName(QStringLiteral("mnuFileReopen%1").arg(FRecentFiles.size() + 1));
-    a->setData(Path); // the path itself, whatever the item's numbering
-    a->setStatusTip(QStringLiteral("Opens %1").arg(Path));
-    FRecentFiles << a;
 }
 
 void TfrmMain::SetToolBarsFlat(bool Flat) {

@@ -1,5 +1,6 @@
 #include "app/Routines.h"
 
+#include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWidget>
@@ -35,4 +36,35 @@ QString ShortHint(const QString& Hint) {
 QString LongHint(const QString& Hint) {
     const qsizetype bar = Hint.indexOf(QLatin1Char('|'));
     return bar < 0 ? Hint : Hint.mid(bar + 1);
+}
+
+QString DialogFilter(const QString& Filter) {
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        // "Jpeg Images (*.jpg, *.jpeg)": the dialog shows its own pattern list.
+        const qsizetype paren = description.lastIndexOf(QLatin1String(" ("));
+        if (paren > 0 && description.endsWith(QLatin1Char(')')))
+            description.truncate(paren);
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        entries << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString FilePart(const QString& Path) {
+    const qsizetype slash = std::max(Path.lastIndexOf(QLatin1Char('/')), Path.lastIndexOf(QLatin1Char('\\')));
+    return slash < 0 ? Path : Path.mid(slash + 1);
+}
+
+TWaitCursor::TWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWaitCursor::~TWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
 }

@@ -20,3 +20,19 @@ void CenterInScrollBox(QScrollArea* Box, QWidget* Control);
 // A hint "Tip|Status": the tool-tip part and the status-bar part.
 QString ShortHint(const QString& Hint);
 QString LongHint(const QString& Hint);
+
+// A filter written "Description|*.a;*.b|..." as the file dialogs take it:
+// "Description (*.a *.b);;...". "*.*" becomes "*", so files without an
+// extension show too.
+QString DialogFilter(const QString& Filter);
+
+// The name part of a path ("C:/a/b.gif" -> "b.gif"); "Untitled" stays as it is.
+QString FilePart(const QString& Path);
+
+// The hourglass for as long as the object lives, on every exit path.
+struct TWaitCursor {
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};

@@ -9,13 +9,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <memory>
 
 int RunReelix(int argc, char** argv) {
     QApplication app(argc, argv);
     // Animation painters draw and report on this thread from here on.
     InstallQtPainterBridge();
-    // The program takes no arguments: documents come through the window.
+    // Files named on the command line (a desktop's "Open With"): the first opens.
+    QStringList files = QCoreApplication::arguments();
+    files.removeFirst();
     const QString folder = QCoreApplication::applicationDirPath();
     // Until the main window is up, no window closing may end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -41,7 +44,7 @@ int RunReelix(int argc, char** argv) {
 
     // 2. The application's identity.
     QApplication::setApplicationName(QStringLiteral("Reelix"));
-    QApplication::setApplicationDisplayName(TfrmMain::ApplicationTitle());
+    // No display name: the window system would append it to every title.
     QApplication::setOrganizationName(QStringLiteral("Pellmark Software"));
 
     // 3. The main window reads its settings as it is created.
@@ -59,6 +62,8 @@ int RunReelix(int argc, char** argv) {
     // 5. The main loop, until the main window closes.
     main->show();
     QApplication::setQuitOnLastWindowClosed(true);
+    if (!files.isEmpty())
+        QTimer::singleShot(0, main.get(), [&main, files] { main->OpenCommandLineFiles(files); });
     const int result = app.exec();
     main.reset(); // writes the settings
     return result;

@@ -18,7 +18,7 @@ TMsgResult TQtUserPrompts::MessageBox(TMsgType Type, TMsgButtons Buttons, const 
         buttons = QMessageBox::Yes | QMessageBox::No;
     else if (Buttons == TMsgButtons::YesNoCancel)
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    const QString caption = Caption.isEmpty() ? QApplication::applicationDisplayName() : Caption;
+    const QString caption = Caption.isEmpty() ? QStringLiteral("Pellmark Reelix 2.0") : Caption;
     QMessageBox box(icon, caption, Text, buttons, FParent);
     switch (box.exec()) {
     case QMessageBox::Yes: return TMsgResult::Yes;
@@ -36,4 +36,9 @@ QString TQtUserPrompts::OpenFileName(const QString& Caption, const QString& Fold
 QString TQtUserPrompts::SaveFileName(const QString& Caption, const QString& Folder,
                                      const QString& Filter) {
     return QFileDialog::getSaveFileName(FParent, Caption, Folder, Filter);
+}
+
+QStringList TQtUserPrompts::OpenFileNames(const QString& Caption, const QString& Folder,
+                                          const QString& Filter) {
+    return QFileDialog::getOpenFileNames(FParent, Caption, Folder, Filter);
 }

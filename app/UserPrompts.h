@@ -21,6 +21,9 @@ public:
                                  const QString& Filter) = 0;
     virtual QString SaveFileName(const QString& Caption, const QString& Folder,
                                  const QString& Filter) = 0;
+    // Several files at once; empty when the user cancels.
+    virtual QStringList OpenFileNames(const QString& Caption, const QString& Folder,
+                                      const QString& Filter) = 0;
 };
 
 // Real modal message boxes and file dialogs, owned by the given parent window.
@@ -35,6 +38,8 @@ public:
                          const QString& Filter) override;
     QString SaveFileName(const QString& Caption, const QString& Folder,
                          const QString& Filter) override;
+    QStringList OpenFileNames(const QString& Caption, const QString& Folder,
+                              const QString& Filter) override;
 
 private:
     QWidget* FParent;

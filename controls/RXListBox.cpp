@@ -1,24 +1,67 @@
 #include "controls/RXListBox.h"
 
+#include <QPainter>
 #include <QPalette>
+#include <QStyledItemDelegate>
+
+namespace {
+// Hands every visible cell to the list's owner.
+class TOwnerDrawDelegate : public QStyledItemDelegate {
+public:
+    explicit TOwnerDrawDelegate(TRXListBox* List) : QStyledItemDelegate(List), FList(List) {}
+
+    void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+        const bool selected = Option.state.testFlag(QStyle::State_Selected);
+        if (!FList->OnDrawItem) {
+            Painter->fillRect(Option.rect, selected ? FList->HighlightColor : FList->WindowColor());
+            Painter->setPen(selected ? FList->SelTextColor : FList->palette().color(QPalette::Text));
+            Painter->drawText(Option.rect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                              Index.data().toString());
+            return;
+        }
+        Painter->save();
+        FList->OnDrawItem(*Painter, Option.rect, Index.row(), selected);
+        Painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return {FList->ItemWidth(), FList->ItemHeight()};
+    }
+
+private:
+    TRXListBox* FList;
+};
+} // namespace
 
 TRXListBox::TRXListBox(QWidget* Parent)
     : QListWidget(Parent), FrameColor(0xC0, 0xC0, 0xC0), HighlightColor(Qt::red),
       SelTextColor(Qt::white) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setItemDelegate(new TOwnerDrawDelegate(this));
     SetWindowColor(Qt::white);
 }
 
 void TRXListBox::SetItemHeight(int Value) {
     FItemHeight = Value;
-    for (int i = 0; i < count(); ++i)
-        item(i)->setSizeHint(QSize(FItemWidth, FItemHeight));
+    doItemsLayout();
 }
 
 void TRXListBox::SetItemWidth(int Value) {
     FItemWidth = Value;
-    SetItemHeight(FItemHeight);
+    doItemsLayout();
+}
+
+void TRXListBox::AppendEntries(int Count) {
+    QStringList entries;
+    entries.reserve(Count);
+    for (int i = 0; i < Count; ++i)
+        entries << QStringLiteral("Image");
+    addItems(entries);
+}
+
+void TRXListBox::InsertEntry(int Row) {
+    insertItem(Row, QStringLiteral("Image"));
 }
 
 QColor TRXListBox::WindowColor() const {
@@ -29,4 +72,13 @@ void TRXListBox::SetWindowColor(const QColor& Value) {
     QPalette p = palette();
     p.setColor(QPalette::Base, Value);
     setPalette(p);
+}
+
+void TRXListBox::paintEvent(QPaintEvent* Event) {
+    QListWidget::paintEvent(Event);
+    if (count() == 0 && !CaptionText.isEmpty()) {
+        QPainter p(viewport());
+        p.setPen(palette().color(QPalette::Text));
+        p.drawText(QPoint(5, 5 + fontMetrics().ascent()), CaptionText);
+    }
 }

@@ -1,10 +1,13 @@
 #pragma once
-// The frames list: one tall cell per frame (picture, index and size caption).
-// For now it carries the cell metrics and colours the main window sets; the
-// cell drawing and frame commands are built on top of it.
+// The frames list: one tall cell per entry. Entries are placeholders; the owner
+// draws each cell (OnDrawItem) from its own data, and only cells on screen are
+// ever drawn. An empty list shows CaptionText in its corner.
 
 #include <QColor>
 #include <QListWidget>
+#include <functional>
+
+class QPainter;
 
 class TRXListBox : public QListWidget {
     Q_OBJECT
@@ -16,12 +19,23 @@ public:
     int ItemWidth() const { return FItemWidth; }
     void SetItemWidth(int Value);
 
+    // Placeholder entries "Image", sized as the cells.
+    void AppendEntries(int Count);
+    void InsertEntry(int Row);
+
     // Colours of the cells (the window colour is the list's background).
     QColor WindowColor() const;
     void SetWindowColor(const QColor& Value);
     QColor FrameColor;
     QColor HighlightColor;
     QColor SelTextColor;
+
+    QString CaptionText;
+    // Draws cell Row into Rect; without it the entry's text is drawn.
+    std::function<void(QPainter& Painter, const QRect& Rect, int Row, bool Selected)> OnDrawItem;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
 
 private:
     int FItemHeight = 160 + 65;

@@ -3,6 +3,12 @@
 #include "app/UserPrompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QRadioButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -26,7 +32,155 @@ TfrmSettings::TfrmSettings(int DialogType, IUserPrompts& Prompts, TUrlOpener Ope
         setWindowTitle(QStringLiteral("About Pellmark Reelix"));
         BuildAboutPanel(Logo);
         setFixedSize(372, 300);
+    } else if (FDialogType == dtFrameSize) {
+        setWindowTitle(QStringLiteral("Frame Size Difference"));
+        BuildFrameSizePanel();
+        AddOkCancel(pnlFrameDiff);
+    } else if (FDialogType == dtPalette) {
+        setWindowTitle(QStringLiteral("Palette Options"));
+        BuildPalettePanel();
+        bevBot->setVisible(true);
+        AddOkCancel(pnlPalettes);
     }
+}
+
+void TfrmSettings::AddOkCancel(QWidget* Panel) {
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(Panel, 1);
+    layout->addLayout(buttons);
+}
+
+void TfrmSettings::BuildFrameSizePanel() {
+    pnlFrameDiff = new QWidget(this);
+    pnlFrameDiff->setObjectName(QStringLiteral("pnlFrameDiff"));
+    auto* question = new QLabel(
+        QStringLiteral("If frame dimensions are larger than the animation. How should this be handled?"),
+        pnlFrameDiff);
+    question->setWordWrap(true);
+    optClip = new QRadioButton(QStringLiteral("&Trim frame to the animation size"), pnlFrameDiff);
+    optClip->setObjectName(QStringLiteral("optClip"));
+    optClip->setChecked(true);
+    optChange = new QRadioButton(QStringLiteral("&Change animation to match frame size."), pnlFrameDiff);
+    optChange->setObjectName(QStringLiteral("optChange"));
+    chkDefault = new QCheckBox(QStringLiteral("Make this the &Default"), pnlFrameDiff);
+    chkDefault->setObjectName(QStringLiteral("chkDefault"));
+    auto* layout = new QVBoxLayout(pnlFrameDiff);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(question);
+    layout->addWidget(optClip);
+    layout->addWidget(optChange);
+    layout->addSpacing(6);
+    layout->addWidget(chkDefault);
+    layout->addStretch(1);
+}
+
+void TfrmSettings::BuildPalettePanel() {
+    pnlPalettes = new QWidget(this);
+    pnlPalettes->setObjectName(QStringLiteral("pnlPalettes"));
+    auto* dither = new QGroupBox(QStringLiteral("Dither Method"), pnlPalettes);
+    optNearest = new QRadioButton(QStringLiteral("N&earest (no error diffusion)"), dither);
+    optNearest->setObjectName(QStringLiteral("optNearest"));
+    optNearest->setChecked(true);
+    optFloyd = new QRadioButton(QStringLiteral("&FloydSteinberg  (high quality color mapping)"), dither);
+    optFloyd->setObjectName(QStringLiteral("optFloyd"));
+    auto* ditherLayout = new QVBoxLayout(dither);
+    ditherLayout->addWidget(optNearest);
+    ditherLayout->addWidget(optFloyd);
+
+    auto* palettes = new QGroupBox(QStringLiteral("Animation Palette(s)"), pnlPalettes);
+    optPalOptimzed = new QRadioButton(QStringLiteral("Use self-&adapting global palette (Optimized)"), palettes);
+    optPalOptimzed->setObjectName(QStringLiteral("optPalOptimzed"));
+    optPalNetcape = new QRadioButton(QStringLiteral("Use &Netscape (216 colors) web safe color cube"), palettes);
+    optPalNetcape->setObjectName(QStringLiteral("optPalNetcape"));
+    optPalLocal = new QRadioButton(QStringLiteral("Use &local palette for new frames"), palettes);
+    optPalLocal->setObjectName(QStringLiteral("optPalLocal"));
+    optPalLocal->setChecked(true);
+    auto fillCounts = [](QComboBox* box) {
+        for (int n : PaletteColorCounts)
+            box->addItem(QString::number(n), n);
+        box->setCurrentIndex(0);
+    };
+    cbMaxColors = new QComboBox(palettes);
+    cbMaxColors->setObjectName(QStringLiteral("cbMaxColors"));
+    fillCounts(cbMaxColors);
+    auto* maxLabel = new QLabel(QStringLiteral("&Maximum number of colors:"), palettes);
+    maxLabel->setBuddy(cbMaxColors);
+    auto* paletteLayout = new QGridLayout(palettes);
+    paletteLayout->addWidget(optPalOptimzed, 0, 0, 1, 2);
+    paletteLayout->addWidget(optPalNetcape, 1, 0, 1, 2);
+    paletteLayout->addWidget(optPalLocal, 2, 0, 1, 2);
+    paletteLayout->addWidget(maxLabel, 3, 0);
+    paletteLayout->addWidget(cbMaxColors, 3, 1);
+
+    // Kept hidden, as designed: its value is still read and written.
+    auto* import = new QWidget(pnlPalettes);
+    import->setObjectName(QStringLiteral("pnlImportColors"));
+    cbMaxDither = new QComboBox(import);
+    cbMaxDither->setObjectName(QStringLiteral("cbMaxDither"));
+    fillCounts(cbMaxDither);
+    auto* importLayout = new QHBoxLayout(import);
+    importLayout->addWidget(new QLabel(QStringLiteral("Importing hi-color images (24bit)"), import));
+    importLayout->addWidget(cbMaxDither);
+    import->setVisible(false);
+
+    chkDefaultPal = new QCheckBox(QStringLiteral("Make this the &Default"), pnlPalettes);
+    chkDefaultPal->setObjectName(QStringLiteral("chkDefaultPal"));
+    bevBot = new QFrame(pnlPalettes);
+    bevBot->setObjectName(QStringLiteral("bevBot"));
+    bevBot->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    bevBot->setVisible(false);
+
+    auto* layout = new QVBoxLayout(pnlPalettes);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(dither);
+    layout->addWidget(palettes);
+    layout->addWidget(import);
+    layout->addWidget(chkDefaultPal);
+    layout->addStretch(1);
+    layout->addWidget(bevBot);
+}
+
+void TfrmSettings::SetFrameSizeChoice(const TFrameSizeChoice& Choice) {
+    optClip->setChecked(Choice.ClipFrame);
+    optChange->setChecked(!Choice.ClipFrame);
+    chkDefault->setChecked(Choice.ClipDefault);
+}
+
+TFrameSizeChoice TfrmSettings::FrameSizeChoice() const {
+    return {optClip->isChecked(), chkDefault->isChecked()};
+}
+
+void TfrmSettings::SetPaletteChoice(const TPaletteChoice& Choice) {
+    chkDefaultPal->setChecked(Choice.PaletteDefaults);
+    QRadioButton* type[3] = {optPalOptimzed, optPalNetcape, optPalLocal};
+    type[Choice.PaletteType]->setChecked(true);
+    cbMaxColors->setCurrentIndex(cbMaxColors->findData(Choice.MaxColorCount));
+    (Choice.DitherMethod == 1 ? optFloyd : optNearest)->setChecked(true);
+    cbMaxDither->setCurrentIndex(cbMaxDither->findData(Choice.MaxImportCount));
+}
+
+TPaletteChoice TfrmSettings::PaletteChoice() const {
+    TPaletteChoice c;
+    c.PaletteDefaults = chkDefaultPal->isChecked();
+    c.PaletteType = optPalOptimzed->isChecked()  ? TPaletteChoice::ptOptimized
+                    : optPalNetcape->isChecked() ? TPaletteChoice::ptWebSafe
+                                                 : TPaletteChoice::ptLocal;
+    c.MaxColorCount = cbMaxColors->currentData().toInt();
+    c.MaxImportCount = cbMaxDither->currentData().toInt();
+    c.DitherMethod = optFloyd->isChecked() ? 1 : 0;
+    return c;
 }
 
 void TfrmSettings::BuildAboutPanel(const QImage& Logo) {

@@ -1,15 +1,21 @@
 #pragma once
 // One form, several uses chosen by DialogType before it is shown:
 // 0 Program Options, 1 Frame Size Difference, 2 About, 3 Organize Favorites,
-// 4 Palette Options. The about page is built here; the others come with the
-// program options.
+// 4 Palette Options. The about box, the frame-size question and the palette
+// page are built here; the other pages come with the program options.
 
 #include "app/WebLinks.h"
+#include "dialogs/SettingsChoices.h"
 
 #include <QDialog>
 
 class IUserPrompts;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 
 class TfrmSettings : public QDialog {
@@ -23,13 +29,38 @@ public:
     int DialogType() const { return FDialogType; }
     bool FavoritesChanged = false;
 
+    // Frame Size Difference: the choice shown and, after OK, the one made.
+    void SetFrameSizeChoice(const TFrameSizeChoice& Choice);
+    TFrameSizeChoice FrameSizeChoice() const;
+    // Palette Options: likewise.
+    void SetPaletteChoice(const TPaletteChoice& Choice);
+    TPaletteChoice PaletteChoice() const;
+
     QWidget* pnlAbout = nullptr;
+    QWidget* pnlFrameDiff = nullptr;
+    QRadioButton* optClip = nullptr;
+    QRadioButton* optChange = nullptr;
+    QCheckBox* chkDefault = nullptr;
+    QWidget* pnlPalettes = nullptr;
+    QRadioButton* optNearest = nullptr;
+    QRadioButton* optFloyd = nullptr;
+    QRadioButton* optPalOptimzed = nullptr;
+    QRadioButton* optPalNetcape = nullptr;
+    QRadioButton* optPalLocal = nullptr;
+    QComboBox* cbMaxColors = nullptr;
+    QComboBox* cbMaxDither = nullptr;
+    QCheckBox* chkDefaultPal = nullptr;
+    QFrame* bevBot = nullptr;
+    QPushButton* btnCancel = nullptr;
     QPushButton* btnPellmark = nullptr;
     QPushButton* btnEmail = nullptr;
     QPushButton* btnOK = nullptr;
 
 private:
     void BuildAboutPanel(const QImage& Logo);
+    void BuildFrameSizePanel();
+    void BuildPalettePanel();
+    void AddOkCancel(QWidget* Panel);
     void btnPellmarkClick();
     void btnEmailClick();
 

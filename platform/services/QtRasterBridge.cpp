@@ -1,6 +1,8 @@
 #include "platform/services/QtRasterBridge.h"
 
 #include <QColor>
+
+#include "gif/GIFImage.h"
 #include <QVector>
 #include <cstring>
 #include <unordered_set>
@@ -115,4 +117,28 @@ TBitmap FromQImage(const QImage& source) {
         bitmap.SetTransparentColor(key);
     }
     return bitmap;
+}
+
+QImage FrameToQImage(const TGIFSubImage& Frame, const QColor& TransparentAs) {
+    if (Frame.IsEmpty())
+        return QImage();
+    const int width = Frame.Width();
+    const int height = Frame.Height();
+    QImage image(width, height, QImage::Format_Indexed8);
+    if (image.isNull())
+        return image;
+    QList<QRgb> colors(256, qRgb(0, 0, 0));
+    if (const TGIFColorMap* table = Frame.EffectiveColors())
+        for (int i = 0; i < table->Count(); ++i) {
+            const TGIFRGB& c = table->Entry(i);
+            colors[i] = qRgb(c.red, c.green, c.blue);
+        }
+    const TGIFGraphicControlExtension* control = Frame.ControlExtension();
+    if (control && control->UsesTransparency())
+        colors[control->TransparentIndex()] = TransparentAs.rgb();
+    image.setColorTable(colors);
+    const std::uint8_t* pixels = Frame.PixelData();
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), pixels + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
+    return image;
 }

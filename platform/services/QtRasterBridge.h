@@ -14,3 +14,10 @@
 
 QImage ToQImage(const TBitmap& bitmap);
 TBitmap FromQImage(const QImage& image);
+
+class TGIFSubImage;
+
+// A frame's own pixels as an Indexed8 image with the colours it is drawn with
+// (indices past the table show black). When the frame has transparency in
+// force, its transparent index shows `TransparentAs`. Empty for an empty frame.
+QImage FrameToQImage(const TGIFSubImage& Frame, const QColor& TransparentAs);

@@ -15,7 +15,7 @@ struct TScriptedPrompts : IUserPrompts {
     };
     QList<TShown> Shown;
     QList<TMsgResult> Answers; // taken in order; OK/Cancel when they run out
-    QStringList FileNames;     // answers to file dialogs; empty = cancelled
+    QStringList FileNames;     // answers to file dialogs; empty = cancelled; several files joined by '\n'
 
     TMsgResult MessageBox(TMsgType Type, TMsgButtons Buttons, const QString&,
                           const QString& Text) override {
@@ -29,6 +29,12 @@ struct TScriptedPrompts : IUserPrompts {
     }
     QString SaveFileName(const QString&, const QString&, const QString&) override {
         return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
+    }
+    QStringList OpenFileNames(const QString&, const QString&, const QString&) override {
+        if (FileNames.isEmpty())
+            return {};
+        const QString first = FileNames.takeFirst();
+        return first.isEmpty() ? QStringList() : first.split(QLatin1Char('\n'));
     }
     QStringList Texts() const {
         QStringList t;

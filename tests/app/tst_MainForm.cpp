@@ -333,7 +333,7 @@ private slots:
         form.findChild<QMenu*>(QStringLiteral("mnuFile"))->aboutToShow();
         auto* reopen = form.findChild<QMenu*>(QStringLiteral("mnuFileReopen"));
         QCOMPARE(reopen->actions().size(), recent.size());
-        QCOMPARE(reopen->actions().at(1)->text(), QStringLiteral("&2 ") + recent[1]);
+        QCOMPARE(reopen->actions().at(1)->text(), QStringLiteral("&1 ") + recent[1]);
     }
 
     void paneVisibilityAtStartUp_data() {

@@ -1,0 +1,57 @@
+#include "app/ImageImport.h"
+
+#include "platform/services/JpegReader.h"
+#include "platform/services/QtRasterBridge.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <exception>
+
+TFileKind FileKindOf(const QString& Path) {
+    const QString ext = QFileInfo(Path).suffix().toLower();
+    if (ext == QLatin1String("gif"))
+        return fkGIF;
+    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
+        return fkJPEG;
+    if (ext == QLatin1String("bmp"))
+        return fkBMP;
+    if (ext == QLatin1String("avi"))
+        return fkAVI;
+    return fkUnknown;
+}
+
+namespace {
+// Large enough for any picture a GIF editor works on; a few header bytes must
+// not make us allocate gigabytes.
+constexpr qint64 MaxStillPixels = qint64(1) << 26;
+
+bool LoadBmp(const QString& path, TBitmap& bitmap) {
+    QImageReader reader(path, "bmp");
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxStillPixels)
+        return false;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return false;
+    bitmap = FromQImage(image);
+    return true;
+}
+} // namespace
+
+bool LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap) {
+    try {
+        if (Kind == fkJPEG) {
+            TBitmap decoded;
+            if (!ReadJpegFile(Path, decoded).Ok)
+                return false;
+            Bitmap = std::move(decoded);
+            return true;
+        }
+        if (Kind == fkBMP)
+            return LoadBmp(Path, Bitmap);
+    } catch (const std::exception&) {
+        // A picture the machine cannot hold is a damaged file to the user.
+    }
+    return false;
+}

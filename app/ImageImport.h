@@ -1,0 +1,17 @@
+#pragma once
+// Pictures from files, before they become frames: the file kinds the editor
+// knows by extension, and the readers for still pictures.
+
+#include <QString>
+
+#include "platform/raster/Bitmap.h"
+
+// By the extension, lower-cased: 0 GIF, 1 JPEG (".jpg" and ".jpeg"), 2 BMP,
+// 3 AVI, 5 anything else.
+enum TFileKind : int { fkGIF = 0, fkJPEG = 1, fkBMP = 2, fkAVI = 3, fkUnknown = 5 };
+TFileKind FileKindOf(const QString& Path);
+
+// A JPEG (through libjpeg) or a BMP (every common variant, through Qt's
+// reader) into a bitmap: paletted files stay 8-bit with their colours, the
+// rest become 24-bit. False, with the bitmap untouched, for a damaged file.
+bool LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap);

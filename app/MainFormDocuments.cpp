@@ -1,0 +1,433 @@
+// The document's life: New, Open, Save, Save As, backups, recent files, drops
+// and files named on the command line.
+#include "app/MainForm.h"
+
+#include "app/BackgroundWork.h"
+#include "app/ImageImport.h"
+#include "app/Routines.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Progress.h"
+#include "gif/ColorTableRepair.h"
+#include "gif/FrameDefaults.h"
+#include "gif/GIFImage.h"
+#include "platform/services/AtomicFile.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <exception>
+
+namespace {
+const QString Untitled = QStringLiteral("Untitled");
+const QString MainSection = QStringLiteral("Settings\\");
+
+// Video import has its own command; until it exists, AVI files are not offered.
+const QString OpenFilter = QStringLiteral(
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|"
+    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
+const QString SaveFilter = QStringLiteral("GIF Images (*.gif)|*.gif");
+
+QString FolderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+// Raised by the loader's progress hook when the user presses Cancel.
+struct TLoadCancelled {};
+
+// Frames move over without a copy; the target is empty.
+void TakeOver(TGIFImage& target, TGIFImage& source) {
+    target.ClearImage();
+    target.Header().Assign(&source.Header());
+    while (source.Frames().Count() > 0)
+        target.AddFrame(source.Frames().Extract(0));
+}
+} // namespace
+
+void TfrmMain::SetTitle(const QString& Path) {
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FilePart(Path));
+}
+
+bool TfrmMain::AskSaveChanges() {
+    if (!Modified)
+        return true;
+    const TMsgResult answer = FPrompts.MessageBox(
+        TMsgType::Confirmation, TMsgButtons::YesNoCancel, ApplicationTitle(),
+        QStringLiteral("Would you like to save the changes to %1?").arg(FilePart(FileName)));
+    if (answer == TMsgResult::Cancel)
+        return false;
+    if (answer == TMsgResult::Yes)
+        mnuFileSaveClick();
+    else
+        Modified = false;
+    return !Modified;
+}
+
+void TfrmMain::mnuFileNewClick() {
+    if (!AskSaveChanges())
+        return;
+    EmptyPreview();
+    Document()->ClearImage();
+    ClearFrames();
+    FileName = Untitled;
+    SetTitle(FileName);
+    Modified = false;
+    Optimized = false;
+    SetStatusText(1, QString());
+    UpdateCommandStates();
+    splitHorzMoved();
+}
+
+void TfrmMain::mnuFileOpenClick() {
+    const bool wasModified = Modified;
+    if (!AskSaveChanges())
+        return;
+    const QString path = FPrompts.OpenFileName(QStringLiteral("Open"), FInitialDir, DialogFilter(OpenFilter));
+    if (path.isEmpty()) {
+        Modified = wasModified;
+        UpdateFrameCommands(lbFrames->currentRow());
+        return;
+    }
+    mnuFileNewClick();
+    OpenFile(path);
+    FInitialDir = FolderOf(path);
+}
+
+bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress) {
+    // Decoded on a worker thread into an image nobody else sees; the frames
+    // move into Target only when the whole file has been read.
+    TGIFImage loaded;
+    std::unique_ptr<TfrmProgress> progress;
+    if (WithProgress) {
+        progress = std::make_unique<TfrmProgress>(this);
+        progress->SetRange(0, 100);
+        progress->SetText(QStringLiteral("Loading %1...").arg(FilePart(Path)));
+        progress->show();
+        setEnabled(false);
+    }
+    const std::string file = QFile::encodeName(Path).toStdString();
+    bool ok = false;
+    try {
+        RunInBackground(
+            [&loaded, &file](const TWorkContext& work) {
+                loaded.OnProgress = [&work](TPersistent*, TProgressStage, int percent, bool, const TRect&, const std::string&) {
+                    if (work.Cancelled)
+                        throw TLoadCancelled{};
+                    work.Report(percent);
+                };
+                loaded.LoadFromFile(file);
+                loaded.OnProgress = nullptr;
+            },
+            progress.get());
+        ok = true;
+    } catch (const TLoadCancelled&) {
+    } catch (const std::exception&) {
+        // A file that cannot be read leaves the document as it was.
+    }
+    loaded.OnProgress = nullptr;
+    if (progress)
+        setEnabled(true);
+    if (!ok)
+        return false;
+    TakeOver(Target, loaded);
+    // Pixels past their colour table would make the file unsavable.
+    ExtendColorTablesToPixels(Target);
+    return true;
+}
+
+void TfrmMain::OpenFile(const QString& Path) {
+    const int kind = FileKindOf(Path);
+    switch (kind) {
+    case fkGIF:
+        if (LoadGIF(Path, *Document(), true))
+            ShowDocument(Path);
+        else
+            Document()->ClearImage();
+        return;
+    case fkJPEG:
+    case fkBMP: {
+        TWaitCursor wait;
+        TBitmap bitmap;
+        if (LoadImageFile(Path, bitmap, false, kind))
+            AddBitmapAsFrame(std::move(bitmap), -1);
+        return;
+    }
+    default:
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
+    }
+}
+
+void TfrmMain::ShowDocument(const QString& Path) {
+    lbFrames->SetItemHeight(FrameSize + 65);
+    lbFrames->SetItemWidth(FrameSize + 26);
+    pnlAnimation->hide();
+    TGIFImageList& frames = Document()->Frames();
+    const int count = frames.Count();
+
+    if (count <= 1) {
+        if (count == 0 || frames[0]->IsEmpty()) {
+            Document()->ClearImage();
+            FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                                QStringLiteral("Unable to decode GIF file."));
+            return;
+        }
+        // A single picture is a new animation made from it.
+        PrepareNewFrame(*Document(), 0, DefaultDelay, DefaultLoop);
+        AppendFrameEntry();
+        Modified = true;
+        FileName = Untitled;
+        SetTitle(FileName);
+    } else {
+        TfrmProgress progress(this);
+        progress.SetRange(0, count - 1);
+        const QString name = FilePart(Path);
+        progress.SetText(QStringLiteral("Loading %1...").arg(name));
+        setEnabled(false);
+        progress.show();
+        bool cancelled = false;
+        int entries = 0;
+        for (int i = 0; i < count; ++i) {
+            if (frames[i]->IsEmpty())
+                continue; // moved to the end below
+            if (progress.Cancelled()) {
+                cancelled = true;
+                break;
+            }
+            progress.SetText(QStringLiteral("Loading Image %1 in %2...").arg(i).arg(name));
+            progress.StepBy(1);
+            AppendFrameEntry();
+            ++entries;
+            QCoreApplication::processEvents();
+        }
+        progress.hide();
+        setEnabled(true);
+        if (cancelled || progress.Cancelled()) {
+            // Cancel means nothing was opened.
+            Document()->ClearImage();
+            ClearFrames();
+            UpdateCommandStates();
+            return;
+        }
+        for (int i = count - 1; i >= 0; --i)
+            if (frames[i]->IsEmpty())
+                MoveFrameKeepingLoop(*Document(), i, frames.Count() - 1);
+        if (entries == 1)
+            PrepareNewFrame(*Document(), 0, DefaultDelay, DefaultLoop);
+        FileName = Path;
+        SetTitle(Path);
+        AddRecentFile(Path);
+    }
+
+    SelectFrame(0);
+    lbFrames->scrollToTop();
+    lbFramesClick();
+    SizePreviewToScreen();
+    UpdateCommandStates();
+}
+
+// ---- Saving -----------------------------------------------------------------
+
+void TfrmMain::mnuFileSaveClick() {
+    // The optimisation prompt comes with the Optimize Animation dialog.
+    if (FileName != Untitled && QFileInfo::exists(FileName)) {
+        if (FSettings.ReadBool(MainSection, QStringLiteral("MakeBackups"), true))
+            MakeBackup(FileName);
+        TWaitCursor wait;
+        SaveDocument(FileName);
+        return;
+    }
+    if (!SaveAsDialog())
+        Modified = true;
+}
+
+void TfrmMain::mnuFileSaveAsClick() {
+    SaveAsDialog();
+}
+
+bool TfrmMain::SaveAsDialog() {
+    QString path = FPrompts.SaveFileName(QStringLiteral("Save As"), FInitialDir, DialogFilter(SaveFilter));
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".gif");
+    if (!SaveDocument(path))
+        return false;
+    FInitialDir = FolderOf(path);
+    return true;
+}
+
+bool TfrmMain::SaveDocument(const QString& Path) {
+    TWaitCursor wait;
+    NormalizeLoopExtension(*Document(), DefaultLoop);
+    QString reason;
+    QByteArray bytes;
+    try {
+        TMemoryStream encoded;
+        Document()->SaveToStream(encoded);
+        bytes = QByteArray(reinterpret_cast<const char*>(encoded.Data()), static_cast<qsizetype>(encoded.Size()));
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
+    }
+    if (reason.isEmpty())
+        reason = FFileWriter ? FFileWriter(Path, bytes) : WriteFileAtomically(Path, bytes);
+    if (!reason.isEmpty()) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("Could not save %1.\n%2").arg(QDir::toNativeSeparators(Path), reason));
+        return false;
+    }
+    Modified = false;
+    FileName = Path;
+    SetTitle(Path);
+    AddRecentFile(Path);
+    UpdateFrameCommands(lbFrames->currentRow());
+    return true;
+}
+
+void TfrmMain::MakeBackup(const QString& Path) {
+    const QFileInfo info(Path);
+    const QString suffix = info.suffix();
+    QString backup = Path;
+    if (!suffix.isEmpty())
+        backup.chop(suffix.size() + 1);
+    backup += QStringLiteral(".~gi");
+    // A failed backup does not stop the save.
+    QFile::remove(backup);
+    QFile::copy(Path, backup);
+}
+
+// ---- Recent files -----------------------------------------------------------
+
+QAction* TfrmMain::NewRecentItem(const QString& Path) {
+    QMenu* menu = FMenus.value(QStringLiteral("mnuFileReopen"));
+    auto* item = new QAction(menu);
+    item->setData(Path);
+    item->setStatusTip(QStringLiteral("Opens this file"));
+    connect(item, &QAction::triggered, this, [this, item] {
+        try {
+            OpenRecentFile(item);
+        } catch (const std::exception& e) {
+            FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
+        }
+    });
+    return item;
+}
+
+void TfrmMain::AddRecentFile(const QString& Path) {
+    QAction* item = NewRecentItem(Path);
+    for (qsizetype i = 0; i < FRecentFiles.size(); ++i)
+        if (FRecentFiles[i]->data().toString() == Path) {
+            FRecentFiles.takeAt(i)->deleteLater();
+            break;
+        }
+    FRecentFiles.prepend(item);
+    while (FRecentFiles.size() > MaxRecentFiles)
+        FRecentFiles.takeLast()->deleteLater();
+    NumberRecentFiles();
+}
+
+void TfrmMain::NumberRecentFiles() {
+    QMenu* menu = FMenus.value(QStringLiteral("mnuFileReopen"));
+    for (QAction* a : menu->actions())
+        menu->removeAction(a);
+    for (qsizetype i = 0; i < FRecentFiles.size(); ++i) {
+        QAction* a = FRecentFiles[i];
+        QString path = a->data().toString();
+        a->setText(QStringLiteral("&%1 %2").arg(i).arg(path.replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        a->setObjectName(QStringLiteral("mnuFileReopen%1").arg(i));
+        menu->addAction(a);
+    }
+}
+
+QStringList TfrmMain::RecentFiles() const {
+    QStringList paths;
+    for (QAction* a : FRecentFiles)
+        paths << a->data().toString();
+    return paths;
+}
+
+void TfrmMain::OpenRecentFile(QAction* Item) {
+    const QString path = Item->data().toString();
+    if (!QFileInfo::exists(path)) {
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("Could not open %1. The file may have moved.").arg(QDir::toNativeSeparators(path)));
+        FRecentFiles.removeOne(Item);
+        Item->deleteLater();
+        NumberRecentFiles();
+        return;
+    }
+    if (path != FileName) {
+        mnuFileNewClick();
+        if (!Modified) {
+            OpenFile(path);
+            AddRecentFile(path);
+        }
+        return;
+    }
+    const TMsgResult answer =
+        FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNo, ApplicationTitle(),
+                            QStringLiteral("Would you like to reload %1?").arg(FilePart(path)));
+    if (answer != TMsgResult::Yes)
+        return;
+    mnuFileNewClick();
+    if (!Modified)
+        OpenFile(path);
+}
+
+// ---- Files from outside -----------------------------------------------------
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* Event) {
+    const QMimeData* data = Event->mimeData();
+    if (data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) {
+                Event->acceptProposedAction();
+                return;
+            }
+    QMainWindow::dragEnterEvent(Event);
+}
+
+void TfrmMain::dropEvent(QDropEvent* Event) {
+    QString first;
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile()) {
+            first = url.toLocalFile();
+            break;
+        }
+    if (first.isEmpty())
+        return;
+    Event->acceptProposedAction();
+    try {
+        mnuFileNewClick();
+        if (!Modified)
+            OpenFile(first);
+    } catch (const std::exception& e) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfrmMain::OpenCommandLineFiles(const QStringList& Files) {
+    if (Files.isEmpty())
+        return;
+    const QString path = QFileInfo(Files.first()).absoluteFilePath();
+    if (!QFileInfo::exists(path)) {
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    try {
+        mnuFileNewClick();
+        if (!Modified)
+            OpenFile(path);
+    } catch (const std::exception& e) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
+    }
+}

@@ -1,0 +1,176 @@
+// The frames list's entries and tiles, and the preview of the selected frame.
+#include "app/MainForm.h"
+
+#include "app/Routines.h"
+#include "controls/RXListBox.h"
+#include "gif/GIFImage.h"
+#include "platform/services/QtAnimationPlayer.h"
+#include "platform/services/QtRasterBridge.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <qdrawutil.h>
+
+void TfrmMain::ClearFrames() {
+    lbFrames->clear();
+    FTilePictures.clear();
+    FShownFrame = QImage();
+    pb->hide();
+}
+
+void TfrmMain::AppendFrameEntry() {
+    lbFrames->AppendEntries(1);
+}
+
+void TfrmMain::InsertFrameEntry(int Index) {
+    lbFrames->InsertEntry(Index);
+}
+
+void TfrmMain::SelectFrame(int Index) {
+    lbFrames->setCurrentRow(Index);
+    if (QListWidgetItem* item = lbFrames->item(Index))
+        lbFrames->scrollToItem(item);
+}
+
+void TfrmMain::lbFramesClick() {
+    const int index = lbFrames->currentRow();
+    if (index >= 0) {
+        ShowFrame(index);
+        pnlAnimation->show();
+    }
+    UpdateFrameCommands(index);
+}
+
+void TfrmMain::ShowFrame(int Index) {
+    if (lbFrames->currentRow() < 0)
+        return;
+    // A frame shown replaces the start-up animation for good.
+    if (FStartupAnimation) {
+        FStartupAnimation->Stop();
+        FStartupAnimation.reset();
+    }
+    Animation->hide();
+    TGIFImageList& frames = Document()->Frames();
+    if (Index < 0 || Index >= frames.Count())
+        return;
+    const TGIFSubImage& frame = *frames[Index];
+    pb->setGeometry(frame.Left(), frame.Top(), frame.Width(), frame.Height());
+    FShownFrame = FrameToQImage(frame, FAnimationColor);
+    pb->show();
+    pb->update();
+    SetStatusText(1, QStringLiteral("Frame #%1 of %2").arg(Index).arg(frames.Count() - 1));
+}
+
+void TfrmMain::PaintShownFrame() {
+    QPainter p(pb);
+    if (FShownFrame.isNull()) {
+        p.fillRect(pb->rect(), FAnimationColor);
+        return;
+    }
+    p.drawImage(0, 0, FShownFrame);
+    // The frame's outline on its outermost pixels.
+    QPen dotted(Qt::black, 1, Qt::DotLine);
+    p.setPen(dotted);
+    p.drawRect(0, 0, pb->width() - 1, pb->height() - 1);
+}
+
+void TfrmMain::SizePreviewToScreen() {
+    pnlAnimation->resize(std::max(1, Document()->Width()), std::max(1, Document()->Height()));
+    CenterInScrollBox(sbAnimation, pnlAnimation);
+    pnlAnimation->show();
+}
+
+void TfrmMain::EmptyPreview() {
+    if (FStartupAnimation) {
+        FStartupAnimation->Stop();
+        FStartupAnimation.reset();
+    }
+    Animation->clear();
+    Animation->setGeometry(0, 0, 0, 0);
+    FShownFrame = QImage();
+    pb->update();
+    pnlAnimation->resize(100, 100);
+    CenterInScrollBox(sbAnimation, pnlAnimation);
+}
+
+QImage TfrmMain::TilePicture(int Index) {
+    TGIFImageList& frames = Document()->Frames();
+    if (Index < 0 || Index >= frames.Count())
+        return QImage();
+    const TGIFSubImage* frame = frames[Index];
+    const auto cached = FTilePictures.constFind(frame);
+    if (cached != FTilePictures.constEnd())
+        return *cached;
+    // Transparent pixels show the preview's background, as in the preview.
+    QImage picture = FrameToQImage(*frame, FAnimationColor);
+    if (picture.isNull())
+        return picture;
+    const int w = picture.width();
+    const int h = picture.height();
+    if (w > FrameSize + 1 || h > FrameSize + 1) {
+        // The longer side becomes FrameSize, the other keeps the proportion.
+        const QSize fitted = w >= h ? QSize(FrameSize, std::max(1, qRound(double(h) * FrameSize / w)))
+                                    : QSize(std::max(1, qRound(double(w) * FrameSize / h)), FrameSize);
+        picture = picture.convertToFormat(QImage::Format_RGB32).scaled(fitted, Qt::IgnoreAspectRatio,
+                                                                        Qt::FastTransformation);
+    } else {
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+    }
+    FTilePictures.insert(frame, picture);
+    return picture;
+}
+
+void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected) {
+    const QPalette& palette = lbFrames->palette();
+    Painter.fillRect(Rect, lbFrames->WindowColor());
+    const int h = Painter.fontMetrics().height() + 3;
+    const int w = FrameSize + 20;
+    const int x0 = Rect.left();
+    const QRect r = Rect.adjusted(3, 3, -3, -3);
+    Painter.fillRect(r, lbFrames->FrameColor);
+    qDrawShadePanel(&Painter, r, palette, false, 1);
+
+    const QImage picture = TilePicture(Index);
+    const QSize size = picture.isNull() ? QSize(0, 0) : picture.size();
+    const QRect place(x0 + 3 + (w - size.width()) / 2, r.top() + (r.height() - size.height()) / 2, size.width(),
+                      size.height());
+    if (!picture.isNull()) {
+        qDrawShadePanel(&Painter, place.adjusted(-1, -1, 1, 1), palette, true, 1);
+        Painter.drawImage(place.topLeft(), picture);
+    }
+
+    const QRect top(r.left() + 3, r.top() + 3, x0 + w - 3 - (r.left() + 3), h);
+    const QRect bottom(r.left() + 3, r.bottom() - h - 2, x0 + w - 3 - (r.left() + 3), h);
+    qDrawShadePanel(&Painter, top, palette, true, 1);
+    qDrawShadePanel(&Painter, bottom, palette, true, 1);
+
+    if (Selected) {
+        Painter.setPen(QPen(lbFrames->HighlightColor, 1));
+        Painter.setBrush(Qt::NoBrush);
+        Painter.drawRect(place.adjusted(-3, -3, 2, 2));
+        Painter.drawRect(place.adjusted(-4, -4, 3, 3));
+        Painter.fillRect(bottom.adjusted(1, 1, -1, -1), lbFrames->HighlightColor);
+    }
+
+    Painter.setPen(Selected ? lbFrames->SelTextColor : palette.color(QPalette::Text));
+    Painter.drawText(QPoint(r.left() + 6, r.top() + 4 + Painter.fontMetrics().ascent()), QString::number(Index));
+    const TGIFImageList& frames = Document()->Frames();
+    if (Index < frames.Count()) {
+        const TGIFSubImage& frame = *frames[Index];
+        if (!frame.LocalColors().IsEmpty()) {
+            // The palette glyph: a frame with colours of its own.
+            const QRect glyph(x0 + w - 10 - 6, r.top() + 6, 10, 10);
+            static const QColor cells[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+            for (int i = 0; i < 4; ++i)
+                Painter.fillRect(glyph.left() + (i % 2) * 5, glyph.top() + (i / 2) * 5, 5, 5, cells[i]);
+            Painter.setPen(Qt::black);
+            Painter.drawRect(glyph.adjusted(0, 0, -1, -1));
+            Painter.setPen(Selected ? lbFrames->SelTextColor : palette.color(QPalette::Text));
+        }
+        Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
+                         QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));
+    }
+}

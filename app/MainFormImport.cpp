@@ -1,0 +1,200 @@
+// Pictures from files becoming frames: loading, the size and palette
+// questions, colour reduction, frame defaults and where the frame goes.
+#include "app/MainForm.h"
+
+#include "app/ImageImport.h"
+#include "app/PaletteSettings.h"
+#include "app/Routines.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Comments.h"
+#include "dialogs/Settings.h"
+#include "gif/FrameDefaults.h"
+#include "gif/GIFImage.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+const QString MainSection = QStringLiteral("Settings\\");
+const QString AddFilter = QStringLiteral(
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
+    "Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
+
+// The top-left part of a bitmap, at most width x height.
+TBitmap TopLeftPart(const TBitmap& source, int width, int height) {
+    width = std::min(width, source.Width());
+    height = std::min(height, source.Height());
+    TBitmap part(width, height, source.PixelFormat());
+    part.SetPalette(source.Palette());
+    part.SetTransparent(source.Transparent());
+    part.SetTransparentColor(source.TransparentColor());
+    const std::size_t bytes = std::min(part.Stride(), source.Stride());
+    for (int y = 0; y < height; ++y)
+        std::memcpy(part.ScanLine(y), source.ScanLine(y), bytes);
+    return part;
+}
+} // namespace
+
+int TfrmMain::RunDialog(QDialog& Dialog) {
+    return FRunDialog ? FRunDialog(Dialog) : Dialog.exec();
+}
+
+bool TfrmMain::LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPrompt, int Kind) {
+    if (!QFileInfo::exists(Path)) {
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(Path)));
+        return false;
+    }
+    if (Kind == fkJPEG || Kind == fkBMP)
+        return LoadStillPicture(Path, static_cast<TFileKind>(Kind), Bitmap);
+    if (Kind != fkGIF) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                            QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
+        return false;
+    }
+    TGIFImage picture;
+    if (!LoadGIF(Path, picture, false))
+        return false;
+    if (picture.Frames().Count() >= 2 && AllowPrompt) {
+        bool openAsAnimation = lbFrames->count() == 0;
+        if (!openAsAnimation)
+            openAsAnimation =
+                FPrompts.MessageBox(
+                    TMsgType::Information, TMsgButtons::YesNo, ApplicationTitle(),
+                    QStringLiteral("This GIF Image appears to be animated. Would you like to open it as a new animation?\n"
+                                   "Otherwise, if No, only the first image will be extracted and inserted into the current animation.")) ==
+                TMsgResult::Yes;
+        if (openAsAnimation) {
+            mnuFileNewClick();
+            if (!Modified)
+                OpenFile(Path);
+            return false;
+        }
+    }
+    // The first image as it appears on the logical screen.
+    const TBitmap* flat = picture.GetFlatBitmap();
+    if (!flat || flat->Empty())
+        return false;
+    Bitmap = *flat;
+    return true;
+}
+
+int TfrmMain::CheckFrameSize(TBitmap& Bitmap) {
+    TGIFImage& doc = *Document();
+    if (lbFrames->count() == 0 || (Bitmap.Width() <= doc.Width() + 1 && Bitmap.Height() <= doc.Height() + 1))
+        return 2;
+    TFrameSizeChoice choice = TFrameSizeChoice::Read(FSettings);
+    int result = 2;
+    if (!choice.ClipDefault) {
+        TfrmSettings dialog(TfrmSettings::dtFrameSize, FPrompts, FUrlOpener, QImage(), this);
+        dialog.SetFrameSizeChoice(choice);
+        if (RunDialog(dialog) != QDialog::Accepted)
+            return 1;
+        choice = dialog.FrameSizeChoice();
+        choice.Write(FSettings);
+        result = 0;
+    }
+    if (choice.ClipFrame) {
+        Bitmap = TopLeftPart(Bitmap, doc.Width(), doc.Height());
+    } else {
+        // The screen takes the picture's size, but never cuts into a frame
+        // already placed on it.
+        int right = 0;
+        int bottom = 0;
+        for (int i = 0; i < doc.Frames().Count(); ++i) {
+            const TGIFSubImage& f = *doc.Frames()[i];
+            right = std::max(right, f.Left() + f.Width());
+            bottom = std::max(bottom, f.Top() + f.Height());
+        }
+        doc.Header().ScreenWidth = static_cast<std::uint16_t>(std::clamp(std::max(Bitmap.Width(), right), 0, 0xFFFF));
+        doc.Header().ScreenHeight = static_cast<std::uint16_t>(std::clamp(std::max(Bitmap.Height(), bottom), 0, 0xFFFF));
+    }
+    return result;
+}
+
+int TfrmMain::ReduceAndAddFrame(const TBitmap& Bitmap) {
+    TGIFImage& doc = *Document();
+    bool useGlobal = FSettings.ReadInteger(MainSection, QStringLiteral("PaletteType"), 0) == 0;
+    if (BitsPerPixel(Bitmap.PixelFormat()) >= 8) {
+        if (FSettings.ReadBool(MainSection, QStringLiteral("PaletteDefaults"), true)) {
+            TWaitCursor wait;
+            useGlobal = ApplyPaletteSettings(doc, FSettings);
+        } else {
+            TfrmSettings dialog(TfrmSettings::dtPalette, FPrompts, FUrlOpener, QImage(), this);
+            dialog.SetPaletteChoice(TPaletteChoice::Read(FSettings));
+            if (RunDialog(dialog) != QDialog::Accepted)
+                return -1;
+            dialog.PaletteChoice().Write(FSettings);
+            useGlobal = ApplyPaletteSettings(doc, FSettings);
+        }
+    }
+    TWaitCursor wait;
+    const int index = doc.AddFrame(Bitmap);
+    PrepareNewFrame(doc, index, DefaultDelay, DefaultLoop);
+    if (useGlobal) {
+        doc.OptimizeColorMaps();
+        // Colours of every frame may have moved into the shared table.
+        FTilePictures.clear();
+    }
+    return index;
+}
+
+void TfrmMain::AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex) {
+    if (CheckFrameSize(Bitmap) == 1)
+        return;
+    const int added = ReduceAndAddFrame(Bitmap);
+    if (added < 0)
+        return;
+    int position = added;
+    if (lbFrames->currentRow() >= 0 && lbFrames->count() > 0) {
+        position = std::clamp(AfterIndex + 1, 0, added);
+        MoveFrameKeepingLoop(*Document(), added, position);
+        InsertFrameEntry(position);
+    } else {
+        AppendFrameEntry();
+    }
+    SelectFrame(position);
+    lbFramesClick();
+    SizePreviewToScreen();
+    Modified = true;
+    UpdateCommandStates();
+}
+
+int TfrmMain::AskInsertPosition() {
+    const int selection = lbFrames->currentRow();
+    if (selection < 0)
+        return -1;
+    TfrmComments dialog(TfrmComments::cmDropImage, this);
+    dialog.optBefore->setEnabled(selection != 0);
+    dialog.optAfter->setChecked(true);
+    const int result = RunDialog(dialog);
+    Command(QStringLiteral("btnPlay"))->setEnabled(lbFrames->count() > 0);
+    if (result != QDialog::Accepted)
+        return -2;
+    switch (dialog.DropPlace()) {
+    case TfrmComments::TDropPlace::Start: return -1;
+    case TfrmComments::TDropPlace::Before: return selection - 1;
+    case TfrmComments::TDropPlace::After: break;
+    }
+    return selection;
+}
+
+void TfrmMain::btnFrameAddClick() {
+    const QStringList files = FPrompts.OpenFileNames(QStringLiteral("Add Frame"), FInitialDir, DialogFilter(AddFilter));
+    if (files.isEmpty())
+        return;
+    // In the order chosen, each after the one added before it.
+    for (const QString& file : files) {
+        TBitmap bitmap;
+        if (!LoadImageFile(file, bitmap, true, FileKindOf(file)))
+            continue;
+        const int position = AskInsertPosition();
+        if (position != -2)
+            AddBitmapAsFrame(std::move(bitmap), position);
+    }
+    FInitialDir = QFileInfo(files.last()).absolutePath();
+}

@@ -1,0 +1,116 @@
+#include "platform/services/JpegReader.h"
+
+#include <QFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+constexpr std::uint64_t MaxJpegPixels = std::uint64_t(1) << 26;
+
+// libjpeg reports fatal errors through error_exit, which must not return:
+// jump back to the decoding call with the message kept.
+struct TErrorManager {
+    jpeg_error_mgr Public;
+    std::jmp_buf Return;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr info) {
+    auto* errors = reinterpret_cast<TErrorManager*>(info->err);
+    (*info->err->format_message)(info, errors->Message);
+    std::longjmp(errors->Return, 1);
+}
+
+void SilentMessage(j_common_ptr) {}
+
+// Adobe CMYK files store inverted values; both kinds come back as CMYK.
+void CmykRowToBgr(const JSAMPLE* in, std::uint8_t* out, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, in += 4, out += 3) {
+        int c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[0] = static_cast<std::uint8_t>(y * k / 255);
+        out[1] = static_cast<std::uint8_t>(m * k / 255);
+        out[2] = static_cast<std::uint8_t>(c * k / 255);
+    }
+}
+
+// Everything that can longjmp lives in here, with no C++ object whose
+// destructor a jump would skip; the caller owns the row buffer and bitmap.
+bool Decode(jpeg_decompress_struct& info, TErrorManager& errors, TBitmap& bitmap,
+            std::vector<JSAMPLE>& row) {
+    if (setjmp(errors.Return))
+        return false;
+    jpeg_read_header(&info, TRUE);
+    // A few header bytes can declare 65535 x 65535; refuse before allocating.
+    if (static_cast<std::uint64_t>(info.image_width) * info.image_height > MaxJpegPixels) {
+        std::snprintf(errors.Message, sizeof errors.Message, "Image too large");
+        return false;
+    }
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_start_decompress(&info);
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    bitmap.SetSize(width, height);
+    row.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(info.output_components));
+    const bool inverted = info.saw_Adobe_marker;
+    while (info.output_scanline < info.output_height) {
+        const int y = static_cast<int>(info.output_scanline);
+        JSAMPROW target = cmyk ? row.data() : bitmap.ScanLine(y);
+        jpeg_read_scanlines(&info, &target, 1);
+        if (cmyk)
+            CmykRowToBgr(row.data(), bitmap.ScanLine(y), width, inverted);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out) {
+    jpeg_decompress_struct info{};
+    TErrorManager errors{};
+    info.err = jpeg_std_error(&errors.Public);
+    errors.Public.error_exit = ErrorExit;
+    errors.Public.output_message = SilentMessage;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, size);
+
+    TBitmap bitmap(0, 0, pf24bit);
+    std::vector<JSAMPLE> row;
+    bool ok = false;
+    QString error;
+    try {
+        ok = Decode(info, errors, bitmap, row);
+        if (!ok)
+            error = QString::fromLocal8Bit(errors.Message);
+    } catch (const std::exception& e) { // a size the machine cannot hold
+        error = QString::fromLocal8Bit(e.what());
+    }
+    jpeg_destroy_decompress(&info);
+    if (ok)
+        out = std::move(bitmap);
+    return {ok, error};
+}
+} // namespace
+
+TJpegReadResult ReadJpegData(const unsigned char* Data, unsigned long Size, TBitmap& Bitmap) {
+    return Read(Data, Size, Bitmap);
+}
+
+TJpegReadResult ReadJpegFile(const QString& Path, TBitmap& Bitmap) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {false, file.errorString()};
+    const QByteArray data = file.readAll();
+    return Read(reinterpret_cast<const unsigned char*>(data.constData()),
+                static_cast<unsigned long>(data.size()), Bitmap);
+}
