@@ -130,9 +130,34 @@ bool Save(const QImage& img, const QString& path, const char* format, int qualit
 
 } // namespace
 
+// The program's icon: a strip of film with a red ball on its middle frame.
+QImage Icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size / 16.0;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 60));
+    p.drawRoundedRect(QRectF(1 * s, 2 * s, 14 * s, 12 * s), 1.5 * s, 1.5 * s);
+    p.setBrush(QColor(235, 235, 245));
+    for (int i = 0; i < 5; ++i) {
+        p.drawRect(QRectF((2 + i * 2.6) * s, 2.7 * s, 1.3 * s, 1.1 * s));
+        p.drawRect(QRectF((2 + i * 2.6) * s, 12.2 * s, 1.3 * s, 1.1 * s));
+    }
+    p.setBrush(QColor(170, 210, 245));
+    p.drawRect(QRectF(2.5 * s, 4.5 * s, 11 * s, 7 * s));
+    p.setBrush(QColor(70, 140, 60));
+    p.drawRect(QRectF(2.5 * s, 10 * s, 11 * s, 1.5 * s));
+    p.setBrush(QColor(220, 40, 40));
+    p.drawEllipse(QPointF(8 * s, 7.8 * s), 2.1 * s, 2.1 * s);
+    p.end();
+    return image;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <splash.png> <images folder>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <splash.png> <images folder> [<icons folder>]\n", argv[0]);
         return 2;
     }
     // Text needs a GUI application; the offscreen platform needs no display.
@@ -152,5 +177,11 @@ int main(int argc, char** argv) {
     ok = Save(Sunset(), dir.filePath(QStringLiteral("Sunset.jpg")), "JPEG", 90) && ok;
     ok = Save(Shapes(), dir.filePath(QStringLiteral("Shapes.bmp")), "BMP") && ok;
     ok = Save(Checker(), dir.filePath(QStringLiteral("Checker.bmp")), "BMP") && ok;
+    if (argc == 4) {
+        const QDir icons(QString::fromLocal8Bit(argv[3]));
+        QDir().mkpath(icons.path());
+        for (int size : {16, 32, 48, 64, 128, 256})
+            ok = Save(Icon(size), icons.filePath(QStringLiteral("reelix-%1.png").arg(size)), "PNG") && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -15,9 +15,14 @@ target_link_libraries(reelix_make_artwork PRIVATE Qt6::Gui)
 reelix_warnings(reelix_make_artwork)
 set(SAMPLE_PICTURES ${PROGRAM_DIR}/Images/Sunset.jpg ${PROGRAM_DIR}/Images/Shapes.bmp
                     ${PROGRAM_DIR}/Images/Checker.bmp)
+set(ICON_SIZES 16 32 48 64 128 256)
+set(ICON_FILES)
+foreach(size ${ICON_SIZES})
+  list(APPEND ICON_FILES ${ART_DIR}/icons/reelix-${size}.png)
+endforeach()
 add_custom_command(
-  OUTPUT ${ART_DIR}/SPLASH.png ${SAMPLE_PICTURES}
-  COMMAND reelix_make_artwork ${ART_DIR}/SPLASH.png ${PROGRAM_DIR}/Images
+  OUTPUT ${ART_DIR}/SPLASH.png ${SAMPLE_PICTURES} ${ICON_FILES}
+  COMMAND reelix_make_artwork ${ART_DIR}/SPLASH.png ${PROGRAM_DIR}/Images ${ART_DIR}/icons
   DEPENDS reelix_make_artwork
   COMMENT "Drawing the splash picture and sample images")
 
@@ -58,4 +63,21 @@ foreach(src ${RES_DIR}/Tips.txt ${HELP_PAGES})
 endforeach()
 
 add_custom_target(reelix_program_folder ALL
-  DEPENDS ${PROGRAM_DIR}/VELMOR.DLL ${SAMPLE_PICTURES} ${COPIED})
+  DEPENDS ${PROGRAM_DIR}/VELMOR.DLL ${SAMPLE_PICTURES} ${COPIED} ${ICON_FILES})
+
+# Installed: the program folder under lib/reelix (the program finds its data
+# beside its executable), a command in bin, and the desktop entry and icons a
+# file manager's "Open With" needs.
+include(GNUInstallDirs)
+install(TARGETS reelix RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/reelix)
+install(DIRECTORY ${PROGRAM_DIR}/ DESTINATION ${CMAKE_INSTALL_LIBDIR}/reelix
+        PATTERN "reelix" EXCLUDE)
+install(CODE "
+  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(CREATE_LINK ../${CMAKE_INSTALL_LIBDIR}/reelix/reelix
+       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/reelix\" SYMBOLIC)")
+install(FILES ${RES_DIR}/reelix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size ${ICON_SIZES})
+  install(FILES ${ART_DIR}/icons/reelix-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME reelix.png)
+endforeach()
