@@ -16,6 +16,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QUndoStack>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -57,7 +60,7 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
         sizeChecked = sizeChecked || a->isChecked();
     }
     if (!sizeChecked)
-        Command(QStringLiteral("mnuViewThumbSize160"))->setChecked(true);
+        Command(TCommandId::mnuViewThumbSize160)->setChecked(true);
 
     PlaceThumbsButton(!pnlThumbs->isHidden());
     PlaceTreeButton(!pnlTV->isHidden());
@@ -70,6 +73,24 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
         DrawFrameTile(p, r, row, selected);
     };
     connect(lbFrames, &QListWidget::currentRowChanged, this, [this] { lbFramesClick(); });
+    connect(lbFrames, &TRXListBox::MoveRequested, this, [this](int from, int to) { Guarded([=] { MoveFrame(from, to); }); });
+    connect(lbFrames, &TRXListBox::FilesDropped, this,
+            [this](int row, const QStringList& files) { Guarded([=] { FilesDroppedOnList(row, files); }); });
+    connect(lbFrames, &TRXListBox::Pressed, this, [this](int row, Qt::MouseButton) {
+        // A click on a tile while playing stops the animation at that tile.
+        if (row >= 0 && Playing()) {
+            PausePlayback();
+            lbFrames->setCurrentRow(row);
+        }
+        if (row >= 0)
+            SetStatusText(1, QStringLiteral("Frame #%1 of %2").arg(row).arg(Document()->Frames().Count() - 1));
+    });
+    // The document is modified exactly when it differs from the saved state.
+    connect(FUndo, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        Modified = !clean;
+        UpdateCommandStates();
+    });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandStates(); });
     FileName = QStringLiteral("Untitled");
 
     UpdateCommandStates();
@@ -79,6 +100,12 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 
 TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
+    // No painter outlives the window, and nothing reaches its widgets as
+    // they go: the undo stack says it is clean once more while it is deleted.
+    if (FPlayer)
+        FPlayer->Stop();
+    FUndo->disconnect(this);
+    QApplication::clipboard()->disconnect(this);
     // The painter draws into the preview label until it has stopped.
     if (FStartupAnimation)
         FStartupAnimation->Stop();
@@ -149,6 +176,7 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
     // Nothing draws into a closed window.
     if (FStartupAnimation)
         FStartupAnimation->Stop();
+    PausePlayback();
     Event->accept();
 }
 
@@ -288,6 +316,34 @@ void TfrmMain::mnuHelpSupportClick() {
     WebLinks::Open(WebLinks::SupportPage(), FUrlOpener, FPrompts);
 }
 
+void TfrmMain::Guarded(const std::function<void()>& Work) {
+    try {
+        Work();
+    } catch (const std::exception& e) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfrmMain::mnuViewFrameSplitClick() {
+    FAutoSizeSplitter = Command(TCommandId::mnuViewFrameSplit)->isChecked();
+    ApplyAutoSizeSplitter();
+}
+
+void TfrmMain::ApplyAutoSizeSplitter() {
+    if (!FAutoSizeSplitter)
+        return;
+    // The list's client area takes the tile width; the splitter follows.
+    const int width = FrameSize + 26 + lbFrames->verticalScrollBar()->sizeHint().width() + 2 * lbFrames->frameWidth();
+    QList<int> sizes = splitHorz->sizes();
+    const int listAt = splitHorz->indexOf(lbFrames);
+    const int other = 1 - listAt;
+    const int total = sizes[0] + sizes[1];
+    sizes[listAt] = width;
+    sizes[other] = std::max(50, total - width);
+    splitHorz->setSizes(sizes);
+    splitHorzMoved();
+}
+
 void TfrmMain::mnuViewThumbSize80Click() {
     if (auto* a = FSender)
         SetFrameSize(a->property("Tag").toInt());
@@ -299,6 +355,10 @@ void TfrmMain::SetFrameSize(int Size) {
         a->setChecked(a->property("Tag").toInt() == Size);
     lbFrames->SetItemHeight(FrameSize + 65);
     lbFrames->SetItemWidth(FrameSize + 26);
+    FTilePictures.clear();
+    ApplyAutoSizeSplitter();
+    if (!pnlAnimation->isHidden())
+        CenterInScrollBox(sbAnimation, pnlAnimation);
     lbFrames->viewport()->update();
 }
 

@@ -2,6 +2,7 @@
 // The main window: frames list, preview, thumbnail pane, tool bars, status bar
 // and the command table. It owns the one animation document from start-up to exit.
 
+#include "app/CommandIds.h"
 #include "app/WebLinks.h"
 
 #include <QColor>
@@ -19,7 +20,9 @@ class QDialog;
 class QDragEnterEvent;
 class QDropEvent;
 class QPainter;
+class QUndoStack;
 class TBitmap;
+class TFrameEditLog;
 class TGIFSubImage;
 class QFrame;
 class QLabel;
@@ -60,6 +63,7 @@ public:
 
     // Looks up a command (menu item, tool button or popup item) by its control name.
     QAction* Command(const QString& Name) const { return FCommands.value(Name); }
+    QAction* Command(TCommandId Id) const { return FCommands.value(QLatin1String(CommandName(Id))); }
     QToolBar* ToolBar(int Tag) const;
     QString StatusText(int Panel) const;
     void SetStatusText(int Panel, const QString& Text);
@@ -75,6 +79,8 @@ public:
     void UpdateFrameCommands(int Index);
     // All of the above, for changes made outside a menu.
     void UpdateCommandStates();
+    // The system clipboard holds a picture or frames to paste.
+    bool ClipboardHasPicture() const;
 
     // Frame window side: 0 left, 1 right.
     void SetFrameWindowSide(int Tag);
@@ -138,10 +144,13 @@ public:
     // the new animation (answers false then, nothing to add).
     bool LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPrompt, int Kind);
     // 0 adjusted after asking, 1 cancelled, 2 go on.
-    int CheckFrameSize(TBitmap& Bitmap);
+    // A change of the animation's size goes into Log when one is given.
+    int CheckFrameSize(TBitmap& Bitmap, TFrameEditLog* Log = nullptr);
     // The new frame's index, or -1 when the palette question was cancelled.
-    int ReduceAndAddFrame(const TBitmap& Bitmap);
-    void AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex);
+    // What changes is recorded in Log.
+    int ReduceAndAddFrame(const TBitmap& Bitmap, TFrameEditLog& Log);
+    // One undoable step named StepName ("Add Frame" when empty).
+    void AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex, const QString& StepName = QString());
     // Index to add after, -1 at the start, -2 cancelled.
     int AskInsertPosition();
     void btnFrameAddClick();
@@ -156,6 +165,31 @@ public:
     QWidget* FramePaintBox() const { return pb; }
     // The picture drawn on a frame's tile, made once per frame.
     QImage TilePicture(int Index);
+
+    // ---- Frame commands (MainFormFrameCommands.cpp) ----
+    void popFramesDeleteClick();
+    void popFramesDeleteAllClick();
+    void mnuEditCutClick();
+    void mnuEditCopyClick();
+    void mnuEditPasteClick();
+    void popFramesMoveUpClick();
+    void popFramesMoveDownClick();
+    void btnFrameMoveTopClick();
+    void btnFrameMoveBottomClick();
+    void mnuViewFrameSplitClick();
+    // A move as one undoable step, keeping the loop count on the first frame.
+    void MoveFrame(int From, int To);
+    void CopyFrameAttributes(TGIFSubImage& Source, TGIFSubImage& Target);
+    // Picture files dropped on the frames list after entry Row (-1: the end).
+    void FilesDroppedOnList(int Row, const QStringList& Files);
+    QUndoStack* UndoStack() const { return FUndo; }
+
+    // ---- Playback (MainFormPlayback.cpp) ----
+    void mnuViewPlayClick();
+    void btnPauseClick();
+    // Pauses when playing.
+    void PausePlayback();
+    bool Playing() const;
 
     // Command handlers run from menus, tool buttons and popups.
     void mnuFileExitClick();
@@ -208,13 +242,19 @@ private:
     bool LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress);
     void ClearFrames();
     void AppendFrameEntry();
-    void InsertFrameEntry(int Index);
     void SelectFrame(int Index);
     void SizePreviewToScreen();
     void EmptyPreview();
     void DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected);
     void PaintShownFrame();
     int RunDialog(QDialog& Dialog);
+    // Runs work from an event; a failure is reported and the program goes on.
+    void Guarded(const std::function<void()>& Work);
+    void PushEdit(const QString& Name, TFrameEditLog Log, int SelectionBefore, int SelectionAfter);
+    void SyncFramesList(int Selection);
+    void RemoveFrame(int Index, const QString& Name, int SelectAfter);
+    void ShowPlaybackFrame(const QImage& Picture, int Index, int Count);
+    void ApplyAutoSizeSplitter();
 
     void PlaceThumbsButton(bool PaneVisible);
     void PlaceTreeButton(bool TreeVisible);
@@ -240,6 +280,10 @@ private:
     TDialogRunner FRunDialog;
     QHash<const TGIFSubImage*, QImage> FTilePictures;
     QImage FShownFrame;
+    QUndoStack* FUndo = nullptr;
+    std::unique_ptr<TQtAnimationPlayer> FPlayer;
+    int FStoredLeft = 0;
+    int FStoredTop = 0;
 
     QHash<QString, QAction*> FCommands;
     QHash<QString, QMenu*> FMenus;

@@ -5,6 +5,7 @@
 #include "app/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
+#include "platform/services/ClipboardAdapter.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,6 +18,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <exception>
 
 namespace {
@@ -109,24 +111,24 @@ const TCommandDef FileExportMenu[] = {
     {"mnuFileExportAVI", "As &AVI Animation", "Export AVI|Saves the animation as an AVI video"},
 };
 const TCommandDef EditMenu[] = {
-    {"mnuEditCut", "Cu&t     ", "Cut|Moves the selected frame to the clipboard", "Ctrl+X"},
-    {"mnuEditCopy", "&Copy", "Copy|Copies the selected frame to the clipboard", "Ctrl+C"},
-    {"mnuEditPaste", "&Paste", "Paste|Inserts the frame from the clipboard", "Ctrl+V"},
-    {"mnuEditDelete", "&Delete Frame", "Delete|Deletes the selected frame", "Del"},
+    {"mnuEditCut", "Cu&t     ", "Cut|Moves the selected frame to the clipboard", "Ctrl+X", &TfrmMain::mnuEditCutClick},
+    {"mnuEditCopy", "&Copy", "Copy|Copies the selected frame to the clipboard", "Ctrl+C", &TfrmMain::mnuEditCopyClick},
+    {"mnuEditPaste", "&Paste", "Paste|Inserts the frame from the clipboard", "Ctrl+V", &TfrmMain::mnuEditPasteClick},
+    {"mnuEditDelete", "&Delete Frame", "Delete|Deletes the selected frame", "Del", &TfrmMain::popFramesDeleteClick},
     {nullptr, nullptr, nullptr},
     {"AddFrame1", "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A", &TfrmMain::btnFrameAddClick},
     {"mnuEditComment", "Add Co&mment...", "Comment|Adds a comment to the animation"},
     {nullptr, nullptr, nullptr},
-    {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U"},
-    {"mnuEditMoveDown", "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D"},
+    {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U", &TfrmMain::popFramesMoveUpClick},
+    {"mnuEditMoveDown", "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D", &TfrmMain::popFramesMoveDownClick},
     {nullptr, nullptr, nullptr},
     {"mnuEditFrameProp", "&Frame Properties...", "Frame Properties|Edits the selected frame's properties", "Alt+Return"},
     {"mnuEditGlobal", "&Global Frame Properties", "Global Properties|Edits properties of all frames at once", "Ctrl+G"},
     {"mnuEditAniProp", "&Animation Information...", "Information|Shows and edits the animation's properties", "Ctrl+I"},
 };
 const TCommandDef ViewMenu[] = {
-    {"mnuViewPlay", "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R"},
-    {"mnuViewPause", "Pa&use Animation", "Pause|Stops the animation in the preview"},
+    {"mnuViewPlay", "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R", &TfrmMain::mnuViewPlayClick},
+    {"mnuViewPause", "Pa&use Animation", "Pause|Stops the animation in the preview", nullptr, &TfrmMain::btnPauseClick},
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef ViewThumbsMenu[] = {
@@ -159,45 +161,45 @@ const TCommandDef StandardButtons[] = {
     {"btnOpen", "Open", "Open|Opens an existing animation", nullptr, &TfrmMain::mnuFileOpenClick},
     {"btnSave", "Save", "Save|Saves the animation", nullptr, &TfrmMain::mnuFileSaveClick},
     {nullptr, nullptr, nullptr},
-    {"btnCut", "Cut", "Cut|Moves the selected frame to the clipboard"},
-    {"btnCopy", "Copy", "Copy|Copies the selected frame to the clipboard"},
-    {"btnPaste", "Paste", "Paste|Inserts the frame from the clipboard"},
+    {"btnCut", "Cut", "Cut|Moves the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCutClick},
+    {"btnCopy", "Copy", "Copy|Copies the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCopyClick},
+    {"btnPaste", "Paste", "Paste|Inserts the frame from the clipboard", nullptr, &TfrmMain::mnuEditPasteClick},
     {nullptr, nullptr, nullptr},
     {"btnHelp", "Help", "Help|Opens Help", nullptr, &TfrmMain::mnuHelpContentsClick},
 };
 const TCommandDef FrameButtons[] = {
     {"btnFrameAdd", "Add Frame", "Add Frame|Adds pictures from files as new frames", nullptr, &TfrmMain::btnFrameAddClick},
-    {"btnFrameDelete", "Delete Frame", "Delete Frame|Deletes the selected frame"},
+    {"btnFrameDelete", "Delete Frame", "Delete Frame|Deletes the selected frame", nullptr, &TfrmMain::popFramesDeleteClick},
     {nullptr, nullptr, nullptr},
-    {"btnFrameMoveTop", "Move to Beginning", "Move to Beginning|Makes the selected frame the first"},
-    {"btnFrameMoveUp", "Move Up", "Move Up|Moves the selected frame up"},
-    {"btnFrameMoveDown", "Move Down", "Move Down|Moves the selected frame down"},
-    {"btnFrameMoveBottom", "Move to End", "Move to End|Makes the selected frame the last"},
+    {"btnFrameMoveTop", "Move to Beginning", "Move to Beginning|Makes the selected frame the first", nullptr, &TfrmMain::btnFrameMoveTopClick},
+    {"btnFrameMoveUp", "Move Up", "Move Up|Moves the selected frame up", nullptr, &TfrmMain::popFramesMoveUpClick},
+    {"btnFrameMoveDown", "Move Down", "Move Down|Moves the selected frame down", nullptr, &TfrmMain::popFramesMoveDownClick},
+    {"btnFrameMoveBottom", "Move to End", "Move to End|Makes the selected frame the last", nullptr, &TfrmMain::btnFrameMoveBottomClick},
     {nullptr, nullptr, nullptr},
     {"btnFrameProps", "Frame Properties", "Frame Properties|Edits the selected frame's properties"},
     {"btnGlobalProps", "Global Properties", "Global Frame Properties|Edits properties of all frames at once"},
     {"btnAddComment", "Comment", "Comment|Adds a comment to the animation"},
 };
 const TCommandDef AnimationButtons[] = {
-    {"btnPlay", "Play", "Play|Plays the animation in the preview"},
-    {"btnPause", "Pause", "Pause|Stops the animation in the preview"},
+    {"btnPlay", "Play", "Play|Plays the animation in the preview", nullptr, &TfrmMain::mnuViewPlayClick},
+    {"btnPause", "Pause", "Pause|Stops the animation in the preview", nullptr, &TfrmMain::btnPauseClick},
     {"btnAniInfo", "Information", "Animation Information|Shows and edits the animation's properties"},
 };
 
 const TCommandDef FramesPopup[] = {
     {"popFramesFProp", "Frame P&roperties...", "Edits the selected frame's properties"},
     {nullptr, nullptr, nullptr},
-    {"popFramesCut", "Cu&t", "Moves the selected frame to the clipboard"},
-    {"popFramesCopy", "&Copy", "Copies the selected frame to the clipboard"},
-    {"popFramesPaste", "&Paste", "Inserts the frame from the clipboard"},
-    {"popFramesDelete", "&Delete Frame", "Deletes the selected frame"},
-    {"popFramesDeleteAll", "Delete &All", "Deletes every frame"},
+    {"popFramesCut", "Cu&t", "Moves the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCutClick},
+    {"popFramesCopy", "&Copy", "Copies the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCopyClick},
+    {"popFramesPaste", "&Paste", "Inserts the frame from the clipboard", nullptr, &TfrmMain::mnuEditPasteClick},
+    {"popFramesDelete", "&Delete Frame", "Deletes the selected frame", nullptr, &TfrmMain::popFramesDeleteClick},
+    {"popFramesDeleteAll", "Delete &All", "Deletes every frame", nullptr, &TfrmMain::popFramesDeleteAllClick},
     {nullptr, nullptr, nullptr},
     {"popFramesAdd", "&Add Frame...", "Adds pictures from files as new frames", nullptr, &TfrmMain::btnFrameAddClick},
     {"popFramesComments", "Add Co&mments...", "Adds a comment to the animation"},
     {nullptr, nullptr, nullptr},
-    {"popFramesMoveUp", "Move Frame &Up", "Moves the selected frame up"},
-    {"popFramesMoveDown", "Move Frame Do&wn", "Moves the selected frame down"},
+    {"popFramesMoveUp", "Move Frame &Up", "Moves the selected frame up", nullptr, &TfrmMain::popFramesMoveUpClick},
+    {"popFramesMoveDown", "Move Frame Do&wn", "Moves the selected frame down", nullptr, &TfrmMain::popFramesMoveDownClick},
 };
 
 } // namespace
@@ -293,6 +295,20 @@ void TfrmMain::CreateMenus() {
     connect(file, &QMenu::aboutToShow, this, &TfrmMain::mnuFileClick);
 
     QMenu* edit = menu(bar, "mnuEdit", "&Edit");
+    FUndo = new QUndoStack(this);
+    QAction* undo = FUndo->createUndoAction(edit, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("mnuEditUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setStatusTip(QStringLiteral("Takes back the last change"));
+    QAction* redo = FUndo->createRedoAction(edit, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("mnuEditRedo"));
+    redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    redo->setStatusTip(QStringLiteral("Makes the change taken back again"));
+    for (QAction* a : {undo, redo}) {
+        edit->addAction(a);
+        FCommands.insert(a->objectName(), a);
+    }
+    edit->addSeparator();
     AddRows(this, edit, EditMenu, add);
     connect(edit, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
 
@@ -314,7 +330,7 @@ void TfrmMain::CreateMenus() {
         FFrameSizeGroup->addAction(a);
     }
     QAction* split = AddCommand(view, "mnuViewFrameSplit", QStringLiteral("&Auto Size Splitter Bar"),
-                                QStringLiteral("Sizes the frames list to fit its frames"), nullptr);
+                                QStringLiteral("Sizes the frames list to fit its frames"), &TfrmMain::mnuViewFrameSplitClick);
     split->setCheckable(true);
     split->setChecked(true);
     QMenu* side = menu(view, "mnuViewWindow", "Frame &Window");
@@ -477,9 +493,9 @@ QMenu* TfrmMain::createPopupMenu() {
 
 void TfrmMain::mnuFileClick() {
     const bool frames = lbFrames->count() > 0;
-    Command(QStringLiteral("mnuFileSave"))->setEnabled(Command(QStringLiteral("btnSave"))->isEnabled());
-    for (const char* name : {"mnuFileSaveAs", "mnuFileExportImages", "mnuFileExportAVI"})
-        Command(QLatin1String(name))->setEnabled(frames);
+    Command(TCommandId::mnuFileSave)->setEnabled(Command(TCommandId::btnSave)->isEnabled());
+    for (TCommandId id : {TCommandId::mnuFileSaveAs, TCommandId::mnuFileExportImages, TCommandId::mnuFileExportAVI})
+        Command(id)->setEnabled(frames);
     const bool recent = !FRecentFiles.isEmpty();
     FMenus.value(QStringLiteral("mnuFileReopen"))->menuAction()->setVisible(recent);
     if (QAction* sep = findChild<QAction*>(QStringLiteral("N_Recent")))
@@ -490,77 +506,85 @@ void TfrmMain::mnuEditClick() {
     const int count = lbFrames->count();
     const int index = lbFrames->currentRow();
     const bool selected = index >= 0 && index < count;
-    for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditDelete", "mnuEditFrameProp", "mnuEditComment"})
-        Command(QLatin1String(name))->setEnabled(selected);
-    const QMimeData* clip = QApplication::clipboard()->mimeData();
-    Command(QStringLiteral("mnuEditPaste"))->setEnabled(clip && clip->hasImage());
-    Command(QStringLiteral("mnuEditMoveUp"))->setEnabled(index != 0 && count > 0 && selected);
-    Command(QStringLiteral("mnuEditMoveDown"))->setEnabled(selected && index != count - 1);
-    Command(QStringLiteral("mnuEditAniProp"))->setEnabled(count > 0);
-    Command(QStringLiteral("mnuEditGlobal"))->setEnabled(count > 0);
+    for (TCommandId id : {TCommandId::mnuEditCut, TCommandId::mnuEditCopy, TCommandId::mnuEditDelete, TCommandId::mnuEditFrameProp, TCommandId::mnuEditComment})
+        Command(id)->setEnabled(selected);
+    Command(TCommandId::mnuEditPaste)->setEnabled(FrameClipboard()->Frames().Count() > 0 || ClipboardHasPicture());
+    Command(TCommandId::mnuEditMoveUp)->setEnabled(index != 0 && count > 0 && selected);
+    Command(TCommandId::mnuEditMoveDown)->setEnabled(selected && index != count - 1);
+    Command(TCommandId::mnuEditAniProp)->setEnabled(count > 0);
+    Command(TCommandId::mnuEditGlobal)->setEnabled(count > 0);
 }
 
 void TfrmMain::mnuViewClick() {
-    Command(QStringLiteral("mnuViewPlay"))->setEnabled(Command(QStringLiteral("btnPlay"))->isEnabled());
-    Command(QStringLiteral("mnuViewPause"))->setEnabled(Command(QStringLiteral("btnPause"))->isEnabled());
+    Command(TCommandId::mnuViewPlay)->setEnabled(Command(TCommandId::btnPlay)->isEnabled());
+    Command(TCommandId::mnuViewPause)->setEnabled(Command(TCommandId::btnPause)->isEnabled());
     SyncPaneChecks();
 }
 
 void TfrmMain::mnuToolsClick() {
     const bool frames = lbFrames->count() > 0;
-    for (const char* name : {"mnuToolsOptimize", "mnuToolsComment", "mnuToolsHTML"})
-        Command(QLatin1String(name))->setEnabled(frames);
+    for (TCommandId id : {TCommandId::mnuToolsOptimize, TCommandId::mnuToolsComment, TCommandId::mnuToolsHTML})
+        Command(id)->setEnabled(frames);
 }
 
 void TfrmMain::mnuViewTBClick() {
     // Each item follows the real visibility of its own tool bar.
-    static const struct { const char* menu; const char* popup; int bar; } rows[] = {
-        {"mnuViewTBStandard", "popTBStd", 0}, {"mnuViewTBAni", "popTBAni", 2}, {"mnuViewTBFrame", "popTBFrame", 1},
+    static const struct { TCommandId menu; TCommandId popup; int bar; } rows[] = {
+        {TCommandId::mnuViewTBStandard, TCommandId::popTBStd, 0},
+        {TCommandId::mnuViewTBAni, TCommandId::popTBAni, 2},
+        {TCommandId::mnuViewTBFrame, TCommandId::popTBFrame, 1},
     };
     for (const auto& r : rows) {
         const bool visible = !ToolBar(r.bar)->isHidden();
-        Command(QLatin1String(r.menu))->setChecked(visible);
-        Command(QLatin1String(r.popup))->setChecked(visible);
+        Command(r.menu)->setChecked(visible);
+        Command(r.popup)->setChecked(visible);
     }
 }
 
 void TfrmMain::popFramesPopup() {
+    PausePlayback();
     const int count = lbFrames->count();
     const int index = lbFrames->currentRow();
     const bool selected = index >= 0 && index < count;
-    QAction* prop = Command(QStringLiteral("popFramesFProp"));
+    QAction* prop = Command(TCommandId::popFramesFProp);
     prop->setEnabled(selected);
     prop->setText(selected ? QStringLiteral("Frame %1 P&roperties...").arg(index)
                            : QStringLiteral("Frame P&roperties..."));
-    for (const char* name : {"popFramesDelete", "popFramesCut", "popFramesCopy"})
-        Command(QLatin1String(name))->setEnabled(selected);
-    Command(QStringLiteral("popFramesPaste"))->setEnabled(FrameClipboard()->Frames().Count() > 0);
-    Command(QStringLiteral("popFramesMoveUp"))->setEnabled(selected && index != 0);
-    Command(QStringLiteral("popFramesMoveDown"))->setEnabled(selected && index != count - 1);
-    Command(QStringLiteral("popFramesComments"))->setEnabled(count > 0);
-    Command(QStringLiteral("popFramesDeleteAll"))->setEnabled(count > 0);
+    for (TCommandId id : {TCommandId::popFramesDelete, TCommandId::popFramesCut, TCommandId::popFramesCopy})
+        Command(id)->setEnabled(selected);
+    Command(TCommandId::popFramesPaste)->setEnabled(FrameClipboard()->Frames().Count() > 0 || ClipboardHasPicture());
+    Command(TCommandId::popFramesMoveUp)->setEnabled(selected && index != 0);
+    Command(TCommandId::popFramesMoveDown)->setEnabled(selected && index != count - 1);
+    Command(TCommandId::popFramesComments)->setEnabled(count > 0);
+    Command(TCommandId::popFramesDeleteAll)->setEnabled(count > 0);
 }
 
 void TfrmMain::UpdateFrameCommands(int Index) {
     const int count = lbFrames->count();
     const bool selected = Index >= 0 && Index < count;
-    for (const char* name : {"btnCut", "btnCopy", "btnFrameDelete", "btnFrameProps"})
-        Command(QLatin1String(name))->setEnabled(selected);
-    Command(QStringLiteral("btnPaste"))->setEnabled(FrameClipboard()->Frames().Count() > 0);
-    for (const char* name : {"btnFrameMoveTop", "btnFrameMoveUp"})
-        Command(QLatin1String(name))->setEnabled(selected && Index != 0);
-    for (const char* name : {"btnFrameMoveBottom", "btnFrameMoveDown"})
-        Command(QLatin1String(name))->setEnabled(selected && Index != count - 1);
-    for (const char* name : {"btnGlobalProps", "btnAniInfo", "btnAddComment"})
-        Command(QLatin1String(name))->setEnabled(count > 0);
-    Command(QStringLiteral("btnSave"))->setEnabled(Modified);
+    for (TCommandId id : {TCommandId::btnCut, TCommandId::btnCopy, TCommandId::btnFrameDelete, TCommandId::btnFrameProps})
+        Command(id)->setEnabled(selected);
+    Command(TCommandId::btnPaste)->setEnabled(FrameClipboard()->Frames().Count() > 0 || ClipboardHasPicture());
+    for (TCommandId id : {TCommandId::btnFrameMoveTop, TCommandId::btnFrameMoveUp})
+        Command(id)->setEnabled(selected && Index != 0);
+    for (TCommandId id : {TCommandId::btnFrameMoveBottom, TCommandId::btnFrameMoveDown})
+        Command(id)->setEnabled(selected && Index != count - 1);
+    for (TCommandId id : {TCommandId::btnGlobalProps, TCommandId::btnAniInfo, TCommandId::btnAddComment})
+        Command(id)->setEnabled(count > 0);
+    Command(TCommandId::btnSave)->setEnabled(Modified);
+}
+
+bool TfrmMain::ClipboardHasPicture() const {
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    return clip && (clip->hasImage() || clip->hasFormat(QLatin1String(TClipboardAdapter::kGifMimeType)));
 }
 
 void TfrmMain::UpdateCommandStates() {
     UpdateFrameCommands(lbFrames->currentRow());
-    // Playback is possible only with frames; nothing plays at start.
-    Command(QStringLiteral("btnPlay"))->setEnabled(lbFrames->count() > 0);
-    Command(QStringLiteral("btnPause"))->setEnabled(false);
+    // Playback is possible only with frames; a change of the document stops it.
+    const bool playing = Playing();
+    Command(TCommandId::btnPlay)->setEnabled(lbFrames->count() > 0 && !playing);
+    Command(TCommandId::btnPause)->setEnabled(playing);
     mnuFileClick();
     mnuEditClick();
     mnuViewClick();
@@ -570,12 +594,12 @@ void TfrmMain::UpdateCommandStates() {
 }
 
 void TfrmMain::SyncPaneChecks() {
-    Command(QStringLiteral("mnuViewThumbs"))->setChecked(!pnlThumbs->isHidden());
+    Command(TCommandId::mnuViewThumbs)->setChecked(!pnlThumbs->isHidden());
     const bool tree = !pnlTV->isHidden();
-    Command(QStringLiteral("mnuViewExplorer"))->setChecked(tree);
-    Command(QStringLiteral("popThumbsExplorer"))->setChecked(tree);
-    Command(QStringLiteral("popThumbsViewIcons"))->setChecked(FViewIcons);
-    Command(QStringLiteral("popThumbsViewDetails"))->setChecked(!FViewIcons);
+    Command(TCommandId::mnuViewExplorer)->setChecked(tree);
+    Command(TCommandId::popThumbsExplorer)->setChecked(tree);
+    Command(TCommandId::popThumbsViewIcons)->setChecked(FViewIcons);
+    Command(TCommandId::popThumbsViewDetails)->setChecked(!FViewIcons);
     for (QAction* a : FFilterGroup->actions())
         a->setChecked(a->property("Tag").toInt() == FilterType);
 }

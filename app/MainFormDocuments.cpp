@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QUndoStack>
 #include <QUrl>
 #include <exception>
 
@@ -74,9 +75,11 @@ bool TfrmMain::AskSaveChanges() {
 void TfrmMain::mnuFileNewClick() {
     if (!AskSaveChanges())
         return;
+    PausePlayback();
     EmptyPreview();
     Document()->ClearImage();
     ClearFrames();
+    FUndo->clear();
     FileName = Untitled;
     SetTitle(FileName);
     Modified = false;
@@ -183,6 +186,8 @@ void TfrmMain::ShowDocument(const QString& Path) {
         // A single picture is a new animation made from it.
         PrepareNewFrame(*Document(), 0, DefaultDelay, DefaultLoop);
         AppendFrameEntry();
+        // Never saved: no step back reaches an unmodified state.
+        FUndo->resetClean();
         Modified = true;
         FileName = Untitled;
         SetTitle(FileName);
@@ -284,6 +289,7 @@ bool TfrmMain::SaveDocument(const QString& Path) {
                             QStringLiteral("Could not save %1.\n%2").arg(QDir::toNativeSeparators(Path), reason));
         return false;
     }
+    FUndo->setClean();
     Modified = false;
     FileName = Path;
     SetTitle(Path);

@@ -25,10 +25,6 @@ void TfrmMain::AppendFrameEntry() {
     lbFrames->AppendEntries(1);
 }
 
-void TfrmMain::InsertFrameEntry(int Index) {
-    lbFrames->InsertEntry(Index);
-}
-
 void TfrmMain::SelectFrame(int Index) {
     lbFrames->setCurrentRow(Index);
     if (QListWidgetItem* item = lbFrames->item(Index))

@@ -10,6 +10,7 @@
 #include "dialogs/Comments.h"
 #include "dialogs/Settings.h"
 #include "gif/FrameDefaults.h"
+#include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "platform/services/SettingsStore.h"
 
@@ -83,7 +84,7 @@ bool TfrmMain::LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPro
     return true;
 }
 
-int TfrmMain::CheckFrameSize(TBitmap& Bitmap) {
+int TfrmMain::CheckFrameSize(TBitmap& Bitmap, TFrameEditLog* Log) {
     TGIFImage& doc = *Document();
     if (lbFrames->count() == 0 || (Bitmap.Width() <= doc.Width() + 1 && Bitmap.Height() <= doc.Height() + 1))
         return 2;
@@ -110,13 +111,19 @@ int TfrmMain::CheckFrameSize(TBitmap& Bitmap) {
             right = std::max(right, f.Left() + f.Width());
             bottom = std::max(bottom, f.Top() + f.Height());
         }
-        doc.Header().ScreenWidth = static_cast<std::uint16_t>(std::clamp(std::max(Bitmap.Width(), right), 0, 0xFFFF));
-        doc.Header().ScreenHeight = static_cast<std::uint16_t>(std::clamp(std::max(Bitmap.Height(), bottom), 0, 0xFFFF));
+        const int width = std::max(Bitmap.Width(), right);
+        const int height = std::max(Bitmap.Height(), bottom);
+        if (Log) {
+            Log->SetScreenSize(doc, width, height);
+        } else {
+            doc.Header().ScreenWidth = static_cast<std::uint16_t>(std::clamp(width, 0, 0xFFFF));
+            doc.Header().ScreenHeight = static_cast<std::uint16_t>(std::clamp(height, 0, 0xFFFF));
+        }
     }
     return result;
 }
 
-int TfrmMain::ReduceAndAddFrame(const TBitmap& Bitmap) {
+int TfrmMain::ReduceAndAddFrame(const TBitmap& Bitmap, TFrameEditLog& Log) {
     TGIFImage& doc = *Document();
     bool useGlobal = FSettings.ReadInteger(MainSection, QStringLiteral("PaletteType"), 0) == 0;
     if (BitsPerPixel(Bitmap.PixelFormat()) >= 8) {
@@ -133,35 +140,44 @@ int TfrmMain::ReduceAndAddFrame(const TBitmap& Bitmap) {
         }
     }
     TWaitCursor wait;
+    // A shared palette remaps every frame; an empty global table takes the
+    // new frame's: both are kept so the step can be taken back.
+    const bool colorsChange = useGlobal || doc.GlobalColors().IsEmpty();
+    if (colorsChange)
+        Log.Colors(doc);
+    TGIFSubImage* first = doc.Frames().Count() > 0 ? doc.Frames()[0] : nullptr;
+    const bool firstHadLoop = first && first->FindExtension<TGIFAppExtNSLoop>();
     const int index = doc.AddFrame(Bitmap);
+    Log.FrameAdded(doc, index);
     PrepareNewFrame(doc, index, DefaultDelay, DefaultLoop);
-    if (useGlobal) {
+    if (first && !firstHadLoop)
+        Log.ExtensionAdded(*first, first->ExtensionBlocks().IndexOf(first->FindExtension<TGIFAppExtNSLoop>()));
+    if (useGlobal)
         doc.OptimizeColorMaps();
-        // Colours of every frame may have moved into the shared table.
-        FTilePictures.clear();
-    }
+    if (colorsChange)
+        Log.ColorsChanged(doc);
     return index;
 }
 
-void TfrmMain::AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex) {
-    if (CheckFrameSize(Bitmap) == 1)
+void TfrmMain::AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex, const QString& StepName) {
+    PausePlayback();
+    TFrameEditLog log;
+    const int selection = lbFrames->currentRow();
+    if (CheckFrameSize(Bitmap, &log) == 1) {
+        log.Undo(*Document());
         return;
-    const int added = ReduceAndAddFrame(Bitmap);
-    if (added < 0)
-        return;
-    int position = added;
-    if (lbFrames->currentRow() >= 0 && lbFrames->count() > 0) {
-        position = std::clamp(AfterIndex + 1, 0, added);
-        MoveFrameKeepingLoop(*Document(), added, position);
-        InsertFrameEntry(position);
-    } else {
-        AppendFrameEntry();
     }
-    SelectFrame(position);
-    lbFramesClick();
-    SizePreviewToScreen();
-    Modified = true;
-    UpdateCommandStates();
+    const int added = ReduceAndAddFrame(Bitmap, log);
+    if (added < 0) {
+        log.Undo(*Document());
+        return;
+    }
+    int position = added;
+    if (selection >= 0 && lbFrames->count() > 0) {
+        position = std::clamp(AfterIndex + 1, 0, added);
+        log.MoveFrameKeepingLoop(*Document(), added, position);
+    }
+    PushEdit(StepName.isEmpty() ? QStringLiteral("Add Frame") : StepName, std::move(log), selection, position);
 }
 
 int TfrmMain::AskInsertPosition() {
@@ -172,7 +188,7 @@ int TfrmMain::AskInsertPosition() {
     dialog.optBefore->setEnabled(selection != 0);
     dialog.optAfter->setChecked(true);
     const int result = RunDialog(dialog);
-    Command(QStringLiteral("btnPlay"))->setEnabled(lbFrames->count() > 0);
+    Command(TCommandId::btnPlay)->setEnabled(lbFrames->count() > 0);
     if (result != QDialog::Accepted)
         return -2;
     switch (dialog.DropPlace()) {

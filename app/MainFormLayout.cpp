@@ -234,9 +234,9 @@ void TfrmMain::splitHorzMoved() {
 
 void TfrmMain::SetFrameWindowSide(int Tag) {
     const int width = lbFrames->width();
-    if (QAction* left = Command(QStringLiteral("mnuViewWindowALeft")))
+    if (QAction* left = Command(TCommandId::mnuViewWindowALeft))
         left->setChecked(Tag == 0);
-    if (QAction* right = Command(QStringLiteral("mnuViewWindowARight")))
+    if (QAction* right = Command(TCommandId::mnuViewWindowARight))
         right->setChecked(Tag != 0);
     // The list keeps its width on either side; the preview takes the rest.
     const int total = splitHorz->width() > 0 ? splitHorz->width() : width + 400;

@@ -75,7 +75,7 @@ void TfrmMain::LoadSettings() {
     // Frames list and preview.
     FrameSize = std::clamp(s.ReadInteger(MainSection, QStringLiteral("FrameSize"), 160), 0, 255);
     FAutoSizeSplitter = s.ReadBool(MainSection, QStringLiteral("AutoSizeSplitter"), true);
-    Command(QStringLiteral("mnuViewFrameSplit"))->setChecked(FAutoSizeSplitter);
+    Command(TCommandId::mnuViewFrameSplit)->setChecked(FAutoSizeSplitter);
     FFrameListWidth = std::max(50, s.ReadInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth));
     lbFrames->resize(FFrameListWidth, lbFrames->height());
     const QString align = s.ReadString(MainSection, QStringLiteral("FrameWindowAlign"), QStringLiteral("Right"));
@@ -203,7 +203,7 @@ bool TfrmMain::SaveSettings() {
     }
 
     s.WriteBool(MainSection, QStringLiteral("AutoSizeSplitter"),
-                Command(QStringLiteral("mnuViewFrameSplit"))->isChecked());
+                Command(TCommandId::mnuViewFrameSplit)->isChecked());
     s.WriteInteger(MainSection, QStringLiteral("FrameSize"), FrameSize);
     s.WriteString(MainSection, QStringLiteral("FrameWindowAlign"),
                   FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));

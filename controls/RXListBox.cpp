@@ -1,6 +1,10 @@
 #include "controls/RXListBox.h"
 
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
 #include <QPalette>
 #include <QStyledItemDelegate>
 
@@ -39,6 +43,12 @@ TRXListBox::TRXListBox(QWidget* Parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setItemDelegate(new TOwnerDrawDelegate(this));
+    // Tiles can be dragged to a new place; the owner moves the frame.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
     SetWindowColor(Qt::white);
 }
 
@@ -81,4 +91,46 @@ void TRXListBox::paintEvent(QPaintEvent* Event) {
         p.setPen(palette().color(QPalette::Text));
         p.drawText(QPoint(5, 5 + fontMetrics().ascent()), CaptionText);
     }
+}
+
+void TRXListBox::mousePressEvent(QMouseEvent* Event) {
+    emit Pressed(indexAt(Event->position().toPoint()).row(), Event->button());
+    QListWidget::mousePressEvent(Event);
+}
+
+void TRXListBox::dragEnterEvent(QDragEnterEvent* Event) {
+    if (Event->source() == this || Event->mimeData()->hasUrls())
+        Event->acceptProposedAction();
+    else
+        Event->ignore();
+}
+
+void TRXListBox::dragMoveEvent(QDragMoveEvent* Event) {
+    QListWidget::dragMoveEvent(Event);
+    if (Event->source() == this || Event->mimeData()->hasUrls())
+        Event->acceptProposedAction();
+}
+
+void TRXListBox::dropEvent(QDropEvent* Event) {
+    const QModelIndex at = indexAt(Event->position().toPoint());
+    if (Event->source() == this) {
+        const int from = currentRow();
+        const int to = at.isValid() ? at.row() : count() - 1;
+        // The list is not touched here: its owner moves the frame and the entry.
+        Event->setDropAction(Qt::IgnoreAction);
+        Event->accept();
+        if (from >= 0 && to >= 0 && from != to)
+            emit MoveRequested(from, to);
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    if (files.isEmpty()) {
+        Event->ignore();
+        return;
+    }
+    Event->acceptProposedAction();
+    emit FilesDropped(at.isValid() ? at.row() : -1, files);
 }

@@ -34,8 +34,20 @@ public:
     // Draws cell Row into Rect; without it the entry's text is drawn.
     std::function<void(QPainter& Painter, const QRect& Rect, int Row, bool Selected)> OnDrawItem;
 
+signals:
+    // A tile dragged inside the list onto entry To (the list itself is not changed).
+    void MoveRequested(int From, int To);
+    // Files dragged from elsewhere onto entry Row (-1: below the last).
+    void FilesDropped(int Row, const QStringList& Files);
+    // A mouse button went down on entry Row (-1: none), before the selection moves.
+    void Pressed(int Row, Qt::MouseButton Button);
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dragMoveEvent(QDragMoveEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     int FItemHeight = 160 + 65;

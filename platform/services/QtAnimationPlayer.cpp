@@ -24,11 +24,27 @@ void TQtAnimationPlayer::Load(const QByteArray& data) {
     FImage = std::move(image);
 }
 
+void TQtAnimationPlayer::LoadCopy(const TGIFImage& source) {
+    Stop();
+    FCanvas.reset();
+    FPicture.reset();
+    FCurrent = QImage();
+    auto image = std::make_unique<TGIFImage>();
+    image->Assign(&source);
+    FImage = std::move(image);
+}
+
 QSize TQtAnimationPlayer::Size() const { return {FImage->Width(), FImage->Height()}; }
 
 int TQtAnimationPlayer::FrameCount() const { return FImage->Frames().Count(); }
 
 bool TQtAnimationPlayer::Play(const QColor& background, TFrameHandler onFrame) {
+    return Play(background, TIndexedFrameHandler([onFrame = std::move(onFrame)](const QImage& frame, int, int) {
+                    if (onFrame) onFrame(frame);
+                }));
+}
+
+bool TQtAnimationPlayer::Play(const QColor& background, TIndexedFrameHandler onFrame) {
     Stop();
     const QSize size = Size();
     if (FrameCount() == 0 || size.isEmpty()) return false;
@@ -52,16 +68,19 @@ bool TQtAnimationPlayer::Play(const QColor& background, TFrameHandler onFrame) {
     // its thread; Stop waits for the first, which is all the image needs.
     auto* painter = new TGIFPainter(FImage.get(), options, FPicture->BoundsRect(), FCanvas.get());
     painter->AnimationSpeed = FImage->AnimationSpeed;
-    painter->OnFrameShown = [this](TGIFPainterBase*) { FrameShown(); };
+    painter->OnFrameShown = [this](TGIFPainterBase* sender) {
+        auto* shown = dynamic_cast<TGIFPainter*>(sender);
+        FrameShown(shown ? shown->FrameIndex() : -1);
+    };
     painter->Start();
     return true;
 }
 
-void TQtAnimationPlayer::FrameShown() {
+void TQtAnimationPlayer::FrameShown(int index) {
     // Runs on the main thread while the painter thread waits: the picture is still.
     FCurrent = ToQImage(*FPicture);
     ++FFramesShown;
-    if (FOnFrame) FOnFrame(FCurrent);
+    if (FOnFrame) FOnFrame(FCurrent, index, FrameCount());
 }
 
 void TQtAnimationPlayer::Stop() { FImage->StopPainting(); }

@@ -18,6 +18,8 @@ class TGIFImage;
 class TQtAnimationPlayer {
 public:
     using TFrameHandler = std::function<void(const QImage& frame)>;
+    // The frame shown, its index (-1 between passes) and the frame count.
+    using TIndexedFrameHandler = std::function<void(const QImage& frame, int index, int count)>;
 
     TQtAnimationPlayer();
     // Stops the painter before the animation and its picture go away.
@@ -28,6 +30,8 @@ public:
     // Reads a GIF file's bytes (stopping what was playing). Bad data raises
     // GIFException; an image without frames loads but cannot play.
     void Load(const QByteArray& data);
+    // Plays a copy of an animation being edited: later edits do not reach it.
+    void LoadCopy(const TGIFImage& source);
     QSize Size() const;
     int FrameCount() const;
 
@@ -35,6 +39,7 @@ public:
     // loop as the file asks; `onFrame` receives each frame as it is shown, on
     // the main thread. Answers false when there is nothing to play.
     bool Play(const QColor& background, TFrameHandler onFrame);
+    bool Play(const QColor& background, TIndexedFrameHandler onFrame);
     // Stops the painter and waits until it has let go of the animation. Not
     // from inside the frame handler: the painter waits for that call to end.
     void Stop();
@@ -45,13 +50,13 @@ public:
     const QImage& CurrentFrame() const { return FCurrent; }
 
 private:
-    void FrameShown();
+    void FrameShown(int index);
 
     std::unique_ptr<TGIFImage> FImage;
     // Declared after the image: destroyed first, once the painter has stopped.
     std::unique_ptr<TBitmap> FPicture;
     std::unique_ptr<TCanvas> FCanvas;
-    TFrameHandler FOnFrame;
+    TIndexedFrameHandler FOnFrame;
     QImage FCurrent;
     int FFramesShown = 0;
 };

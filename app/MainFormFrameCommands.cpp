@@ -1,0 +1,237 @@
+// Frame commands of the main window: delete, delete all, cut, copy, paste,
+// the four moves and drag-to-reorder. Each change of the document is one
+// step on the undo stack.
+#include "app/MainForm.h"
+
+#include "app/FrameEditStep.h"
+#include "app/ImageImport.h"
+#include "app/Routines.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+#include "gif/FrameEditLog.h"
+#include "gif/GIFImage.h"
+#include "platform/services/ClipboardAdapter.h"
+#include "platform/services/QtRasterBridge.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QUndoStack>
+
+void TfrmMain::PushEdit(const QString& Name, TFrameEditLog Log, int SelectionBefore, int SelectionAfter) {
+    if (Log.Empty())
+        return;
+    FUndo->push(new TFrameEditStep(Name, *Document(), std::move(Log), SelectionBefore, SelectionAfter,
+                                   [this](int selection) { SyncFramesList(selection); }));
+}
+
+void TfrmMain::SyncFramesList(int Selection) {
+    PausePlayback();
+    const int frames = Document()->Frames().Count();
+    if (lbFrames->count() != frames) {
+        const QSignalBlocker quiet(lbFrames);
+        lbFrames->clear();
+        lbFrames->AppendEntries(frames);
+    }
+    // Any frame may have changed: tiles are made again as they come into view.
+    FTilePictures.clear();
+    if (frames == 0) {
+        FShownFrame = QImage();
+        pb->hide();
+        pnlAnimation->resize(100, 100);
+        CenterInScrollBox(sbAnimation, pnlAnimation);
+        SetStatusText(1, QString());
+    }
+    if (Selection >= 0 && Selection < frames) {
+        SelectFrame(Selection);
+        SizePreviewToScreen();
+        lbFramesClick();
+    } else {
+        const QSignalBlocker quiet(lbFrames);
+        lbFrames->setCurrentRow(-1);
+        if (frames > 0)
+            SizePreviewToScreen();
+    }
+    lbFrames->viewport()->update();
+    UpdateCommandStates();
+}
+
+void TfrmMain::RemoveFrame(int Index, const QString& Name, int SelectAfter) {
+    TGIFImage& doc = *Document();
+    if (Index < 0 || Index >= doc.Frames().Count())
+        return;
+    TFrameEditLog log;
+    const int loops = Index == 0 ? log.TakeLoop(doc) : 0;
+    log.RemoveFrame(doc, Index);
+    if (Index == 0 && doc.Frames().Count() > 0)
+        log.GiveLoop(doc, loops);
+    PushEdit(Name, std::move(log), Index, SelectAfter);
+}
+
+void TfrmMain::popFramesDeleteClick() {
+    const int index = lbFrames->currentRow();
+    if (index < 0)
+        return;
+    if (!ShiftHeld && FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNoCancel, ApplicationTitle(),
+                                          QStringLiteral("Would you like to delete \"Frame %1\"?").arg(index)) !=
+                          TMsgResult::Yes)
+        return;
+    RemoveFrame(index, QStringLiteral("Delete Frame"), index - 1);
+}
+
+void TfrmMain::popFramesDeleteAllClick() {
+    if (FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::YesNo, ApplicationTitle(),
+                            QStringLiteral("Do you want to delete ALL frame?")) != TMsgResult::Yes)
+        return;
+    TGIFImage& doc = *Document();
+    TFrameEditLog log;
+    for (int i = doc.Frames().Count() - 1; i >= 0; --i)
+        log.RemoveFrame(doc, i);
+    PushEdit(QStringLiteral("Delete All Frames"), std::move(log), lbFrames->currentRow(), -1);
+}
+
+void TfrmMain::mnuEditCutClick() {
+    const int index = lbFrames->currentRow();
+    if (index < 0)
+        return;
+    mnuEditCopyClick();
+    TWaitCursor wait;
+    // The frame that moves up takes the place.
+    RemoveFrame(index, QStringLiteral("Cut Frame"), std::min(index, Document()->Frames().Count() - 2));
+}
+
+void TfrmMain::mnuEditCopyClick() {
+    const int index = lbFrames->currentRow();
+    TGIFImageList& frames = Document()->Frames();
+    if (index < 0 || index >= frames.Count() || frames[index]->IsEmpty())
+        return;
+    TWaitCursor wait;
+    TGIFSubImage& frame = *frames[index];
+    TGIFImage& store = *FrameClipboard();
+    store.ClearImage();
+    store.SetReductionBits(Document()->ReductionBits());
+    store.ColorReductionKind = Document()->ColorReductionKind;
+    store.DitherKind = Document()->DitherKind;
+    store.Header().ScreenWidth = frame.Width();
+    store.Header().ScreenHeight = frame.Height();
+    // The frame keeps its own pixels, colours and extensions.
+    auto copy = std::make_unique<TGIFSubImage>(&store);
+    copy->Assign(&frame);
+    copy->SetLeft(0);
+    copy->SetTop(0);
+    store.AddFrame(std::move(copy));
+    FStoredLeft = frame.Left();
+    FStoredTop = frame.Top();
+    // Other programs get the picture; other Reelix windows the frame itself.
+    TClipboardAdapter(QApplication::clipboard()).PutImage(store);
+    UpdateCommandStates();
+}
+
+void TfrmMain::CopyFrameAttributes(TGIFSubImage& Source, TGIFSubImage& Target) {
+    Target.SetInterlaced(Source.IsInterlaced());
+    TGIFGraphicControlExtension* from = Source.ControlExtension();
+    TGIFGraphicControlExtension* to = Target.ControlExtension();
+    if (!from || !to)
+        return;
+    to->DelayTime = from->DelayTime;
+    to->SetWaitForInput(from->WaitForInput());
+    to->SetDisposalMethod(from->DisposalMethod());
+    if (from->UsesTransparency()) {
+        // The pasted frame's colours were reduced again: find the colour, not the index.
+        const TColor color = from->TransparentColor();
+        const int index = Target.EffectiveColors() ? Target.EffectiveColors()->FindColor(color) : -1;
+        if (index >= 0) {
+            to->SetTransparentIndex(index);
+            to->SetUsesTransparency(true);
+        }
+    } else {
+        to->SetUsesTransparency(false);
+    }
+}
+
+void TfrmMain::mnuEditPasteClick() {
+    const int selection = lbFrames->currentRow();
+    const int count = Document()->Frames().Count();
+    const int position = selection >= 0 ? selection + 1 : count;
+    TClipboardAdapter clipboard(QApplication::clipboard());
+    TGIFImage pasted;
+    if (clipboard.PasteInto(pasted) && pasted.Frames().Count() > 0 && !pasted.Frames()[0]->IsEmpty()) {
+        TWaitCursor wait;
+        TGIFSubImage& source = *pasted.Frames()[0];
+        const bool ours = FrameClipboard()->Frames().Count() > 0 &&
+                          FrameClipboard()->Frames()[0]->Width() == source.Width() &&
+                          FrameClipboard()->Frames()[0]->Height() == source.Height();
+        TBitmap bitmap;
+        source.AssignTo(bitmap);
+        if (!ours || pasted.Frames().Count() != 1) {
+            // A picture from another program: a new frame with the defaults.
+            AddBitmapAsFrame(std::move(bitmap), selection, QStringLiteral("Paste"));
+            return;
+        }
+        TFrameEditLog log;
+        if (CheckFrameSize(bitmap, &log) == 1)
+            return;
+        const int added = ReduceAndAddFrame(bitmap, log);
+        if (added < 0) {
+            log.Undo(*Document());
+            return;
+        }
+        TGIFSubImage& target = *Document()->Frames()[added];
+        CopyFrameAttributes(source, target);
+        target.SetLeft(static_cast<std::uint16_t>(FStoredLeft));
+        target.SetTop(static_cast<std::uint16_t>(FStoredTop));
+        log.MoveFrameKeepingLoop(*Document(), added, std::min(position, added));
+        PushEdit(QStringLiteral("Paste"), std::move(log), selection, std::min(position, added));
+        return;
+    }
+    if (FrameClipboard()->Frames().Count() > 0) {
+        TBitmap bitmap;
+        FrameClipboard()->Frames()[0]->AssignTo(bitmap);
+        AddBitmapAsFrame(std::move(bitmap), selection, QStringLiteral("Paste"));
+    }
+}
+
+void TfrmMain::MoveFrame(int From, int To) {
+    TGIFImage& doc = *Document();
+    if (From < 0 || From >= doc.Frames().Count() || To < 0 || To >= doc.Frames().Count() || From == To)
+        return;
+    TFrameEditLog log;
+    log.MoveFrameKeepingLoop(doc, From, To);
+    PushEdit(QStringLiteral("Move Frame"), std::move(log), From, To);
+}
+
+void TfrmMain::popFramesMoveUpClick() {
+    const int s = lbFrames->currentRow();
+    MoveFrame(s, s - 1);
+}
+
+void TfrmMain::popFramesMoveDownClick() {
+    const int s = lbFrames->currentRow();
+    MoveFrame(s, s + 1);
+}
+
+void TfrmMain::btnFrameMoveTopClick() {
+    MoveFrame(lbFrames->currentRow(), 0);
+}
+
+void TfrmMain::btnFrameMoveBottomClick() {
+    MoveFrame(lbFrames->currentRow(), lbFrames->count() - 1);
+}
+
+void TfrmMain::FilesDroppedOnList(int Row, const QStringList& Files) {
+    TWaitCursor wait;
+    int after = Row < 0 ? lbFrames->count() - 1 : Row;
+    for (const QString& file : Files) {
+        TBitmap bitmap;
+        if (!LoadImageFile(file, bitmap, true, FileKindOf(file)))
+            continue;
+        {
+            const QSignalBlocker quiet(lbFrames);
+            lbFrames->setCurrentRow(after);
+        }
+        AddBitmapAsFrame(std::move(bitmap), after);
+        after = lbFrames->currentRow();
+    }
+    UpdateCommandStates();
+}

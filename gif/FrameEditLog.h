@@ -1,0 +1,55 @@
+#pragma once
+// A record of the changes one editing command makes to an animation, kept so
+// the command can be taken back and made again exactly. Each change is done
+// through the log, which keeps only what that change needs to reverse itself:
+// a frame taken out, an extension removed, an old order, an old table.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gif/GIFTypes.h"
+
+class TGIFImage;
+class TGIFSubImage;
+
+class TFrameEditLog {
+public:
+    TFrameEditLog();
+    ~TFrameEditLog();
+    TFrameEditLog(TFrameEditLog&&) noexcept;
+    TFrameEditLog& operator=(TFrameEditLog&&) noexcept;
+
+    bool Empty() const { return FChanges.empty(); }
+
+    // ---- Changes, done now and recorded ----
+    // Takes frame `index` out of the animation (kept by the log).
+    void RemoveFrame(TGIFImage& image, int index);
+    // Records frame `index`, which the animation has just gained.
+    void FrameAdded(TGIFImage& image, int index);
+    void MoveFrame(TGIFImage& image, int from, int to);
+    // The move, keeping the loop count on whichever frame is first.
+    void MoveFrameKeepingLoop(TGIFImage& image, int from, int to);
+    // Takes the first frame's looping extension off; answers its count (0 when none).
+    int TakeLoop(TGIFImage& image);
+    // Puts a looping extension with `count` at the front of the first frame's list.
+    void GiveLoop(TGIFImage& image, int count);
+    // Records an extension the frame has just gained at `index` of its list.
+    void ExtensionAdded(TGIFSubImage& frame, int index);
+    void SetScreenSize(TGIFImage& image, int width, int height);
+
+    // Every colour table, every frame's pixels and transparent index, kept
+    // before a change that remaps them all (a shared palette being built).
+    // Call Colors before and ColorsChanged after such a change.
+    void Colors(TGIFImage& image);
+    void ColorsChanged(TGIFImage& image);
+
+    // ---- Taking back and doing again ----
+    void Undo(TGIFImage& image);
+    void Redo(TGIFImage& image);
+
+    struct TChange;
+
+private:
+    std::vector<std::unique_ptr<TChange>> FChanges;
+};
