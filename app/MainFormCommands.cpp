@@ -311,6 +311,8 @@ void TfrmMain::CreateMenus() {
     edit->addSeparator();
     AddRows(this, edit, EditMenu, add);
     connect(edit, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
+    // Shift+Del deletes without asking; both keys reach the command.
+    Command(TCommandId::mnuEditDelete)->setShortcuts({QKeySequence(Qt::Key_Delete), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
 
     QMenu* view = menu(bar, "mnuView", "&View");
     AddRows(this, view, ViewMenu, add);

@@ -118,6 +118,9 @@ void TfrmMain::mnuEditCopyClick() {
     // The frame keeps its own pixels, colours and extensions.
     auto copy = std::make_unique<TGIFSubImage>(&store);
     copy->Assign(&frame);
+    // Alone, the frame needs the colours it borrowed from the animation.
+    if (copy->LocalColors().IsEmpty() && frame.EffectiveColors())
+        copy->LocalColors().Assign(frame.EffectiveColors());
     copy->SetLeft(0);
     copy->SetTop(0);
     store.AddFrame(std::move(copy));
@@ -154,24 +157,23 @@ void TfrmMain::mnuEditPasteClick() {
     const int selection = lbFrames->currentRow();
     const int count = Document()->Frames().Count();
     const int position = selection >= 0 ? selection + 1 : count;
-    TClipboardAdapter clipboard(QApplication::clipboard());
+    QClipboard* system = QApplication::clipboard();
+    const QMimeData* mime = system->mimeData();
     TGIFImage pasted;
-    if (clipboard.PasteInto(pasted) && pasted.Frames().Count() > 0 && !pasted.Frames()[0]->IsEmpty()) {
+    // Frames copied in a Reelix window come with their delay, disposal and
+    // transparency; pictures from other programs become plain new frames.
+    if (mime && mime->hasFormat(QLatin1String(TClipboardAdapter::kGifMimeType)) &&
+        TClipboardAdapter(system).PasteInto(pasted) && pasted.Frames().Count() > 0 &&
+        !pasted.Frames()[0]->IsEmpty()) {
         TWaitCursor wait;
         TGIFSubImage& source = *pasted.Frames()[0];
-        const bool ours = FrameClipboard()->Frames().Count() > 0 &&
-                          FrameClipboard()->Frames()[0]->Width() == source.Width() &&
-                          FrameClipboard()->Frames()[0]->Height() == source.Height();
         TBitmap bitmap;
         source.AssignTo(bitmap);
-        if (!ours || pasted.Frames().Count() != 1) {
-            // A picture from another program: a new frame with the defaults.
-            AddBitmapAsFrame(std::move(bitmap), selection, QStringLiteral("Paste"));
+        TFrameEditLog log;
+        if (CheckFrameSize(bitmap, &log) == 1) {
+            log.Undo(*Document());
             return;
         }
-        TFrameEditLog log;
-        if (CheckFrameSize(bitmap, &log) == 1)
-            return;
         const int added = ReduceAndAddFrame(bitmap, log);
         if (added < 0) {
             log.Undo(*Document());
@@ -179,11 +181,24 @@ void TfrmMain::mnuEditPasteClick() {
         }
         TGIFSubImage& target = *Document()->Frames()[added];
         CopyFrameAttributes(source, target);
-        target.SetLeft(static_cast<std::uint16_t>(FStoredLeft));
-        target.SetTop(static_cast<std::uint16_t>(FStoredTop));
-        log.MoveFrameKeepingLoop(*Document(), added, std::min(position, added));
-        PushEdit(QStringLiteral("Paste"), std::move(log), selection, std::min(position, added));
+        const bool fromHere = FrameClipboard()->Frames().Count() > 0 &&
+                              FrameClipboard()->Frames()[0]->Width() == source.Width() &&
+                              FrameClipboard()->Frames()[0]->Height() == source.Height();
+        if (fromHere) {
+            target.SetLeft(static_cast<std::uint16_t>(FStoredLeft));
+            target.SetTop(static_cast<std::uint16_t>(FStoredTop));
+        }
+        const int at = std::min(position, added);
+        log.MoveFrameKeepingLoop(*Document(), added, at);
+        PushEdit(QStringLiteral("Paste"), std::move(log), selection, at);
         return;
+    }
+    if (mime && mime->hasImage()) {
+        const QImage picture = qvariant_cast<QImage>(mime->imageData());
+        if (!picture.isNull()) {
+            AddBitmapAsFrame(FromQImage(picture), selection, QStringLiteral("Paste"));
+            return;
+        }
     }
     if (FrameClipboard()->Frames().Count() > 0) {
         TBitmap bitmap;

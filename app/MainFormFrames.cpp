@@ -37,7 +37,8 @@ void TfrmMain::lbFramesClick() {
         ShowFrame(index);
         pnlAnimation->show();
     }
-    UpdateFrameCommands(index);
+    // Menus follow too, so their shortcuts act on the frame now selected.
+    UpdateCommandStates();
 }
 
 void TfrmMain::ShowFrame(int Index) {

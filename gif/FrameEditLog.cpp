@@ -68,23 +68,28 @@ struct TScreenSize : TChange {
 
 // The colours of a whole animation at one moment.
 struct TColorState {
+    struct TTable {
+        std::vector<TGIFRGB> Entries;
+        bool Sorted = false;
+    };
     struct TFrameColors {
         TGIFSubImage* Frame;
-        std::vector<TGIFRGB> Table;
+        TTable Table;
         std::vector<std::uint8_t> Pixels;
         int TransparentIndex = -1;
     };
-    std::vector<TGIFRGB> Global;
+    TTable Global;
     std::uint8_t Background = 0;
     std::vector<TFrameColors> Frames;
 
-    static std::vector<TGIFRGB> TableOf(const TGIFColorMap& map) {
-        return {map.Entries(), map.Entries() + map.Count()};
+    static TTable TableOf(const TGIFColorMap& map) {
+        return {{map.Entries(), map.Entries() + map.Count()}, map.Sorted()};
     }
-    static void SetTable(TGIFColorMap& map, const std::vector<TGIFRGB>& table) {
+    static void SetTable(TGIFColorMap& map, const TTable& table) {
         map.ClearColors();
-        for (const TGIFRGB& c : table)
+        for (const TGIFRGB& c : table.Entries)
             map.AddColor(TColor(c.red) | (TColor(c.green) << 8) | (TColor(c.blue) << 16));
+        map.SetSorted(table.Sorted);
     }
 
     void Capture(TGIFImage& image) {

@@ -1,0 +1,291 @@
+// Frame commands in the main window: enabling, every command done, undone and
+// redone to exactly the document before and after, the loop count on the
+// first frame, Shift+Del, the tile sizes, clipboard round trips and playback.
+#include "app/MainForm.h"
+#include "app/MainFormRig.h"
+#include "controls/RXListBox.h"
+#include "gif/GIFImage.h"
+#include "platform/raster/Bitmap.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QMimeData>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUndoStack>
+#include <functional>
+#include <memory>
+
+namespace {
+// Frames of 6x4, frame i filled with colour i of a 8-colour global table,
+// delays 10 + i, the loop count 3 on frame 0.
+void WriteGif(const QString& path, int frames) {
+    TGIFImage image;
+    image.Header().ScreenWidth = 6;
+    image.Header().ScreenHeight = 4;
+    for (int c = 0; c < 8; ++c)
+        image.GlobalColors().AddColor(TColor(c * 0x1F2F3F));
+    for (int i = 0; i < frames; ++i) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        frame->PlaceFrame(0, 0, 6, 4);
+        std::fill(frame->PixelData(), frame->PixelData() + 24, static_cast<std::uint8_t>(i % 8));
+        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+        control->DelayTime = static_cast<std::uint16_t>(10 + i);
+        frame->ExtensionBlocks().Add(std::move(control));
+        if (i == 0) {
+            auto loop = std::make_unique<TGIFAppExtNSLoop>(frame.get());
+            loop->LoopCount = 3;
+            frame->ExtensionBlocks().Add(std::move(loop));
+        }
+        image.AddFrame(std::move(frame));
+    }
+    image.SaveToFile(QFile::encodeName(path).toStdString());
+}
+
+// The document as bytes: frames, order, pixels, tables and every extension.
+QByteArray Snapshot(TGIFImage& doc) {
+    if (doc.Frames().Count() == 0)
+        return QByteArray("empty");
+    TMemoryStream s;
+    doc.SaveToStream(s);
+    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
+}
+
+int Delay(TGIFImage& doc, int i) {
+    return doc.Frames()[i]->ControlExtension()->DelayTime;
+}
+} // namespace
+
+class TFrameCommandsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+
+    std::unique_ptr<TMainFormRig> Open(int frames, int select) {
+        QFile::remove(FDir.filePath(QStringLiteral("settings.ini")));
+        const QString file = FDir.filePath(QStringLiteral("anim%1.gif").arg(frames));
+        if (!QFile::exists(file))
+            WriteGif(file, frames);
+        auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("settings.ini")),
+                                                  FDir.filePath(QStringLiteral("program")), false);
+        rig->Form->SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+        rig->Prompts.FileNames << file;
+        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Form->FramesList()->setCurrentRow(select);
+        return rig;
+    }
+
+private slots:
+    void init() { QApplication::clipboard()->clear(); }
+
+    void enablingFollowsTheSelection_data() {
+        QTest::addColumn<int>("select");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("down");
+        QTest::newRow("first") << 0 << false << true;
+        QTest::newRow("middle") << 1 << true << true;
+        QTest::newRow("last") << 2 << true << false;
+    }
+    void enablingFollowsTheSelection() {
+        QFETCH(int, select);
+        QFETCH(bool, up);
+        QFETCH(bool, down);
+        auto rig = Open(3, select);
+        QCOMPARE(rig->Cmd("btnFrameMoveTop")->isEnabled(), up);
+        QCOMPARE(rig->Cmd("btnFrameMoveUp")->isEnabled(), up);
+        QCOMPARE(rig->Cmd("btnFrameMoveDown")->isEnabled(), down);
+        QCOMPARE(rig->Cmd("btnFrameMoveBottom")->isEnabled(), down);
+        for (const char* c : {"btnCut", "btnCopy", "btnFrameDelete", "btnGlobalProps", "btnPlay"})
+            QVERIFY2(rig->Cmd(c)->isEnabled(), c);
+        QVERIFY(!rig->Cmd("btnPaste")->isEnabled());
+        QVERIFY(!rig->Cmd("btnPause")->isEnabled());
+        rig->DropDown("mnuEdit");
+        QCOMPARE(rig->Cmd("mnuEditMoveUp")->isEnabled(), up);
+        QCOMPARE(rig->Cmd("mnuEditMoveDown")->isEnabled(), down);
+        rig->Form->popFramesPopup();
+        QCOMPARE(rig->Cmd("popFramesFProp")->text(), QStringLiteral("Frame %1 P&roperties...").arg(select));
+        QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #%1 of 2").arg(select));
+    }
+
+    void everyCommandUndoesAndRedoesExactly_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("select");
+        QTest::addColumn<QString>("undoText");
+        QTest::addColumn<int>("selectedAfter");
+        QTest::newRow("delete first") << "mnuEditDelete" << 0 << "&Undo Delete Frame" << -1;
+        QTest::newRow("delete middle") << "btnFrameDelete" << 2 << "&Undo Delete Frame" << 1;
+        QTest::newRow("cut first") << "mnuEditCut" << 0 << "&Undo Cut Frame" << 0;
+        QTest::newRow("cut last") << "btnCut" << 3 << "&Undo Cut Frame" << 2;
+        QTest::newRow("move up") << "mnuEditMoveUp" << 1 << "&Undo Move Frame" << 0;
+        QTest::newRow("move down") << "mnuEditMoveDown" << 0 << "&Undo Move Frame" << 1;
+        QTest::newRow("to beginning") << "btnFrameMoveTop" << 3 << "&Undo Move Frame" << 0;
+        QTest::newRow("to end") << "btnFrameMoveBottom" << 0 << "&Undo Move Frame" << 3;
+        QTest::newRow("delete all") << "popFramesDeleteAll" << 1 << "&Undo Delete All Frames" << -1;
+        QTest::newRow("copy, paste") << "paste" << 1 << "&Undo Paste" << 2;
+    }
+    void everyCommandUndoesAndRedoesExactly() {
+        QFETCH(QString, command);
+        QFETCH(int, select);
+        QFETCH(QString, undoText);
+        QFETCH(int, selectedAfter);
+        auto rig = Open(4, select);
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        QVERIFY(!rig->Form->Modified);
+        rig->Prompts.Answers << TMsgResult::Yes;
+        if (command == QLatin1String("paste")) {
+            rig->Cmd("mnuEditCopy")->trigger();
+            QVERIFY(rig->Cmd("btnPaste")->isEnabled());
+            rig->Cmd("mnuEditPaste")->trigger();
+            QCOMPARE(doc.Frames().Count(), 5);
+            QCOMPARE(Delay(doc, 2), Delay(doc, 1)); // the copy keeps its delay
+        } else {
+            rig->Cmd(command.toLatin1().constData())->trigger();
+        }
+        const QByteArray after = Snapshot(doc);
+        QVERIFY(after != before);
+        QVERIFY(rig->Form->Modified);
+        QCOMPARE(rig->Form->FramesList()->count(), doc.Frames().Count());
+        QCOMPARE(rig->Form->FramesList()->currentRow(), selectedAfter);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), undoText);
+        // The loop count stays on whichever frame is first.
+        if (doc.Frames().Count() > 0) {
+            QVERIFY(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>());
+            QCOMPARE(int(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount), 3);
+            for (int i = 1; i < doc.Frames().Count(); ++i)
+                QVERIFY(!doc.Frames()[i]->FindExtension<TGIFAppExtNSLoop>());
+        }
+        for (int round = 0; round < 2; ++round) {
+            rig->Cmd("mnuEditUndo")->trigger();
+            QCOMPARE(Snapshot(doc), before);
+            QCOMPARE(rig->Form->FramesList()->count(), doc.Frames().Count());
+            QVERIFY2(!rig->Form->Modified, "undoing to the saved state clears Modified");
+            rig->Cmd("mnuEditRedo")->trigger();
+            QCOMPARE(Snapshot(doc), after);
+            QVERIFY(rig->Form->Modified);
+        }
+    }
+
+    void deleteAsksUnlessShiftIsHeld() {
+        auto rig = Open(3, 1);
+        rig->Prompts.Answers << TMsgResult::No;
+        rig->Cmd("mnuEditDelete")->trigger();
+        QCOMPARE(rig->Prompts.Texts().value(0), QStringLiteral("Would you like to delete \"Frame 1\"?"));
+        QCOMPARE(rig->Prompts.Shown.value(0).Buttons, TMsgButtons::YesNoCancel);
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 3);
+        // Shift+Del: the window notes the Shift key and deletes at once.
+        rig->Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig->Form.get()));
+        rig->Form->FramesList()->setFocus();
+        QTest::keyClick(rig->Form->FramesList(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(rig->Prompts.Shown.size(), 1);
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 2);
+    }
+
+    void dragInsideTheListMovesTheFrame() {
+        auto rig = Open(4, 0);
+        TGIFImage& doc = *rig->Form->Document();
+        emit rig->Form->FramesList()->MoveRequested(0, 2);
+        QCOMPARE(Delay(doc, 2), 10);
+        QVERIFY(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>());
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Move Frame"));
+        rig->Cmd("mnuEditUndo")->trigger();
+        QCOMPARE(Delay(doc, 0), 10);
+    }
+
+    void tileSizes_data() {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("tile");
+        QTest::newRow("portrait, scaled") << QSize(40, 400) << QSize(16, 160);
+        QTest::newRow("fits, own size") << QSize(100, 50) << QSize(100, 50);
+        QTest::newRow("one pixel over, own size") << QSize(161, 10) << QSize(161, 10);
+        QTest::newRow("wide, scaled") << QSize(320, 100) << QSize(160, 50);
+    }
+    void tileSizes() {
+        QFETCH(QSize, frame);
+        QFETCH(QSize, tile);
+        auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("tiles.ini")),
+                                                  FDir.filePath(QStringLiteral("program")), false);
+        TGIFImage& doc = *rig->Form->Document();
+        doc.GlobalColors().AddColor(0);
+        doc.GlobalColors().AddColor(0xFFFFFF);
+        auto f = std::make_unique<TGIFSubImage>(&doc);
+        f->PlaceFrame(0, 0, frame.width(), frame.height());
+        doc.AddFrame(std::move(f));
+        QCOMPARE(rig->Form->TilePicture(0).size(), tile);
+    }
+
+    void framesTravelBetweenTwoDocuments() {
+        auto a = Open(3, 2);
+        a->Cmd("mnuEditCopy")->trigger();
+        QVERIFY(QApplication::clipboard()->mimeData()->hasImage());
+        auto b = Open(2, 0);
+        b->Cmd("mnuEditPaste")->trigger();
+        TGIFImage& doc = *b->Form->Document();
+        QCOMPARE(doc.Frames().Count(), 3);
+        QCOMPARE(b->Form->FramesList()->currentRow(), 1);
+        QCOMPARE(Delay(doc, 1), 12);
+        TBitmap pasted, original;
+        doc.Frames()[1]->AssignTo(pasted);
+        a->Form->Document()->Frames()[2]->AssignTo(original);
+        QCOMPARE(pasted.Pixel(3, 2), original.Pixel(3, 2));
+    }
+
+    void pictureFromAnotherProgramPastesAsAFrame() {
+        auto rig = Open(2, 1);
+        QImage outside(5, 3, QImage::Format_RGB32);
+        outside.fill(qRgb(200, 10, 30));
+        QApplication::clipboard()->setImage(outside);
+        QVERIFY(rig->Cmd("btnPaste")->isEnabled());
+        rig->Cmd("mnuEditPaste")->trigger();
+        TGIFImage& doc = *rig->Form->Document();
+        QCOMPARE(doc.Frames().Count(), 3);
+        QCOMPARE(int(doc.Frames()[2]->Width()), 5);
+        TBitmap picture;
+        doc.Frames()[2]->AssignTo(picture);
+        QCOMPARE(picture.Pixel(2, 1), RGBColor(200, 10, 30));
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Paste"));
+    }
+
+    void playbackCountsFramesAndStopsForChanges() {
+        auto rig = Open(5, 2);
+        rig->Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig->Form.get()));
+        rig->Cmd("mnuViewPlay")->trigger();
+        QVERIFY(!rig->Cmd("btnPlay")->isEnabled());
+        QVERIFY(rig->Cmd("btnPause")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(rig->Form->StatusText(1) == QStringLiteral("Frame 2 of 5"), 5000);
+        rig->Cmd("btnPause")->trigger();
+        QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #2 of 4"));
+        QVERIFY(rig->Cmd("btnPlay")->isEnabled());
+        // A change while playing stops the painter first.
+        rig->Cmd("mnuViewPlay")->trigger();
+        QVERIFY(rig->Form->Playing());
+        rig->Prompts.Answers << TMsgResult::Yes;
+        rig->Cmd("mnuEditDelete")->trigger();
+        QVERIFY(!rig->Form->Playing());
+        QCOMPARE(rig->Form->Document()->PainterList().Count(), 0);
+        // New while playing, and playing when the window goes.
+        rig->Cmd("mnuViewPlay")->trigger();
+        rig->Form->Modified = false;
+        rig->Cmd("mnuFileNew")->trigger();
+        QVERIFY(!rig->Form->Playing());
+        QVERIFY(!rig->Cmd("btnPlay")->isEnabled());
+        QVERIFY(!rig->Cmd("btnPause")->isEnabled());
+        auto again = Open(3, 0);
+        again->Cmd("mnuViewPlay")->trigger();
+        QTest::qWait(50);
+        again->Form.reset(); // must not hang or crash
+    }
+
+    void everyTypedCommandExists() {
+        auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("ids.ini")),
+                                                  FDir.filePath(QStringLiteral("program")), false);
+        for (int i = 0; i < int(TCommandId::Count); ++i)
+            QVERIFY2(rig->Form->Command(TCommandId(i)), CommandName(TCommandId(i)));
+    }
+};
+
+QTEST_MAIN(TFrameCommandsTest)
+#include "tst_FrameCommands.moc"
