@@ -67,7 +67,7 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     SyncPaneChecks();
 
     lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetItemWidth(FrameSize + 26);
+    lbFrames->SetCurrentWidth(FrameSize + 26);
     lbFrames->CaptionText = QStringLiteral("Frames Window");
     lbFrames->OnDrawItem = [this](QPainter& p, const QRect& r, int row, bool selected) {
         DrawFrameTile(p, r, row, selected);
@@ -354,7 +354,7 @@ void TfrmMain::SetFrameSize(int Size) {
     for (QAction* a : FFrameSizeGroup->actions())
         a->setChecked(a->property("Tag").toInt() == Size);
     lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetItemWidth(FrameSize + 26);
+    lbFrames->SetCurrentWidth(FrameSize + 26);
     FTilePictures.clear();
     ApplyAutoSizeSplitter();
     if (!pnlAnimation->isHidden())

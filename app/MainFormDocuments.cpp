@@ -113,8 +113,9 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
         progress = std::make_unique<TfrmProgress>(this);
         progress->SetRange(0, 100);
         progress->SetText(QStringLiteral("Loading %1...").arg(FilePart(Path)));
+        // Modal to the whole program: the window takes no input meanwhile, but
+        // is not disabled, which would disable the progress window's Cancel too.
         progress->show();
-        setEnabled(false);
     }
     const std::string file = QFile::encodeName(Path).toStdString();
     bool ok = false;
@@ -136,8 +137,9 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
         // A file that cannot be read leaves the document as it was.
     }
     loaded.OnProgress = nullptr;
-    if (progress)
-        setEnabled(true);
+    // A Cancel that came as the last frame was read still counts.
+    if (progress && progress->Cancelled())
+        ok = false;
     if (!ok)
         return false;
     TakeOver(Target, loaded);
@@ -171,7 +173,7 @@ void TfrmMain::OpenFile(const QString& Path) {
 
 void TfrmMain::ShowDocument(const QString& Path) {
     lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetItemWidth(FrameSize + 26);
+    lbFrames->SetCurrentWidth(FrameSize + 26);
     pnlAnimation->hide();
     TGIFImageList& frames = Document()->Frames();
     const int count = frames.Count();
@@ -196,7 +198,6 @@ void TfrmMain::ShowDocument(const QString& Path) {
         progress.SetRange(0, count - 1);
         const QString name = FilePart(Path);
         progress.SetText(QStringLiteral("Loading %1...").arg(name));
-        setEnabled(false);
         progress.show();
         bool cancelled = false;
         int entries = 0;
@@ -214,7 +215,6 @@ void TfrmMain::ShowDocument(const QString& Path) {
             QCoreApplication::processEvents();
         }
         progress.hide();
-        setEnabled(true);
         if (cancelled || progress.Cancelled()) {
             // Cancel means nothing was opened.
             Document()->ClearImage();

@@ -29,7 +29,7 @@ public:
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {FList->ItemWidth(), FList->ItemHeight()};
+        return {FList->CurrentWidth(), FList->ItemHeight()};
     }
 
 private:
@@ -57,7 +57,7 @@ void TRXListBox::SetItemHeight(int Value) {
     doItemsLayout();
 }
 
-void TRXListBox::SetItemWidth(int Value) {
+void TRXListBox::SetCurrentWidth(int Value) {
     FItemWidth = Value;
     doItemsLayout();
 }

@@ -16,8 +16,9 @@ public:
 
     int ItemHeight() const { return FItemHeight; }
     void SetItemHeight(int Value);
-    int ItemWidth() const { return FItemWidth; }
-    void SetItemWidth(int Value);
+    // The width of the cells, which is the list's horizontal scrolling extent.
+    int CurrentWidth() const { return FItemWidth; }
+    void SetCurrentWidth(int Value);
 
     // Placeholder entries "Image", sized as the cells.
     void AppendEntries(int Count);

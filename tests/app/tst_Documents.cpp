@@ -5,6 +5,7 @@
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Comments.h"
+#include "dialogs/Progress.h"
 #include "dialogs/Settings.h"
 #include "gif/GIFImage.h"
 
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QUrl>
 #include <memory>
@@ -568,6 +570,32 @@ private slots:
         QCOMPARE(rig->Entries(), 0);
         QCOMPARE(rig->Doc().Frames().Count(), 0);
         QVERIFY(!rig->F().Modified);
+    }
+
+    void cancelLoadingLeavesTheDocumentEmpty() {
+        const QString file = Path("long.gif");
+        WriteGif(file, 400, 320, 240);
+        auto rig = NewRig();
+        // Cancel is pressed as soon as the progress window shows.
+        bool pressed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&pressed] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* progress = qobject_cast<TfrmProgress*>(w); progress && progress->isVisible() && !pressed) {
+                    QTest::mouseClick(progress->btnCancel, Qt::LeftButton);
+                    pressed = true;
+                }
+        });
+        poll.start(0);
+        rig->Prompts.FileNames << file;
+        rig->Cmd("mnuFileOpen")->trigger();
+        poll.stop();
+        QVERIFY(pressed);
+        QCOMPARE(rig->Entries(), 0);
+        QCOMPARE(rig->Doc().Frames().Count(), 0);
+        QVERIFY(!rig->F().Modified);
+        QVERIFY(rig->F().isEnabled());
+        QCOMPARE(rig->F().windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
     }
 
     void tilesAreDrawnOnlyWhenVisible() {
