@@ -122,10 +122,16 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
     try {
         RunInBackground(
             [&loaded, &file](const TWorkContext& work) {
-                loaded.OnProgress = [&work](TPersistent*, TProgressStage, int percent, bool, const TRect&, const std::string&) {
+                // At most one report per percent: the bar is repainted for each.
+                int reported = -1;
+                loaded.OnProgress = [&work, &reported](TPersistent*, TProgressStage, int percent, bool, const TRect&,
+                                                       const std::string&) {
                     if (work.Cancelled)
                         throw TLoadCancelled{};
-                    work.Report(percent);
+                    if (percent != reported) {
+                        reported = percent;
+                        work.Report(percent);
+                    }
                 };
                 loaded.LoadFromFile(file);
                 loaded.OnProgress = nullptr;
@@ -194,34 +200,13 @@ void TfrmMain::ShowDocument(const QString& Path) {
         FileName = Untitled;
         SetTitle(FileName);
     } else {
-        TfrmProgress progress(this);
-        progress.SetRange(0, count - 1);
-        const QString name = FilePart(Path);
-        progress.SetText(QStringLiteral("Loading %1...").arg(name));
-        progress.show();
-        bool cancelled = false;
+        // Entries are placeholders and tiles are drawn only when seen, so the
+        // whole list is filled at once; the decoding before it had the
+        // progress window.
         int entries = 0;
-        for (int i = 0; i < count; ++i) {
-            if (frames[i]->IsEmpty())
-                continue; // moved to the end below
-            if (progress.Cancelled()) {
-                cancelled = true;
-                break;
-            }
-            progress.SetText(QStringLiteral("Loading Image %1 in %2...").arg(i).arg(name));
-            progress.StepBy(1);
-            AppendFrameEntry();
-            ++entries;
-            QCoreApplication::processEvents();
-        }
-        progress.hide();
-        if (cancelled || progress.Cancelled()) {
-            // Cancel means nothing was opened.
-            Document()->ClearImage();
-            ClearFrames();
-            UpdateCommandStates();
-            return;
-        }
+        for (int i = 0; i < count; ++i)
+            entries += frames[i]->IsEmpty() ? 0 : 1;
+        lbFrames->AppendEntries(entries);
         for (int i = count - 1; i >= 0; --i)
             if (frames[i]->IsEmpty())
                 MoveFrameKeepingLoop(*Document(), i, frames.Count() - 1);

@@ -1,7 +1,11 @@
-// Opening an animation in the editor against decoding it alone: a 300-frame
-// 640x480 GIF, from the Open command to the frames list filled, the first
-// frame shown and the visible tiles painted. Prints the ratio and peak memory.
-//   build/bench/bench_open_document [--frames=N]   (offscreen without a display)
+// Opening an animation in the editor against decoding it alone: by default a
+// 300-frame 640x480 GIF, from the Open command to the frames list filled, the
+// first frame shown and the visible tiles painted; then scrolling the whole
+// frames list a page at a time. Prints the ratio and peak memory.
+//   build/bench/bench_open_document [--frames=N] [--size=WxH]
+//   e.g. --frames=1000 --size=320x240 for a long animation of small frames;
+//   --write=FILE only writes the animation (to time `reelix-tool info FILE`).
+// Runs offscreen without a display.
 #include "app/MainForm.h"
 #include "app/UserPrompts.h"
 #include "controls/RXListBox.h"
@@ -9,16 +13,20 @@
 #include "platform/services/SettingsStore.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
 int FrameCount = 300;
+int Width = 640;
+int Height = 480;
 QString GifPath;
 
 struct TQuietPrompts : IUserPrompts {
@@ -33,17 +41,17 @@ struct TQuietPrompts : IUserPrompts {
 // A ball crossing a gradient: every frame differs, as in a real animation.
 void WriteAnimation(const QString& path) {
     TGIFImage image;
-    image.Header().ScreenWidth = 640;
-    image.Header().ScreenHeight = 480;
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(Width);
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(Height);
     for (int c = 0; c < 256; ++c)
         image.GlobalColors().AddColor(TColor(c | ((255 - c) << 8) | ((c / 2) << 16)));
     for (int f = 0; f < FrameCount; ++f) {
         auto frame = std::make_unique<TGIFSubImage>(&image);
-        frame->PlaceFrame(0, 0, 640, 480);
+        frame->PlaceFrame(0, 0, Width, Height);
         std::uint8_t* p = frame->PixelData();
-        const int cx = (f * 7) % 640, cy = 240 + int(std::lround(150 * std::sin(f / 9.0)));
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) {
+        const int cx = (f * 7) % Width, cy = Height / 2 + int(std::lround(Height / 3.2 * std::sin(f / 9.0)));
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x) {
                 const int dx = x - cx, dy = y - cy;
                 *p++ = dx * dx + dy * dy < 2500 ? 255 : static_cast<std::uint8_t>((x / 3 + y / 5) & 0xFE);
             }
@@ -89,8 +97,35 @@ void BM_EditorOpen(benchmark::State& state) {
     }
 }
 
+// Scrolling through every tile once, a page at a time, each page painted.
+void BM_ScrollWholeList(benchmark::State& state) {
+    QTemporaryDir dir;
+    TSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
+    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
+    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), false);
+    TQuietPrompts prompts;
+    TfrmMain form(store, prompts, dir.path());
+    form.resize(1000, 700);
+    form.show();
+    form.OpenCommandLineFiles({GifPath});
+    QScrollBar* bar = form.FramesList()->verticalScrollBar();
+    int pages = 0;
+    for (auto _ : state) {
+        // Tiles are made once; later passes only paint.
+        for (int v = 0; v <= bar->maximum(); v += std::max(1, bar->pageStep())) {
+            bar->setValue(v);
+            form.FramesList()->viewport()->repaint();
+            ++pages;
+        }
+        bar->setValue(0);
+    }
+    state.counters["pages"] = benchmark::Counter(pages, benchmark::Counter::kAvgIterations);
+}
+
 BENCHMARK(BM_DecodeOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_EditorOpen)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ScrollWholeList)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 struct TRatioReporter : benchmark::ConsoleReporter {
     double Decode = 0, Open = 0;
@@ -105,22 +140,32 @@ struct TRatioReporter : benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
+    const char* keep = nullptr;
     for (int i = 1; i < argc; ++i)
-        if (std::sscanf(argv[i], "--frames=%d", &FrameCount) == 1)
-            argv[i] = argv[0];
+        if (std::strncmp(argv[i], "--write=", 8) == 0) {
+            keep = argv[i] + 8;
+            argv[i] = const_cast<char*>("--benchmark_counters_tabular=false");
+        } else if (std::sscanf(argv[i], "--frames=%d", &FrameCount) == 1 ||
+            std::sscanf(argv[i], "--size=%dx%d", &Width, &Height) == 2)
+            argv[i] = const_cast<char*>("--benchmark_counters_tabular=false");
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
     GifPath = dir.filePath(QStringLiteral("anim.gif"));
+    if (keep) {
+        // Only the file, to time other programs on it (e.g. reelix-tool info).
+        WriteAnimation(QString::fromLocal8Bit(keep));
+        return 0;
+    }
     WriteAnimation(GifPath);
     benchmark::Initialize(&argc, argv);
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("\n%d frames of 640x480 (%.0f MB decoded): open in the editor %.0f ms, decode alone %.0f ms, ratio %.2fx; peak memory %.0f MB\n",
-                FrameCount, FrameCount * 640.0 * 480 / 1e6, reporter.Open, reporter.Decode,
+    std::printf("\n%d frames of %dx%d (%.0f MB decoded): open in the editor %.0f ms, decode alone %.0f ms, ratio %.2fx; peak memory %.0f MB\n",
+                FrameCount, Width, Height, FrameCount * double(Width) * Height / 1e6, reporter.Open, reporter.Decode,
                 reporter.Decode > 0 ? reporter.Open / reporter.Decode : 0.0, usage.ru_maxrss / 1024.0);
     return 0;
 }
