@@ -132,6 +132,8 @@ public:
     void OpenRecentFile(QAction* Item);
     QStringList RecentFiles() const;
     QList<QAction*> RecentFileItems() const { return FRecentFiles; }
+    // New (asking to save changes), then the file, when New went ahead.
+    void OpenAsNewDocument(const QString& Path);
     // Files named on the command line: the first opens as Open would open it.
     void OpenCommandLineFiles(const QStringList& Files);
     // Replaces how saved bytes reach the disk (tests inject failures); the
@@ -151,6 +153,9 @@ public:
     int ReduceAndAddFrame(const TBitmap& Bitmap, TFrameEditLog& Log);
     // One undoable step named StepName ("Add Frame" when empty).
     void AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex, const QString& StepName = QString());
+    // Size question and colour reduction into Log; the new frame's index, or -1
+    // (with Log taken back) when either question was cancelled.
+    int AddBitmapToLog(TBitmap& Bitmap, TFrameEditLog& Log);
     // Index to add after, -1 at the start, -2 cancelled.
     int AskInsertPosition();
     void btnFrameAddClick();

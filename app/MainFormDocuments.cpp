@@ -302,13 +302,7 @@ QAction* TfrmMain::NewRecentItem(const QString& Path) {
     auto* item = new QAction(menu);
     item->setData(Path);
     item->setStatusTip(QStringLiteral("Opens this file"));
-    connect(item, &QAction::triggered, this, [this, item] {
-        try {
-            OpenRecentFile(item);
-        } catch (const std::exception& e) {
-            FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
-        }
-    });
+    connect(item, &QAction::triggered, this, [this, item] { Guarded([=] { OpenRecentFile(item); }); });
     return item;
 }
 
@@ -396,13 +390,15 @@ void TfrmMain::dropEvent(QDropEvent* Event) {
     if (first.isEmpty())
         return;
     Event->acceptProposedAction();
-    try {
+    OpenAsNewDocument(first);
+}
+
+void TfrmMain::OpenAsNewDocument(const QString& Path) {
+    Guarded([&] {
         mnuFileNewClick();
         if (!Modified)
-            OpenFile(first);
-    } catch (const std::exception& e) {
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
-    }
+            OpenFile(Path);
+    });
 }
 
 void TfrmMain::OpenCommandLineFiles(const QStringList& Files) {
@@ -414,11 +410,5 @@ void TfrmMain::OpenCommandLineFiles(const QStringList& Files) {
                             QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(path)));
         return;
     }
-    try {
-        mnuFileNewClick();
-        if (!Modified)
-            OpenFile(path);
-    } catch (const std::exception& e) {
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
-    }
+    OpenAsNewDocument(path);
 }

@@ -170,15 +170,9 @@ void TfrmMain::mnuEditPasteClick() {
         TBitmap bitmap;
         source.AssignTo(bitmap);
         TFrameEditLog log;
-        if (CheckFrameSize(bitmap, &log) == 1) {
-            log.Undo(*Document());
+        const int added = AddBitmapToLog(bitmap, log);
+        if (added < 0)
             return;
-        }
-        const int added = ReduceAndAddFrame(bitmap, log);
-        if (added < 0) {
-            log.Undo(*Document());
-            return;
-        }
         TGIFSubImage& target = *Document()->Frames()[added];
         CopyFrameAttributes(source, target);
         const bool fromHere = FrameClipboard()->Frames().Count() > 0 &&

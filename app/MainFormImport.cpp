@@ -163,21 +163,22 @@ void TfrmMain::AddBitmapAsFrame(TBitmap Bitmap, int AfterIndex, const QString& S
     PausePlayback();
     TFrameEditLog log;
     const int selection = lbFrames->currentRow();
-    if (CheckFrameSize(Bitmap, &log) == 1) {
-        log.Undo(*Document());
+    const int added = AddBitmapToLog(Bitmap, log);
+    if (added < 0)
         return;
-    }
-    const int added = ReduceAndAddFrame(Bitmap, log);
-    if (added < 0) {
-        log.Undo(*Document());
-        return;
-    }
     int position = added;
     if (selection >= 0 && lbFrames->count() > 0) {
         position = std::clamp(AfterIndex + 1, 0, added);
         log.MoveFrameKeepingLoop(*Document(), added, position);
     }
     PushEdit(StepName.isEmpty() ? QStringLiteral("Add Frame") : StepName, std::move(log), selection, position);
+}
+
+int TfrmMain::AddBitmapToLog(TBitmap& Bitmap, TFrameEditLog& Log) {
+    const int added = CheckFrameSize(Bitmap, &Log) == 1 ? -1 : ReduceAndAddFrame(Bitmap, Log);
+    if (added < 0)
+        Log.Undo(*Document());
+    return added;
 }
 
 int TfrmMain::AskInsertPosition() {

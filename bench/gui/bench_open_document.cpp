@@ -38,6 +38,23 @@ struct TQuietPrompts : IUserPrompts {
     QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
 };
 
+// A main window over fresh settings, nothing shown at start-up.
+struct TWindow {
+    QTemporaryDir Dir;
+    TSettingsStore Store{Dir.filePath(QStringLiteral("settings.ini"))};
+    TQuietPrompts Prompts;
+    TfrmMain Form{Prepared(Store), Prompts, Dir.path()};
+    TWindow() {
+        Form.resize(1000, 700);
+        Form.show();
+    }
+    static TSettingsStore& Prepared(TSettingsStore& store) {
+        for (const char* name : {"TipDay", "AutoLoadStartUp", "DisplayAnimation"})
+            store.WriteBool(QStringLiteral("Settings\\"), QLatin1String(name), false);
+        return store;
+    }
+};
+
 // A ball crossing a gradient: every frame differs, as in a real animation.
 void WriteAnimation(const QString& path) {
     TGIFImage image;
@@ -72,15 +89,8 @@ void BM_DecodeOnly(benchmark::State& state) {
 }
 
 void BM_EditorOpen(benchmark::State& state) {
-    QTemporaryDir dir;
-    TSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), false);
-    TQuietPrompts prompts;
-    TfrmMain form(store, prompts, dir.path());
-    form.resize(1000, 700);
-    form.show();
+    TWindow window;
+    TfrmMain& form = window.Form;
     QCoreApplication::processEvents();
     for (auto _ : state) {
         form.OpenCommandLineFiles({GifPath});
@@ -99,15 +109,8 @@ void BM_EditorOpen(benchmark::State& state) {
 
 // Scrolling through every tile once, a page at a time, each page painted.
 void BM_ScrollWholeList(benchmark::State& state) {
-    QTemporaryDir dir;
-    TSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
-    store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), false);
-    TQuietPrompts prompts;
-    TfrmMain form(store, prompts, dir.path());
-    form.resize(1000, 700);
-    form.show();
+    TWindow window;
+    TfrmMain& form = window.Form;
     form.OpenCommandLineFiles({GifPath});
     QScrollBar* bar = form.FramesList()->verticalScrollBar();
     int pages = 0;
