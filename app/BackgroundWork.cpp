@@ -4,7 +4,6 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
-#include <QPointer>
 #include <exception>
 #include <thread>
 
@@ -15,14 +14,13 @@ void RunInBackground(const std::function<void(const TWorkContext&)>& Work, TfrmP
     if (Progress)
         cancel = QObject::connect(Progress, &TfrmProgress::CancelRequested, &loop,
                                   [&cancelled] { cancelled = true; });
-    QPointer<TfrmProgress> bar(Progress);
-    auto report = [bar](int percent) {
-        if (!bar)
-            return;
-        QMetaObject::invokeMethod(bar.data(), [bar, percent] {
-            if (bar)
-                bar->SetPosition(percent);
-        }, Qt::QueuedConnection);
+    // The progress window outlives the work (the caller owns it and this
+    // function waits); the worker only posts, and Qt drops a posted call whose
+    // receiver has gone.
+    auto report = [Progress](int percent) {
+        if (Progress)
+            QMetaObject::invokeMethod(Progress, [Progress, percent] { Progress->SetPosition(percent); },
+                                      Qt::QueuedConnection);
     };
     const TWorkContext context{cancelled, report};
     std::exception_ptr failure;
