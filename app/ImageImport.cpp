@@ -1,5 +1,6 @@
 #include "app/ImageImport.h"
 
+#include "gif/PixelBudget.h"
 #include "platform/services/JpegReader.h"
 #include "platform/services/QtRasterBridge.h"
 
@@ -22,14 +23,11 @@ TFileKind FileKindOf(const QString& Path) {
 }
 
 namespace {
-// Large enough for any picture a GIF editor works on; a few header bytes must
-// not make us allocate gigabytes.
-constexpr qint64 MaxStillPixels = qint64(1) << 26;
-
 bool LoadBmp(const QString& path, TBitmap& bitmap) {
     QImageReader reader(path, "bmp");
+    // A few header bytes must not make us allocate gigabytes.
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > MaxStillPixels)
+    if (size.isValid() && !DefaultPixelBudget.FrameFits(std::uint64_t(size.width()), std::uint64_t(size.height())))
         return false;
     QImage image;
     if (!reader.read(&image) || image.isNull())

@@ -1,4 +1,5 @@
 #include "gif/DIB.h"
+#include "gif/PixelBudget.h"
 
 #include <algorithm>
 #include <cstring>
@@ -198,6 +199,7 @@ void LoadInfo(TBitmap& bitmap, std::span<const std::uint8_t> dib, std::size_t bi
     const bool topDown = rawHeight < 0;
     const int height = topDown ? -rawHeight : rawHeight;
     if (height > 65535) Invalid();
+    if (!DefaultPixelBudget.FrameFits(std::uint64_t(width), std::uint64_t(height))) throw GIFException(ImageTooLargeText);
     TPixelFormat format;
     switch (bits) {
     case 1: format = pf1bit; break;

@@ -19,6 +19,7 @@
 #include "gif/GIFSubImage.h"
 #include "gif/GIFTypes.h"
 #include "gif/LZW.h"
+#include "gif/PixelBudget.h"
 #include "gif/Stream.h"
 
 class TCanvas;
@@ -97,6 +98,8 @@ public:
     bool HasPaintOption(TGIFPaintOption option) const { return (paintOptions_ & PaintOptionBit(option)) != 0; }
     // A change stops the active painter and drops the caches.
     void SetPaintOptions(std::uint16_t options);
+    // Limits of what reading may allocate (see PixelBudget.h).
+    TPixelBudget PixelBudget = DefaultPixelBudget;
     TColorReductionKind ColorReductionKind = crWebSafe;
     TDitherKind DitherKind = dkNearest;
     TGIFEncoding Encoding = encLZW;

@@ -270,6 +270,16 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     LoadImage(stream);
 }
 
+namespace {
+// Steps over a frame's image data: the code size byte and the sub-blocks.
+void SkipImageData(TStream& stream) {
+    if (stream.ReadByte() < 0)
+        return;
+    for (int size = stream.ReadByte(); size > 0; size = stream.ReadByte())
+        stream.Seek(std::min<std::int64_t>(size, stream.Remaining()));
+}
+} // namespace
+
 void TGIFSubImage::LoadImage(TStream& stream) {
     std::uint8_t d[10];
     stream.ReadBuffer(d, sizeof d);
@@ -289,11 +299,38 @@ void TGIFSubImage::LoadImage(TStream& stream) {
         localColors_.SetSorted((descriptorFlags_ & 0x20) != 0);
     }
 
+    const std::uint64_t pixelCount = std::uint64_t(width_) * height_;
+    TGIFImage* owner = OwnerImage();
+    const TPixelBudget budget = owner ? owner->PixelBudget : DefaultPixelBudget;
+    // Nothing of a frame far beyond the screen can be seen: instead of decoding
+    // what may be a huge picture, it stays as one pixel at its place, so its
+    // delay and extensions keep their part in the animation.
+    const int screenWidth = owner ? owner->Width() : 0;
+    const int screenHeight = owner ? owner->Height() : 0;
+    if (screenWidth > 0 && screenHeight > 0 && (left_ > 2 * screenWidth || top_ > 2 * screenHeight) &&
+        pixelCount > 1) {
+        ReportWarning(1, "Image exceeds Logical Screen size");
+        SkipImageData(stream);
+        width_ = 1;
+        height_ = 1;
+        descriptorFlags_ = static_cast<std::uint8_t>(descriptorFlags_ & ~0x40);
+        pixels_.assign(1, 0);
+        return;
+    }
+    if (!budget.FrameFits(width_, height_))
+        throw GIFException(ImageTooLargeText);
+    if (owner) {
+        std::uint64_t decoded = pixelCount;
+        for (int i = 0; i < owner->Frames().Count(); ++i)
+            decoded += static_cast<std::uint64_t>(owner->Frames()[i]->PixelDataSize());
+        if (decoded > budget.DocumentPixels)
+            throw GIFException(ImageTooLargeText);
+    }
+
     // Hostile sizes: a large frame is only allocated when the remaining data
     // could fill it. Frames up to kAlwaysKeptPixels are always kept, filled
     // where their data is missing, as a truncated download deserves.
     constexpr std::uint64_t kAlwaysKeptPixels = std::uint64_t(1) << 24;
-    const std::uint64_t pixelCount = std::uint64_t(width_) * height_;
     const std::int64_t remaining = std::max<std::int64_t>(0, stream.Remaining());
     if (pixelCount > kAlwaysKeptPixels && pixelCount > MaxDecodablePixels(static_cast<std::uint64_t>(remaining)))
         throw GIFException("Invalid GIF data");

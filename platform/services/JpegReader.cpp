@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "gif/PixelBudget.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
@@ -10,8 +12,6 @@
 #include <jpeglib.h>
 
 namespace {
-constexpr std::uint64_t MaxJpegPixels = std::uint64_t(1) << 26;
-
 // libjpeg reports fatal errors through error_exit, which must not return:
 // jump back to the decoding call with the message kept.
 struct TErrorManager {
@@ -46,14 +46,16 @@ void CmykRowToBgr(const JSAMPLE* in, std::uint8_t* out, int width, bool inverted
 
 // Everything that can longjmp lives in here, with no C++ object whose
 // destructor a jump would skip; the caller owns the row buffer and bitmap.
-bool Decode(jpeg_decompress_struct& info, TErrorManager& errors, TBitmap& bitmap,
-            std::vector<JSAMPLE>& row) {
+bool Decode(jpeg_decompress_struct& info, TErrorManager& errors, const unsigned char* data, unsigned long size,
+            TBitmap& bitmap, std::vector<JSAMPLE>& row) {
     if (setjmp(errors.Return))
         return false;
+    // Even naming the data can fail (an empty buffer), so it comes after setjmp.
+    jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
     // A few header bytes can declare 65535 x 65535; refuse before allocating.
-    if (static_cast<std::uint64_t>(info.image_width) * info.image_height > MaxJpegPixels) {
-        std::snprintf(errors.Message, sizeof errors.Message, "Image too large");
+    if (!DefaultPixelBudget.FrameFits(info.image_width, info.image_height)) {
+        std::snprintf(errors.Message, sizeof errors.Message, "%s", ImageTooLargeText);
         return false;
     }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -82,14 +84,13 @@ TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out
     errors.Public.error_exit = ErrorExit;
     errors.Public.output_message = SilentMessage;
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, size);
 
     TBitmap bitmap(0, 0, pf24bit);
     std::vector<JSAMPLE> row;
     bool ok = false;
     QString error;
     try {
-        ok = Decode(info, errors, bitmap, row);
+        ok = Decode(info, errors, data, size, bitmap, row);
         if (!ok)
             error = QString::fromLocal8Bit(errors.Message);
     } catch (const std::exception& e) { // a size the machine cannot hold

@@ -3,6 +3,7 @@
 #include <QColor>
 
 #include "gif/GIFImage.h"
+#include "gif/PixelBudget.h"
 #include <QVector>
 #include <cstring>
 #include <unordered_set>
@@ -69,6 +70,8 @@ QImage ToQImage(const TBitmap& bitmap) {
 TBitmap FromQImage(const QImage& source) {
     if (source.isNull() || source.width() <= 0 || source.height() <= 0) return {};
     const int w = source.width(), h = source.height();
+    // Pictures from other programs (the clipboard) keep to the same budget as files.
+    if (!DefaultPixelBudget.FrameFits(std::uint64_t(w), std::uint64_t(h))) throw GIFException(ImageTooLargeText);
     const bool indexed = source.format() == QImage::Format_Indexed8 || source.format() == QImage::Format_Mono ||
                          source.format() == QImage::Format_MonoLSB;
     if (indexed) {

@@ -96,7 +96,9 @@ TEST(FrameEditLog, LoopCountStaysOnTheFirstFrameAfterEveryMove) {
             for (int f = 0; f < 4; ++f) {
                 auto* loop = image.Frames()[f]->FindExtension<TGIFAppExtNSLoop>();
                 EXPECT_EQ(loop != nullptr, f == 0) << from << "->" << to << " frame " << f;
-                if (loop) EXPECT_EQ(loop->LoopCount, 5) << from << "->" << to;
+                if (loop) {
+                    EXPECT_EQ(loop->LoopCount, 5) << from << "->" << to;
+                }
             }
         }
 }
