@@ -123,6 +123,7 @@ private slots:
         QTest::newRow("to end") << "btnFrameMoveBottom" << 0 << "&Undo Move Frame" << 3;
         QTest::newRow("delete all") << "popFramesDeleteAll" << 1 << "&Undo Delete All Frames" << -1;
         QTest::newRow("copy, paste") << "paste" << 1 << "&Undo Paste" << 2;
+        QTest::newRow("add a picture after frame 1") << "add" << 1 << "&Undo Add Frame" << 2;
     }
     void everyCommandUndoesAndRedoesExactly() {
         QFETCH(QString, command);
@@ -140,6 +141,14 @@ private slots:
             rig->Cmd("mnuEditPaste")->trigger();
             QCOMPARE(doc.Frames().Count(), 5);
             QCOMPARE(Delay(doc, 2), Delay(doc, 1)); // the copy keeps its delay
+        } else if (command == QLatin1String("add")) {
+            const QString picture = FDir.filePath(QStringLiteral("picture.bmp"));
+            QImage image(6, 4, QImage::Format_RGB32);
+            image.fill(qRgb(10, 200, 60));
+            QVERIFY(image.save(picture, "BMP"));
+            rig->Prompts.FileNames << picture;
+            rig->Cmd("AddFrame1")->trigger();
+            QCOMPARE(doc.Frames().Count(), 5);
         } else {
             rig->Cmd(command.toLatin1().constData())->trigger();
         }
