@@ -413,6 +413,8 @@ void TfrmMain::CreatePopups() {
     });
     lbFrames->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbFrames, &QWidget::customContextMenuRequested, this, [this, popFrames](const QPoint& at) {
+        // Opening the frames popup pauses the animation.
+        PausePlayback();
         popFramesPopup();
         popFrames->popup(lbFrames->viewport()->mapToGlobal(at));
     });
@@ -544,7 +546,6 @@ void TfrmMain::mnuViewTBClick() {
 }
 
 void TfrmMain::popFramesPopup() {
-    PausePlayback();
     const int count = lbFrames->count();
     const int index = lbFrames->currentRow();
     const bool selected = index >= 0 && index < count;

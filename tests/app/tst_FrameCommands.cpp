@@ -265,6 +265,10 @@ private slots:
         QVERIFY(!rig->Cmd("btnPlay")->isEnabled());
         QVERIFY(rig->Cmd("btnPause")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(rig->Form->StatusText(1) == QStringLiteral("Frame 2 of 5"), 5000);
+        // Something copied in another program does not stop it.
+        QApplication::clipboard()->setText(QStringLiteral("elsewhere"));
+        QCoreApplication::processEvents();
+        QVERIFY(rig->Form->Playing());
         rig->Cmd("btnPause")->trigger();
         QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #2 of 4"));
         QVERIFY(rig->Cmd("btnPlay")->isEnabled());
