@@ -124,6 +124,24 @@ struct TColorState {
 
 struct TColors : TChange {
     TColorState Before, After;
+    // Frames the change left as they were need not be kept twice.
+    void DropUnchangedFrames() {
+        auto same = [](const TColorState::TFrameColors& a, const TColorState::TFrameColors& b) {
+            return a.Frame == b.Frame && a.Table.Entries == b.Table.Entries && a.Table.Sorted == b.Table.Sorted &&
+                   a.Pixels == b.Pixels && a.TransparentIndex == b.TransparentIndex;
+        };
+        std::vector<TColorState::TFrameColors> before, after;
+        for (auto& b : Before.Frames) {
+            auto a = std::find_if(After.Frames.begin(), After.Frames.end(),
+                                  [&b](const TColorState::TFrameColors& x) { return x.Frame == b.Frame; });
+            if (a != After.Frames.end() && same(b, *a)) {
+                After.Frames.erase(a);
+                continue;
+            }
+            before.push_back(std::move(b));
+        }
+        Before.Frames = std::move(before);
+    }
     void Undo(TGIFImage& image) override { Before.Restore(image); }
     void Redo(TGIFImage& image) override { After.Restore(image); }
 };
@@ -213,6 +231,7 @@ void TFrameEditLog::ColorsChanged(TGIFImage& image) {
     for (auto it = FChanges.rbegin(); it != FChanges.rend(); ++it)
         if (auto* colors = dynamic_cast<TColors*>(it->get())) {
             colors->After.Capture(image);
+            colors->DropUnchangedFrames();
             return;
         }
 }
