@@ -73,6 +73,8 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
         DrawFrameTile(p, r, row, selected);
     };
     connect(lbFrames, &QListWidget::currentRowChanged, this, [this] { lbFramesClick(); });
+    // A double click on a tile opens its properties.
+    connect(lbFrames, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { popFramesFPropClick(); }); });
     connect(lbFrames, &TRXListBox::MoveRequested, this, [this](int from, int to) { Guarded([=] { MoveFrame(from, to); }); });
     connect(lbFrames, &TRXListBox::FilesDropped, this,
             [this](int row, const QStringList& files) { Guarded([=] { FilesDroppedOnList(row, files); }); });

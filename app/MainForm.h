@@ -182,6 +182,9 @@ public:
     void btnFrameMoveTopClick();
     void btnFrameMoveBottomClick();
     void mnuViewFrameSplitClick();
+    // Frame Properties of the selected frame, and Global Frame Properties.
+    void popFramesFPropClick();
+    void mnuEditGlobalClick();
     // A move as one undoable step, keeping the loop count on the first frame.
     void MoveFrame(int From, int To);
     void CopyFrameAttributes(TGIFSubImage& Source, TGIFSubImage& Target);

@@ -122,8 +122,8 @@ const TCommandDef EditMenu[] = {
     {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U", &TfrmMain::popFramesMoveUpClick},
     {"mnuEditMoveDown", "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D", &TfrmMain::popFramesMoveDownClick},
     {nullptr, nullptr, nullptr},
-    {"mnuEditFrameProp", "&Frame Properties...", "Frame Properties|Edits the selected frame's properties", "Alt+Return"},
-    {"mnuEditGlobal", "&Global Frame Properties", "Global Properties|Edits properties of all frames at once", "Ctrl+G"},
+    {"mnuEditFrameProp", "&Frame Properties...", "Frame Properties|Edits the selected frame's properties", "Alt+Return", &TfrmMain::popFramesFPropClick},
+    {"mnuEditGlobal", "&Global Frame Properties", "Global Properties|Edits properties of all frames at once", "Ctrl+G", &TfrmMain::mnuEditGlobalClick},
     {"mnuEditAniProp", "&Animation Information...", "Information|Shows and edits the animation's properties", "Ctrl+I"},
 };
 const TCommandDef ViewMenu[] = {
@@ -176,8 +176,8 @@ const TCommandDef FrameButtons[] = {
     {"btnFrameMoveDown", "Move Down", "Move Down|Moves the selected frame down", nullptr, &TfrmMain::popFramesMoveDownClick},
     {"btnFrameMoveBottom", "Move to End", "Move to End|Makes the selected frame the last", nullptr, &TfrmMain::btnFrameMoveBottomClick},
     {nullptr, nullptr, nullptr},
-    {"btnFrameProps", "Frame Properties", "Frame Properties|Edits the selected frame's properties"},
-    {"btnGlobalProps", "Global Properties", "Global Frame Properties|Edits properties of all frames at once"},
+    {"btnFrameProps", "Frame Properties", "Frame Properties|Edits the selected frame's properties", nullptr, &TfrmMain::popFramesFPropClick},
+    {"btnGlobalProps", "Global Properties", "Global Frame Properties|Edits properties of all frames at once", nullptr, &TfrmMain::mnuEditGlobalClick},
     {"btnAddComment", "Comment", "Comment|Adds a comment to the animation"},
 };
 const TCommandDef AnimationButtons[] = {
@@ -187,7 +187,7 @@ const TCommandDef AnimationButtons[] = {
 };
 
 const TCommandDef FramesPopup[] = {
-    {"popFramesFProp", "Frame P&roperties...", "Edits the selected frame's properties"},
+    {"popFramesFProp", "Frame P&roperties...", "Edits the selected frame's properties", nullptr, &TfrmMain::popFramesFPropClick},
     {nullptr, nullptr, nullptr},
     {"popFramesCut", "Cu&t", "Moves the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCutClick},
     {"popFramesCopy", "&Copy", "Copies the selected frame to the clipboard", nullptr, &TfrmMain::mnuEditCopyClick},

@@ -8,6 +8,8 @@
 #include "app/Routines.h"
 #include "app/UserPrompts.h"
 #include "controls/RXListBox.h"
+#include "dialogs/Properties.h"
+#include "gif/FrameProperties.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "platform/services/ClipboardAdapter.h"
@@ -243,4 +245,63 @@ void TfrmMain::FilesDroppedOnList(int Row, const QStringList& Files) {
         after = lbFrames->currentRow();
     }
     UpdateCommandStates();
+}
+
+void TfrmMain::popFramesFPropClick() {
+    const int index = lbFrames->currentRow();
+    if (index < 0 || index >= Document()->Frames().Count())
+        return;
+    PausePlayback();
+    std::unique_ptr<TfrmProp> dialog;
+    {
+        TWaitCursor wait;
+        dialog = std::make_unique<TfrmProp>(TfrmProp::pmFrame, *Document(), FPrompts, FAnimationColor, this);
+        dialog->RunDialog = FRunDialog;
+        // An edited local palette is written at once, as a step of its own.
+        dialog->OnLocalPaletteEdited = [this, index](const TGIFColorMap& map) {
+            TGIFSubImage& frame = *Document()->Frames()[index];
+            TFrameEditLog log;
+            log.FrameProperties(*Document(), frame);
+            frame.LocalColors().Assign(&map);
+            frame.DropBitmap();
+            log.FramePropertiesChanged(*Document());
+            PushEdit(QStringLiteral("Edit Palette"), std::move(log), index, index);
+        };
+        dialog->LoadFrame(index);
+    }
+    if (RunDialog(*dialog) != QDialog::Accepted)
+        return;
+    TWaitCursor wait;
+    TGIFSubImage& frame = *Document()->Frames()[index];
+    TFrameEditLog log;
+    log.FrameProperties(*Document(), frame);
+    const bool changed = ApplyFrameProperties(*Document(), frame, dialog->Values());
+    log.FramePropertiesChanged(*Document());
+    if (changed)
+        PushEdit(QStringLiteral("Frame Properties"), std::move(log), index, index);
+}
+
+void TfrmMain::mnuEditGlobalClick() {
+    const int index = lbFrames->currentRow();
+    if (index < 0 || index >= Document()->Frames().Count())
+        return;
+    PausePlayback();
+    TfrmProp dialog(TfrmProp::pmGlobal, *Document(), FPrompts, FAnimationColor, this);
+    dialog.RunDialog = FRunDialog;
+    if (TGIFGraphicControlExtension* c = Document()->Frames()[index]->ControlExtension())
+        dialog.TransparentColor = c->TransparentColor();
+    if (RunDialog(dialog) != QDialog::Accepted)
+        return;
+    TWaitCursor wait;
+    const TFramePropertyValues values = dialog.Values();
+    TFrameEditLog log;
+    bool changed = false;
+    for (int i = 0; i < Document()->Frames().Count(); ++i) {
+        TGIFSubImage& frame = *Document()->Frames()[i];
+        log.FrameProperties(*Document(), frame);
+        changed = ApplyFrameProperties(*Document(), frame, values) || changed;
+        log.FramePropertiesChanged(*Document());
+    }
+    if (changed)
+        PushEdit(QStringLiteral("Global Frame Properties"), std::move(log), index, index);
 }

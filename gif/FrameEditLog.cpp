@@ -122,6 +122,55 @@ struct TColorState {
     }
 };
 
+// What the properties of one frame are at one moment.
+struct TPropertyState {
+    std::uint16_t Left = 0, Top = 0;
+    std::uint8_t DescriptorFlags = 0;
+    bool HasControl = false;
+    std::uint8_t ControlFlags = 0;
+    std::uint16_t Delay = 0;
+    int TransparentIndex = 0;
+    TColorState::TTable Local, Global;
+
+    void Capture(TGIFImage& image, TGIFSubImage& f) {
+        Left = f.Left();
+        Top = f.Top();
+        DescriptorFlags = f.DescriptorFlags();
+        const TGIFGraphicControlExtension* c = f.ControlExtension();
+        HasControl = c != nullptr;
+        if (c) {
+            ControlFlags = c->ControlFlags;
+            Delay = c->DelayTime;
+            TransparentIndex = c->TransparentIndex();
+        }
+        Local = TColorState::TableOf(f.LocalColors());
+        Global = TColorState::TableOf(image.GlobalColors());
+    }
+    void Restore(TGIFImage& image, TGIFSubImage& f) const {
+        TColorState::SetTable(image.GlobalColors(), Global);
+        TColorState::SetTable(f.LocalColors(), Local);
+        // Placement without a new size keeps the pixels.
+        f.PlaceFrame(Left, Top, f.Width(), f.Height());
+        f.SetDescriptorFlags(DescriptorFlags);
+        if (TGIFGraphicControlExtension* c = f.ControlExtension(); c && HasControl) {
+            c->DelayTime = Delay;
+            c->SetTransparentIndex(TransparentIndex);
+            c->SetUsesTransparency((ControlFlags & 1) != 0);
+            c->ControlFlags = ControlFlags;
+        }
+        f.DropBitmap();
+        f.DropMask();
+    }
+};
+
+struct TProperties : TChange {
+    TGIFSubImage* Frame;
+    TPropertyState Before, After;
+    explicit TProperties(TGIFSubImage* frame) : Frame(frame) {}
+    void Undo(TGIFImage& image) override { Before.Restore(image, *Frame); }
+    void Redo(TGIFImage& image) override { After.Restore(image, *Frame); }
+};
+
 struct TColors : TChange {
     TColorState Before, After;
     // Frames the change left as they were need not be kept twice.
@@ -248,4 +297,18 @@ void TFrameEditLog::Redo(TGIFImage& image) {
     for (auto& change : FChanges)
         change->Redo(image);
     image.FlatBitmap.reset();
+}
+
+void TFrameEditLog::FrameProperties(TGIFImage& image, TGIFSubImage& frame) {
+    auto change = std::make_unique<TProperties>(&frame);
+    change->Before.Capture(image, frame);
+    FChanges.push_back(std::move(change));
+}
+
+void TFrameEditLog::FramePropertiesChanged(TGIFImage& image) {
+    for (auto it = FChanges.rbegin(); it != FChanges.rend(); ++it)
+        if (auto* p = dynamic_cast<TProperties*>(it->get())) {
+            p->After.Capture(image, *p->Frame);
+            return;
+        }
 }

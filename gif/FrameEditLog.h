@@ -44,6 +44,12 @@ public:
     void Colors(TGIFImage& image);
     void ColorsChanged(TGIFImage& image);
 
+    // A frame's placement, interlacing, control extension and local table,
+    // and the global table, kept before a change of the frame's properties.
+    // Call FrameProperties before and FramePropertiesChanged after it.
+    void FrameProperties(TGIFImage& image, TGIFSubImage& frame);
+    void FramePropertiesChanged(TGIFImage& image);
+
     // ---- Taking back and doing again ----
     void Undo(TGIFImage& image);
     void Redo(TGIFImage& image);

@@ -1,0 +1,235 @@
+// Frame Properties and Global Frame Properties driven through their widgets:
+// the entry rules, centring, transparency picked from the picture, the local
+// palette editor, and the document after OK, undo and redo.
+#include "app/MainForm.h"
+#include "app/MainFormRig.h"
+#include "controls/NumericEdit.h"
+#include "controls/RXListBox.h"
+#include "controls/UpDown.h"
+#include "dialogs/Palette.h"
+#include "dialogs/Properties.h"
+#include "gif/GIFImage.h"
+
+#include <QCheckBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+namespace {
+// Three frames on a 20 x 10 screen: frame 0 is 6 x 4 at (2, 3) with a local
+// table of 4 colours (pixels 0..3 in rows), frames 1 and 2 use the global table.
+void WriteGif(const QString& path, int frameWidth = 6, int frameHeight = 4) {
+    TGIFImage image;
+    image.Header().ScreenWidth = 20;
+    image.Header().ScreenHeight = 10;
+    for (int c = 0; c < 4; ++c)
+        image.GlobalColors().AddColor(TColor(c * 0x303030));
+    for (int i = 0; i < 3; ++i) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        if (i == 0)
+            for (TColor c : {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu})
+                frame->LocalColors().AddColor(c);
+        frame->PlaceFrame(i == 0 ? 2 : 0, i == 0 ? 3 : 0, frameWidth, frameHeight);
+        for (int p = 0; p < frameWidth * frameHeight; ++p)
+            frame->PixelData()[p] = static_cast<std::uint8_t>((p / frameWidth) % 4);
+        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+        control->DelayTime = static_cast<std::uint16_t>(20 + i);
+        control->SetDisposalMethod(1);
+        frame->ExtensionBlocks().Add(std::move(control));
+        image.AddFrame(std::move(frame));
+    }
+    image.SaveToFile(QFile::encodeName(path).toStdString());
+}
+
+QByteArray Snapshot(TGIFImage& doc) {
+    TMemoryStream s;
+    doc.SaveToStream(s);
+    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
+}
+
+void Type(TNumericEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+} // namespace
+
+class TPropertiesTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+
+    struct TRig : TMainFormRig {
+        // The properties dialog, then any palette dialog, are answered in order.
+        QList<std::function<int(QDialog&)>> Answers;
+        TRig(const QString& store, const QString& folder) : TMainFormRig(store, folder, false) {
+            Form->SetDialogRunner([this](QDialog& d) {
+                d.show();
+                return Answers.isEmpty() ? int(QDialog::Rejected) : Answers.takeFirst()(d);
+            });
+        }
+    };
+    std::unique_ptr<TRig> Open(const QString& file, int select) {
+        QFile::remove(FDir.filePath(QStringLiteral("s.ini")));
+        auto rig = std::make_unique<TRig>(FDir.filePath(QStringLiteral("s.ini")), FDir.filePath(QStringLiteral("p")));
+        rig->Prompts.FileNames << file;
+        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Form->FramesList()->setCurrentRow(select);
+        return rig;
+    }
+    static void UndoRedoExact(TRig& rig, const QByteArray& before, const QByteArray& after) {
+        TGIFImage& doc = *rig.Form->Document();
+        rig.Cmd("mnuEditUndo")->trigger();
+        QCOMPARE(Snapshot(doc), before);
+        rig.Cmd("mnuEditRedo")->trigger();
+        QCOMPARE(Snapshot(doc), after);
+    }
+
+private slots:
+    void initTestCase() { WriteGif(FDir.filePath(QStringLiteral("a.gif"))); }
+
+    void offsetAndDelayChangedThenUndone() {
+        auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            if (p.lblW->text() != QLatin1String("6") || p.txtCurrXOff->text() != QLatin1String("2") ||
+                p.txtCurrDelay->text() != QLatin1String("20") || !p.chkLocalPal->isChecked())
+                return int(QDialog::Rejected);
+            Type(p.txtXOffset, QStringLiteral("7"));
+            Type(p.txtDelay, QStringLiteral("55"));
+            p.cbDisposal->setCurrentIndex(2);
+            QTest::mouseClick(p.btnOK, Qt::LeftButton);
+            return p.result();
+        };
+        rig->Cmd("mnuEditFrameProp")->trigger();
+        TGIFSubImage& frame = *doc.Frames()[0];
+        QCOMPARE(int(frame.Left()), 7);
+        QCOMPARE(int(frame.ControlExtension()->DelayTime), 55);
+        QCOMPARE(int(frame.ControlExtension()->DisposalMethod()), 2);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Frame Properties"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+    }
+
+    void invalidNumbersAreRefusedAndRestored() {
+        auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 1);
+        TScriptedPrompts& prompts = rig->Prompts;
+        QString afterLeaving;
+        rig->Answers << [&afterLeaving](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            QApplication::setActiveWindow(&p);
+            if (!QTest::qWaitForWindowActive(&p))
+                return int(QDialog::Rejected);
+            Type(p.txtDelay, QStringLiteral("32767"));
+            p.txtXOffset->setFocus(); // leaving the field checks it
+            afterLeaving = p.txtDelay->text();
+            QTest::mouseClick(p.btnCancel, Qt::LeftButton);
+            return p.result();
+        };
+        const QByteArray before = Snapshot(*rig->Form->Document());
+        rig->Cmd("btnFrameProps")->trigger();
+        QCOMPARE(prompts.Texts().value(0), QStringLiteral("'32767' is not a valid integer value."));
+        QCOMPARE(afterLeaving, QStringLiteral("21"));
+        QCOMPARE(Snapshot(*rig->Form->Document()), before);
+    }
+
+    void centringAFrameLargerThanTheScreenHoldsAtZero() {
+        const QString file = FDir.filePath(QStringLiteral("large.gif"));
+        WriteGif(file, 30, 16);
+        auto rig = Open(file, 1);
+        QPoint offsets(-1, -1);
+        rig->Answers << [&offsets](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            QTest::mouseClick(p.chkCenter, Qt::LeftButton);
+            offsets = QPoint(p.udX->Position(), p.udY->Position());
+            return int(QDialog::Rejected);
+        };
+        rig->Cmd("btnFrameProps")->trigger();
+        QCOMPARE(offsets, QPoint(0, 0));
+    }
+
+    void transparencyPickedFromThePicture() {
+        auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [this, &rig](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            QTest::mouseClick(p.chkTransparent, Qt::LeftButton); // opens the palette dialog
+            QTest::mouseClick(p.btnOK, Qt::LeftButton);
+            return p.result();
+        };
+        rig->Answers << [](QDialog& d) {
+            auto& palette = static_cast<TfrmPalette&>(d);
+            // Row 2 of the frame holds index 2: red (0xFF0000 is blue-high, so (0,0,255)).
+            QTest::mouseClick(palette.pbImage, Qt::LeftButton, {}, QPoint(1, 2));
+            QTest::mouseClick(palette.btnOK, Qt::LeftButton);
+            return palette.result();
+        };
+        rig->Cmd("mnuEditFrameProp")->trigger();
+        TGIFSubImage& frame = *doc.Frames()[0];
+        QVERIFY(frame.ControlExtension()->UsesTransparency());
+        QCOMPARE(frame.LocalColors().GetColor(frame.ControlExtension()->TransparentIndex()), TColor(0xFF0000));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+    }
+
+    void globalModeImposesDisposalTransparencyAndInterlacing() {
+        auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 1);
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            if (!p.GlobalMode || !p.txtXOffset->text().isEmpty() || !p.txtDelay->text().isEmpty() ||
+                p.cbDisposal->currentIndex() != 0 || p.windowTitle() != QLatin1String("Global Frame Properties"))
+                return int(QDialog::Rejected);
+            QTest::mouseClick(p.chkInterlaced, Qt::LeftButton);
+            QTest::mouseClick(p.btnOK, Qt::LeftButton);
+            return p.result();
+        };
+        rig->Cmd("mnuEditGlobal")->trigger();
+        for (int i = 0; i < 3; ++i) {
+            TGIFSubImage& frame = *doc.Frames()[i];
+            QCOMPARE(int(frame.ControlExtension()->DisposalMethod()), 0); // "None" imposed
+            QVERIFY(frame.IsInterlaced());
+            QVERIFY(!frame.ControlExtension()->UsesTransparency());
+            QCOMPARE(int(frame.ControlExtension()->DelayTime), 20 + i); // empty field: kept
+        }
+        QCOMPARE(int(doc.Frames()[0]->Left()), 2);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Global Frame Properties"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+    }
+
+    void cancelAfterEditingTheLocalPaletteKeepsIt() {
+        auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& p = static_cast<TfrmProp&>(d);
+            QTest::mouseClick(p.btnPalette, Qt::LeftButton);
+            QTest::mouseClick(p.btnCancel, Qt::LeftButton);
+            return p.result();
+        };
+        rig->Answers << [](QDialog& d) {
+            auto& palette = static_cast<TfrmPalette&>(d);
+            QTest::mouseClick(palette.pbPalette, Qt::LeftButton, {}, QPoint(5, 5)); // entry 0
+            QTest::mouseClick(palette.udGreen->btnUp, Qt::LeftButton);
+            QTest::mouseClick(palette.btnOK, Qt::LeftButton);
+            return palette.result();
+        };
+        rig->Cmd("mnuEditFrameProp")->trigger();
+        QCOMPARE(doc.Frames()[0]->LocalColors().GetColor(0), TColor(0x0001FF));
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Edit Palette"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+    }
+};
+
+QTEST_MAIN(TPropertiesTest)
+#include "tst_Properties.moc"
