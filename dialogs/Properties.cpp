@@ -269,12 +269,7 @@ void TfrmProp::LoadFrame(int Index) {
     pal.setColor(QPalette::Window, FPanelColor);
     pnlProp->setPalette(pal);
     pnlProp->resize(std::max(1, FDocument.Width()), std::max(1, FDocument.Height()));
-    const QSize client = sbProp->viewport()->size();
-    const int x = client.width() < pnlProp->width() ? 10 : (client.width() - pnlProp->width()) / 2;
-    const int y = client.height() < pnlProp->height() ? 10 : (client.height() - pnlProp->height()) / 2;
-    sbProp->widget()->resize(std::max(client.width(), pnlProp->width() + 20),
-                             std::max(client.height(), pnlProp->height() + 20));
-    pnlProp->move(x, y);
+    CenterPanel();
 
     lblH->setText(QString::number(frame.Height()));
     lblW->setText(QString::number(frame.Width()));
@@ -310,6 +305,15 @@ void TfrmProp::LoadFrame(int Index) {
     btnReset->setEnabled(false);
     FLoading = false;
     pb->update();
+}
+
+void TfrmProp::CenterPanel() {
+    const QSize client = sbProp->maximumViewportSize();
+    const int x = client.width() < pnlProp->width() ? 10 : (client.width() - pnlProp->width()) / 2;
+    const int y = client.height() < pnlProp->height() ? 10 : (client.height() - pnlProp->height()) / 2;
+    sbProp->widget()->resize(std::max(client.width(), pnlProp->width() + 20),
+                             std::max(client.height(), pnlProp->height() + 20));
+    pnlProp->move(x, y);
 }
 
 TFramePropertyValues TfrmProp::Values() const {

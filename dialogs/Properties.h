@@ -82,6 +82,8 @@ protected:
 private:
     void BuildLayout();
     void ApplyGlobalLayout();
+    // The panel centred in its box, or at the margin when it does not fit.
+    void CenterPanel();
     void PaintFrame();
     void FieldLeft(TNumericEdit* Field, TUpDown* UpDown);
     void CenterToggled(bool On);
