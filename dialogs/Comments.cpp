@@ -1,5 +1,7 @@
 #include "dialogs/Comments.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -29,25 +31,16 @@ void TfrmComments::BuildDropPanel() {
     optBefore->setObjectName(QStringLiteral("optBefore"));
     optAfter = new QRadioButton(QStringLiteral("&After the current selected frame"), pnlDropFrame);
     optAfter->setObjectName(QStringLiteral("optAfter"));
-    btnDropOK = new QPushButton(QStringLiteral("OK"), pnlDropFrame);
-    btnDropOK->setObjectName(QStringLiteral("btnDropOK"));
-    btnDropOK->setDefault(true);
-    btnDropCancel = new QPushButton(QStringLiteral("Cancel"), pnlDropFrame);
-    btnDropCancel->setObjectName(QStringLiteral("btnDropCancel"));
-    connect(btnDropOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnDropCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnDropOK);
-    buttons->addWidget(btnDropCancel);
+    const TOkCancel buttons = MakeOkCancel(this, pnlDropFrame, QStringLiteral("btnDrop"));
+    btnDropOK = buttons.OK;
+    btnDropCancel = buttons.Cancel;
     auto* panel = new QVBoxLayout(pnlDropFrame);
     panel->addWidget(question);
     panel->addWidget(optStart);
     panel->addWidget(optBefore);
     panel->addWidget(optAfter);
     panel->addStretch(1);
-    panel->addLayout(buttons);
+    panel->addLayout(buttons.Row);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(pnlDropFrame);

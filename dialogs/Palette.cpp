@@ -3,7 +3,9 @@
 #include "app/UserPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
+#include "dialogs/DialogButtons.h"
 #include "gif/GIFImage.h"
+#include "platform/services/QtRasterBridge.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,10 +20,6 @@
 namespace {
 constexpr int CellSize = 15;
 constexpr int GridSize = 242;
-
-QColor ToQColor(TColor c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
 
 TColor FromRgb(int r, int g, int b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
@@ -113,13 +111,9 @@ TfrmPalette::TfrmPalette(int Tag, IUserPrompts& Prompts, QWidget* Parent)
     sbPreview->setWidget(pbImage);
     sbPreview->setAlignment(Qt::AlignCenter);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    const TOkCancel buttons = MakeOkCancel(this, this);
+    btnOK = buttons.OK;
+    btnCancel = buttons.Cancel;
 
     auto* left = new QVBoxLayout;
     left->addWidget(lblCaption);
@@ -129,11 +123,7 @@ TfrmPalette::TfrmPalette(int Tag, IUserPrompts& Prompts, QWidget* Parent)
     swatchRow->addLayout(values);
     left->addLayout(swatchRow);
     left->addLayout(indexRow);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    left->addLayout(buttons);
+    left->addLayout(buttons.Row);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addWidget(sbPreview, 1);
@@ -251,7 +241,7 @@ void TfrmPalette::PaintGrid(QPaintEvent* Event) {
         if (!cell.intersects(Event->rect()))
             continue;
         if (i < count) {
-            p.fillRect(cell, ToQColor(FHolder->GlobalColors().GetColor(i)));
+            p.fillRect(cell, ColorOf(FHolder->GlobalColors().GetColor(i)));
             qDrawShadePanel(&p, cell, pal, true, 1);
         } else {
             p.fillRect(cell, pal.color(QPalette::Window));
@@ -268,16 +258,7 @@ void TfrmPalette::PaintPicture() {
         p.drawImage(0, 0, FPicture);
     } else {
         // Where the picked colour lies shows the background instead.
-        QImage shown = FPicture;
-        const QRgb picked = ToQColor(FPicked).rgb();
-        const QRgb brush = palette().color(QPalette::Window).rgb();
-        for (int y = 0; y < shown.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
-            for (int x = 0; x < shown.width(); ++x)
-                if ((row[x] & 0xFFFFFF) == (picked & 0xFFFFFF))
-                    row[x] = brush;
-        }
-        p.drawImage(0, 0, shown);
+        p.drawImage(0, 0, WithColorReplaced(FPicture, ColorOf(FPicked).rgb(), palette().color(QPalette::Window).rgb()));
     }
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.drawRect(0, 0, pbImage->width() - 1, pbImage->height() - 1);
@@ -291,7 +272,7 @@ void TfrmPalette::ShowEntry(int Index) {
     }
     const TColor c = FHolder->GlobalColors().GetColor(Index);
     QPalette swatch = shpPreview->palette();
-    swatch.setColor(QPalette::Window, ToQColor(c));
+    swatch.setColor(QPalette::Window, ColorOf(c));
     shpPreview->setPalette(swatch);
     const int parts[3] = {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)};
     TNumericEdit* edits[3] = {txtRed, txtGreen, txtBlue};
@@ -361,7 +342,7 @@ void TfrmPalette::ApplyColor() {
         FHolder->GlobalColors().SetColor(FSelected, color);
     pbPalette->update(CellRect(FSelected));
     QPalette swatch = shpPreview->palette();
-    swatch.setColor(QPalette::Window, ToQColor(color));
+    swatch.setColor(QPalette::Window, ColorOf(color));
     shpPreview->setPalette(swatch);
 }
 

@@ -3,6 +3,7 @@
 #include "app/UserPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
+#include "dialogs/DialogButtons.h"
 #include "dialogs/Palette.h"
 #include "gif/GIFImage.h"
 #include "platform/services/QtRasterBridge.h"
@@ -21,10 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QColor ToQColor(TColor c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
 QGroupBox* BoldGroup(const QString& title, QWidget* parent) {
     auto* g = new QGroupBox(title, parent);
     QFont f = g->font();
@@ -160,11 +157,9 @@ void TfrmProp::BuildLayout() {
     btnReset = new QPushButton(QStringLiteral("&Reset"), this);
     btnReset->setObjectName(QStringLiteral("btnReset"));
     btnReset->setEnabled(false);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    const TOkCancel okCancel = MakeOkCancel(this, this);
+    btnOK = okCancel.OK;
+    btnCancel = okCancel.Cancel;
 
     auto* settings = new QWidget(this);
     settings->setObjectName(QStringLiteral("pnlSettings"));
@@ -173,19 +168,13 @@ void TfrmProp::BuildLayout() {
     right->addWidget(dims);
     right->addWidget(display);
     right->addWidget(animation);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnReset);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    right->addLayout(buttons);
+    okCancel.Row->insertWidget(0, btnReset);
+    right->addLayout(okCancel.Row);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(sbProp, 0, Qt::AlignTop);
     layout->addWidget(settings, 1);
 
     // Wiring.
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(txtXOffset, &TNumericEdit::Left, this, [this] { FieldLeft(txtXOffset, udX); });
     connect(txtYOffset, &TNumericEdit::Left, this, [this] { FieldLeft(txtYOffset, udY); });
     connect(txtDelay, &TNumericEdit::Left, this, [this] { FieldLeft(txtDelay, udDelay); });
@@ -345,16 +334,7 @@ void TfrmProp::PaintFrame() {
     if (!FPicture.isNull()) {
         if (chkTransparent->isChecked() && TransparentChosen) {
             // Where the transparent colour lies shows the panel.
-            QImage shown = FPicture;
-            const QRgb key = ToQColor(TransparentColor).rgb() & 0xFFFFFF;
-            const QRgb brush = FPanelColor.rgb();
-            for (int y = 0; y < shown.height(); ++y) {
-                auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
-                for (int x = 0; x < shown.width(); ++x)
-                    if ((row[x] & 0xFFFFFF) == key)
-                        row[x] = brush;
-            }
-            p.drawImage(0, 0, shown);
+            p.drawImage(0, 0, WithColorReplaced(FPicture, ColorOf(TransparentColor).rgb(), FPanelColor.rgb()));
         } else {
             p.drawImage(0, 0, FPicture);
         }

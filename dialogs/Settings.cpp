@@ -1,6 +1,7 @@
 #include "dialogs/Settings.h"
 
 #include "app/UserPrompts.h"
+#include "dialogs/DialogButtons.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,21 +46,13 @@ TfrmSettings::TfrmSettings(int DialogType, IUserPrompts& Prompts, TUrlOpener Ope
 }
 
 void TfrmSettings::AddOkCancel(QWidget* Panel) {
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    const TOkCancel buttons = MakeOkCancel(this, this);
+    btnOK = buttons.OK;
+    btnCancel = buttons.Cancel;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(Panel, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.Row);
 }
 
 void TfrmSettings::BuildFrameSizePanel() {

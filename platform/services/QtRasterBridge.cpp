@@ -145,3 +145,19 @@ QImage FrameToQImage(const TGIFSubImage& Frame, const QColor& TransparentAs) {
         std::memcpy(image.scanLine(y), pixels + static_cast<std::size_t>(y) * width, static_cast<std::size_t>(width));
     return image;
 }
+
+QColor ColorOf(std::uint32_t Color) {
+    return QColor(int(Color & 0xFF), int((Color >> 8) & 0xFF), int((Color >> 16) & 0xFF));
+}
+
+QImage WithColorReplaced(const QImage& Picture, QRgb From, QRgb To) {
+    QImage shown = Picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb key = From & 0xFFFFFF;
+    for (int y = 0; y < shown.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            if ((row[x] & 0xFFFFFF) == key)
+                row[x] = To;
+    }
+    return shown;
+}

@@ -21,3 +21,10 @@ class TGIFSubImage;
 // (indices past the table show black). When the frame has transparency in
 // force, its transparent index shows `TransparentAs`. Empty for an empty frame.
 QImage FrameToQImage(const TGIFSubImage& Frame, const QColor& TransparentAs);
+
+// A colour value of the core (red in the low byte) as Qt's colour.
+QColor ColorOf(std::uint32_t Color);
+
+// The picture with every pixel of colour From shown as To (where a chosen
+// transparent colour lies, the background shows).
+QImage WithColorReplaced(const QImage& Picture, QRgb From, QRgb To);

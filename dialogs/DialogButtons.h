@@ -1,0 +1,17 @@
+#pragma once
+// The OK and Cancel pair at the foot of a dialog: OK is the default button and
+// accepts, Cancel rejects; both sit right-aligned in the row given back.
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+class QDialog;
+
+struct TOkCancel {
+    QPushButton* OK;
+    QPushButton* Cancel;
+    QHBoxLayout* Row; // stretch, OK, Cancel: add to the dialog's layout
+};
+
+// Buttons named Prefix + "OK" and Prefix + "Cancel" (e.g. "btnOK", "btnDropOK").
+TOkCancel MakeOkCancel(QDialog* Dialog, QWidget* Parent, const QString& Prefix = QStringLiteral("btn"));
