@@ -260,6 +260,39 @@ void TFrameEditLog::ExtensionAdded(TGIFSubImage& frame, int index) {
     FChanges.push_back(std::make_unique<TExtensionIn>(&frame, index));
 }
 
+namespace {
+// Copies `source` into `target` keeping the target's own listeners (a copy
+// takes over none of them).
+void AssignKeepingHandlers(TGIFImage& target, const TGIFImage& source) {
+    auto onWarn = target.OnWarn;
+    auto onProgress = target.OnProgress;
+    target.Assign(&source);
+    target.OnWarn = std::move(onWarn);
+    target.OnProgress = std::move(onProgress);
+}
+
+// The whole animation before a change that rewrites all of it; each Undo or
+// Redo trades the held animation with the document's.
+struct TWholeImage : TChange {
+    TGIFImage Held;
+    void Trade(TGIFImage& image) {
+        TGIFImage current;
+        current.Assign(&image);
+        AssignKeepingHandlers(image, Held);
+        Held.Assign(&current);
+    }
+    void Undo(TGIFImage& image) override { Trade(image); }
+    void Redo(TGIFImage& image) override { Trade(image); }
+};
+}  // namespace
+
+void TFrameEditLog::ReplaceImage(TGIFImage& image, const TGIFImage& replacement) {
+    auto change = std::make_unique<TWholeImage>();
+    change->Held.Assign(&replacement);
+    change->Redo(image);
+    FChanges.push_back(std::move(change));
+}
+
 void TFrameEditLog::SetScreenSize(TGIFImage& image, int width, int height) {
     auto change = std::make_unique<TScreenSize>();
     change->OldWidth = image.Header().ScreenWidth;

@@ -37,6 +37,9 @@ public:
     // Records an extension the frame has just gained at `index` of its list.
     void ExtensionAdded(TGIFSubImage& frame, int index);
     void SetScreenSize(TGIFImage& image, int width, int height);
+    // The animation becomes a copy of `replacement` (a resized or optimised
+    // version of itself); the whole former animation is kept.
+    void ReplaceImage(TGIFImage& image, const TGIFImage& replacement);
 
     // Every colour table, every frame's pixels and transparent index, kept
     // before a change that remaps them all (a shared palette being built).

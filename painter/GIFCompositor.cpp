@@ -41,6 +41,7 @@ int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame)
     painter->OnFrameShown = [&](TGIFPainterBase*) {
         ++frames;
         if (onFrame) onFrame(painter->FrameIndex(), screen);
+        if (KeepGoing && !KeepGoing()) painter->Stop();
     };
     painter->Start();
     painter->Free();

@@ -23,6 +23,9 @@ public:
     // the number of frames composed.
     int Run(const std::function<void(int index, const TBitmap& screen)>& onFrame = {});
 
+    // Asked after each frame; answering false ends the pass there.
+    std::function<bool()> KeepGoing;
+
     // The screen picture as straight RGBA bytes, alpha 0 where nothing was drawn.
     static void ToRGBA(const TBitmap& screen, std::vector<std::uint8_t>& rgba);
 

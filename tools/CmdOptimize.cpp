@@ -11,16 +11,10 @@
 
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
+#include "gif/OptimizeChoices.h"
 #include "tools/Command.h"
 
 namespace {
-
-// The size the file will have: the image written exactly as when saving.
-std::int64_t SavedSize(TGIFImage& image) {
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    return stream.Size();
-}
 
 // "12,345 bytes": thousands separators, no decimals.
 std::string Bytes(std::int64_t value) {

@@ -8,15 +8,10 @@
 #include <vector>
 
 #include "gif/GIFImage.h"
+#include "gif/OptimizeChoices.h"
 #include "tools/Command.h"
 
 namespace {
-
-std::int64_t SavedSize(TGIFImage& image) {
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    return stream.Size();
-}
 
 int OptimizeColors(const std::vector<std::string>& args) {
     if (args.size() != 2) {

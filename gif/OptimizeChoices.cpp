@@ -1,0 +1,33 @@
+#include "gif/OptimizeChoices.h"
+
+#include "gif/GIFFrameOptimizer.h"
+#include "gif/GIFImage.h"
+#include "gif/Stream.h"
+
+void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices) {
+    if (choices.RemoveLocal && HasLocalColorTables(copy)) copy.OptimizeColorMaps();
+    if (choices.OptimizeAll) copy.OptimizeAnimation(ooColorMaps);
+    const int frameBits = (choices.Trim ? ooCrop : 0) | (choices.DuplicatePixels ? ooMerge : 0);
+    if (frameBits != 0) copy.OptimizeAnimation(frameBits);
+}
+
+void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choices, TGIFImage& result) {
+    result.ClearImage();
+    result.SetReductionBits(document.ReductionBits());
+    result.DitherKind = document.DitherKind;
+    result.Assign(&document);
+    OptimizeCopy(result, choices);
+}
+
+std::int64_t SavedSize(TGIFImage& image) {
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    return stream.Size();
+}
+
+bool HasLocalColorTables(const TGIFImage& image) {
+    const TGIFImageList& frames = image.Frames();
+    for (int i = 0; i < frames.Count(); ++i)
+        if (!frames[i]->IsEmpty() && frames[i]->LocalColors().Count() > 0) return true;
+    return false;
+}

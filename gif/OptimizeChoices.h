@@ -1,0 +1,30 @@
+#pragma once
+// What the Optimize Animation dialog runs on its private copy of the
+// document: the copy is made from scratch for every change of the choices.
+
+#include <cstdint>
+
+class TGIFImage;
+
+struct TOptimizeChoices {
+    bool RemoveLocal = false;      // one shared colour table for every frame
+    bool OptimizeAll = true;       // every table sorted by use, unused entries dropped
+    bool Trim = false;             // frames trimmed to their visible pixels
+    bool DuplicatePixels = true;   // pixels repeating the frame underneath become transparent
+    friend bool operator==(const TOptimizeChoices&, const TOptimizeChoices&) = default;
+};
+
+// `result` becomes `document` optimised by `choices`; the document is only
+// read. What every frame shows stays the same: transparency is kept as it is
+// and the optimiser keeps it correct.
+void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choices, TGIFImage& result);
+
+// The same, on a copy already made (the copy is changed in place).
+void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices);
+
+// The number of bytes saving the image writes, measured by writing it to
+// memory the way saving does.
+std::int64_t SavedSize(TGIFImage& image);
+
+// Some frame with pixels has a local colour table of its own.
+bool HasLocalColorTables(const TGIFImage& image);

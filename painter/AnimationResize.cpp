@@ -1,0 +1,206 @@
+#include "painter/AnimationResize.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "color/ColorLookup.h"
+#include "color/ColorReduction.h"
+#include "gif/GIFException.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFSubImage.h"
+#include "gif/PixelBudget.h"
+#include "painter/GIFCompositor.h"
+
+namespace {
+
+constexpr std::uint32_t kClear = 0xFF000000u;  // a pixel nothing was drawn on
+
+// One frame's new picture: indices into its own colours, and the index that
+// stands for "nothing shown here" (-1 when every pixel shows something).
+struct TScaledFrame {
+    bool made = false;
+    std::vector<std::uint8_t> pixels;
+    std::vector<TColor> colors;
+    int transparent = -1;
+};
+
+// The composed screen stretched to width x height, one 0x00RRGGBB value per
+// pixel (kClear where nothing was drawn).
+std::vector<std::uint32_t> Stretch(const std::vector<std::uint8_t>& rgba, int oldWidth, int oldHeight, int width,
+                                   int height) {
+    std::vector<int> column(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        column[static_cast<std::size_t>(x)] = std::min(oldWidth - 1, int((2LL * x + 1) * oldWidth / (2LL * width)));
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const int sy = std::min(oldHeight - 1, int((2LL * y + 1) * oldHeight / (2LL * height)));
+        const std::uint8_t* row = rgba.data() + std::size_t(sy) * std::size_t(oldWidth) * 4;
+        std::uint32_t* dst = out.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = row + 4 * column[static_cast<std::size_t>(x)];
+            dst[x] = p[3] == 0 ? kClear : (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
+        }
+    }
+    return out;
+}
+
+// Exact colours when the picture has at most 256 values (nothing-drawn
+// counting as one); answers false past that.
+bool IndexExactly(const std::vector<std::uint32_t>& picture, TScaledFrame& frame) {
+    std::unordered_map<std::uint32_t, std::uint8_t> index;
+    std::vector<std::uint32_t> values;
+    frame.pixels.resize(picture.size());
+    std::uint32_t last = ~0u;
+    std::uint8_t lastIndex = 0;
+    for (std::size_t i = 0; i < picture.size(); ++i) {
+        const std::uint32_t value = picture[i];
+        if (value != last) {
+            auto found = index.find(value);
+            if (found == index.end()) {
+                if (values.size() == 256) return false;
+                found = index.emplace(value, static_cast<std::uint8_t>(values.size())).first;
+                values.push_back(value);
+            }
+            last = value;
+            lastIndex = found->second;
+        }
+        frame.pixels[i] = lastIndex;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] == kClear) {
+            frame.transparent = static_cast<int>(i);
+            frame.colors.push_back(MakeColor(0, 0, 0));
+        } else {
+            frame.colors.push_back(MakeColor(std::uint8_t(values[i] >> 16), std::uint8_t(values[i] >> 8),
+                                             std::uint8_t(values[i])));
+        }
+    }
+    return true;
+}
+
+// More colours than a table holds: an adaptive table of 255 (one entry left
+// for nothing-drawn) and the nearest of them for each pixel.
+void IndexByQuantizing(const std::vector<std::uint32_t>& picture, int width, int height, TScaledFrame& frame) {
+    TBitmap bitmap(width, height, pf24bit);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        const std::uint32_t* src = picture.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x, row += 3) {
+            const std::uint32_t value = src[x] == kClear ? 0 : src[x];
+            row[0] = std::uint8_t(value);
+            row[1] = std::uint8_t(value >> 8);
+            row[2] = std::uint8_t(value >> 16);
+        }
+    }
+    const std::unique_ptr<TPalette> palette = CreateOptimizedPalette(bitmap, 255, 8, false);
+    TFastColorLookup lookup(*palette);
+    for (const TPaletteEntry& e : palette->Entries()) frame.colors.push_back(MakeColor(e.red, e.green, e.blue));
+    frame.pixels.resize(picture.size());
+    std::uint8_t r, g, b;
+    for (std::size_t i = 0; i < picture.size(); ++i) {
+        const std::uint32_t value = picture[i];
+        if (value == kClear) {
+            if (frame.transparent < 0) {
+                frame.transparent = static_cast<int>(frame.colors.size());
+                frame.colors.push_back(MakeColor(0, 0, 0));
+            }
+            frame.pixels[i] = static_cast<std::uint8_t>(frame.transparent);
+        } else {
+            frame.pixels[i] = static_cast<std::uint8_t>(
+                lookup.Lookup(std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value), r, g, b));
+        }
+    }
+}
+
+TGIFGraphicControlExtension& ControlOf(TGIFSubImage& frame) {
+    if (TGIFGraphicControlExtension* gce = frame.ControlExtension()) return *gce;
+    auto gce = std::make_unique<TGIFGraphicControlExtension>(&frame);
+    TGIFGraphicControlExtension& made = *gce;
+    frame.ExtensionBlocks().Add(std::move(gce));
+    return made;
+}
+
+void Install(TGIFSubImage& frame, const TScaledFrame& scaled, int width, int height, bool disposeToBackground) {
+    frame.LocalColors().ClearColors();
+    frame.PlaceFrame(0, 0, width, height);
+    frame.AllocatePixels();
+    std::copy(scaled.pixels.begin(), scaled.pixels.end(), frame.PixelData());
+    for (TColor color : scaled.colors) frame.LocalColors().AddColor(color);
+    if (scaled.transparent >= 0) {
+        TGIFGraphicControlExtension& gce = ControlOf(frame);
+        gce.SetUsesTransparency(true);
+        gce.SetTransparentIndex(scaled.transparent);
+    } else if (TGIFGraphicControlExtension* gce = frame.ControlExtension()) {
+        gce->SetUsesTransparency(false);
+    }
+    // Each frame is now the whole picture; where it shows nothing, what the
+    // frame before showed must not shine through.
+    if (disposeToBackground) ControlOf(frame).SetDisposalMethod(2);
+    frame.DropBitmap();
+    frame.DropMask();
+}
+
+}  // namespace
+
+int ClampAnimationSide(int side) {
+    if (side < 1) return 10;
+    return std::min(side, 1000);
+}
+
+bool ResizeAnimation(TGIFImage& image, int width, int height, const std::function<bool(int)>& keepGoing) {
+    width = ClampAnimationSide(width);
+    height = ClampAnimationSide(height);
+    const int oldWidth = image.Width(), oldHeight = image.Height();
+    TGIFImageList& frames = image.Frames();
+    if (frames.Count() == 0 || oldWidth <= 0 || oldHeight <= 0) return true;
+
+    int shown = 0;
+    for (int i = 0; i < frames.Count(); ++i) shown += frames[i]->IsEmpty() ? 0 : 1;
+    if (std::uint64_t(width) * std::uint64_t(height) * std::uint64_t(shown) > image.PixelBudget.DocumentPixels)
+        throw GIFException(ImageTooLargeText);
+
+    std::vector<TScaledFrame> scaled(static_cast<std::size_t>(frames.Count()));
+    std::vector<std::uint8_t> rgba;
+    bool cancelled = false;
+    int done = 0;
+    TGIFCompositor compositor(image);
+    compositor.KeepGoing = [&] {
+        cancelled = cancelled || (keepGoing && !keepGoing(80 * ++done / std::max(1, frames.Count())));
+        return !cancelled;
+    };
+    compositor.Run([&](int index, const TBitmap& screen) {
+        if (index < 0 || index >= frames.Count() || frames[index]->IsEmpty()) return;
+        TGIFCompositor::ToRGBA(screen, rgba);
+        const std::vector<std::uint32_t> picture = Stretch(rgba, oldWidth, oldHeight, width, height);
+        TScaledFrame& frame = scaled[static_cast<std::size_t>(index)];
+        if (!IndexExactly(picture, frame)) {
+            frame = TScaledFrame{};
+            IndexByQuantizing(picture, width, height, frame);
+        }
+        frame.made = true;
+    });
+    if (cancelled) return false;
+
+    bool anyClear = false;
+    for (const TScaledFrame& frame : scaled) anyClear = anyClear || frame.transparent >= 0;
+
+    // The screen first takes the larger of both sizes so no frame is ever
+    // outside it while frames are being placed.
+    image.SetWidth(static_cast<std::uint16_t>(std::max(width, oldWidth)));
+    image.SetHeight(static_cast<std::uint16_t>(std::max(height, oldHeight)));
+    for (int i = 0; i < frames.Count(); ++i) {
+        TGIFSubImage& frame = *frames[i];
+        const TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
+        if (made.made) Install(frame, made, width, height, anyClear);
+        else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height)
+            frame.PlaceFrame(0, 0, 0, 0);
+    }
+    image.SetWidth(static_cast<std::uint16_t>(width));
+    image.SetHeight(static_cast<std::uint16_t>(height));
+    if (keepGoing) keepGoing(90);
+    image.OptimizeColorMaps();
+    if (keepGoing) keepGoing(100);
+    return true;
+}

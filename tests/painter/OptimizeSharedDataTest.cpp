@@ -1,0 +1,72 @@
+// Every animation of the shared suites shows the same frames before and after
+// the optimisation the Optimize Animation dialog makes by default, once saved
+// and read back.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gif/ColorTableRepair.h"
+#include "gif/GIFException.h"
+#include "gif/GIFImage.h"
+#include "gif/OptimizeChoices.h"
+#include "gif/Stream.h"
+#include "painter/GIFCompositor.h"
+#include "support/TestData.h"
+
+namespace {
+
+using Frames = std::vector<std::vector<std::uint8_t>>;
+
+Frames Shown(TGIFImage& image) {
+    Frames frames;
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor(image).Run([&](int, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, rgba);
+        frames.push_back(rgba);
+    });
+    return frames;
+}
+
+Frames ShownAfterSaving(TGIFImage& image) {
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    stream.SetPosition(0);
+    TGIFImage reread;
+    reread.LoadFromStream(stream);
+    return Shown(reread);
+}
+
+}  // namespace
+
+// Every animation of the shared suites shows the same frames before and after
+// the default optimisation and a save.
+TEST(OptimizedCopy, SharedAnimationsShowTheSameFrames) {
+    const auto files = TestGifFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    int checked = 0;
+    for (const auto& file : files) {
+        TGIFImage image;
+        try {
+            image.LoadFromFile(file.string());
+        } catch (const GIFException&) {
+            continue;
+        }
+        // As the editor opens it: tables long enough for every pixel.
+        ExtendColorTablesToPixels(image);
+        if (image.Frames().Count() < 2 || std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
+            continue;
+        const Frames before = Shown(image);
+        TGIFImage copy;
+        try {
+            MakeOptimizedCopy(image, {}, copy);
+        } catch (const GIFException& e) {
+            ADD_FAILURE() << file << ": " << e.what();
+            continue;
+        }
+        EXPECT_TRUE(ShownAfterSaving(copy) == before) << file;
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
+
