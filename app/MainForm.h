@@ -192,6 +192,14 @@ public:
     void FilesDroppedOnList(int Row, const QStringList& Files);
     QUndoStack* UndoStack() const { return FUndo; }
 
+    // ---- Whole animation (MainFormAnimation.cpp) ----
+    // Animation Information: loop count, size and global palette, one undo step.
+    void mnuEditAniPropClick();
+    // Optimize Animation: the document replaced by its optimised copy, one undo step.
+    void mnuToolsOptimizeClick();
+    // Save and Save As open Optimize Animation first when asked to.
+    void PromptOptimizeBeforeSaving();
+
     // ---- Playback (MainFormPlayback.cpp) ----
     void mnuViewPlayClick();
     void btnPauseClick();

@@ -124,7 +124,7 @@ const TCommandDef EditMenu[] = {
     {nullptr, nullptr, nullptr},
     {"mnuEditFrameProp", "&Frame Properties...", "Frame Properties|Edits the selected frame's properties", "Alt+Return", &TfrmMain::popFramesFPropClick},
     {"mnuEditGlobal", "&Global Frame Properties", "Global Properties|Edits properties of all frames at once", "Ctrl+G", &TfrmMain::mnuEditGlobalClick},
-    {"mnuEditAniProp", "&Animation Information...", "Information|Shows and edits the animation's properties", "Ctrl+I"},
+    {"mnuEditAniProp", "&Animation Information...", "Information|Shows and edits the animation's properties", "Ctrl+I", &TfrmMain::mnuEditAniPropClick},
 };
 const TCommandDef ViewMenu[] = {
     {"mnuViewPlay", "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R", &TfrmMain::mnuViewPlayClick},
@@ -139,7 +139,7 @@ const TCommandDef ViewThumbsMenu[] = {
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef ToolsMenu[] = {
-    {"mnuToolsOptimize", "Optimize &Animation...", "Optimize|Makes the animation file smaller"},
+    {"mnuToolsOptimize", "Optimize &Animation...", "Optimize|Makes the animation file smaller", nullptr, &TfrmMain::mnuToolsOptimizeClick},
     {"mnuToolsComment", "&Comment Editor...", "Comments|Edits the animation's comments"},
     {"mnuToolsHTML", "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard"},
     {nullptr, nullptr, nullptr},
@@ -183,7 +183,7 @@ const TCommandDef FrameButtons[] = {
 const TCommandDef AnimationButtons[] = {
     {"btnPlay", "Play", "Play|Plays the animation in the preview", nullptr, &TfrmMain::mnuViewPlayClick},
     {"btnPause", "Pause", "Pause|Stops the animation in the preview", nullptr, &TfrmMain::btnPauseClick},
-    {"btnAniInfo", "Information", "Animation Information|Shows and edits the animation's properties"},
+    {"btnAniInfo", "Information", "Animation Information|Shows and edits the animation's properties", nullptr, &TfrmMain::mnuEditAniPropClick},
 };
 
 const TCommandDef FramesPopup[] = {

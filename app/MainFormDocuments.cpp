@@ -227,7 +227,8 @@ void TfrmMain::ShowDocument(const QString& Path) {
 // ---- Saving -----------------------------------------------------------------
 
 void TfrmMain::mnuFileSaveClick() {
-    // The optimisation prompt comes with the Optimize Animation dialog.
+    // Whatever the optimisation's outcome, saving goes on.
+    PromptOptimizeBeforeSaving();
     if (FileName != Untitled && QFileInfo::exists(FileName)) {
         if (FSettings.ReadBool(MainSection, QStringLiteral("MakeBackups"), true))
             MakeBackup(FileName);
@@ -240,6 +241,7 @@ void TfrmMain::mnuFileSaveClick() {
 }
 
 void TfrmMain::mnuFileSaveAsClick() {
+    PromptOptimizeBeforeSaving();
     SaveAsDialog();
 }
 

@@ -1,0 +1,98 @@
+// Commands on the whole animation: Animation Information (loop count, size,
+// global palette) and Optimize Animation, each OK one undoable step.
+
+#include "app/BackgroundWork.h"
+#include "app/MainForm.h"
+#include "app/UserPrompts.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Info.h"
+#include "dialogs/Optimize.h"
+#include "dialogs/Progress.h"
+#include "gif/FrameEditLog.h"
+#include "gif/GIFImage.h"
+#include "painter/AnimationInfoEdit.h"
+#include "painter/AnimationResize.h"
+#include "platform/services/SettingsStore.h"
+
+#include <QEventLoop>
+#include <QListWidget>
+#include <QUndoStack>
+
+namespace {
+const QString SettingsSection = QStringLiteral("Settings\\");
+const QString OptimizePromptKey = QStringLiteral("OptimizePrompt");
+} // namespace
+
+void TfrmMain::mnuEditAniPropClick() {
+    TGIFImage& doc = *Document();
+    if (doc.Frames().Count() == 0)
+        return;
+    PausePlayback();
+    TfrmAniInfo dialog(doc, FileName == QStringLiteral("Untitled") ? QString() : FileName, FPrompts, this);
+    dialog.RunDialog = FRunDialog;
+    if (RunDialog(dialog) != QDialog::Accepted)
+        return;
+    const TAnimationInfoEdit edit = dialog.Values();
+
+    // The resize works on a copy off the GUI thread; Cancel leaves the
+    // document exactly as it was.
+    std::unique_ptr<TGIFImage> resized;
+    if (ResizeRequested(doc, edit)) {
+        resized = std::make_unique<TGIFImage>();
+        PrepareResizedCopy(doc, edit, *resized);
+        TfrmProgress progress(this);
+        progress.SetRange(0, 100);
+        progress.SetText(QStringLiteral("Resizing..."));
+        progress.show();
+        bool done = false;
+        TGIFImage& copy = *resized;
+        RunInBackground(
+            [&](const TWorkContext& work) {
+                done = ResizeAnimation(copy, edit.Width, edit.Height, [&work](int percent) {
+                    work.Report(percent);
+                    return !work.Cancelled;
+                });
+            },
+            &progress);
+        if (!done || progress.Cancelled())
+            return;
+    }
+
+    const int selection = lbFrames->currentRow();
+    TFrameEditLog log;
+    CommitAnimationInfo(doc, edit, resized.get(), log);
+    PushEdit(QStringLiteral("Animation Information"), std::move(log), selection,
+             std::min(std::max(selection, 0), doc.Frames().Count() - 1));
+}
+
+void TfrmMain::mnuToolsOptimizeClick() {
+    TGIFImage& doc = *Document();
+    if (doc.Frames().Count() == 0)
+        return;
+    PausePlayback();
+    const bool prompt = FSettings.ReadBool(SettingsSection, OptimizePromptKey, true);
+    TfrmOptimize dialog(doc, prompt, this);
+    if (RunDialog(dialog) != QDialog::Accepted)
+        return;
+    // OK waits for a computation still running.
+    if (dialog.Busy()) {
+        QEventLoop wait;
+        connect(&dialog, &TfrmOptimize::ResultShown, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (dialog.chkSave->isChecked() != prompt)
+        FSettings.WriteBool(SettingsSection, OptimizePromptKey, dialog.chkSave->isChecked());
+    if (!dialog.Result())
+        return;
+    TFrameEditLog log;
+    log.ReplaceImage(doc, *dialog.Result());
+    PushEdit(QStringLiteral("Optimize Animation"), std::move(log), lbFrames->currentRow(), 0);
+    Optimized = true;
+}
+
+void TfrmMain::PromptOptimizeBeforeSaving() {
+    if (Optimized || Document()->Frames().Count() == 0)
+        return;
+    if (FSettings.ReadBool(SettingsSection, OptimizePromptKey, true))
+        mnuToolsOptimizeClick();
+}
