@@ -1,0 +1,225 @@
+// Animation Information and Optimize Animation from the main window: OK as one
+// undo step, Cancel changing nothing, the sizes shown against the bytes saved,
+// and Save offering the optimisation first.
+#include "app/MainForm.h"
+#include "app/MainFormRig.h"
+#include "controls/NumericEdit.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Info.h"
+#include "dialogs/Optimize.h"
+#include "gif/GIFImage.h"
+#include "gif/Stream.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Three frames on an 80 x 40 screen, a loop count of 2, the third frame a
+// small square in the corner; frames 1 and 2 repeat much of frame 0.
+void WriteGif(const QString& path) {
+    TGIFImage image;
+    image.Header().ScreenWidth = 80;
+    image.Header().ScreenHeight = 40;
+    for (TColor c : {0x000000u, 0x0000FFu, 0x00FF00u, 0xFF0000u})
+        image.GlobalColors().AddColor(c);
+    for (int i = 0; i < 3; ++i) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        const bool corner = i == 2;
+        frame->PlaceFrame(corner ? 64 : 0, corner ? 24 : 0, corner ? 16 : 80, corner ? 16 : 40);
+        for (int p = 0; p < frame->PixelDataSize(); ++p)
+            frame->PixelData()[p] = std::uint8_t(corner ? 3 : (p % 80 < 8 * (i + 1) && p / 80 < 8) ? 0 : ((p % 80) / 3 + p / 80) % 3);
+        if (i == 0) {
+            auto loop = std::make_unique<TGIFAppExtNSLoop>(frame.get());
+            loop->LoopCount = 2;
+            frame->ExtensionBlocks().Add(std::move(loop));
+        }
+        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+        control->DelayTime = 10;
+        control->SetDisposalMethod(1);
+        frame->ExtensionBlocks().Add(std::move(control));
+        image.AddFrame(std::move(frame));
+    }
+    image.SaveToFile(QFile::encodeName(path).toStdString());
+}
+
+QByteArray Snapshot(TGIFImage& doc) {
+    TMemoryStream s;
+    doc.SaveToStream(s);
+    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
+}
+
+void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+
+int LoopOf(TGIFImage& doc) {
+    const auto* loop = doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
+    return loop ? loop->LoopCount : -1;
+}
+
+} // namespace
+
+class TAnimationCommandsTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+
+    struct TRig : TMainFormRig {
+        QList<std::function<int(QDialog&)>> Answers;
+        int Asked = 0;
+        TRig(const QString& store, const QString& folder) : TMainFormRig(store, folder, false) {
+            Form->SetDialogRunner([this](QDialog& d) {
+                ++Asked;
+                d.show();
+                return Answers.isEmpty() ? int(QDialog::Rejected) : Answers.takeFirst()(d);
+            });
+        }
+    };
+    std::unique_ptr<TRig> Open(bool optimizePrompt = false) {
+        QFile::remove(FDir.filePath(QStringLiteral("s.ini")));
+        auto rig = std::make_unique<TRig>(FDir.filePath(QStringLiteral("s.ini")), FDir.filePath(QStringLiteral("p")));
+        rig->Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("OptimizePrompt"), optimizePrompt);
+        rig->Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("MakeBackups"), false);
+        QFile::remove(FDir.filePath(QStringLiteral("work.gif")));
+        QFile::copy(FDir.filePath(QStringLiteral("a.gif")), FDir.filePath(QStringLiteral("work.gif")));
+        rig->Prompts.FileNames << FDir.filePath(QStringLiteral("work.gif"));
+        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Form->FramesList()->setCurrentRow(0);
+        return rig;
+    }
+    static void UndoRedoExact(TRig& rig, const QByteArray& before, const QByteArray& after) {
+        TGIFImage& doc = *rig.Form->Document();
+        rig.Cmd("mnuEditUndo")->trigger();
+        QCOMPARE(Snapshot(doc), before);
+        rig.Cmd("mnuEditRedo")->trigger();
+        QCOMPARE(Snapshot(doc), after);
+    }
+    // Waits for the optimisation shown, then presses OK (or Cancel).
+    static std::function<int(QDialog&)> AnswerOptimize(bool ok, qint64* shownSize = nullptr,
+                                                       bool uncheckPrompt = false) {
+        return [=](QDialog& d) {
+            auto& o = static_cast<TfrmOptimize&>(d);
+            if (!QTest::qWaitFor([&] { return !o.Busy(); }, 20000))
+                return int(QDialog::Rejected);
+            if (shownSize)
+                *shownSize = o.OptimizedSize();
+            if (uncheckPrompt && o.chkSave->isChecked())
+                QTest::mouseClick(o.chkSave, Qt::LeftButton, {}, QPoint(8, o.chkSave->height() / 2));
+            QTest::mouseClick(ok ? o.btnOK : o.btnCancel, Qt::LeftButton);
+            return o.result();
+        };
+    }
+
+private slots:
+    void initTestCase() { WriteGif(FDir.filePath(QStringLiteral("a.gif"))); }
+
+    void informationResizesAndLoopsAsOneStep() {
+        auto rig = Open();
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& info = static_cast<TfrmAniInfo&>(d);
+            QTest::mouseClick(info.chkConstrain, Qt::LeftButton);
+            Type(info.txtAniW, QStringLiteral("160"));
+            Type(info.txtLoop, QStringLiteral("7"));
+            QTest::mouseClick(info.btnOK, Qt::LeftButton);
+            return info.result();
+        };
+        rig->Cmd("mnuEditAniProp")->trigger();
+        QCOMPARE(doc.Width(), 160);
+        QCOMPARE(doc.Height(), 80);
+        QCOMPARE(doc.Frames().Count(), 3);
+        // The corner frame is now the whole picture, the corner drawn over frame 2.
+        const TGIFSubImage& last = *doc.Frames()[2];
+        QCOMPARE(QRect(last.Left(), last.Top(), last.Width(), last.Height()), QRect(0, 0, 160, 80));
+        QCOMPARE(LoopOf(doc), 7);
+        QVERIFY(rig->Form->Modified);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Animation Information"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+        rig->Cmd("mnuEditUndo")->trigger();
+        QVERIFY(!rig->Form->Modified);
+    }
+
+    void informationClampsTheWidthTo1000() {
+        auto rig = Open();
+        rig->Answers << [](QDialog& d) {
+            auto& info = static_cast<TfrmAniInfo&>(d);
+            Type(info.txtAniW, QStringLiteral("1500"));
+            QTest::mouseClick(info.btnOK, Qt::LeftButton);
+            return info.result();
+        };
+        rig->Cmd("btnAniInfo")->trigger();
+        QCOMPARE(rig->Form->Document()->Width(), 1000);
+        QCOMPARE(rig->Form->Document()->Height(), 40);
+    }
+
+    void cancelChangesNothing() {
+        auto rig = Open();
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& info = static_cast<TfrmAniInfo&>(d);
+            Type(info.txtAniW, QStringLiteral("60"));
+            QTest::mouseClick(info.btnCancel, Qt::LeftButton);
+            return info.result();
+        };
+        rig->Cmd("mnuEditAniProp")->trigger();
+        rig->Answers << AnswerOptimize(false);
+        rig->Cmd("mnuToolsOptimize")->trigger();
+        QCOMPARE(Snapshot(doc), before);
+        QVERIFY(!rig->Form->Modified);
+        QVERIFY(!rig->Form->Optimized);
+    }
+
+    void optimizeReplacesTheDocumentAndSavesTheSizeShown() {
+        auto rig = Open();
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        qint64 shown = -1;
+        rig->Answers << AnswerOptimize(true, &shown);
+        rig->Cmd("mnuToolsOptimize")->trigger();
+        QVERIFY(rig->Form->Optimized);
+        QVERIFY(rig->Form->Modified);
+        QVERIFY(shown > 0);
+        QVERIFY2(shown < before.size(), qPrintable(QStringLiteral("%1 -> %2").arg(before.size()).arg(shown)));
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Optimize Animation"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+        // Save writes exactly the size the dialog showed, without asking again.
+        const int asked = rig->Asked;
+        rig->Cmd("mnuFileSave")->trigger();
+        QCOMPARE(rig->Asked, asked);
+        QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("work.gif"))).size(), shown);
+    }
+
+    void saveOffersOptimizationFirst() {
+        auto rig = Open(true);
+        // Cancel: saving still goes on, unoptimised.
+        rig->Answers << AnswerOptimize(false);
+        rig->Cmd("mnuFileSaveAs")->trigger(); // no file name given: nothing written
+        QCOMPARE(rig->Asked, 1);
+        // OK with the prompt box cleared: the setting is written, the file optimised.
+        qint64 shown = -1;
+        rig->Answers << AnswerOptimize(true, &shown, true);
+        rig->Prompts.FileNames << FDir.filePath(QStringLiteral("saved.gif"));
+        rig->Cmd("mnuFileSaveAs")->trigger();
+        QCOMPARE(rig->Asked, 2);
+        QVERIFY(!rig->Store.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("OptimizePrompt"), true));
+        QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("saved.gif"))).size(), shown);
+        // Optimised now: Save does not ask again.
+        rig->Cmd("mnuFileSave")->trigger();
+        QCOMPARE(rig->Asked, 2);
+    }
+};
+
+QTEST_MAIN(TAnimationCommandsTest)
+#include "tst_AnimationCommands.moc"
