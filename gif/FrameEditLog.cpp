@@ -261,34 +261,47 @@ void TFrameEditLog::ExtensionAdded(TGIFSubImage& frame, int index) {
 }
 
 namespace {
-// Copies `source` into `target` keeping the target's own listeners (a copy
-// takes over none of them).
-void AssignKeepingHandlers(TGIFImage& target, const TGIFImage& source) {
-    auto onWarn = target.OnWarn;
-    auto onProgress = target.OnProgress;
-    target.Assign(&source);
-    target.OnWarn = std::move(onWarn);
-    target.OnProgress = std::move(onProgress);
+std::vector<std::unique_ptr<TGIFSubImage>> TakeFrames(TGIFImage& image) {
+    std::vector<std::unique_ptr<TGIFSubImage>> frames;
+    for (int i = image.Frames().Count() - 1; i >= 0; --i) frames.push_back(image.Frames().Extract(i));
+    std::reverse(frames.begin(), frames.end());
+    return frames;
+}
+
+void GiveFrames(TGIFImage& image, std::vector<std::unique_ptr<TGIFSubImage>> frames) {
+    for (auto& frame : frames) {
+        frame->SetOwnerImage(&image);
+        image.Frames().Insert(image.Frames().Count(), std::move(frame));
+    }
+}
+
+// Trades the frames and the header (screen, global table) of two images;
+// frames move, nothing is copied but the header.
+void TradeContents(TGIFImage& a, TGIFImage& b) {
+    auto framesOfA = TakeFrames(a);
+    auto framesOfB = TakeFrames(b);
+    TGIFImage scratch;
+    scratch.Header().Assign(&a.Header());
+    a.Header().Assign(&b.Header());
+    b.Header().Assign(&scratch.Header());
+    GiveFrames(a, std::move(framesOfB));
+    GiveFrames(b, std::move(framesOfA));
+    a.ReleaseCaches();
+    b.ReleaseCaches();
 }
 
 // The whole animation before a change that rewrites all of it; each Undo or
 // Redo trades the held animation with the document's.
 struct TWholeImage : TChange {
     TGIFImage Held;
-    void Trade(TGIFImage& image) {
-        TGIFImage current;
-        current.Assign(&image);
-        AssignKeepingHandlers(image, Held);
-        Held.Assign(&current);
-    }
-    void Undo(TGIFImage& image) override { Trade(image); }
-    void Redo(TGIFImage& image) override { Trade(image); }
+    void Undo(TGIFImage& image) override { TradeContents(image, Held); }
+    void Redo(TGIFImage& image) override { TradeContents(image, Held); }
 };
 }  // namespace
 
-void TFrameEditLog::ReplaceImage(TGIFImage& image, const TGIFImage& replacement) {
+void TFrameEditLog::ReplaceImage(TGIFImage& image, TGIFImage& replacement) {
     auto change = std::make_unique<TWholeImage>();
-    change->Held.Assign(&replacement);
+    TradeContents(change->Held, replacement);
     change->Redo(image);
     FChanges.push_back(std::move(change));
 }

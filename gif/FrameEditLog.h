@@ -37,9 +37,10 @@ public:
     // Records an extension the frame has just gained at `index` of its list.
     void ExtensionAdded(TGIFSubImage& frame, int index);
     void SetScreenSize(TGIFImage& image, int width, int height);
-    // The animation becomes a copy of `replacement` (a resized or optimised
-    // version of itself); the whole former animation is kept.
-    void ReplaceImage(TGIFImage& image, const TGIFImage& replacement);
+    // The animation takes over the frames and header of `replacement` (a
+    // resized or optimised version of itself), which is left empty; the whole
+    // former animation is kept. Frames move; nothing large is copied.
+    void ReplaceImage(TGIFImage& image, TGIFImage& replacement);
 
     // Every colour table, every frame's pixels and transparent index, kept
     // before a change that remaps them all (a shared palette being built).

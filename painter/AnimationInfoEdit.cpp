@@ -20,7 +20,7 @@ void PrepareResizedCopy(const TGIFImage& document, const TAnimationInfoEdit& edi
     if (edit.PaletteEdited) SetGlobalColors(copy, edit.Palette);
 }
 
-void CommitAnimationInfo(TGIFImage& document, const TAnimationInfoEdit& edit, const TGIFImage* resized,
+void CommitAnimationInfo(TGIFImage& document, const TAnimationInfoEdit& edit, TGIFImage* resized,
                          TFrameEditLog& log) {
     if (resized) {
         log.ReplaceImage(document, *resized);

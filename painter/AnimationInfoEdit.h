@@ -30,7 +30,7 @@ void SetGlobalColors(TGIFImage& image, const std::vector<TGIFRGB>& colors);
 void PrepareResizedCopy(const TGIFImage& document, const TAnimationInfoEdit& edit, TGIFImage& copy);
 
 // Records the change into `log`: the resized copy replaces the document when
-// given, else an edited palette is written; then the loop count of a first
+// given (its contents are taken), else an edited palette is written; then the loop count of a first
 // frame that has a looping extension (none is created).
-void CommitAnimationInfo(TGIFImage& document, const TAnimationInfoEdit& edit, const TGIFImage* resized,
+void CommitAnimationInfo(TGIFImage& document, const TAnimationInfoEdit& edit, TGIFImage* resized,
                          TFrameEditLog& log);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -21,52 +22,61 @@ constexpr std::uint32_t kClear = 0xFF000000u;  // a pixel nothing was drawn on
 // stands for "nothing shown here" (-1 when every pixel shows something).
 struct TScaledFrame {
     bool made = false;
-    std::vector<std::uint8_t> pixels;
+    std::unique_ptr<std::uint8_t[]> pixels;  // width x height, not zeroed first
     std::vector<TColor> colors;
     int transparent = -1;
 };
 
-// The composed screen stretched to width x height, one 0x00RRGGBB value per
-// pixel (kClear where nothing was drawn).
-std::vector<std::uint32_t> Stretch(const std::vector<std::uint8_t>& rgba, int oldWidth, int oldHeight, int width,
-                                   int height) {
+// The composed screen as one 0x00RRGGBB value per pixel (kClear where nothing
+// was drawn).
+void Pack(const std::vector<std::uint8_t>& rgba, std::vector<std::uint32_t>& out) {
+    out.resize(rgba.size() / 4);
+    const std::uint8_t* p = rgba.data();
+    for (std::uint32_t& value : out) {
+        value = p[3] == 0 ? kClear : (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
+        p += 4;
+    }
+}
+
+// A picture at the old size stretched to the new one, nearest source pixel.
+template <class TPixel>
+void Stretch(const TPixel* source, int oldWidth, int oldHeight, int width, int height, TPixel* out) {
     std::vector<int> column(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
         column[static_cast<std::size_t>(x)] = std::min(oldWidth - 1, int((2LL * x + 1) * oldWidth / (2LL * width)));
-    std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
         const int sy = std::min(oldHeight - 1, int((2LL * y + 1) * oldHeight / (2LL * height)));
-        const std::uint8_t* row = rgba.data() + std::size_t(sy) * std::size_t(oldWidth) * 4;
-        std::uint32_t* dst = out.data() + std::size_t(y) * std::size_t(width);
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* p = row + 4 * column[static_cast<std::size_t>(x)];
-            dst[x] = p[3] == 0 ? kClear : (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-        }
+        const TPixel* row = source + std::size_t(sy) * std::size_t(oldWidth);
+        TPixel* dst = out + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) dst[x] = row[column[static_cast<std::size_t>(x)]];
     }
-    return out;
 }
 
 // Exact colours when the picture has at most 256 values (nothing-drawn
-// counting as one); answers false past that.
-bool IndexExactly(const std::vector<std::uint32_t>& picture, TScaledFrame& frame) {
+// counting as one); answers false past that. A small direct-mapped cache in
+// front of the map makes repeated colours cheap.
+bool IndexExactly(const std::vector<std::uint32_t>& picture, std::uint8_t* indices, TScaledFrame& frame) {
+    struct TSlot {
+        std::uint32_t value = 0xFFFFFFFFu;  // no packed pixel has this value
+        std::uint8_t index = 0;
+    };
+    std::vector<TSlot> cache(4096);
     std::unordered_map<std::uint32_t, std::uint8_t> index;
     std::vector<std::uint32_t> values;
-    frame.pixels.resize(picture.size());
-    std::uint32_t last = ~0u;
-    std::uint8_t lastIndex = 0;
     for (std::size_t i = 0; i < picture.size(); ++i) {
         const std::uint32_t value = picture[i];
-        if (value != last) {
+        TSlot& slot = cache[(value * 2654435761u) >> 20];
+        if (slot.value != value) {
             auto found = index.find(value);
             if (found == index.end()) {
                 if (values.size() == 256) return false;
                 found = index.emplace(value, static_cast<std::uint8_t>(values.size())).first;
                 values.push_back(value);
             }
-            last = value;
-            lastIndex = found->second;
+            slot.value = value;
+            slot.index = found->second;
         }
-        frame.pixels[i] = lastIndex;
+        indices[i] = slot.index;
     }
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (values[i] == kClear) {
@@ -82,7 +92,8 @@ bool IndexExactly(const std::vector<std::uint32_t>& picture, TScaledFrame& frame
 
 // More colours than a table holds: an adaptive table of 255 (one entry left
 // for nothing-drawn) and the nearest of them for each pixel.
-void IndexByQuantizing(const std::vector<std::uint32_t>& picture, int width, int height, TScaledFrame& frame) {
+void IndexByQuantizing(const std::vector<std::uint32_t>& picture, int width, int height, std::uint8_t* indices,
+                       TScaledFrame& frame) {
     TBitmap bitmap(width, height, pf24bit);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = bitmap.ScanLine(y);
@@ -97,7 +108,6 @@ void IndexByQuantizing(const std::vector<std::uint32_t>& picture, int width, int
     const std::unique_ptr<TPalette> palette = CreateOptimizedPalette(bitmap, 255, 8, false);
     TFastColorLookup lookup(*palette);
     for (const TPaletteEntry& e : palette->Entries()) frame.colors.push_back(MakeColor(e.red, e.green, e.blue));
-    frame.pixels.resize(picture.size());
     std::uint8_t r, g, b;
     for (std::size_t i = 0; i < picture.size(); ++i) {
         const std::uint32_t value = picture[i];
@@ -106,9 +116,9 @@ void IndexByQuantizing(const std::vector<std::uint32_t>& picture, int width, int
                 frame.transparent = static_cast<int>(frame.colors.size());
                 frame.colors.push_back(MakeColor(0, 0, 0));
             }
-            frame.pixels[i] = static_cast<std::uint8_t>(frame.transparent);
+            indices[i] = static_cast<std::uint8_t>(frame.transparent);
         } else {
-            frame.pixels[i] = static_cast<std::uint8_t>(
+            indices[i] = static_cast<std::uint8_t>(
                 lookup.Lookup(std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value), r, g, b));
         }
     }
@@ -126,7 +136,7 @@ void Install(TGIFSubImage& frame, const TScaledFrame& scaled, int width, int hei
     frame.LocalColors().ClearColors();
     frame.PlaceFrame(0, 0, width, height);
     frame.AllocatePixels();
-    std::copy(scaled.pixels.begin(), scaled.pixels.end(), frame.PixelData());
+    std::copy(scaled.pixels.get(), scaled.pixels.get() + frame.PixelDataSize(), frame.PixelData());
     for (TColor color : scaled.colors) frame.LocalColors().AddColor(color);
     if (scaled.transparent >= 0) {
         TGIFGraphicControlExtension& gce = ControlOf(frame);
@@ -163,6 +173,8 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
 
     std::vector<TScaledFrame> scaled(static_cast<std::size_t>(frames.Count()));
     std::vector<std::uint8_t> rgba;
+    std::vector<std::uint32_t> packed, picture;
+    std::vector<std::uint8_t> indices;
     bool cancelled = false;
     int done = 0;
     TGIFCompositor compositor(image);
@@ -173,12 +185,27 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     compositor.Run([&](int index, const TBitmap& screen) {
         if (index < 0 || index >= frames.Count() || frames[index]->IsEmpty()) return;
         TGIFCompositor::ToRGBA(screen, rgba);
-        const std::vector<std::uint32_t> picture = Stretch(rgba, oldWidth, oldHeight, width, height);
-        TScaledFrame& frame = scaled[static_cast<std::size_t>(index)];
-        if (!IndexExactly(picture, frame)) {
-            frame = TScaledFrame{};
-            IndexByQuantizing(picture, width, height, frame);
+        // Colours are indexed at the smaller of both sizes; stretching the
+        // picture or its indices brings no colour in that was not there.
+        Pack(rgba, packed);
+        const bool shrinking = std::int64_t(width) * height < std::int64_t(oldWidth) * oldHeight;
+        if (shrinking) {
+            picture.resize(std::size_t(width) * std::size_t(height));
+            Stretch(packed.data(), oldWidth, oldHeight, width, height, picture.data());
         }
+        const std::vector<std::uint32_t>& source = shrinking ? picture : packed;
+        const int sourceWidth = shrinking ? width : oldWidth, sourceHeight = shrinking ? height : oldHeight;
+        indices.resize(source.size());
+        TScaledFrame& frame = scaled[static_cast<std::size_t>(index)];
+        if (!IndexExactly(source, indices.data(), frame)) {
+            frame = TScaledFrame{};
+            IndexByQuantizing(source, sourceWidth, sourceHeight, indices.data(), frame);
+        }
+        frame.pixels.reset(new std::uint8_t[std::size_t(width) * std::size_t(height)]);
+        if (shrinking)
+            std::copy(indices.begin(), indices.end(), frame.pixels.get());
+        else
+            Stretch(indices.data(), oldWidth, oldHeight, width, height, frame.pixels.get());
         frame.made = true;
     });
     if (cancelled) return false;
@@ -192,9 +219,11 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     image.SetHeight(static_cast<std::uint16_t>(std::max(height, oldHeight)));
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage& frame = *frames[i];
-        const TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
-        if (made.made) Install(frame, made, width, height, anyClear);
-        else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height)
+        TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
+        if (made.made) {
+            Install(frame, made, width, height, anyClear);
+            made.pixels.reset();  // keeps the peak low
+        } else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height)
             frame.PlaceFrame(0, 0, 0, 0);
     }
     image.SetWidth(static_cast<std::uint16_t>(width));

@@ -129,15 +129,18 @@ TEST(AnimationResize, OneUndoStepTakesTheWholeResizeBack) {
     TGIFImage resized;
     resized.Assign(image.get());
     ASSERT_TRUE(ResizeAnimation(resized, 6, 2));
+    const Frames expected = Shown(resized);
     TFrameEditLog log;
     log.ReplaceImage(*image, resized);
+    EXPECT_TRUE(resized.Empty()) << "the frames moved, they were not copied";
     EXPECT_EQ(image->Width(), 6);
     log.Undo(*image);
     EXPECT_EQ(image->Width(), 4);
     EXPECT_EQ(Shown(*image), before);
     log.Redo(*image);
     EXPECT_EQ(image->Height(), 2);
-    EXPECT_EQ(Shown(*image), Shown(resized));
+    EXPECT_EQ(Shown(*image), expected);
+    EXPECT_EQ(ShownAfterSaving(*image), expected);
 }
 
 // ---- the optimised copy ----------------------------------------------------------
