@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "color/ColorLookup.h"
@@ -145,11 +146,28 @@ void Install(TGIFSubImage& frame, const TScaledFrame& scaled, int width, int hei
     } else if (TGIFGraphicControlExtension* gce = frame.ControlExtension()) {
         gce->SetUsesTransparency(false);
     }
-    // Each frame is now the whole picture; where it shows nothing, what the
-    // frame before showed must not shine through.
+    // Each frame is now the whole picture. Only where the next one shows
+    // nothing over something this one shows must this one be cleared first;
+    // otherwise it stays, so that optimising can still merge the next one.
     if (disposeToBackground) ControlOf(frame).SetDisposalMethod(2);
+    else if (TGIFGraphicControlExtension* gce = frame.ControlExtension(); gce && gce->DisposalMethod() >= 2)
+        gce->SetDisposalMethod(1);
     frame.DropBitmap();
     frame.DropMask();
+}
+
+// The colours of all frames (and one entry for nothing-drawn) fit one table.
+bool SharedTableFits(const std::vector<TScaledFrame>& frames) {
+    std::unordered_set<TColor> colors;
+    bool clear = false;
+    for (const TScaledFrame& frame : frames) {
+        for (std::size_t i = 0; i < frame.colors.size(); ++i) {
+            if (int(i) == frame.transparent) clear = true;
+            else colors.insert(frame.colors[i]);
+        }
+        if (colors.size() > 256) return false;
+    }
+    return colors.size() + (clear ? 1 : 0) <= 256;
 }
 
 }  // namespace
@@ -210,26 +228,42 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     });
     if (cancelled) return false;
 
-    bool anyClear = false;
-    for (const TScaledFrame& frame : scaled) anyClear = anyClear || frame.transparent >= 0;
+    // For each made frame: the next one shows nothing somewhere it shows something.
+    std::vector<bool> clearAfter(scaled.size(), false);
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    for (std::size_t i = 0; i < scaled.size(); ++i) {
+        if (!scaled[i].made) continue;
+        std::size_t next = (i + 1) % scaled.size();
+        while (next != i && !scaled[next].made) next = (next + 1) % scaled.size();
+        const TScaledFrame& a = scaled[i];
+        const TScaledFrame& b = scaled[next];
+        if (b.transparent < 0) continue;
+        for (std::size_t p = 0; p < pixels && !clearAfter[i]; ++p)
+            clearAfter[i] = b.pixels[p] == b.transparent && a.pixels[p] != a.transparent;
+    }
 
-    // The screen first takes the larger of both sizes so no frame is ever
-    // outside it while frames are being placed.
-    image.SetWidth(static_cast<std::uint16_t>(std::max(width, oldWidth)));
-    image.SetHeight(static_cast<std::uint16_t>(std::max(height, oldHeight)));
+    // The screen first takes the larger of both sizes so no placed frame is
+    // outside it; frames of a damaged file may stick out of the old screen
+    // until they are placed, so the size is written without that check.
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(std::max(width, oldWidth));
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(std::max(height, oldHeight));
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage& frame = *frames[i];
         TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
         if (made.made) {
-            Install(frame, made, width, height, anyClear);
+            Install(frame, made, width, height, clearAfter[static_cast<std::size_t>(i)]);
             made.pixels.reset();  // keeps the peak low
-        } else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height)
-            frame.PlaceFrame(0, 0, 0, 0);
+        } else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height) {
+            frame.PlaceFrame(0, 0, 0, 0);  // never shown: nothing to keep
+        }
     }
-    image.SetWidth(static_cast<std::uint16_t>(width));
-    image.SetHeight(static_cast<std::uint16_t>(height));
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(width);
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(height);
+    image.ReleaseCaches();
     if (keepGoing) keepGoing(90);
-    image.OptimizeColorMaps();
+    // One shared table when it loses nothing; past 256 colours in all each
+    // frame keeps its own exact table.
+    if (SharedTableFits(scaled)) image.OptimizeColorMaps();
     if (keepGoing) keepGoing(100);
     return true;
 }

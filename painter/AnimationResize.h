@@ -2,8 +2,9 @@
 // Resizing a whole animation. Every frame becomes the complete picture the
 // animation shows after it (disposal and transparency honoured, as a browser
 // composes it), stretched to the new size and placed at 0,0; then all frames
-// share one colour table. Stretching takes the nearest source pixel, so no
-// colour appears that the animation did not have.
+// share one colour table when their colours fit one (else each keeps its own
+// exact table). Stretching takes the nearest source pixel, so no colour
+// appears that the animation did not have.
 
 #include <functional>
 

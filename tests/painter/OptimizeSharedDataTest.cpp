@@ -70,3 +70,47 @@ TEST(OptimizedCopy, SharedAnimationsShowTheSameFrames) {
     EXPECT_GT(checked, 10);
 }
 
+
+#include <set>
+
+#include "painter/AnimationResize.h"
+
+namespace {
+// Some composed picture has more colours than one frame can hold.
+bool MoreThanAFrameHolds(const Frames& frames) {
+    for (const auto& rgba : frames) {
+        std::set<std::uint32_t> colors;
+        for (std::size_t p = 0; p + 3 < rgba.size(); p += 4)
+            colors.insert(std::uint32_t(rgba[p]) << 24 | rgba[p + 1] << 16 | rgba[p + 2] << 8 | rgba[p + 3]);
+        if (colors.size() > 256) return true;
+    }
+    return false;
+}
+}  // namespace
+
+// Resizing to the animation's own size makes every frame a whole picture and
+// must show exactly what the animation showed, unless a composed picture has
+// more colours than a frame can hold.
+TEST(AnimationResize, SharedAnimationsShowTheSameFramesWhenMadeWhole) {
+    const auto files = TestGifFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    int checked = 0;
+    for (const auto& file : files) {
+        TGIFImage image;
+        try {
+            image.LoadFromFile(file.string());
+        } catch (const GIFException&) {
+            continue;
+        }
+        ExtendColorTablesToPixels(image);
+        if (image.Frames().Count() < 2 || image.Width() > 1000 || image.Height() > 1000 ||
+            std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
+            continue;
+        const Frames before = Shown(image);
+        if (MoreThanAFrameHolds(before)) continue;
+        ASSERT_TRUE(ResizeAnimation(image, image.Width(), image.Height())) << file;
+        EXPECT_TRUE(ShownAfterSaving(image) == before) << file;
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
