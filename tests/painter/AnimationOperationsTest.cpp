@@ -13,6 +13,7 @@
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
 #include "gif/Stream.h"
+#include "painter/AnimationInfoEdit.h"
 #include "painter/AnimationResize.h"
 #include "painter/FitUnder.h"
 #include "painter/GIFCompositor.h"
@@ -247,4 +248,39 @@ TEST(FitUnder, AnswerIsMeasuredAndHonest) {
     }
     int asked = 0;
     EXPECT_TRUE(FitUnder(*image, {}, 10, result, [&] { return ++asked < 2; }).Cancelled);
+}
+
+// ---- what OK in Animation Information commits ---------------------------------------
+
+TEST(AnimationInfoEdit, PaletteAndLoopAreOneStep) {
+    auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 10, 1, -1, 2}, {0, 0, 2, 2, 2}});
+    const Frames before = Shown(*image);
+    TAnimationInfoEdit edit;
+    edit.Width = 4;
+    edit.Height = 4;
+    edit.Loop = 9;
+    edit.PaletteEdited = true;
+    edit.Palette = {{0, 0, 0}, {10, 20, 30}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+    EXPECT_FALSE(ResizeRequested(*image, edit));
+    TFrameEditLog log;
+    CommitAnimationInfo(*image, edit, nullptr, log);
+    EXPECT_EQ(image->GlobalColors().GetColor(1), MakeColor(10, 20, 30));
+    EXPECT_EQ(image->Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount, 9);
+    const Frames after = Shown(*image);
+    EXPECT_NE(after, before);
+    log.Undo(*image);
+    EXPECT_EQ(image->GlobalColors().GetColor(1), kRed);
+    EXPECT_EQ(image->Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount, 2);
+    EXPECT_EQ(Shown(*image), before);
+    log.Redo(*image);
+    EXPECT_EQ(Shown(*image), after);
+}
+
+TEST(AnimationInfoEdit, NoLoopingBlockMeansNoneIsMade) {
+    auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1}, {0, 0, 2, 2, 2}});
+    TAnimationInfoEdit edit{4, 4, 5};
+    TFrameEditLog log;
+    CommitAnimationInfo(*image, edit, nullptr, log);
+    EXPECT_EQ(image->Frames()[0]->FindExtension<TGIFAppExtNSLoop>(), nullptr);
+    EXPECT_TRUE(log.Empty());
 }
