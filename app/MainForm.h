@@ -199,6 +199,10 @@ public:
     void mnuToolsOptimizeClick();
     // Save and Save As open Optimize Animation first when asked to.
     void PromptOptimizeBeforeSaving();
+    // The comment editor: each comment added, edited or removed is an undo step.
+    void mnuToolsCommentClick();
+    // HTML code that shows the animation, for the clipboard; changes nothing.
+    void mnuToolsHTMLClick();
 
     // ---- Playback (MainFormPlayback.cpp) ----
     void mnuViewPlayClick();

@@ -1,13 +1,17 @@
 // Commands on the whole animation: Animation Information (loop count, size,
-// global palette) and Optimize Animation, each OK one undoable step.
+// global palette) and Optimize Animation, each OK one undoable step; the
+// comment editor, each change of a comment one step; the HTML code.
 
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
 #include "app/UserPrompts.h"
 #include "controls/RXListBox.h"
+#include "app/Routines.h"
+#include "dialogs/Comments.h"
 #include "dialogs/Info.h"
 #include "dialogs/Optimize.h"
 #include "dialogs/Progress.h"
+#include "gif/CommentEdits.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "painter/AnimationInfoEdit.h"
@@ -95,4 +99,51 @@ void TfrmMain::PromptOptimizeBeforeSaving() {
         return;
     if (FSettings.ReadBool(SettingsSection, OptimizePromptKey, true))
         mnuToolsOptimizeClick();
+}
+
+void TfrmMain::mnuToolsCommentClick() {
+    TGIFImage& doc = *Document();
+    if (doc.Frames().Count() == 0)
+        return;
+    PausePlayback();
+    TfrmComments dialog(TfrmComments::cmComments, this);
+    dialog.Prompts = &FPrompts;
+    dialog.RunDialog = FRunDialog;
+    {
+        TWaitCursor wait;
+        dialog.LoadComments(AllComments(doc));
+    }
+    const int selection = lbFrames->currentRow();
+    auto step = [this, selection](const QString& Name, TFrameEditLog Log) {
+        PushEdit(Name, std::move(Log), selection, selection);
+    };
+    dialog.Actions.Add = [&doc, step](const std::vector<std::string>& Lines) {
+        TFrameEditLog log;
+        TGIFCommentExtension* comment = AddComment(doc, Lines, log);
+        step(QStringLiteral("Add Comment"), std::move(log));
+        return comment;
+    };
+    dialog.Actions.Edit = [step](TGIFCommentExtension& Comment, const std::vector<std::string>& Lines) {
+        TFrameEditLog log;
+        EditComment(Comment, Lines, log);
+        step(QStringLiteral("Edit Comment"), std::move(log));
+    };
+    dialog.Actions.Remove = [&doc, step](TGIFCommentExtension& Comment) {
+        TFrameEditLog log;
+        RemoveComment(doc, Comment, log);
+        step(QStringLiteral("Remove Comment"), std::move(log));
+    };
+    RunDialog(dialog);
+}
+
+void TfrmMain::mnuToolsHTMLClick() {
+    TGIFImage& doc = *Document();
+    TfrmComments dialog(TfrmComments::cmHTML, this);
+    dialog.Prompts = &FPrompts;
+    dialog.AnimationHeight = doc.Height();
+    dialog.AnimationWidth = doc.Width();
+    dialog.SetFileName(FileName == QStringLiteral("Untitled") ? QString() : FilePart(FileName));
+    RunDialog(dialog);
+    // The clipboard now holds text: Paste follows it.
+    UpdateCommandStates();
 }

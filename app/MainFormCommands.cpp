@@ -117,7 +117,7 @@ const TCommandDef EditMenu[] = {
     {"mnuEditDelete", "&Delete Frame", "Delete|Deletes the selected frame", "Del", &TfrmMain::popFramesDeleteClick},
     {nullptr, nullptr, nullptr},
     {"AddFrame1", "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A", &TfrmMain::btnFrameAddClick},
-    {"mnuEditComment", "Add Co&mment...", "Comment|Adds a comment to the animation"},
+    {"mnuEditComment", "Add Co&mment...", "Comment|Adds a comment to the animation", nullptr, &TfrmMain::mnuToolsCommentClick},
     {nullptr, nullptr, nullptr},
     {"mnuEditMoveUp", "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U", &TfrmMain::popFramesMoveUpClick},
     {"mnuEditMoveDown", "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D", &TfrmMain::popFramesMoveDownClick},
@@ -140,8 +140,8 @@ const TCommandDef ViewThumbsMenu[] = {
 };
 const TCommandDef ToolsMenu[] = {
     {"mnuToolsOptimize", "Optimize &Animation...", "Optimize|Makes the animation file smaller", nullptr, &TfrmMain::mnuToolsOptimizeClick},
-    {"mnuToolsComment", "&Comment Editor...", "Comments|Edits the animation's comments"},
-    {"mnuToolsHTML", "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard"},
+    {"mnuToolsComment", "&Comment Editor...", "Comments|Edits the animation's comments", nullptr, &TfrmMain::mnuToolsCommentClick},
+    {"mnuToolsHTML", "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard", nullptr, &TfrmMain::mnuToolsHTMLClick},
     {nullptr, nullptr, nullptr},
     {"mnuToolsOptions", "Program &Options...", "Options|Changes the program's settings"},
 };
@@ -178,7 +178,7 @@ const TCommandDef FrameButtons[] = {
     {nullptr, nullptr, nullptr},
     {"btnFrameProps", "Frame Properties", "Frame Properties|Edits the selected frame's properties", nullptr, &TfrmMain::popFramesFPropClick},
     {"btnGlobalProps", "Global Properties", "Global Frame Properties|Edits properties of all frames at once", nullptr, &TfrmMain::mnuEditGlobalClick},
-    {"btnAddComment", "Comment", "Comment|Adds a comment to the animation"},
+    {"btnAddComment", "Comment", "Add GIF Comment|Opens the Comment Editor", nullptr, &TfrmMain::mnuToolsCommentClick},
 };
 const TCommandDef AnimationButtons[] = {
     {"btnPlay", "Play", "Play|Plays the animation in the preview", nullptr, &TfrmMain::mnuViewPlayClick},
@@ -196,7 +196,7 @@ const TCommandDef FramesPopup[] = {
     {"popFramesDeleteAll", "Delete &All", "Deletes every frame", nullptr, &TfrmMain::popFramesDeleteAllClick},
     {nullptr, nullptr, nullptr},
     {"popFramesAdd", "&Add Frame...", "Adds pictures from files as new frames", nullptr, &TfrmMain::btnFrameAddClick},
-    {"popFramesComments", "Add Co&mments...", "Adds a comment to the animation"},
+    {"popFramesComments", "Add Co&mments...", "Adds a comment to the animation", nullptr, &TfrmMain::mnuToolsCommentClick},
     {nullptr, nullptr, nullptr},
     {"popFramesMoveUp", "Move Frame &Up", "Moves the selected frame up", nullptr, &TfrmMain::popFramesMoveUpClick},
     {"popFramesMoveDown", "Move Frame Do&wn", "Moves the selected frame down", nullptr, &TfrmMain::popFramesMoveDownClick},

@@ -1,14 +1,61 @@
 #pragma once
 // One form, three small dialogs chosen by Mode before showing: 0 the comment
 // editor, 1 the HTML code, 2 "Drop Image", which asks where an added picture
-// goes. The drop question is built here; the comment and HTML pages come with
-// the comment tools.
+// goes. The comment editor changes the document only through Actions, which
+// the caller makes undoable steps.
 
 #include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
 
+class IUserPrompts;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QToolButton;
 class QWidget;
+class TGIFCommentExtension;
+class TNumericEdit;
+class TUpDown;
+
+// What the comment editor does to the document.
+struct TCommentActions {
+    std::function<TGIFCommentExtension*(const std::vector<std::string>& Lines)> Add;
+    std::function<void(TGIFCommentExtension& Comment, const std::vector<std::string>& Lines)> Edit;
+    std::function<void(TGIFCommentExtension& Comment)> Remove;
+};
+
+// A comment's lines as one text and back (UTF-8 in the file; a line that is
+// not UTF-8 is read as Latin-1, as older files wrote it).
+QString CommentText(const std::vector<std::string>& Lines);
+std::vector<std::string> CommentLines(const QString& Text);
+
+// The image tag (in a link when Link is not empty) that shows the animation.
+QString MakeHtmlCode(const QString& FileName, int Height, int Width, const QString& Link, const QString& Hint,
+                     const QString& Border);
+
+// The small dialog in which one comment is typed: at most 255 characters, no
+// line breaks (Enter presses OK), OK only while there is text.
+class TCommentEntry : public QDialog {
+    Q_OBJECT
+public:
+    TCommentEntry(const QString& Caption, const QString& Text, QWidget* Parent = nullptr);
+    QString Text() const;
+
+    QPlainTextEdit* txtComments;
+    QPushButton* OKbtn;
+    QPushButton* btnCancel;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void TextChanged();
+};
 
 class TfrmComments : public QDialog {
     Q_OBJECT
@@ -22,6 +69,38 @@ public:
 
     TDropPlace DropPlace() const;
 
+    // Messages and questions (modes 0 and 1); must outlive the dialog.
+    IUserPrompts* Prompts = nullptr;
+    // How the comment entry dialog runs (tests drive it); exec() by default.
+    std::function<int(QDialog& Dialog)> RunDialog;
+
+    // ---- Mode 0: the comment editor ----
+    void LoadComments(const std::vector<TGIFCommentExtension*>& Comments);
+    TCommentActions Actions;
+    bool CommentsChanged = false;
+    void btnAddClick();
+    void btnEditClick();
+    void btnDeleteClick();
+    QListWidget* lbComments = nullptr;
+    QToolButton* btnEdit = nullptr;
+    QToolButton* btnAdd = nullptr;
+    QToolButton* btnDelete = nullptr;
+    QMenu* popComments = nullptr;
+    QPushButton* btnDonw = nullptr;
+
+    // ---- Mode 1: HTML code ----
+    int AnimationHeight = 0;
+    int AnimationWidth = 0;
+    void SetFileName(const QString& Name);
+    void btnCopyClick();
+    QLineEdit* txtFileName = nullptr;
+    QLineEdit* txtLink = nullptr;
+    QLineEdit* txtHint = nullptr;
+    TNumericEdit* txtBorder = nullptr;
+    TUpDown* udBorder = nullptr;
+    QPlainTextEdit* txtHTML = nullptr;
+    QPushButton* btnCopy = nullptr;
+
     QWidget* pnlDropFrame = nullptr;
     QRadioButton* optStart = nullptr;
     QRadioButton* optBefore = nullptr;
@@ -31,5 +110,13 @@ public:
 
 private:
     void BuildDropPanel();
+    void BuildCommentsPanel();
+    void BuildHtmlPanel();
+    QPushButton* AddDoneButton();
+    void UpdateCommentButtons();
+    void RebuildHtml();
+    void BorderLeft();
+    TGIFCommentExtension* SelectedComment() const;
+    int Run(QDialog& Dialog);
     int FMode;
 };

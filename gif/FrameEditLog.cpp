@@ -260,6 +260,31 @@ void TFrameEditLog::ExtensionAdded(TGIFSubImage& frame, int index) {
     FChanges.push_back(std::make_unique<TExtensionIn>(&frame, index));
 }
 
+void TFrameEditLog::RemoveExtension(TGIFSubImage& frame, int index) {
+    if (index < 0 || index >= frame.ExtensionBlocks().Count())
+        return;
+    auto change = std::make_unique<TExtensionOut>(&frame, index);
+    change->In.Held = frame.ExtensionBlocks().Extract(index);
+    FChanges.push_back(std::move(change));
+}
+
+namespace {
+struct TCommentText : TChange {
+    TGIFCommentExtension* Comment; // alive: in its frame, or held by a later change of this log
+    std::vector<std::string> Other;
+    void Undo(TGIFImage&) override { std::swap(Comment->Lines, Other); }
+    void Redo(TGIFImage&) override { std::swap(Comment->Lines, Other); }
+};
+}  // namespace
+
+void TFrameEditLog::SetCommentLines(TGIFCommentExtension& comment, std::vector<std::string> lines) {
+    auto change = std::make_unique<TCommentText>();
+    change->Comment = &comment;
+    change->Other = std::move(lines);
+    std::swap(comment.Lines, change->Other);
+    FChanges.push_back(std::move(change));
+}
+
 namespace {
 std::vector<std::unique_ptr<TGIFSubImage>> TakeFrames(TGIFImage& image) {
     std::vector<std::unique_ptr<TGIFSubImage>> frames;

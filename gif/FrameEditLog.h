@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gif/GIFTypes.h"
 
+class TGIFCommentExtension;
 class TGIFImage;
 class TGIFSubImage;
 
@@ -36,6 +38,10 @@ public:
     void GiveLoop(TGIFImage& image, int count);
     // Records an extension the frame has just gained at `index` of its list.
     void ExtensionAdded(TGIFSubImage& frame, int index);
+    // Takes extension `index` out of the frame's list (kept by the log).
+    void RemoveExtension(TGIFSubImage& frame, int index);
+    // Replaces a comment's text.
+    void SetCommentLines(TGIFCommentExtension& comment, std::vector<std::string> lines);
     void SetScreenSize(TGIFImage& image, int width, int height);
     // The animation takes over the frames and header of `replacement` (a
     // resized or optimised version of itself), which is left empty; the whole

@@ -5,8 +5,10 @@
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
+#include "dialogs/Comments.h"
 #include "dialogs/Info.h"
 #include "dialogs/Optimize.h"
+#include "gif/CommentEdits.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
 
@@ -14,6 +16,9 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QToolButton>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,7 +125,51 @@ class TAnimationCommandsTest : public QObject {
         };
     }
 
+    static int CommentCount(TGIFImage& doc) { return int(AllComments(doc).size()); }
+
 private slots:
+    void commentChangesAreUndoSteps() {
+        auto rig = Open();
+        TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [&rig](QDialog& d) {
+            auto& editor = static_cast<TfrmComments&>(d);
+            if (editor.windowTitle() != QLatin1String("GIF Comments") || editor.lbComments->count() != 0)
+                return int(QDialog::Rejected);
+            rig->Answers << [](QDialog& e) {
+                auto& entry = static_cast<TCommentEntry&>(e);
+                QTest::keyClicks(entry.txtComments, QStringLiteral("made with Reelix"));
+                QTest::keyClick(entry.txtComments, Qt::Key_Return);
+                return entry.result();
+            };
+            QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
+            QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
+            return editor.result();
+        };
+        rig->Cmd("mnuToolsComment")->trigger();
+        QCOMPARE(CommentCount(doc), 1);
+        QCOMPARE(AllComments(doc)[0]->Lines, std::vector<std::string>{"made with Reelix"});
+        QVERIFY(rig->Form->Modified);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Add Comment"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+
+        // Removing it is a step of its own, and marks the document too.
+        rig->Form->Command(QStringLiteral("mnuFileSave"))->trigger();
+        QVERIFY(!rig->Form->Modified);
+        const QByteArray withComment = Snapshot(doc);
+        rig->Prompts.Answers << TMsgResult::Yes;
+        rig->Answers << [](QDialog& d) {
+            auto& editor = static_cast<TfrmComments&>(d);
+            QTest::mouseClick(editor.btnDelete, Qt::LeftButton);
+            return int(QDialog::Accepted);
+        };
+        rig->Cmd("btnAddComment")->trigger();
+        QCOMPARE(CommentCount(doc), 0);
+        QVERIFY(rig->Form->Modified);
+        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Remove Comment"));
+        UndoRedoExact(*rig, withComment, Snapshot(doc));
+    }
+
     void initTestCase() { WriteGif(FDir.filePath(QStringLiteral("a.gif"))); }
 
     void informationResizesAndLoopsAsOneStep() {
