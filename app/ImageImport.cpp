@@ -17,8 +17,9 @@ TFileKind FileKindOf(const QString& Path) {
         return fkJPEG;
     if (ext == QLatin1String("bmp"))
         return fkBMP;
-    if (ext == QLatin1String("avi"))
-        return fkAVI;
+    for (const char* video : {"avi", "mp4", "m4v", "webm", "mov", "mkv"})
+        if (ext == QLatin1String(video))
+            return fkAVI;
     return fkUnknown;
 }
 

@@ -7,7 +7,7 @@
 #include "platform/raster/Bitmap.h"
 
 // By the extension, lower-cased: 0 GIF, 1 JPEG (".jpg" and ".jpeg"), 2 BMP,
-// 3 AVI, 5 anything else.
+// 3 video (".avi", and ".mp4", ".m4v", ".webm", ".mov", ".mkv"), 5 anything else.
 enum TFileKind : int { fkGIF = 0, fkJPEG = 1, fkBMP = 2, fkAVI = 3, fkUnknown = 5 };
 TFileKind FileKindOf(const QString& Path);
 

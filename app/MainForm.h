@@ -192,6 +192,14 @@ public:
     void FilesDroppedOnList(int Row, const QStringList& Files);
     QUndoStack* UndoStack() const { return FUndo; }
 
+    // ---- Video (MainFormVideo.cpp) ----
+    // New, then a video file chosen and imported as the new animation.
+    void mnuFileImportAVIClick();
+    // The first video stream of Path becomes the animation "Untitled".
+    void ImportVideoFile(const QString& Path);
+    // The animation written as an uncompressed AVI video.
+    void mnuFileExportAVIClick();
+
     // ---- Whole animation (MainFormAnimation.cpp) ----
     // Animation Information: loop count, size and global palette, one undo step.
     void mnuEditAniPropClick();

@@ -104,11 +104,11 @@ const TCommandDef FileMenu[] = {
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef FileImportMenu[] = {
-    {"mnuFileImportAVI", "&AVI Animation...", "Import AVI|Adds the frames of an AVI video"},
+    {"mnuFileImportAVI", "&AVI Animation...", "Import AVI|Imports AVI animation file and converts it to a GIF animation", nullptr, &TfrmMain::mnuFileImportAVIClick},
 };
 const TCommandDef FileExportMenu[] = {
     {"mnuFileExportImages", "&Single Images...", "Export images|Saves each frame as a picture file"},
-    {"mnuFileExportAVI", "As &AVI Animation", "Export AVI|Saves the animation as an AVI video"},
+    {"mnuFileExportAVI", "As &AVI Animation", "Export AVI|Exports the current animation to an AVI animation file", nullptr, &TfrmMain::mnuFileExportAVIClick},
 };
 const TCommandDef EditMenu[] = {
     {"mnuEditCut", "Cu&t     ", "Cut|Moves the selected frame to the clipboard", "Ctrl+X", &TfrmMain::mnuEditCutClick},

@@ -11,6 +11,7 @@
 #include "gif/ColorTableRepair.h"
 #include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
+#include "gif/ImageContents.h"
 #include "platform/services/AtomicFile.h"
 #include "platform/services/SettingsStore.h"
 
@@ -31,10 +32,10 @@ namespace {
 const QString Untitled = QStringLiteral("Untitled");
 const QString MainSection = QStringLiteral("Settings\\");
 
-// Video import has its own command; until it exists, AVI files are not offered.
 const QString OpenFilter = QStringLiteral(
-    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|"
-    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
+    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|"
+    "Videos (*.avi, *.mp4, *.webm, *.mov, *.mkv)|*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|All Files (*.*)|*.*");
 const QString SaveFilter = QStringLiteral("GIF Images (*.gif)|*.gif");
 
 QString FolderOf(const QString& path) {
@@ -44,13 +45,6 @@ QString FolderOf(const QString& path) {
 // Raised by the loader's progress hook when the user presses Cancel.
 struct TLoadCancelled {};
 
-// Frames move over without a copy; the target is empty.
-void TakeOver(TGIFImage& target, TGIFImage& source) {
-    target.ClearImage();
-    target.Header().Assign(&source.Header());
-    while (source.Frames().Count() > 0)
-        target.AddFrame(source.Frames().Extract(0));
-}
 } // namespace
 
 void TfrmMain::SetTitle(const QString& Path) {
@@ -148,7 +142,7 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
         ok = false;
     if (!ok)
         return false;
-    TakeOver(Target, loaded);
+    MoveImageContents(Target, loaded);
     // Pixels past their colour table would make the file unsavable.
     ExtendColorTablesToPixels(Target);
     return true;
@@ -162,6 +156,9 @@ void TfrmMain::OpenFile(const QString& Path) {
             ShowDocument(Path);
         else
             Document()->ClearImage();
+        return;
+    case fkAVI:
+        ImportVideoFile(Path);
         return;
     case fkJPEG:
     case fkBMP: {

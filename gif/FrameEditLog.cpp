@@ -1,6 +1,7 @@
 #include "gif/FrameEditLog.h"
 
 #include "gif/GIFImage.h"
+#include "gif/ImageContents.h"
 
 #include <algorithm>
 #include <cstring>
@@ -286,47 +287,18 @@ void TFrameEditLog::SetCommentLines(TGIFCommentExtension& comment, std::vector<s
 }
 
 namespace {
-std::vector<std::unique_ptr<TGIFSubImage>> TakeFrames(TGIFImage& image) {
-    std::vector<std::unique_ptr<TGIFSubImage>> frames;
-    for (int i = image.Frames().Count() - 1; i >= 0; --i) frames.push_back(image.Frames().Extract(i));
-    std::reverse(frames.begin(), frames.end());
-    return frames;
-}
-
-void GiveFrames(TGIFImage& image, std::vector<std::unique_ptr<TGIFSubImage>> frames) {
-    for (auto& frame : frames) {
-        frame->SetOwnerImage(&image);
-        image.Frames().Insert(image.Frames().Count(), std::move(frame));
-    }
-}
-
-// Trades the frames and the header (screen, global table) of two images;
-// frames move, nothing is copied but the header.
-void TradeContents(TGIFImage& a, TGIFImage& b) {
-    auto framesOfA = TakeFrames(a);
-    auto framesOfB = TakeFrames(b);
-    TGIFImage scratch;
-    scratch.Header().Assign(&a.Header());
-    a.Header().Assign(&b.Header());
-    b.Header().Assign(&scratch.Header());
-    GiveFrames(a, std::move(framesOfB));
-    GiveFrames(b, std::move(framesOfA));
-    a.ReleaseCaches();
-    b.ReleaseCaches();
-}
-
 // The whole animation before a change that rewrites all of it; each Undo or
 // Redo trades the held animation with the document's.
 struct TWholeImage : TChange {
     TGIFImage Held;
-    void Undo(TGIFImage& image) override { TradeContents(image, Held); }
-    void Redo(TGIFImage& image) override { TradeContents(image, Held); }
+    void Undo(TGIFImage& image) override { TradeImageContents(image, Held); }
+    void Redo(TGIFImage& image) override { TradeImageContents(image, Held); }
 };
 }  // namespace
 
 void TFrameEditLog::ReplaceImage(TGIFImage& image, TGIFImage& replacement) {
     auto change = std::make_unique<TWholeImage>();
-    TradeContents(change->Held, replacement);
+    TradeImageContents(change->Held, replacement);
     change->Redo(image);
     FChanges.push_back(std::move(change));
 }
