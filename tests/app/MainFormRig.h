@@ -1,7 +1,8 @@
 #pragma once
 // A main window over a settings store read from the test's file, with scripted
-// prompts. The tip of the day and the folder scan are off so nothing modal
-// appears on show; the start-up animation is on only when a test asks for it.
+// prompts. The tip of the day, the folder scan and the optimisation offered
+// before saving are off so nothing modal appears unasked; the start-up
+// animation is on only when a test asks for it.
 
 #include "app/MainForm.h"
 #include "app/ScriptedPrompts.h"
@@ -21,6 +22,9 @@ struct TMainFormRig {
         Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), false);
         Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), false);
         Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), displayAnimation);
+        // Saving would otherwise open Optimize Animation first; tests that
+        // want it turn it back on.
+        Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("OptimizePrompt"), false);
         Form = std::make_unique<TfrmMain>(Store, Prompts, folder);
     }
     QAction* Cmd(const char* name) const {

@@ -1,0 +1,94 @@
+// Video from the main window: a video opened as a new "Untitled" animation,
+// the import command, a file that is not a video, and Export As AVI. The test
+// videos are made with ffmpeg (a peer, test-only); skipped without it.
+#include "app/MainForm.h"
+#include "app/MainFormRig.h"
+#include "controls/RXListBox.h"
+#include "gif/GIFImage.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+bool Ffmpeg(const QStringList& Arguments) {
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"), QStringList{"-loglevel", "error", "-y"} + Arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0;
+}
+} // namespace
+
+class TVideoTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+
+    std::unique_ptr<TMainFormRig> NewRig() {
+        QFile::remove(FDir.filePath(QStringLiteral("s.ini")));
+        return std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("s.ini")), FDir.filePath(QStringLiteral("p")),
+                                              false);
+    }
+    QString Path(const char* Name) const { return FDir.filePath(QLatin1String(Name)); }
+
+private slots:
+    void initTestCase() {
+        if (!Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=80x60:rate=10", "-t", "1.2", "-c:v", "mpeg4", Path("clip.mp4")}))
+            QSKIP("ffmpeg is not installed");
+        QVERIFY(Ffmpeg({"-f", "lavfi", "-i", "sine=duration=0.3", Path("sound.wav")}));
+    }
+
+    void openingAVideoMakesAnUntitledAnimation() {
+        auto rig = NewRig();
+        rig->Prompts.FileNames << Path("clip.mp4");
+        rig->Cmd("mnuFileOpen")->trigger();
+        TGIFImage& doc = *rig->Form->Document();
+        QCOMPARE(doc.Frames().Count(), 12);
+        QCOMPARE(int(doc.Frames()[5]->ControlExtension()->DelayTime), 10);
+        QCOMPARE(rig->Form->FramesList()->count(), 12);
+        QCOMPARE(rig->Form->windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
+        QVERIFY(rig->Form->Modified);
+        QVERIFY(rig->Prompts.Shown.isEmpty());
+        // Saved as GIF, it reads back with its frames.
+        rig->Prompts.FileNames << Path("clip.gif");
+        rig->Cmd("mnuFileSaveAs")->trigger();
+        TGIFImage saved;
+        saved.LoadFromFile(QFile::encodeName(Path("clip.gif")).toStdString());
+        QCOMPARE(saved.Frames().Count(), 12);
+    }
+
+    void importCommandAndAFileThatIsNotAVideo() {
+        auto rig = NewRig();
+        rig->Prompts.FileNames << Path("sound.wav");
+        rig->Cmd("mnuFileImportAVI")->trigger();
+        QCOMPARE(rig->Prompts.Texts().value(0), QStringLiteral("Could not import sound.wav.\nFailed to open AVI stream"));
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 0);
+        rig->Prompts.FileNames << Path("clip.mp4");
+        rig->Cmd("mnuFileImportAVI")->trigger();
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 12);
+        // A modified animation whose save question is cancelled stays.
+        rig->Prompts.Answers << TMsgResult::Cancel;
+        rig->Prompts.FileNames << Path("sound.wav");
+        rig->Cmd("mnuFileImportAVI")->trigger();
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 12);
+        QCOMPARE(rig->Prompts.FileNames.size(), 1); // no file was asked for
+    }
+
+    void exportWritesAnAviOfTheAnimation() {
+        auto rig = NewRig();
+        rig->Prompts.FileNames << Path("clip.mp4");
+        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Prompts.FileNames << Path("out"); // no extension: ".avi" is added
+        rig->Cmd("mnuFileExportAVI")->trigger();
+        QVERIFY(rig->Prompts.Shown.isEmpty());
+        QVERIFY(QFileInfo(Path("out.avi")).size() > 12 * 80 * 60);
+        QProcess probe;
+        probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                                "stream=codec_name,pix_fmt,nb_frames", "-of", "csv=p=0", Path("out.avi")});
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QStringLiteral("rawvideo,pal8,12"));
+    }
+};
+
+QTEST_MAIN(TVideoTest)
+#include "tst_Video.moc"
