@@ -199,6 +199,8 @@ public:
     void ImportVideoFile(const QString& Path);
     // The animation written as an uncompressed AVI video.
     void mnuFileExportAVIClick();
+    // Chosen frames written as single GIF, JPEG or BMP pictures (MainFormExport.cpp).
+    void mnuFileExportImagesClick();
 
     // ---- Whole animation (MainFormAnimation.cpp) ----
     // Animation Information: loop count, size and global palette, one undo step.

@@ -107,7 +107,7 @@ const TCommandDef FileImportMenu[] = {
     {"mnuFileImportAVI", "&AVI Animation...", "Import AVI|Imports AVI animation file and converts it to a GIF animation", nullptr, &TfrmMain::mnuFileImportAVIClick},
 };
 const TCommandDef FileExportMenu[] = {
-    {"mnuFileExportImages", "&Single Images...", "Export images|Saves each frame as a picture file"},
+    {"mnuFileExportImages", "&Single Images...", "Export images|Opens export dialog to save each image as a single image file", nullptr, &TfrmMain::mnuFileExportImagesClick},
     {"mnuFileExportAVI", "As &AVI Animation", "Export AVI|Exports the current animation to an AVI animation file", nullptr, &TfrmMain::mnuFileExportAVIClick},
 };
 const TCommandDef EditMenu[] = {

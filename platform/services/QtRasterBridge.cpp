@@ -138,7 +138,7 @@ QImage FrameToQImage(const TGIFSubImage& Frame, const QColor& TransparentAs) {
         }
     const TGIFGraphicControlExtension* control = Frame.ControlExtension();
     if (control && control->UsesTransparency())
-        colors[control->TransparentIndex()] = TransparentAs.rgb();
+        colors[control->TransparentIndex()] = TransparentAs.rgba();
     image.setColorTable(colors);
     const std::uint8_t* pixels = Frame.PixelData();
     for (int y = 0; y < height; ++y)
