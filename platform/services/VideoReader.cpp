@@ -94,14 +94,17 @@ struct TVideoReader::TState {
         Scale.reset(sws_getCachedContext(Scale.release(), width, height, AVPixelFormat(frame.format), width, height,
                                          AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
         if (!Scale) throw TVideoError("Failed to decompress AVI frame");
-        const int stride = width * 3;
-        Packed.resize(std::size_t(stride) * std::size_t(height));
+        // swscale's vector code writes whole blocks: rows padded to 64 bytes
+        // and room past the last one, as FFmpeg's own buffers have.
+        const int row = width * 3;
+        const int stride = (row + 63) / 64 * 64;
+        Packed.resize(std::size_t(stride) * std::size_t(height) + 64);
         std::uint8_t* planes[4] = {Packed.data(), nullptr, nullptr, nullptr};
         int strides[4] = {stride, 0, 0, 0};
         sws_scale(Scale.get(), frame.data, frame.linesize, 0, height, planes, strides);
         picture = TBitmap(width, height, pf24bit);
         for (int y = 0; y < height; ++y)
-            std::memcpy(picture.ScanLine(y), Packed.data() + std::size_t(y) * std::size_t(stride), std::size_t(stride));
+            std::memcpy(picture.ScanLine(y), Packed.data() + std::size_t(y) * std::size_t(stride), std::size_t(row));
     }
 };
 

@@ -133,6 +133,16 @@ TEST_F(VideoTest, FfmpegVideosOfAGifComeBackFrameForFrame) {
     }
 }
 
+// Rows that are no multiple of the converter's block size (202 x 3 bytes)
+// must not be overrun.
+TEST_F(VideoTest, OddSizesConvertWithinTheirRows) {
+    const fs::path avi = Make("odd.avi", "-f lavfi -i testsrc2=size=202x150:rate=12 -t 0.5 -c:v mpeg4");
+    TGIFImage image;
+    EXPECT_EQ(ImportVideo(avi.string(), image).Frames, 6);
+    EXPECT_EQ(image.Width(), 202);
+    EXPECT_EQ(image.Height(), 150);
+}
+
 TEST_F(VideoTest, AudioOnlyDamagedAndEmptyFilesFailCleanly) {
     const fs::path wav = Make("sound.wav", "-f lavfi -i sine=frequency=440:duration=0.5");
     const fs::path junk = dir_ / "junk.avi";
