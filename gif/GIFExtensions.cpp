@@ -139,7 +139,8 @@ void TGIFGraphicControlExtension::SetTransparentColor(TColor color) {
 }
 
 void TGIFGraphicControlExtension::SaveBody(TStream& stream) {
-    std::uint8_t b[6] = {BlockSize, ControlFlags, 0, 0, transparentIndex_, Terminator};
+    // Always the well-formed block of 4 bytes and its terminator.
+    std::uint8_t b[6] = {4, ControlFlags, 0, 0, transparentIndex_, 0};
     Put16(b + 2, DelayTime);
     stream.Write(b, 6);
 }
@@ -315,11 +316,18 @@ void TGIFAppExtNSLoop::ReadAppData(TStream& stream) {
         stream.ReadBuffer(block, size);
         switch (block[0] & 7) {
             case 1:
-                if (size < 3) throw GIFException("Invalid GIF data");
+                // A short looping block is ignored, as browsers ignore it.
+                if (size < 3) {
+                    ReportWarning(1, "Invalid GIF data");
+                    break;
+                }
                 LoopCount = Get16(block + 1);
                 break;
             case 2:
-                if (size < 5) throw GIFException("Invalid GIF data");
+                if (size < 5) {
+                    ReportWarning(1, "Invalid GIF data");
+                    break;
+                }
                 BufferSize = std::uint32_t(block[1]) | (std::uint32_t(block[2]) << 8) |
                              (std::uint32_t(block[3]) << 16) | (std::uint32_t(block[4]) << 24);
                 break;

@@ -298,12 +298,31 @@ void TGIFImage::SaveToStream(TStream& stream) {
     Progress(this, psEnding, 100, false, "Saving...");
 }
 
+void TGIFImage::FitEmptyScreenToFrames() {
+    // A screen of no width or height shows nothing; browsers size it to the
+    // frames instead, and so does this reader.
+    if (header_->ScreenWidth != 0 && header_->ScreenHeight != 0) return;
+    int right = 0, bottom = 0;
+    for (int i = 0; i < frames_->Count(); ++i) {
+        const TGIFSubImage& frame = *(*frames_)[i];
+        right = std::max(right, frame.Left() + frame.Width());
+        bottom = std::max(bottom, frame.Top() + frame.Height());
+    }
+    if (right == 0 || bottom == 0) return;
+    DispatchWarning(this, 1, "Image exceeds Logical Screen size");
+    // Every frame lies on the screen afterwards (a frame read beside an empty
+    // screen was decoded whole and must stay so when the file is read again).
+    header_->ScreenWidth = static_cast<std::uint16_t>(std::min(std::max<int>(header_->ScreenWidth, right), 0xFFFF));
+    header_->ScreenHeight = static_cast<std::uint16_t>(std::min(std::max<int>(header_->ScreenHeight, bottom), 0xFFFF));
+}
+
 void TGIFImage::LoadFromStream(TStream& stream) {
     Progress(this, psStarting, 0, false, "Loading...");
     try {
         ClearImage();
         header_->LoadFromStream(stream);
         frames_->LoadFromStream(stream, this);
+        FitEmptyScreenToFrames();
         // A missing trailer is common in truncated files and harmless.
         const int trailer = stream.ReadByte();
         if (trailer >= 0 && trailer != ';') DispatchWarning(this, 1, "Invalid Image trailer");

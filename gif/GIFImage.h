@@ -181,6 +181,8 @@ public:
 
 private:
     void ReleaseFlatBitmap();
+    // A screen read as 0 wide or high takes the frames' extent.
+    void FitEmptyScreenToFrames();
     void StopActivePainter();
 
     bool inPalette_ = false;

@@ -4,7 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gif/GIFImage.h"
+#include "gif/Stream.h"
 #include "gif/GIFRecipe.h"
 #include "support/WarningCollector.h"
 
@@ -178,6 +181,18 @@ TEST(GIFReader, UnknownExtensionLabelStopsLoadingAndKeepsEarlierFrames) {
     EXPECT_EQ(progress.Entries().back(), (TEntry{psEnding, 0, false, "Loading..."}));
 }
 
+// Files that browsers show although they bend the format: each is read as a
+// browser reads it, with the format's complaint as a warning.
+TEST(GIFReader, EmptyScreenTakesTheFramesSize) {
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    const Bytes file = TGIFRecipe().Header(0, 0, 0x80).Table(2).Image(1, 2, 3, 2, {1, 1, 1, 0, 0, 0}).Trailer();
+    EXPECT_EQ(LoadError(image, file), "");
+    EXPECT_EQ(image.Width(), 4);
+    EXPECT_EQ(image.Height(), 4);
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Image exceeds Logical Screen size"));
+}
+
 TEST(GIFReader, UnknownTopLevelBlockWarnsTwiceAndKeepsFrames) {
     TGIFImage image;
     TWarningCollector warnings(image);
@@ -260,11 +275,12 @@ TEST(GIFReader, ApplicationBlockSizes) {
         {"unregistered identifier", TGIFRecipe().Raw({0x21, 0xFF, 11}).Text("XMP DataXMP").Raw({2, 'x', 'y', 0}).Get(),
          "", "TGIFUnknownAppExtension", "XMP DataXMP"},
         {"loop", TGIFRecipe().Loop(5).Get(), "", "TGIFAppExtNSLoop", "NETSCAPE2.0"},
+        // Short looping or buffer sub-blocks are ignored (with a warning), as browsers do.
         {"loop sub-block too short", TGIFRecipe().Raw({0x21, 0xFF, 11}).Text("NETSCAPE2.0").Raw({2, 1, 5, 0}).Get(),
-         "Invalid GIF data", "", ""},
+         "", "TGIFAppExtNSLoop", "NETSCAPE2.0"},
         {"buffer sub-block too short",
-         TGIFRecipe().Raw({0x21, 0xFF, 11}).Text("NETSCAPE2.0").Raw({4, 2, 5, 0, 0, 0}).Get(), "Invalid GIF data", "",
-         ""},
+         TGIFRecipe().Raw({0x21, 0xFF, 11}).Text("NETSCAPE2.0").Raw({4, 2, 5, 0, 0, 0}).Get(), "", "TGIFAppExtNSLoop",
+         "NETSCAPE2.0"},
     };
     for (const auto& c : cases) {
         TGIFImage image;
