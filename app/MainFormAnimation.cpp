@@ -32,7 +32,7 @@ void TfrmMain::mnuEditAniPropClick() {
     if (doc.Frames().Count() == 0)
         return;
     PausePlayback();
-    TfrmAniInfo dialog(doc, FileName == QStringLiteral("Untitled") ? QString() : FileName, FPrompts, this);
+    TfrmAniInfo dialog(doc, FileName == QStringLiteral("Untitled") ? QString() : FileName, FPrompts, this, DefaultLoop);
     dialog.RunDialog = FRunDialog;
     if (RunDialog(dialog) != QDialog::Accepted)
         return;
@@ -75,7 +75,7 @@ void TfrmMain::mnuToolsOptimizeClick() {
         return;
     PausePlayback();
     const bool prompt = FSettings.ReadBool(SettingsSection, OptimizePromptKey, true);
-    TfrmOptimize dialog(doc, prompt, this);
+    TfrmOptimize dialog(doc, prompt, this, DefaultLoop);
     if (RunDialog(dialog) != QDialog::Accepted)
         return;
     // OK waits for a computation still running.

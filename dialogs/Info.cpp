@@ -55,8 +55,9 @@ QLabel* Caption(const QString& Text, QWidget* Buddy, QWidget* Parent) {
 
 } // namespace
 
-TfrmAniInfo::TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent)
-    : QDialog(Parent), FDocument(Document), FPrompts(Prompts), FFileName(FileName) {
+TfrmAniInfo::TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent,
+                         int DefaultLoop)
+    : QDialog(Parent), FDocument(Document), FPrompts(Prompts), FFileName(FileName), FDefaultLoop(DefaultLoop) {
     setObjectName(QStringLiteral("frmAniInfo"));
     setWindowTitle(QStringLiteral("Animation Information"));
     BuildLayout();
@@ -243,7 +244,7 @@ void TfrmAniInfo::Fill() {
 
     const QString name = FFileName.isEmpty() ? QString() : QFileInfo(FFileName).fileName();
     try {
-        FFileSize = SavedSize(FDocument);
+        FFileSize = SavedSizeAsSaved(FDocument, FDefaultLoop);
         lblFileSize->setText(QStringLiteral("%1 (%2 bytes)").arg(name, ThousandsText(FFileSize)));
     } catch (const std::exception& e) {
         // An animation that cannot be written has no size to show.

@@ -29,8 +29,10 @@ class TfrmAniInfo : public QDialog {
     Q_OBJECT
 public:
     // FileName: the document's file (its folder is not shown; empty when the
-    // document was never saved).
-    TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent = nullptr);
+    // document was never saved). DefaultLoop: the loop count saving gives a
+    // first frame without a looping block, so the size shown is what Save writes.
+    TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent = nullptr,
+                int DefaultLoop = 0);
 
     TAnimationInfoEdit Values() const;
     bool PaletteEdited() const { return FPaletteEdited; }
@@ -92,5 +94,6 @@ private:
     qint64 FFileSize = 0;
     bool FGuard = false;
     bool FPaletteEdited = false;
+    int FDefaultLoop = 0;
     std::vector<TGIFRGB> FPalette;
 };

@@ -3,6 +3,7 @@
 #include "controls/NumericEdit.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/Info.h"
+#include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 
 #include <QCheckBox>
@@ -70,8 +71,8 @@ struct TfrmOptimize::TJob {
     }
 };
 
-TfrmOptimize::TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent)
-    : QDialog(Parent), FDocument(Document) {
+TfrmOptimize::TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent, int DefaultLoop)
+    : QDialog(Parent), FDocument(Document), FDefaultLoop(DefaultLoop) {
     setObjectName(QStringLiteral("frmOptimize"));
     setWindowTitle(QStringLiteral("Optimize Animation"));
     BuildLayout();
@@ -204,6 +205,7 @@ void TfrmOptimize::Recompute() {
     job->Image->SetReductionBits(FDocument.ReductionBits());
     job->Image->DitherKind = FDocument.DitherKind;
     job->Image->Assign(&FDocument);
+    NormalizeLoopExtension(*job->Image, FDefaultLoop);
     job->Choices = Choices();
     job->FitTarget = FitTarget();
     job->MeasureCurrent = FCurrentSize < 0;

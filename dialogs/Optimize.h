@@ -23,8 +23,10 @@ class TNumericEdit;
 class TfrmOptimize : public QDialog {
     Q_OBJECT
 public:
-    // PromptOnSave: the stored "OptimizePrompt", shown by chkSave.
-    TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent = nullptr);
+    // PromptOnSave: the stored "OptimizePrompt", shown by chkSave. DefaultLoop:
+    // the loop count saving gives a first frame without a looping block; the
+    // copy gets it too, so the sizes shown are what Save writes.
+    TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent = nullptr, int DefaultLoop = 0);
     ~TfrmOptimize() override;
 
     TOptimizeChoices Choices() const;
@@ -69,7 +71,7 @@ private:
     void UpdateButtons();
 
     TGIFImage& FDocument;
-    std::vector<std::thread> FThreads;
+    int FDefaultLoop = 0;
     std::vector<std::shared_ptr<TJob>> FJobs;  // started, not yet collected
     TJob* FRunning = nullptr;                  // the newest computation
     std::unique_ptr<TGIFImage> FResult;

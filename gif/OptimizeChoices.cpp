@@ -1,5 +1,6 @@
 #include "gif/OptimizeChoices.h"
 
+#include "gif/FrameDefaults.h"
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
@@ -23,6 +24,13 @@ std::int64_t SavedSize(TGIFImage& image) {
     TMemoryStream stream;
     image.SaveToStream(stream);
     return stream.Size();
+}
+
+std::int64_t SavedSizeAsSaved(const TGIFImage& image, int defaultLoop) {
+    TGIFImage copy;
+    copy.Assign(&image);
+    NormalizeLoopExtension(copy, defaultLoop);
+    return SavedSize(copy);
 }
 
 bool HasLocalColorTables(const TGIFImage& image) {

@@ -26,5 +26,9 @@ void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices);
 // memory the way saving does.
 std::int64_t SavedSize(TGIFImage& image);
 
+// The size saving writes: the image as saving prepares it (looping block on the
+// first frame only, with `defaultLoop` when it has none), measured on a copy.
+std::int64_t SavedSizeAsSaved(const TGIFImage& image, int defaultLoop);
+
 // Some frame with pixels has a local colour table of its own.
 bool HasLocalColorTables(const TGIFImage& image);

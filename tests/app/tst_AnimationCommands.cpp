@@ -29,7 +29,7 @@ namespace {
 
 // Three frames on an 80 x 40 screen, a loop count of 2, the third frame a
 // small square in the corner; frames 1 and 2 repeat much of frame 0.
-void WriteGif(const QString& path) {
+void WriteGif(const QString& path, bool withLoop = true) {
     TGIFImage image;
     image.Header().ScreenWidth = 80;
     image.Header().ScreenHeight = 40;
@@ -41,7 +41,7 @@ void WriteGif(const QString& path) {
         frame->PlaceFrame(corner ? 64 : 0, corner ? 24 : 0, corner ? 16 : 80, corner ? 16 : 40);
         for (int p = 0; p < frame->PixelDataSize(); ++p)
             frame->PixelData()[p] = std::uint8_t(corner ? 3 : (p % 80 < 8 * (i + 1) && p / 80 < 8) ? 0 : ((p % 80) / 3 + p / 80) % 3);
-        if (i == 0) {
+        if (i == 0 && withLoop) {
             auto loop = std::make_unique<TGIFAppExtNSLoop>(frame.get());
             loop->LoopCount = 2;
             frame->ExtensionBlocks().Add(std::move(loop));
@@ -170,7 +170,32 @@ private slots:
         UndoRedoExact(*rig, withComment, Snapshot(doc));
     }
 
-    void initTestCase() { WriteGif(FDir.filePath(QStringLiteral("a.gif"))); }
+    void initTestCase() {
+        WriteGif(FDir.filePath(QStringLiteral("a.gif")));
+        WriteGif(FDir.filePath(QStringLiteral("noloop.gif")), false);
+    }
+
+    // Saving adds a looping block to a file without one; the sizes shown
+    // count it already.
+    void sizesShownCountWhatSavingAdds() {
+        auto rig = Open();
+        rig->Prompts.FileNames << FDir.filePath(QStringLiteral("noloop.gif"));
+        rig->Cmd("mnuFileOpen")->trigger();
+        qint64 infoSize = -1;
+        rig->Answers << [&infoSize](QDialog& d) {
+            infoSize = static_cast<TfrmAniInfo&>(d).FileSize();
+            return int(QDialog::Rejected);
+        };
+        rig->Cmd("mnuEditAniProp")->trigger();
+        qint64 shown = -1;
+        rig->Answers << AnswerOptimize(true, &shown);
+        rig->Cmd("mnuToolsOptimize")->trigger();
+        rig->Prompts.FileNames << FDir.filePath(QStringLiteral("noloop-saved.gif"));
+        rig->Cmd("mnuFileSaveAs")->trigger();
+        QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("noloop-saved.gif"))).size(), shown);
+        rig->Cmd("mnuEditUndo")->trigger(); // back to the file as opened
+        QVERIFY(infoSize > QFileInfo(FDir.filePath(QStringLiteral("noloop.gif"))).size());
+    }
 
     void informationResizesAndLoopsAsOneStep() {
         auto rig = Open();
