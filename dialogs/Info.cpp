@@ -283,57 +283,37 @@ void TfrmAniInfo::SetGuarded(QLineEdit* Field, int Value) {
 }
 
 void TfrmAniInfo::HeightChanged() {
-    if (FGuard)
-        return;
-    btnReset->setEnabled(true);
-    FGuard = true;
-    const int percent = RoundHalfEven(double(NumberIn(txtAniH)) / FCurrHeight * 100.0);
-    SetGuarded(txtHPercent, percent);
-    if (chkConstrain->isChecked()) {
-        SetGuarded(txtWPercent, percent);
-        SetGuarded(txtAniW, RoundHalfEven(FCurrWidth * percent / 100.0));
-    }
-    FGuard = false;
+    if (!FGuard)
+        Couple(true, RoundHalfEven(double(NumberIn(txtAniH)) / FCurrHeight * 100.0), false);
 }
 
 void TfrmAniInfo::WidthChanged() {
-    if (FGuard)
-        return;
-    btnReset->setEnabled(true);
-    FGuard = true;
-    const int percent = RoundHalfEven(double(NumberIn(txtAniW)) / FCurrWidth * 100.0);
-    SetGuarded(txtWPercent, percent);
-    if (chkConstrain->isChecked()) {
-        SetGuarded(txtHPercent, percent);
-        SetGuarded(txtAniH, RoundHalfEven(FCurrHeight * percent / 100.0));
-    }
-    FGuard = false;
+    if (!FGuard)
+        Couple(false, RoundHalfEven(double(NumberIn(txtAniW)) / FCurrWidth * 100.0), false);
 }
 
 void TfrmAniInfo::HeightPercentChanged() {
-    if (FGuard)
-        return;
-    btnReset->setEnabled(true);
-    FGuard = true;
-    const int percent = NumberIn(txtHPercent);
-    SetGuarded(txtAniH, RoundHalfEven(FCurrHeight * percent / 100.0));
-    if (chkConstrain->isChecked()) {
-        SetGuarded(txtWPercent, percent);
-        SetGuarded(txtAniW, RoundHalfEven(FCurrWidth * percent / 100.0));
-    }
-    FGuard = false;
+    if (!FGuard)
+        Couple(true, NumberIn(txtHPercent), true);
 }
 
 void TfrmAniInfo::WidthPercentChanged() {
-    if (FGuard)
-        return;
+    if (!FGuard)
+        Couple(false, NumberIn(txtWPercent), true);
+}
+
+void TfrmAniInfo::Couple(bool Height, int Percent, bool PercentEdited) {
     btnReset->setEnabled(true);
     FGuard = true;
-    const int percent = NumberIn(txtWPercent);
-    SetGuarded(txtAniW, RoundHalfEven(FCurrWidth * percent / 100.0));
+    // The edited side: its size from the percent, or its percent from the size.
+    if (PercentEdited)
+        SetGuarded(Height ? txtAniH : txtAniW, RoundHalfEven((Height ? FCurrHeight : FCurrWidth) * Percent / 100.0));
+    else
+        SetGuarded(Height ? txtHPercent : txtWPercent, Percent);
+    // The other side follows when the proportions are kept.
     if (chkConstrain->isChecked()) {
-        SetGuarded(txtHPercent, percent);
-        SetGuarded(txtAniH, RoundHalfEven(FCurrHeight * percent / 100.0));
+        SetGuarded(Height ? txtWPercent : txtHPercent, Percent);
+        SetGuarded(Height ? txtAniW : txtAniH, RoundHalfEven((Height ? FCurrWidth : FCurrHeight) * Percent / 100.0));
     }
     FGuard = false;
 }

@@ -79,6 +79,8 @@ private:
     void WidthChanged();
     void HeightPercentChanged();
     void WidthPercentChanged();
+    // Writes the other fields from Percent of the height (or width) side.
+    void Couple(bool Height, int Percent, bool PercentEdited);
     void ConstrainToggled();
     void btnResetClick();
     void btnPaletteClick();

@@ -11,23 +11,9 @@
 
 #include <jpeglib.h>
 
+#include "platform/services/JpegErrors.h"
+
 namespace {
-// libjpeg reports fatal errors through error_exit, which must not return:
-// jump back to the decoding call with the message kept.
-struct TErrorManager {
-    jpeg_error_mgr Public;
-    std::jmp_buf Return;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-void ErrorExit(j_common_ptr info) {
-    auto* errors = reinterpret_cast<TErrorManager*>(info->err);
-    (*info->err->format_message)(info, errors->Message);
-    std::longjmp(errors->Return, 1);
-}
-
-void SilentMessage(j_common_ptr) {}
-
 // Adobe CMYK files store inverted values; both kinds come back as CMYK.
 void CmykRowToBgr(const JSAMPLE* in, std::uint8_t* out, int width, bool inverted) {
     for (int x = 0; x < width; ++x, in += 4, out += 3) {
@@ -46,7 +32,7 @@ void CmykRowToBgr(const JSAMPLE* in, std::uint8_t* out, int width, bool inverted
 
 // Everything that can longjmp lives in here, with no C++ object whose
 // destructor a jump would skip; the caller owns the row buffer and bitmap.
-bool Decode(jpeg_decompress_struct& info, TErrorManager& errors, const unsigned char* data, unsigned long size,
+bool Decode(jpeg_decompress_struct& info, TJpegErrorManager& errors, const unsigned char* data, unsigned long size,
             TBitmap& bitmap, std::vector<JSAMPLE>& row) {
     if (setjmp(errors.Return))
         return false;
@@ -79,10 +65,10 @@ bool Decode(jpeg_decompress_struct& info, TErrorManager& errors, const unsigned 
 
 TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out) {
     jpeg_decompress_struct info{};
-    TErrorManager errors{};
+    TJpegErrorManager errors{};
     info.err = jpeg_std_error(&errors.Public);
-    errors.Public.error_exit = ErrorExit;
-    errors.Public.output_message = SilentMessage;
+    errors.Public.error_exit = JpegErrorExit;
+    errors.Public.output_message = JpegSilentMessage;
     jpeg_create_decompress(&info);
 
     TBitmap bitmap(0, 0, pf24bit);

@@ -6,24 +6,12 @@
 
 #include <jpeglib.h>
 
+#include "platform/services/JpegErrors.h"
+
 namespace {
-struct TErrorManager {
-    jpeg_error_mgr Public;
-    std::jmp_buf Return;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-void ErrorExit(j_common_ptr info) {
-    auto* errors = reinterpret_cast<TErrorManager*>(info->err);
-    (*info->err->format_message)(info, errors->Message);
-    std::longjmp(errors->Return, 1);
-}
-
-void SilentMessage(j_common_ptr) {}
-
 // Everything that can longjmp lives here, with no C++ object a jump would
 // skip; the caller owns the rows and the output buffer.
-bool Encode(jpeg_compress_struct& info, TErrorManager& errors, const std::vector<JSAMPLE>& rgb, int width, int height,
+bool Encode(jpeg_compress_struct& info, TJpegErrorManager& errors, const std::vector<JSAMPLE>& rgb, int width, int height,
             const TJpegOptions& options, unsigned char** out, unsigned long* size) {
     if (setjmp(errors.Return))
         return false;
@@ -62,10 +50,10 @@ QByteArray EncodeJpeg(const QImage& Picture, const TJpegOptions& Options, QStrin
         std::copy_n(rgb.constScanLine(y), std::size_t(width) * 3, rows.data() + std::size_t(y) * std::size_t(width) * 3);
 
     jpeg_compress_struct info{};
-    TErrorManager errors{};
+    TJpegErrorManager errors{};
     info.err = jpeg_std_error(&errors.Public);
-    errors.Public.error_exit = ErrorExit;
-    errors.Public.output_message = SilentMessage;
+    errors.Public.error_exit = JpegErrorExit;
+    errors.Public.output_message = JpegSilentMessage;
     jpeg_create_compress(&info);
     unsigned char* out = nullptr;
     unsigned long size = 0;

@@ -4,10 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "gif/GIFImage.h"
-#include "gif/Stream.h"
 #include "gif/GIFRecipe.h"
 #include "support/WarningCollector.h"
 

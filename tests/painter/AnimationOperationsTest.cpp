@@ -18,38 +18,17 @@
 #include "painter/FitUnder.h"
 #include "painter/GIFCompositor.h"
 #include "PainterTestSupport.h"
+#include "ShownFrames.h"
 
 using namespace painter_test;
 
 namespace {
-
-using Frames = std::vector<std::vector<std::uint8_t>>;
 
 // The pictures in the order shown, a picture repeated by the next frame
 // counted once (trimming drops a frame that changes nothing).
 Frames Distinct(Frames frames) {
     frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
     return frames;
-}
-
-Frames Shown(TGIFImage& image) {
-    Frames frames;
-    std::vector<std::uint8_t> rgba;
-    TGIFCompositor(image).Run([&](int, const TBitmap& screen) {
-        TGIFCompositor::ToRGBA(screen, rgba);
-        frames.push_back(rgba);
-    });
-    return frames;
-}
-
-// What a file written from the image shows when read back.
-Frames ShownAfterSaving(TGIFImage& image) {
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    stream.SetPosition(0);
-    TGIFImage reread;
-    reread.LoadFromStream(stream);
-    return Shown(reread);
 }
 
 std::uint32_t PixelAt(const std::vector<std::uint8_t>& rgba, int width, int x, int y) {
@@ -91,7 +70,9 @@ TEST(AnimationResize, EveryFrameBecomesTheWholePictureAtTheNewSize) {
     // Nothing shows through anywhere, so no frame needs clearing: optimising
     // can still merge each frame with the one before.
     for (int i = 0; i < 2; ++i)
-        if (const auto* gce = image->Frames()[i]->ControlExtension()) EXPECT_LE(gce->DisposalMethod(), 1) << i;
+        if (const auto* gce = image->Frames()[i]->ControlExtension()) {
+            EXPECT_LE(gce->DisposalMethod(), 1) << i;
+        }
 }
 
 TEST(AnimationResize, DisposalToBackgroundStaysVisibleAfterResizing) {
@@ -161,7 +142,9 @@ TEST(OptimizedCopy, TransparentFramesShowTheSameAfterOptimising) {
         TGIFImage copy;
         MakeOptimizedCopy(*image, choices, copy);
         EXPECT_EQ(Distinct(ShownAfterSaving(copy)), Distinct(before));
-        if (!choices.Trim) EXPECT_EQ(ShownAfterSaving(copy), before);
+        if (!choices.Trim) {
+            EXPECT_EQ(ShownAfterSaving(copy), before);
+        }
     }
     EXPECT_EQ(Shown(*image), before) << "the document is only read";
 }
@@ -278,7 +261,10 @@ TEST(AnimationInfoEdit, PaletteAndLoopAreOneStep) {
 
 TEST(AnimationInfoEdit, NoLoopingBlockMeansNoneIsMade) {
     auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1}, {0, 0, 2, 2, 2}});
-    TAnimationInfoEdit edit{4, 4, 5};
+    TAnimationInfoEdit edit;
+    edit.Width = 4;
+    edit.Height = 4;
+    edit.Loop = 5;
     TFrameEditLog log;
     CommitAnimationInfo(*image, edit, nullptr, log);
     EXPECT_EQ(image->Frames()[0]->FindExtension<TGIFAppExtNSLoop>(), nullptr);

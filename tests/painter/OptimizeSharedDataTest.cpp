@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "gif/ColorTableRepair.h"
@@ -12,31 +13,23 @@
 #include "gif/OptimizeChoices.h"
 #include "gif/Stream.h"
 #include "painter/GIFCompositor.h"
+#include "ShownFrames.h"
 #include "support/TestData.h"
 
+using namespace painter_test;
+
 namespace {
-
-using Frames = std::vector<std::vector<std::uint8_t>>;
-
-Frames Shown(TGIFImage& image) {
-    Frames frames;
-    std::vector<std::uint8_t> rgba;
-    TGIFCompositor(image).Run([&](int, const TBitmap& screen) {
-        TGIFCompositor::ToRGBA(screen, rgba);
-        frames.push_back(rgba);
-    });
-    return frames;
+// A shared file as the editor opens it (tables long enough for every pixel);
+// false for a file the reader refuses.
+bool OpenAsTheEditorDoes(const std::filesystem::path& file, TGIFImage& image) {
+    try {
+        image.LoadFromFile(file.string());
+    } catch (const GIFException&) {
+        return false;
+    }
+    ExtendColorTablesToPixels(image);
+    return true;
 }
-
-Frames ShownAfterSaving(TGIFImage& image) {
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    stream.SetPosition(0);
-    TGIFImage reread;
-    reread.LoadFromStream(stream);
-    return Shown(reread);
-}
-
 }  // namespace
 
 // Every animation of the shared suites shows the same frames before and after
@@ -47,13 +40,7 @@ TEST(OptimizedCopy, SharedAnimationsShowTheSameFrames) {
     int checked = 0;
     for (const auto& file : files) {
         TGIFImage image;
-        try {
-            image.LoadFromFile(file.string());
-        } catch (const GIFException&) {
-            continue;
-        }
-        // As the editor opens it: tables long enough for every pixel.
-        ExtendColorTablesToPixels(image);
+        if (!OpenAsTheEditorDoes(file, image)) continue;
         if (image.Frames().Count() < 2 || std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
             continue;
         const Frames before = Shown(image);
@@ -97,12 +84,7 @@ TEST(AnimationResize, SharedAnimationsShowTheSameFramesWhenMadeWhole) {
     int checked = 0;
     for (const auto& file : files) {
         TGIFImage image;
-        try {
-            image.LoadFromFile(file.string());
-        } catch (const GIFException&) {
-            continue;
-        }
-        ExtendColorTablesToPixels(image);
+        if (!OpenAsTheEditorDoes(file, image)) continue;
         if (image.Frames().Count() < 2 || image.Width() > 1000 || image.Height() > 1000 ||
             std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
             continue;
