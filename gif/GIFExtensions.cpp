@@ -146,17 +146,30 @@ void TGIFGraphicControlExtension::SaveBody(TStream& stream) {
 }
 
 void TGIFGraphicControlExtension::LoadBody(TStream& stream) {
-    std::uint8_t b[6] = {};
-    // A short control block is tolerated: what was there is kept.
-    if (stream.Read(b, 6) < 6) {
+    // The block's own size is honoured, as browsers read it: the fields it holds
+    // are taken (missing ones stay 0), and whatever follows them up to the
+    // terminator is stepped over, so an odd size does not misplace the rest of
+    // the file. A block cut off by the end of the data is tolerated: the frame
+    // stays, with nothing taken from it.
+    const int size = stream.ReadByte();
+    std::uint8_t b[4] = {};
+    const std::size_t fields = size < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(size), 4);
+    if (size < 0 || stream.Read(b, fields) < fields) {
         ReportWarning(1, "Premature end of data");
         return;
     }
-    BlockSize = b[0];
-    ControlFlags = b[1];
-    DelayTime = Get16(b + 2);
-    transparentIndex_ = b[4];
-    Terminator = b[5];
+    stream.Seek(std::min<std::int64_t>(size - static_cast<int>(fields), stream.Remaining()));
+    int next = stream.ReadByte();
+    for (; next > 0; next = stream.ReadByte()) stream.Seek(std::min<std::int64_t>(next, stream.Remaining()));
+    if (next < 0) {
+        ReportWarning(1, "Premature end of data");
+        return;
+    }
+    BlockSize = static_cast<std::uint8_t>(size);
+    ControlFlags = b[0];
+    DelayTime = Get16(b + 1);
+    transparentIndex_ = b[3];
+    Terminator = 0;
     if (UsesTransparency() && ParentFrame()) ParentFrame()->isTransparent_ = true;
 }
 

@@ -241,6 +241,35 @@ void TGIFSubImage::Assign(const TPersistent* source) {
 
 // --- reading and writing ----------------------------------------------------
 
+namespace {
+// Skips padding zero bytes; answers the next byte without consuming it (-1 at end).
+int SkipZeros(TStream& stream) {
+    int b;
+    do b = stream.ReadByte();
+    while (b == 0);
+    if (b >= 0) stream.Seek(-1);
+    return b;
+}
+
+// Whether the extension at the stream's position (its label) is an application
+// block too short to hold an identifier; the position is kept.
+bool IsShortApplicationBlock(TStream& stream) {
+    const std::int64_t at = stream.Position();
+    const int label = stream.ReadByte();
+    const int size = stream.ReadByte();
+    stream.SetPosition(at);
+    return label == 0xFF && size >= 0 && size < 10;
+}
+
+// Steps over an extension's label and its sub-blocks, up to and including the
+// terminator (or to the end of a truncated stream).
+void SkipUnknownExtension(TStream& stream) {
+    if (stream.ReadByte() < 0) return;
+    for (int size = stream.ReadByte(); size > 0; size = stream.ReadByte())
+        stream.Seek(std::min<std::int64_t>(size, stream.Remaining()));
+}
+} // namespace
+
 void TGIFSubImage::LoadExtensions(TStream& stream) {
     int b = stream.ReadByte();
     while (b >= 0 && b != ',' && b != ';') {
@@ -249,24 +278,47 @@ void TGIFSubImage::LoadExtensions(TStream& stream) {
             break;
         }
         const TGIFExtensionClass* cls = FindExtensionClass(stream);
-        if (!cls) throw GIFException("Unknown extension type");
+        const char* unreadable = !cls                           ? "Unknown extension type"
+                                 : IsShortApplicationBlock(stream) ? "Unsupported Application Extension block size"
+                                                                   : nullptr;
+        if (unreadable) {
+            // Browsers step over an extension they cannot read; so do we.
+            ReportWarning(1, unreadable);
+            SkipUnknownExtension(stream);
+            b = stream.ReadByte();
+            continue;
+        }
         stream.Seek(-1);
         std::unique_ptr<TGIFExtension> ext = cls->create(this);
         ext->LoadFromStream(stream);
+        auto* control = dynamic_cast<TGIFGraphicControlExtension*>(ext.get());
         extensions_.Add(std::move(ext));
+        if (control && controlExtension_ != control) KeepOnlyLatestControl(control);
         b = stream.ReadByte();
     }
     if (b >= 0) stream.Seek(-1);  // leave the stream on the byte that ended the list
 }
 
+void TGIFSubImage::KeepOnlyLatestControl(TGIFGraphicControlExtension* latest) {
+    // Browsers apply the last control block before an image; a frame holds one.
+    ReportWarning(1, "Invalid GIF data");
+    extensions_.Delete(extensions_.IndexOf(controlExtension_));
+    controlExtension_ = latest;
+    isTransparent_ = latest->UsesTransparency();
+}
+
 void TGIFSubImage::LoadFromStream(TStream& stream) {
     ClearFrame();
-    LoadExtensions(stream);
-    const std::int64_t at = stream.Position();
-    const int next = stream.ReadByte();
-    stream.SetPosition(at);
-    // Extensions with no image after them (a trailing comment) make an empty frame.
-    if (next < 0 || next == ';' || next == 0) return;
+    for (;;) {
+        LoadExtensions(stream);
+        // Stray zero bytes between blocks are stepped over: extensions before
+        // them belong to the image that follows, as browsers show it.
+        const int next = SkipZeros(stream);
+        if (next == '!') continue;
+        if (next == ',') break;
+        // Extensions with no image after them (a trailing comment) make an empty frame.
+        return;
+    }
     LoadImage(stream);
 }
 
@@ -290,8 +342,10 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     descriptorFlags_ = d[9];
     if (width_ == 0 || height_ == 0) {
         TGIFImage* image = OwnerImage();
-        width_ = static_cast<std::uint16_t>(image ? image->Width() : 0);
-        height_ = static_cast<std::uint16_t>(image ? image->Height() : 0);
+        // On a screen without width or height too, the frame keeps one pixel
+        // on that side, so that it can be seen and sizes the screen.
+        width_ = static_cast<std::uint16_t>(std::max(image ? image->Width() : 0, 1));
+        height_ = static_cast<std::uint16_t>(std::max(image ? image->Height() : 0, 1));
         ReportWarning(1, "Image exceeds Logical Screen size");
     }
     if (descriptorFlags_ & 0x80) {
@@ -374,17 +428,6 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 
 // --- frame list -------------------------------------------------------------
 
-namespace {
-// Skips padding zero bytes; answers the next byte without consuming it (-1 at end).
-int SkipZeros(TStream& stream) {
-    int b;
-    do b = stream.ReadByte();
-    while (b == 0);
-    if (b >= 0) stream.Seek(-1);
-    return b;
-}
-}  // namespace
-
 void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
     int b = SkipZeros(stream);
     while (b >= 0 && b != ';') {
@@ -394,7 +437,19 @@ void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
         }
         // Freed by unique_ptr if reading fails: the frames read before stay.
         auto frame = std::make_unique<TGIFSubImage>(parent);
-        frame->LoadFromStream(stream);
+        try {
+            frame->LoadFromStream(stream);
+        } catch (const EGIFOutOfMemory&) {
+            throw;
+        } catch (const GIFException& e) {
+            // A file cut off inside a frame's blocks shows, as a download cut
+            // short does in a browser, the images before it.
+            bool anyImage = false;
+            for (int i = 0; i < Count() && !anyImage; ++i) anyImage = !(*this)[i]->IsEmpty();
+            if (stream.Remaining() > 0 || !anyImage) throw;
+            ReportWarning(1, e.what());
+            return;
+        }
         Add(std::move(frame));
         if (parent) {
             const std::int64_t size = std::max<std::int64_t>(1, stream.Size());

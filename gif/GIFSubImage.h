@@ -146,6 +146,8 @@ private:
     friend class TGIFGraphicControlExtension;
     // Reads extension blocks until an image separator, trailer or end of data.
     void LoadExtensions(TStream& stream);
+    // Drops an earlier control block of this frame in favour of the one just read.
+    void KeepOnlyLatestControl(TGIFGraphicControlExtension* latest);
     void LoadImage(TStream& stream);
     void GrowScreen();
 

@@ -18,8 +18,8 @@ enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1 };
 // data sub-blocks, terminating zero-length block) into `pixels`, which the caller
 // owns and has filled with the frame's fill value (width * height bytes). Rows are
 // stored in display order (interlaced data is de-interlaced). Data that ends early
-// leaves the remaining pixels as filled and warns. Raises GIFException for
-// "Circular decoder table entry", and "Invalid GIF data" for a code size above 11.
+// leaves the remaining pixels as filled and warns; so does a code size above 11
+// ("Invalid GIF data"), which leaves all of them as filled.
 // On return the stream stands after the image data's terminator (or at its end).
 void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
                      const TGIFWarnFn& warn);

@@ -103,9 +103,15 @@ TLZWDecoder::TLZWDecoder(int codeSize)
     Reset();
 }
 
+unsigned TLZWDecoder::FirstWidth() const {
+    // Code size 0 leaves one literal; its first free code (3) needs 2 bits, as
+    // every code width must hold the next free code.
+    return std::max(static_cast<unsigned>(codeSize_) + 1, 2u);
+}
+
 void TLZWDecoder::Reset() {
-    size_ = static_cast<unsigned>(codeSize_) + 1;
-    limit_ = 2 * clearCode_;
+    size_ = FirstWidth();
+    limit_ = 1u << size_;
     nextFree_ = clearCode_ + 2;
 }
 
@@ -146,7 +152,7 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     // every pixel store, since byte stores may alias anything.
     Reset();
     unsigned size = size_, limit = limit_, nextFree = nextFree_;
-    const unsigned clearCode = clearCode_, endCode = endCode_;
+    const unsigned clearCode = clearCode_, endCode = endCode_, firstWidth = FirstWidth();
     TEntry* table = table_.data();
     auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
         const TEntry& p = table[prefix];
@@ -180,8 +186,8 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     unsigned code = clearCode;  // the stream starts as if a clear code had been read
     for (;;) {
         if (code == clearCode) {
-            size = static_cast<unsigned>(codeSize_) + 1;
-            limit = 2 * clearCode;
+            size = firstWidth;
+            limit = 1u << firstWidth;
             nextFree = clearCode + 2;
             // The first code after a clear is a literal with no entry to add.
             do {
@@ -248,12 +254,16 @@ void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, b
                      const TGIFWarnFn& warn) {
     const int codeSize = in.ReadByte();
     if (codeSize < 0) return;  // no image data at all: the frame keeps its fill
-    // Code size 0 would make the clear code a literal's neighbour at 1 bit, and
-    // above 11 the codes no longer fit the 4096-entry table: both are corrupt.
-    if (codeSize < 1 || codeSize > 11) throw GIFException("Invalid GIF data");
-
     TLZWData data;
     GatherLZWData(in, data, warn);
+    // Above 11 the codes no longer fit the 4096-entry table: nothing can be
+    // decoded, but the frame keeps its place and fill, and the frames after it
+    // are read. Code sizes 0 and 1, below the format's minimum of 2, are read
+    // as other decoders read them.
+    if (codeSize > 11) {
+        Warn(warn, "Invalid GIF data");
+        return;
+    }
 
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     const std::size_t h = height > 0 ? static_cast<std::size_t>(height) : 0;

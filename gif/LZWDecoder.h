@@ -42,7 +42,7 @@ public:
 
     static constexpr int MaxCodes = 4096;
 
-    // codeSize is the initial code size byte, 1..11 (the caller validates it).
+    // codeSize is the initial code size byte, 0..11 (the caller validates it).
     explicit TLZWDecoder(int codeSize);
 
     // Decodes `data` (Size bytes, with 8 readable bytes of padding after them) into
@@ -55,6 +55,8 @@ public:
 
 private:
     void Reset();
+    // The code width after a clear code.
+    unsigned FirstWidth() const;
     // Writes the string of `code` at dst; may write up to 7 bytes past its end.
     void CopyStringFast(unsigned code, std::uint8_t* dst) const;
     // Writes exactly the first `limit` bytes of the string of `code` at dst.

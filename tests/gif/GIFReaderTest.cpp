@@ -99,6 +99,21 @@ TEST(GIFReader, ShortFixedSizeReadsArePrematureEnd) {
     }
 }
 
+TEST(GIFReader, FileCutInsideALaterFrameKeepsTheImagesBefore) {
+    const Bytes full = SmallImage().GraphicControl(0, 5, 0).Descriptor(0, 0, 1, 1, 0x80).Table(2).ImageData({1})
+                           .Trailer();
+    const std::size_t first = SmallImage().Get().size();
+    // Cut inside the descriptor, inside the local table.
+    for (std::size_t cut : {first + 12, first + 20}) {
+        TGIFImage image;
+        TWarningCollector warnings(image);
+        EXPECT_EQ(LoadError(image, Bytes(full.begin(), full.begin() + static_cast<long>(cut))), "") << cut;
+        EXPECT_THAT(warnings.Texts(), ElementsAre("Premature end of data")) << cut;
+        ASSERT_EQ(image.Frames().Count(), 1) << cut;
+        EXPECT_EQ(image.Frames()[0]->PixelAt(1, 0), 1) << cut;
+    }
+}
+
 TEST(GIFReader, SortFlagsAreKept) {
     TGIFImage image;
     Load(image, TGIFRecipe().Header(1, 1, 0x88).Table(2).Descriptor(0, 0, 1, 1, 0xA0).Table(2).ImageData({1})
@@ -168,16 +183,6 @@ TEST(GIFReader, HugeDescriptorInTinyFileIsRefusedBeforeAllocating) {
     EXPECT_EQ(image.Frames().Count(), 1) << "the frame before stays";
 }
 
-TEST(GIFReader, UnknownExtensionLabelStopsLoadingAndKeepsEarlierFrames) {
-    TGIFImage image;
-    TProgressCollector progress(image);
-    const Bytes file = SmallImage().Raw({0x21, 0x02, 1, 'x', 0}).Image(0, 0, 1, 1, {0}).Trailer();
-    EXPECT_EQ(LoadError(image, file), "Unknown extension type");
-    EXPECT_EQ(image.Frames().Count(), 1);
-    ASSERT_FALSE(progress.Entries().empty());
-    EXPECT_EQ(progress.Entries().back(), (TEntry{psEnding, 0, false, "Loading..."}));
-}
-
 // Files that browsers show although they bend the format: each is read as a
 // browser reads it, with the format's complaint as a warning.
 TEST(GIFReader, EmptyScreenTakesTheFramesSize) {
@@ -209,16 +214,88 @@ TEST(GIFReader, TrailerMayBeMissingAndZeroPaddingIsSkipped) {
     EXPECT_THAT(warnings.Texts(), IsEmpty());
 }
 
-TEST(GIFReader, NonIntroducerAfterExtensionWarnsAndEndsTheFrame) {
+TEST(GIFReader, UnknownExtensionIsSteppedOverWithAWarning) {
+    // Label 0x02 is no extension of the format; its sub-blocks are skipped and
+    // the image after it is read as browsers show it.
     TGIFImage image;
     TWarningCollector warnings(image);
-    Load(image, TGIFRecipe().Header(1, 1, 0x80).Table(2).GraphicControl(0, 7, 0).Raw({0})
-                    .Image(0, 0, 1, 1, {1}).Trailer());
-    EXPECT_THAT(warnings.Texts(), ElementsAre("Invalid extension introducer"));
+    const Bytes file = SmallImage().Raw({0x21, 0x02, 1, 'x', 2, ',', ';', 0}).Image(0, 0, 1, 1, {1}).Trailer();
+    EXPECT_EQ(LoadError(image, file), "");
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Unknown extension type"));
     ASSERT_EQ(image.Frames().Count(), 2);
-    EXPECT_TRUE(image.Frames()[0]->IsEmpty());
-    EXPECT_EQ(image.Frames()[0]->ControlExtension()->DelayTime, 7);
+    EXPECT_EQ(image.Frames()[1]->ExtensionBlocks().Count(), 0);
     EXPECT_EQ(image.Frames()[1]->PixelAt(0, 0), 1);
+    // Cut off inside its sub-blocks: the frames before stay.
+    EXPECT_EQ(LoadError(image, SmallImage().Raw({0x21, 0x02, 9, 'x'})), "");
+    ASSERT_EQ(image.Frames().Count(), 2);
+    EXPECT_FALSE(image.Frames()[0]->IsEmpty());
+    EXPECT_TRUE(image.Frames()[1]->IsEmpty());
+}
+
+TEST(GIFReader, ExtensionsBeforeStrayZerosBelongToTheNextImage) {
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    Load(image, TGIFRecipe().Header(1, 1, 0x80).Table(2).GraphicControl(0, 7, 0).Raw({0, 0})
+                    .Comment({"c"}).Image(0, 0, 1, 1, {1}).Trailer());
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Invalid extension introducer"));
+    ASSERT_EQ(image.Frames().Count(), 1);
+    EXPECT_EQ(image.Frames()[0]->ControlExtension()->DelayTime, 7);
+    EXPECT_EQ(image.Frames()[0]->ExtensionBlocks().Count(), 2);
+    EXPECT_EQ(image.Frames()[0]->PixelAt(0, 0), 1);
+}
+
+TEST(GIFReader, GraphicControlBlockIsReadByItsOwnSize) {
+    struct TCase {
+        std::vector<int> block;  // size byte, body and terminator
+        int delay;
+        bool transparent;
+    };
+    const TCase cases[] = {
+        {{3, 0x01, 20, 0, 0}, 20, true},                   // no index: 0
+        {{5, 0x01, 30, 0, 1, 0x77, 0}, 30, true},          // a fifth byte ignored
+        {{4, 0x00, 40, 0, 1, 2, 'x', 'y', 0}, 40, false},  // a further sub-block skipped
+        {{0, 0}, 0, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.block.size());
+        TGIFRecipe recipe = TGIFRecipe().Header(1, 1, 0x80).Table(2).Raw({0x21, 0xF9});
+        for (int b : c.block) recipe.Raw({b});
+        TGIFImage image;
+        TWarningCollector warnings(image);
+        Load(image, recipe.Image(0, 0, 1, 1, {1}).Trailer());
+        EXPECT_THAT(warnings.Texts(), IsEmpty());
+        ASSERT_EQ(image.Frames().Count(), 1);
+        TGIFSubImage* frame = image.Frames()[0];
+        ASSERT_NE(frame->ControlExtension(), nullptr);
+        EXPECT_EQ(frame->ControlExtension()->DelayTime, c.delay);
+        EXPECT_EQ(frame->IsTransparent(), c.transparent);
+        EXPECT_EQ(frame->PixelAt(0, 0), 1);
+    }
+}
+
+TEST(GIFReader, LastGraphicControlBlockBeforeAnImageWins) {
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    Load(image, TGIFRecipe().Header(1, 1, 0x80).Table(2).GraphicControl(0x01, 20, 1).Comment({"c"})
+                    .GraphicControl(0x08, 30, 0).Image(0, 0, 1, 1, {1}).Trailer());
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Invalid GIF data"));
+    const TGIFSubImage* frame = image.Frames()[0];
+    ASSERT_EQ(frame->ExtensionBlocks().Count(), 2);
+    ASSERT_NE(frame->ControlExtension(), nullptr);
+    EXPECT_EQ(frame->ControlExtension(), frame->ExtensionBlocks()[1]);
+    EXPECT_EQ(frame->ControlExtension()->DelayTime, 30);
+    EXPECT_EQ(frame->ControlExtension()->DisposalMethod(), dispBackground);
+    EXPECT_FALSE(frame->IsTransparent());
+}
+
+TEST(GIFReader, CodeSizeZeroReadsTheOneLiteral) {
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    // Clear (1) and End (2) as 2-bit codes: 0b10'01.
+    Load(image, TGIFRecipe().Header(1, 1, 0x80).Table(2).Descriptor(0, 0, 1, 1).Raw({0, 1, 0x09, 0}).Trailer());
+    EXPECT_THAT(warnings.Texts(), IsEmpty());
+    ASSERT_EQ(image.Frames().Count(), 1);
+    EXPECT_EQ(image.Frames()[0]->PixelAt(0, 0), 0);
 }
 
 TEST(GIFReader, GraphicControlFieldsAndTransparency) {
@@ -267,8 +344,9 @@ TEST(GIFReader, ApplicationBlockSizes) {
          "TGIFUnknownAppExtension", std::string("ABCDEFGHIJ\x02")},
         {"size 13 skips the excess", TGIFRecipe().Raw({0x21, 0xFF, 13}).Text("NETSCAPE2.0zz").Raw({2, 'x', 'y', 0}).Get(),
          "", "TGIFUnknownAppExtension", "NETSCAPE2.0"},
-        {"size 9 is refused", TGIFRecipe().Raw({0x21, 0xFF, 9}).Text("ABCDEFGHI").Raw({0}).Get(),
-         "Unsupported Application Extension block size", "", ""},
+        // Too short for an identifier: stepped over (with a warning), as browsers do.
+        {"size 9 is stepped over", TGIFRecipe().Raw({0x21, 0xFF, 9}).Text("ABCDEFGHI").Raw({1, ',', 0}).Get(), "",
+         nullptr, ""},
         {"unregistered identifier", TGIFRecipe().Raw({0x21, 0xFF, 11}).Text("XMP DataXMP").Raw({2, 'x', 'y', 0}).Get(),
          "", "TGIFUnknownAppExtension", "XMP DataXMP"},
         {"loop", TGIFRecipe().Loop(5).Get(), "", "TGIFAppExtNSLoop", "NETSCAPE2.0"},
@@ -293,6 +371,11 @@ TEST(GIFReader, ApplicationBlockSizes) {
         }
         ASSERT_EQ(image.Frames().Count(), 1) << c.what;
         TGIFSubImage* frame = image.Frames()[0];
+        if (!c.wantClass) {
+            EXPECT_EQ(frame->ExtensionBlocks().Count(), 0) << c.what;
+            EXPECT_EQ(frame->PixelAt(0, 0), 1) << c.what << ": the image after it is found";
+            continue;
+        }
         ASSERT_EQ(frame->ExtensionBlocks().Count(), 1) << c.what;
         auto* app = dynamic_cast<TGIFApplicationExtension*>(frame->ExtensionBlocks()[0]);
         ASSERT_NE(app, nullptr) << c.what;

@@ -57,10 +57,13 @@ std::string Compare(TGIFImage& image, GifFileType* gif) {
         if (std::string t = CompareTable(ours->LocalColors(), d.ColorMap); !t.empty()) return at + "local " + t;
         if (!std::equal(ours->PixelData(), ours->PixelData() + ours->PixelDataSize(), theirs.RasterBits))
             return at + "pixels";
+        // Where a frame has several control blocks, browsers apply the last one.
+        const ExtensionBlock* lastControl = nullptr;
+        for (int e = 0; e < theirs.ExtensionBlockCount; ++e)
+            if (theirs.ExtensionBlocks[e].Function == GRAPHICS_EXT_FUNC_CODE) lastControl = &theirs.ExtensionBlocks[e];
         GraphicsControlBlock gcb;
-        const bool hasGcb = DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK &&
-                            std::any_of(theirs.ExtensionBlocks, theirs.ExtensionBlocks + theirs.ExtensionBlockCount,
-                                        [](const ExtensionBlock& e) { return e.Function == GRAPHICS_EXT_FUNC_CODE; });
+        const bool hasGcb =
+            lastControl && DGifExtensionToGCB(static_cast<size_t>(lastControl->ByteCount), lastControl->Bytes, &gcb) == GIF_OK;
         const TGIFGraphicControlExtension* gce = ours->ControlExtension();
         if (hasGcb != (gce != nullptr)) return at + "control extension presence";
         if (!gce) continue;

@@ -316,10 +316,24 @@ TEST(LZWDecoder, CodeSizeBounds) {
     EXPECT_EQ(r.pixels, (Bytes{1, 0}));
     EXPECT_EQ(r.error, "");
 
-    // 0 and anything above 11 cannot be decoded with a 4096-entry table.
-    for (int size : {0, 12, 13, 200, 255}) {
+    // Code size 0 leaves the single literal 0 (Clear 1, End 2); codes start at
+    // 2 bits, wide enough for the first free code 3.
+    w = TCodeWriter();
+    w.Put(1, 2);
+    w.Put(0, 2);
+    w.Put(0, 2);  // entry 3 = 0 0, next free 4: width 3
+    w.Put(3, 3);
+    w.Put(2, 3);
+    r = Decode(Frame(0, w.Finish()), 5, 1);
+    EXPECT_EQ(r.pixels, (Bytes{0, 0, 0, 0, 0xEE}));
+    EXPECT_EQ(r.error, "");
+
+    // Anything above 11 cannot be decoded with a 4096-entry table: the frame
+    // keeps its fill, with a warning.
+    for (int size : {12, 13, 200, 255}) {
         r = Decode(Frame(size, Bytes{0xFF, 0xFF}), 4, 4);
-        EXPECT_EQ(r.error, "Invalid GIF data") << "code size " << size;
+        EXPECT_EQ(r.error, "") << "code size " << size;
+        EXPECT_EQ(r.warnings, std::vector<std::string>{"Invalid GIF data"}) << "code size " << size;
         EXPECT_EQ(r.pixels, Bytes(16, 0xEE)) << "code size " << size;
     }
     // 11 is the widest accepted: 12-bit codes from the start.
