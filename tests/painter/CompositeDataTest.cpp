@@ -118,10 +118,11 @@ std::vector<std::string> Split(const std::string& text) {
 // reader's; the difference lies in what is read, not in how it is composed.
 const std::map<std::string, std::string> kReaderPolicy = {
     {"no-data", "an image without data is an error for our reader"},
-    {"image-zero-width", "an image of width 0 is an error for our reader"},
-    {"image-zero-height", "an image of height 0 is an error for our reader"},
-    {"image-zero-size", "an image of size 0 is an error for our reader"},
-    {"unknown-extension", "an unknown extension label is an error for our reader"},
+    {"image-zero-width", "an image of width 0 takes the screen's width and is shown, filled"},
+    {"image-zero-height", "an image of height 0 cut off in its colour table is an error for our reader"},
+    {"image-zero-size", "an image of size 0 cut off in its colour table is an error for our reader"},
+    {"overflow-codes", "a frame whose code size is beyond 11 bits keeps its place, filled"},
+    {"overflow-codes-max", "a frame whose code size is beyond 11 bits keeps its place, filled"},
     {"invalid-code", "our reader keeps the pixels decoded before a bad code"},
     {"invalid-colors", "our reader shows indices beyond the table (with a warning)"},
     {"plain-text", "the plain text extension's image is shown; the suite shows nothing"},
