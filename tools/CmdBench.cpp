@@ -2,6 +2,11 @@
 // Files are read once; each repetition decodes all of them into the model.
 // With -m rgba each repetition also composes every frame onto an RGBA picture
 // of the logical screen, as the painter plays it (without waiting).
+//
+// reelix-tool bench -i FILE...: what was decoded, for comparison with other
+// decoders: one line per file with a 64-bit FNV-1a digest of each image's
+// palette indices (rows in display order) and of each composed RGBA screen
+// (straight alpha, 0 where nothing was drawn).
 
 #include <algorithm>
 #include <chrono>
@@ -45,12 +50,66 @@ std::uint64_t DecodeAll(const std::vector<std::vector<std::uint8_t>>& files, boo
     return pixels;
 }
 
+// 64-bit FNV-1a, easy to reproduce in any language.
+class TDigest {
+public:
+    void Add(const std::uint8_t* bytes, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001B3ull;
+    }
+    std::string Hex() const {
+        char text[17];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
+        return text;
+    }
+
+private:
+    std::uint64_t hash_ = 0xCBF29CE484222325ull;
+};
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
+    return text.empty() ? "-" : text;
+}
+
+// One line: FILE frames=N index=D,D,... rgba=D,D,... (or error=TEXT when the
+// file is refused). Images without pixels are not listed.
+void PrintDigests(const std::string& path) {
+    TGIFImage image;
+    try {
+        image.LoadFromFile(path);
+    } catch (const GIFException& e) {
+        std::printf("%s error=\"%s\"\n", path.c_str(), e.what());
+        return;
+    }
+    std::vector<std::string> indices, screens;
+    for (int i = 0; i < image.Frames().Count(); ++i) {
+        TGIFSubImage* frame = image.Frames()[i];
+        if (frame->IsEmpty()) continue;
+        TDigest digest;
+        digest.Add(frame->PixelData(), static_cast<std::size_t>(frame->PixelDataSize()));
+        indices.push_back(digest.Hex());
+    }
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor(image).Run([&](int, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, rgba);
+        TDigest digest;
+        digest.Add(rgba.data(), rgba.size());
+        screens.push_back(digest.Hex());
+    });
+    std::printf("%s frames=%zu index=%s rgba=%s\n", path.c_str(), indices.size(), Joined(indices).c_str(),
+                Joined(screens).c_str());
+}
+
 int RunBench(const std::vector<std::string>& args) {
     int reps = 5;
     std::string mode = "index";
+    bool digests = false;
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-n" && i + 1 < args.size()) {
+        if (args[i] == "-i") {
+            digests = true;
+        } else if (args[i] == "-n" && i + 1 < args.size()) {
             reps = std::stoi(args[++i]);
         } else if (args[i] == "-m" && i + 1 < args.size()) {
             mode = args[++i];
@@ -59,8 +118,14 @@ int RunBench(const std::vector<std::string>& args) {
         }
     }
     if (paths.empty() || reps < 1) {
-        std::fputs("usage: reelix-tool bench [-n REPS] [-m index|rgba] FILE...\n", stderr);
+        std::fputs("usage: reelix-tool bench [-n REPS] [-m index|rgba] FILE...\n"
+                   "       reelix-tool bench -i FILE...\n",
+                   stderr);
         return 1;
+    }
+    if (digests) {
+        for (const std::string& p : paths) PrintDigests(p);
+        return 0;
     }
     if (mode != "index" && mode != "rgba") {
         std::fprintf(stderr, "reelix-tool bench: unsupported mode '%s'\n", mode.c_str());
@@ -91,5 +156,5 @@ int RunBench(const std::vector<std::string>& args) {
     return 0;
 }
 
-const bool registered = RegisterToolCommand({"bench", "bench [-n REPS] [-m index|rgba] FILE...", &RunBench});
+const bool registered = RegisterToolCommand({"bench", "bench [-n REPS] [-m index|rgba] FILE... | bench -i FILE...", &RunBench});
 }  // namespace

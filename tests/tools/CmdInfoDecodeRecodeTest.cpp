@@ -158,3 +158,32 @@ TEST_F(ToolCommands, BenchPrintsOneResultLine) {
                                       "in_mb=0\\.000\n"));
     EXPECT_EQ(Run("bench -m rgbx " + file.string()).status, 1);
 }
+
+namespace {
+std::string Fnv1a(const std::vector<std::uint8_t>& bytes) {
+    std::uint64_t hash = 0xCBF29CE484222325ull;
+    for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001B3ull;
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+}  // namespace
+
+TEST_F(ToolCommands, BenchDigestsIndicesInDisplayOrderAndComposedScreens) {
+    // An interlaced 1x4 image: stored rows 0, 2, 1, 3 hold indices 0, 2, 1, 3.
+    // Then a transparent 1x1 frame over row 0 that shows the row beneath.
+    const fs::path file = Write("d.gif", TGIFRecipe().Header(1, 4, 0x81).Table(4)
+                                             .Image(0, 0, 1, 4, {0, 2, 1, 3}, 0x40)
+                                             .GraphicControl(0x01, 0, 3)
+                                             .Image(0, 0, 1, 1, {3})
+                                             .Trailer().Get());
+    const fs::path bad = Write("bad.gif", {'G', 'I', 'F'});
+    const TToolRun run = Run("bench -i " + file.string() + " " + bad.string());
+    ASSERT_EQ(run.status, 0) << Err();
+    // Table entry i is (10i, 20i, 30i); row 0 stays as the first frame drew it.
+    const std::vector<std::uint8_t> screen = {0, 0, 0, 255, 10, 20, 30, 255, 20, 40, 60, 255, 30, 60, 90, 255};
+    const std::string want = file.string() + " frames=2 index=" + Fnv1a({0, 1, 2, 3}) + "," + Fnv1a({3}) +
+                             " rgba=" + Fnv1a(screen) + "," + Fnv1a(screen) + "\n" + bad.string() +
+                             " error=\"Premature end of data\"\n";
+    EXPECT_EQ(run.out, want);
+}
