@@ -390,12 +390,13 @@ void TGIFSubImage::LoadImage(TStream& stream) {
         throw GIFException("Invalid GIF data");
     const std::uint8_t fill = isTransparent_ && controlExtension_ ? controlExtension_->TransparentIndex() : 0;
     try {
-        pixels_.assign(static_cast<std::size_t>(pixelCount), fill);
+        // Not filled here: the decoder writes every pixel, decoded or fill.
+        pixels_.resize(static_cast<std::size_t>(pixelCount));
     } catch (const std::bad_alloc&) {
         throw EGIFOutOfMemory("Out of memory");
     }
     DecodeImageData(stream, PixelData(), width_, height_, IsInterlaced(),
-                    [this](const std::string& text) { ReportWarning(1, text); });
+                    [this](const std::string& text) { ReportWarning(1, text); }, fill);
     if (TGIFSettings::RenderOnLoad) RenderedBitmap();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "gif/DefaultInitAllocator.h"
 #include "gif/GIFColorMap.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItem.h"
@@ -151,7 +152,7 @@ private:
     void LoadImage(TStream& stream);
     void GrowScreen();
 
-    std::vector<std::uint8_t> pixels_;
+    std::vector<std::uint8_t, TDefaultInitAllocator<std::uint8_t>> pixels_;
     TGIFLocalColorMap localColors_;
     std::uint16_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     std::uint8_t descriptorFlags_ = 0;

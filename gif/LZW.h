@@ -16,11 +16,15 @@ enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1 };
 
 // Decodes the image data at the stream's position (initial code size byte,
 // data sub-blocks, terminating zero-length block) into `pixels`, which the caller
-// owns and has filled with the frame's fill value (width * height bytes). Rows are
-// stored in display order (interlaced data is de-interlaced). Data that ends early
-// leaves the remaining pixels as filled and warns; so does a code size above 11
-// ("Invalid GIF data"), which leaves all of them as filled.
-// On return the stream stands after the image data's terminator (or at its end).
+// owns (width * height bytes; what they hold on entry does not matter). Rows are
+// stored in display order (interlaced data is de-interlaced). Pixels the data
+// does not reach (it ends early, or breaks off at a corrupt code) are set to
+// `fill`, with a warning; so are all of them for a code size above 11
+// ("Invalid GIF data"). On return the stream stands after the image data's
+// terminator (or at its end).
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn, std::uint8_t fill);
+// The same, for pixels the caller has filled with the fill value throughout.
 void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
                      const TGIFWarnFn& warn);
 

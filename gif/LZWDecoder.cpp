@@ -134,7 +134,7 @@ void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t 
 }
 
 std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
-                                std::size_t capacity, TStop& stop) {
+                                std::size_t capacity, std::uint8_t fill, TStop& stop) {
     stop = TStop::Done;
     if (count == 0) return 0;
     const std::uint8_t* src = data.Bytes.data();
@@ -146,7 +146,6 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     const std::size_t fastEnd = std::min(count, capacity >= 8 ? capacity - 8 : 0);
     // The word copy scribbles up to 7 bytes past a string; later strings cover
     // that, but past the last one it must be put back to the caller's fill.
-    const std::uint8_t fill = count > 0 ? out[0] : 0;
 
     // The table state lives in locals: as members it would be reloaded after
     // every pixel store, since byte stores may alias anything.
@@ -250,59 +249,96 @@ done:
     return pos;
 }
 
-void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
-                     const TGIFWarnFn& warn) {
-    const int codeSize = in.ReadByte();
-    if (codeSize < 0) return;  // no image data at all: the frame keeps its fill
-    TLZWData data;
-    GatherLZWData(in, data, warn);
-    // Above 11 the codes no longer fit the 4096-entry table: nothing can be
-    // decoded, but the frame keeps its place and fill, and the frames after it
-    // are read. Code sizes 0 and 1, below the format's minimum of 2, are read
-    // as other decoders read them.
-    if (codeSize > 11) {
-        Warn(warn, "Invalid GIF data");
-        return;
+namespace {
+// Moves the rows of `pixels`, held in interlaced stream order, to display
+// order in place: one row of scratch, each row copied once (plus one per cycle
+// of the permutation).
+void DeinterlaceInPlace(std::uint8_t* pixels, std::size_t width, std::size_t height) {
+    const std::vector<int> rows = InterlacedRowOrder(static_cast<int>(height));
+    std::vector<int> from(height);  // display row -> stream row
+    for (std::size_t i = 0; i < height; ++i) from[static_cast<std::size_t>(rows[i])] = static_cast<int>(i);
+    std::vector<bool> placed(height);
+    std::vector<std::uint8_t> held(width);
+    auto row = [&](std::size_t r) { return pixels + r * width; };
+    for (std::size_t start = 0; start < height; ++start) {
+        if (placed[start] || static_cast<std::size_t>(from[start]) == start) continue;
+        std::memcpy(held.data(), row(start), width);  // stream row `start`
+        std::size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const std::size_t source = static_cast<std::size_t>(from[at]);
+            if (source == start) {
+                std::memcpy(row(at), held.data(), width);
+                break;
+            }
+            std::memcpy(row(at), row(source), width);
+            at = source;
+        }
     }
+}
+}  // namespace
 
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn, std::uint8_t fill) {
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     const std::size_t h = height > 0 ? static_cast<std::size_t>(height) : 0;
     const std::size_t count = w * h;
-    if (count == 0) return;
-
-    auto decoder = std::make_unique<TLZWDecoder>(codeSize);
-    TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
     std::size_t decoded = 0;
-    if (!interlaced || h == 1) {
-        decoded = decoder->Decode(data, pixels, count, count, stop);
-    } else {
-        // Decode in stream order into a scratch run, then place the decoded rows;
-        // rows (or the part of a row) never reached keep the caller's fill. The
-        // scratch need not be larger than what the data can possibly describe,
-        // which keeps a huge frame with little data from doubling its memory.
-        const std::size_t reach = static_cast<std::size_t>(
-            std::min<std::uint64_t>(count, MaxDecodablePixels(data.Size)));
-        std::vector<std::uint8_t> linear(reach + 8);
-        decoded = decoder->Decode(data, linear.data(), reach, linear.size(), stop);
-        const std::vector<int> rows = InterlacedRowOrder(static_cast<int>(h));
-        for (std::size_t i = 0; i * w < decoded; ++i) {
-            const std::size_t n = std::min(w, decoded - i * w);
-            std::memcpy(pixels + static_cast<std::size_t>(rows[i]) * w, linear.data() + i * w, n);
+    // Whatever is not decoded (data missing or corrupt) shows the fill.
+    struct TFillRest {
+        std::uint8_t* pixels;
+        std::size_t count;
+        const std::size_t& decoded;
+        std::uint8_t fill;
+        ~TFillRest() {
+            if (decoded < count) std::memset(pixels + decoded, fill, count - decoded);
+        }
+    };
+
+    const int codeSize = in.ReadByte();
+    if (codeSize < 0) {  // no image data at all
+        if (count) std::memset(pixels, fill, count);
+        return;
+    }
+    TLZWData data;
+    {
+        TFillRest rest{pixels, count, decoded, fill};
+        GatherLZWData(in, data, warn);
+        // Above 11 the codes no longer fit the 4096-entry table: nothing can be
+        // decoded, but the frame keeps its place and fill, and the frames after
+        // it are read. Code sizes 0 and 1, below the format's minimum of 2, are
+        // read as other decoders read them.
+        if (codeSize > 11) {
+            Warn(warn, "Invalid GIF data");
+            return;
+        }
+        if (count == 0) return;
+        auto decoder = std::make_unique<TLZWDecoder>(codeSize);
+        TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
+        decoded = decoder->Decode(data, pixels, count, count, fill, stop);
+        switch (stop) {
+            case TLZWDecoder::TStop::OutOfData:
+                // Data that simply stops at the end of the stream was already reported
+                // (or the file just ends); a terminated stream short of bits is reported here.
+                if (data.BlockEndSeen) Warn(warn, "Decoder bit buffer under-run");
+                break;
+            case TLZWDecoder::TStop::InvalidCode:
+                Warn(warn, "Invalid GIF data");
+                break;
+            case TLZWDecoder::TStop::Done:
+            case TLZWDecoder::TStop::EndCode:
+                break;
         }
     }
-    switch (stop) {
-        case TLZWDecoder::TStop::OutOfData:
-            // Data that simply stops at the end of the stream was already reported
-            // (or the file just ends); a terminated stream short of bits is reported here.
-            if (data.BlockEndSeen) Warn(warn, "Decoder bit buffer under-run");
-            break;
-        case TLZWDecoder::TStop::InvalidCode:
-            Warn(warn, "Invalid GIF data");
-            break;
-        case TLZWDecoder::TStop::Done:
-        case TLZWDecoder::TStop::EndCode:
-            break;
-    }
+    // Decoded in stream order; the rows (or the part of a row) never reached
+    // hold the fill wherever they end up.
+    if (interlaced && h > 1) DeinterlaceInPlace(pixels, w, h);
+}
+
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn) {
+    const std::uint8_t fill = width > 0 && height > 0 ? pixels[0] : 0;
+    DecodeImageData(in, pixels, width, height, interlaced, warn, fill);
 }
 
 std::uint64_t MaxDecodablePixels(std::uint64_t byteCount) {

@@ -46,12 +46,12 @@ public:
     explicit TLZWDecoder(int codeSize);
 
     // Decodes `data` (Size bytes, with 8 readable bytes of padding after them) into
-    // out[0..count), which holds one fill value throughout (out[0] is taken as it).
-    // `capacity` >= count is the writable size of `out`; 8 bytes of slack beyond
-    // count let strings be copied in whole 8-byte words. Answers the number of
-    // pixels written; `stop` tells why decoding ended.
+    // out[0..count). `capacity` >= count is the writable size of `out`; 8 bytes of
+    // slack beyond count let strings be copied in whole 8-byte words, and what is
+    // written beyond the pixels decoded is `fill`. Answers the number of pixels
+    // decoded; `stop` tells why decoding ended.
     std::size_t Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
-                       std::size_t capacity, TStop& stop);
+                       std::size_t capacity, std::uint8_t fill, TStop& stop);
 
 private:
     void Reset();

@@ -30,11 +30,6 @@ std::string LoadError(TGIFImage& image, const Bytes& bytes) {
     return "";
 }
 
-Bytes Save(TGIFImage& image) {
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    return stream.TakeBytes();
-}
 
 std::vector<int> Pixels(const TGIFSubImage* frame) {
     return {frame->PixelData(), frame->PixelData() + frame->PixelDataSize()};
