@@ -23,11 +23,13 @@ std::uint8_t UndrawnByte() {
 int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame) {
     const int width = image_.Width(), height = image_.Height();
     if (width <= 0 || height <= 0 || image_.Empty()) return 0;
-    TBitmap screen(width, height, pf32bit);
+    TBitmap screen(width, height, pf32bit);  // all bits zero
     const std::uint8_t undrawn = UndrawnByte();
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = screen.ScanLine(y);
-        for (int x = 0; x < width; ++x) row[4 * x + 3] = undrawn;
+    if (undrawn != 0) {
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = screen.ScanLine(y);
+            for (int x = 0; x < width; ++x) row[4 * x + 3] = undrawn;
+        }
     }
     TCanvas canvas(screen);
     TVirtualPainterClock clock;
