@@ -54,7 +54,8 @@ test-asan: deps
 	cd $(BUILD_DIR)-asan && ctest -j$(JOBS) --output-on-failure -L unit
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+	@for b in $(BUILD_DIR)/bench/bench_*; do [ "$${b##*/}" = bench_decode ] && continue; echo "== $$b"; $$b; done
+	@echo "== bench/bench_decode.sh"; bench/bench_decode.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) {
         std::fputs("usage: bench_decode FILE|FOLDER...   (bench/bench_decode.sh makes a mixed corpus)\n", stderr);
-        return 1;
+        return argc > 1 ? 1 : 0;
     }
     for (const TFile& f : files) {
         const TFile* p = &f;
