@@ -103,14 +103,8 @@ TLZWDecoder::TLZWDecoder(int codeSize)
     Reset();
 }
 
-unsigned TLZWDecoder::FirstWidth() const {
-    // Code size 0 leaves one literal; its first free code (3) needs 2 bits, as
-    // every code width must hold the next free code.
-    return std::max(static_cast<unsigned>(codeSize_) + 1, 2u);
-}
-
 void TLZWDecoder::Reset() {
-    size_ = FirstWidth();
+    size_ = static_cast<unsigned>(codeSize_) + 1;
     limit_ = 1u << size_;
     nextFree_ = clearCode_ + 2;
 }
@@ -151,7 +145,8 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     // every pixel store, since byte stores may alias anything.
     Reset();
     unsigned size = size_, limit = limit_, nextFree = nextFree_;
-    const unsigned clearCode = clearCode_, endCode = endCode_, firstWidth = FirstWidth();
+    const unsigned clearCode = clearCode_, endCode = endCode_;
+    const unsigned firstWidth = static_cast<unsigned>(codeSize_) + 1;
     TEntry* table = table_.data();
     auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
         const TEntry& p = table[prefix];

@@ -55,8 +55,6 @@ public:
 
 private:
     void Reset();
-    // The code width after a clear code.
-    unsigned FirstWidth() const;
     // Writes the string of `code` at dst; may write up to 7 bytes past its end.
     void CopyStringFast(unsigned code, std::uint8_t* dst) const;
     // Writes exactly the first `limit` bytes of the string of `code` at dst.

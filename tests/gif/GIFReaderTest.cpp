@@ -286,7 +286,7 @@ TEST(GIFReader, LastGraphicControlBlockBeforeAnImageWins) {
 TEST(GIFReader, CodeSizeZeroReadsTheOneLiteral) {
     TGIFImage image;
     TWarningCollector warnings(image);
-    // Clear (1) and End (2) as 2-bit codes: 0b10'01.
+    // Clear (1) and the literal 0 as 1-bit codes, then End (2) in 2 bits: 0b10'0'1.
     Load(image, TGIFRecipe().Header(1, 1, 0x80).Table(2).Descriptor(0, 0, 1, 1).Raw({0, 1, 0x09, 0}).Trailer());
     EXPECT_THAT(warnings.Texts(), IsEmpty());
     ASSERT_EQ(image.Frames().Count(), 1);

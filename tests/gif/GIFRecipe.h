@@ -5,6 +5,7 @@
 // Image data is written as literal LZW codes (a clear code before the table
 // would grow), independent of the encoder under test.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -98,9 +99,11 @@ public:
                 bits -= 8;
             }
         };
-        int sinceClear = perClear;
+        // Code size 1 adds its first entry at the width's limit: one literal a clear.
+        const int literalsPerClear = std::max(perClear, 1);
+        int sinceClear = literalsPerClear;
         for (int p : pixels) {
-            if (sinceClear == perClear) {
+            if (sinceClear == literalsPerClear) {
                 put(clear);
                 sinceClear = 0;
             }

@@ -306,23 +306,27 @@ TEST(LZWDecoder, CodeWidthGrowsWhenTableReachesLimit) {
 }
 
 TEST(LZWDecoder, CodeSizeBounds) {
-    // Code size 1 (2-bit codes: Clear 2, End 3) is accepted as giflib does.
+    // Below code size 2 decoders disagree on when codes first widen; ours
+    // follows the classic rule (and ImageMagick): after the table's first new
+    // entry, as at every size. Code size 1: Clear 2, End 3, first free 4.
     TCodeWriter w;
     w.Put(2, 2);
     w.Put(1, 2);
-    w.Put(0, 2);
-    w.Put(3, 3);  // entry 4 assigned, next free 5 >= 4: width 3
-    TResult r = Decode(Frame(1, w.Finish()), 2, 1);
-    EXPECT_EQ(r.pixels, (Bytes{1, 0}));
-    EXPECT_EQ(r.error, "");
-
-    // Code size 0 leaves the single literal 0 (Clear 1, End 2); codes start at
-    // 2 bits, wide enough for the first free code 3.
-    w = TCodeWriter();
-    w.Put(1, 2);
-    w.Put(0, 2);
-    w.Put(0, 2);  // entry 3 = 0 0, next free 4: width 3
+    w.Put(0, 2);  // entry 4 = 1 0, next free 5 >= 4: width 3
+    w.Put(4, 3);  // entry 5 = 0 1
     w.Put(3, 3);
+    TResult r = Decode(Frame(1, w.Finish()), 5, 1);
+    EXPECT_EQ(r.pixels, (Bytes{1, 0, 1, 0, 0xEE}));
+    EXPECT_EQ(r.error, "");
+    EXPECT_TRUE(r.warnings.empty());
+
+    // Code size 0 leaves the single literal 0: Clear 1, End 2, first free 3;
+    // 1-bit codes until the first entry, then 2, then 3.
+    w = TCodeWriter();
+    w.Put(1, 1);
+    w.Put(0, 1);
+    w.Put(0, 1);  // entry 3 = 0 0, next free 4: width 2
+    w.Put(3, 2);  // entry 4 = 0 0 0, next free 5: width 3
     w.Put(2, 3);
     r = Decode(Frame(0, w.Finish()), 5, 1);
     EXPECT_EQ(r.pixels, (Bytes{0, 0, 0, 0, 0xEE}));
