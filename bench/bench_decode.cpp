@@ -25,7 +25,7 @@
 #include "painter/GIFCompositor.h"
 
 #ifdef REELIX_HAVE_GIFLIB
-#include <gif_lib.h>
+#include "tests/support/GiflibFile.h"
 #endif
 
 namespace {
@@ -60,30 +60,6 @@ void ReelixRGBA(benchmark::State& state, const TFile* file) {
 }
 
 #ifdef REELIX_HAVE_GIFLIB
-struct TReader {
-    const Bytes* bytes;
-    std::size_t at;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int size) {
-    auto* reader = static_cast<TReader*>(gif->UserData);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), reader->bytes->size() - reader->at);
-    std::memcpy(out, reader->bytes->data() + reader->at, n);
-    reader->at += n;
-    return static_cast<int>(n);
-}
-
-GifFileType* GiflibSlurp(const Bytes& bytes, TReader& reader) {
-    reader = {&bytes, 0};
-    int error = 0;
-    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-    if (gif && DGifSlurp(gif) != GIF_OK) {
-        DGifCloseFile(gif, &error);
-        return nullptr;
-    }
-    return gif;
-}
-
 // Composes every frame as a browser does: a screen that starts transparent,
 // restore to background clears the rectangle, restore to previous puts back
 // what was under it.
@@ -122,14 +98,11 @@ int GiflibCompose(GifFileType* gif, std::vector<std::uint32_t>& screen, std::vec
 
 void GiflibIndex(benchmark::State& state, const TFile* file) {
     for (auto _ : state) {
-        TReader reader;
-        GifFileType* gif = GiflibSlurp(file->bytes, reader);
-        if (!gif) {
+        const TGiflibFile gif(file->bytes);
+        if (!gif.ok) {
             state.SkipWithError("giflib refuses the file");
             return;
         }
-        int error = 0;
-        DGifCloseFile(gif, &error);
     }
     state.counters["mpps"] = benchmark::Counter(file->indexPixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -138,15 +111,12 @@ void GiflibRGBA(benchmark::State& state, const TFile* file) {
     for (auto _ : state) {
         // A fresh screen per file, as ours has.
         std::vector<std::uint32_t> screen, saved;
-        TReader reader;
-        GifFileType* gif = GiflibSlurp(file->bytes, reader);
-        if (!gif) {
+        const TGiflibFile gif(file->bytes);
+        if (!gif.ok) {
             state.SkipWithError("giflib refuses the file");
             return;
         }
-        benchmark::DoNotOptimize(GiflibCompose(gif, screen, saved));
-        int error = 0;
-        DGifCloseFile(gif, &error);
+        benchmark::DoNotOptimize(GiflibCompose(gif.gif, screen, saved));
     }
     state.counters["mpps"] = benchmark::Counter(file->rgbaPixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
