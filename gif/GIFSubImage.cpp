@@ -316,7 +316,9 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
         const int next = SkipZeros(stream);
         if (next == '!') continue;
         if (next == ',') break;
-        // Extensions with no image after them (a trailing comment) make an empty frame.
+        // Extensions with no image after them (a trailing comment) make an
+        // empty frame; so do extensions followed by bytes that start no block,
+        // where browsers stop reading.
         return;
     }
     LoadImage(stream);

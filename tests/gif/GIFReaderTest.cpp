@@ -239,6 +239,19 @@ TEST(GIFReader, ExtensionsBeforeStrayZerosBelongToTheNextImage) {
     EXPECT_EQ(image.Frames()[0]->PixelAt(0, 0), 1);
 }
 
+TEST(GIFReader, ByteThatStartsNoBlockAfterExtensionsEndsReading) {
+    // Browsers stop where a block should start and none does; the byte is not
+    // taken for an image separator.
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    Load(image, SmallImage().GraphicControl(0, 5, 0).Raw({0x40}).Image(0, 0, 1, 1, {1}).Trailer());
+    EXPECT_THAT(warnings.Texts(),
+                ElementsAre("Invalid extension introducer", "Unknown GIF block type", "Invalid Image trailer"));
+    ASSERT_EQ(image.Frames().Count(), 2);
+    EXPECT_FALSE(image.Frames()[0]->IsEmpty());
+    EXPECT_TRUE(image.Frames()[1]->IsEmpty());
+}
+
 TEST(GIFReader, GraphicControlBlockIsReadByItsOwnSize) {
     struct TCase {
         std::vector<int> block;  // size byte, body and terminator
