@@ -146,7 +146,6 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     Reset();
     unsigned size = size_, limit = limit_, nextFree = nextFree_;
     const unsigned clearCode = clearCode_, endCode = endCode_;
-    const unsigned firstWidth = static_cast<unsigned>(codeSize_) + 1;
     TEntry* table = table_.data();
     auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
         const TEntry& p = table[prefix];
@@ -180,8 +179,8 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     unsigned code = clearCode;  // the stream starts as if a clear code had been read
     for (;;) {
         if (code == clearCode) {
-            size = firstWidth;
-            limit = 1u << firstWidth;
+            size = static_cast<unsigned>(codeSize_) + 1;
+            limit = 1u << size;
             nextFree = clearCode + 2;
             // The first code after a clear is a literal with no entry to add.
             do {
@@ -206,15 +205,11 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
             stop = TStop::OutOfData;
             break;
         }
-        if (code < clearCode) {
-            // A literal: the commonest code in photographic data.
-            out[pos++] = static_cast<std::uint8_t>(code);
-            addEntry(old, static_cast<std::uint8_t>(code));
-            old = code;
-            continue;
-        }
-        if (code == clearCode) continue;
-        if (code == endCode) {
+        // Literals and strings take one path: a literal is a string of length
+        // one in the table, and in photographic data the two come in random
+        // order, so a branch between them would mostly be mispredicted.
+        if (code - clearCode <= 1) {  // clear or end code, both rare
+            if (code == clearCode) continue;
             stop = TStop::EndCode;
             break;
         }
