@@ -26,9 +26,12 @@ int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame)
     TBitmap screen(width, height, pf32bit);  // all bits zero
     const std::uint8_t undrawn = UndrawnByte();
     if (undrawn != 0) {
+        const std::uint8_t bytes[4] = {0, 0, 0, undrawn};
+        std::uint32_t word;
+        std::memcpy(&word, bytes, 4);
         for (int y = 0; y < height; ++y) {
             std::uint8_t* row = screen.ScanLine(y);
-            for (int x = 0; x < width; ++x) row[4 * x + 3] = undrawn;
+            for (int x = 0; x < width; ++x) std::memcpy(row + 4 * x, &word, 4);  // whole words: vectorised
         }
     }
     TCanvas canvas(screen);
