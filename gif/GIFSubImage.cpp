@@ -360,11 +360,12 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     const TPixelBudget budget = owner ? owner->PixelBudget : DefaultPixelBudget;
     // Nothing of a frame far beyond the screen can be seen: instead of decoding
     // what may be a huge picture, it stays as one pixel at its place, so its
-    // delay and extensions keep their part in the animation.
+    // delay and extensions keep their part in the animation. One no larger
+    // than the screen costs no more than any frame and is read as it is.
     const int screenWidth = owner ? owner->Width() : 0;
     const int screenHeight = owner ? owner->Height() : 0;
     if (screenWidth > 0 && screenHeight > 0 && (left_ > 2 * screenWidth || top_ > 2 * screenHeight) &&
-        pixelCount > 1) {
+        pixelCount > std::uint64_t(screenWidth) * std::uint64_t(screenHeight)) {
         ReportWarning(1, "Image exceeds Logical Screen size");
         SkipImageData(stream);
         width_ = 1;

@@ -73,6 +73,24 @@ Bytes FarAwayGiantThenSmallFrames() {
 }
 } // namespace
 
+// A frame far away but no larger than the screen is read whole, as other
+// decoders read it: there is no cost to save.
+TEST(PixelBudget, FarAwayFrameNoLargerThanTheScreenIsReadWhole) {
+    TGIFRecipe r;
+    r.Header(10, 10, 0x81).Table(4);
+    r.Image(0, 0, 10, 10, std::vector<int>(100, 1));
+    r.Image(65530, 65530, 5, 4, std::vector<int>(20, 2));
+    TGIFImage image;
+    ASSERT_EQ(LoadError(image, r.Trailer()), "");
+    ASSERT_EQ(image.Frames().Count(), 2);
+    const TGIFSubImage& far = *image.Frames()[1];
+    EXPECT_EQ(far.Left(), 65530);
+    EXPECT_EQ(far.Width(), 5);
+    EXPECT_EQ(far.Height(), 4);
+    EXPECT_EQ(far.PixelData()[19], 2);
+    EXPECT_EQ(image.Width(), 10) << "the screen does not grow to reach it";
+}
+
 TEST(PixelBudget, FarAwayGiantFrameIsKeptAsOnePixelWithoutAllocating) {
     const Bytes file = FarAwayGiantThenSmallFrames();
     const auto start = std::chrono::steady_clock::now();
