@@ -351,7 +351,24 @@ void TGIFSubImage::LoadImage(TStream& stream) {
         ReportWarning(1, "Image exceeds Logical Screen size");
     }
     if (descriptorFlags_ & 0x80) {
-        localColors_.LoadEntries(stream, 2 << (descriptorFlags_ & 7));
+        const int entries = 2 << (descriptorFlags_ & 7);
+        const std::int64_t remaining = stream.Remaining();
+        TGIFImage* image = OwnerImage();
+        bool firstImage = true;
+        for (int i = 0; image && i < image->Frames().Count() && firstImage; ++i)
+            firstImage = image->Frames()[i]->IsEmpty();
+        if (firstImage && remaining >= 0 && remaining < 3 * entries) {
+            // The file ends inside the first image's colour table. As a download
+            // cut short, the image keeps its place: the entries that are there,
+            // black for the rest, and the fill for its pixels.
+            std::vector<std::uint8_t> table(static_cast<std::size_t>(3 * entries), 0);
+            stream.Read(table.data(), static_cast<std::size_t>(remaining));
+            TMemoryStream padded(table.data(), table.size());
+            localColors_.LoadEntries(padded, entries);
+            ReportWarning(1, "Premature end of data");
+        } else {
+            localColors_.LoadEntries(stream, entries);
+        }
         localColors_.SetSorted((descriptorFlags_ & 0x20) != 0);
     }
 

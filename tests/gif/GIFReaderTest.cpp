@@ -109,6 +109,25 @@ TEST(GIFReader, FileCutInsideALaterFrameKeepsTheImagesBefore) {
     }
 }
 
+TEST(GIFReader, FileCutInsideTheFirstImagesLocalTableKeepsTheImage) {
+    // A 2 x 1 screen without a global table; the file ends after one and a
+    // half of the local table's entries.
+    const Bytes full = TGIFRecipe().Header(2, 1, 0).Descriptor(0, 0, 2, 1, 0x80).Table(2).ImageData({1, 0})
+                           .Trailer();
+    const std::size_t cut = 13 + 10 + 5;
+    TGIFImage image;
+    TWarningCollector warnings(image);
+    ASSERT_EQ(LoadError(image, Bytes(full.begin(), full.begin() + static_cast<long>(cut))), "");
+    EXPECT_THAT(warnings.Texts(), ElementsAre("Premature end of data"));
+    ASSERT_EQ(image.Frames().Count(), 1);
+    const TGIFColorMap& table = image.Frames()[0]->LocalColors();
+    ASSERT_EQ(table.Count(), 2);
+    EXPECT_EQ(table.Entry(1).red, 10);
+    EXPECT_EQ(table.Entry(1).green, 20);
+    EXPECT_EQ(table.Entry(1).blue, 0) << "the missing byte is black";
+    EXPECT_EQ(image.Frames()[0]->PixelAt(1, 0), 0) << "no data: the fill";
+}
+
 TEST(GIFReader, SortFlagsAreKept) {
     TGIFImage image;
     Load(image, TGIFRecipe().Header(1, 1, 0x88).Table(2).Descriptor(0, 0, 1, 1, 0xA0).Table(2).ImageData({1})

@@ -119,8 +119,8 @@ std::vector<std::string> Split(const std::string& text) {
 const std::map<std::string, std::string> kReaderPolicy = {
     {"no-data", "an image without data is an error for our reader"},
     {"image-zero-width", "an image of width 0 takes the screen's width and is shown, filled"},
-    {"image-zero-height", "an image of height 0 cut off in its colour table is an error for our reader"},
-    {"image-zero-size", "an image of size 0 cut off in its colour table is an error for our reader"},
+    {"image-zero-height", "an image of height 0 cut off in its colour table takes the screen's size, filled"},
+    {"image-zero-size", "an image of size 0 cut off in its colour table takes the screen's size, filled"},
     {"overflow-codes", "a frame whose code size is beyond 11 bits keeps its place, filled"},
     {"overflow-codes-max", "a frame whose code size is beyond 11 bits keeps its place, filled"},
     {"invalid-code", "our reader keeps the pixels decoded before a bad code"},
