@@ -1,7 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/Routines.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/HelpViewer.h"
 #include "dialogs/Settings.h"

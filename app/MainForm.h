@@ -3,7 +3,7 @@
 // and the command table. It owns the one animation document from start-up to exit.
 
 #include "app/CommandIds.h"
-#include "app/WebLinks.h"
+#include "platform/services/WebLinks.h"
 
 #include <QColor>
 #include <QHash>

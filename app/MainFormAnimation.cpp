@@ -4,7 +4,7 @@
 
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "app/Routines.h"
 #include "dialogs/Comments.h"

@@ -2,7 +2,7 @@
 #include "app/MainForm.h"
 
 #include "app/Routines.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "platform/services/ClipboardAdapter.h"

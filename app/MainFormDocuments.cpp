@@ -5,7 +5,7 @@
 #include "app/BackgroundWork.h"
 #include "app/ImageImport.h"
 #include "app/Routines.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Progress.h"
 #include "gif/ColorTableRepair.h"

@@ -3,7 +3,7 @@
 
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "dialogs/Exporter.h"
 #include "dialogs/Progress.h"
 #include "gif/GIFImage.h"

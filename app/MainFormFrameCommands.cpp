@@ -6,7 +6,7 @@
 #include "app/FrameEditStep.h"
 #include "app/ImageImport.h"
 #include "app/Routines.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Properties.h"
 #include "gif/FrameProperties.h"

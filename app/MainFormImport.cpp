@@ -5,7 +5,7 @@
 #include "app/ImageImport.h"
 #include "app/PaletteSettings.h"
 #include "app/Routines.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Comments.h"
 #include "dialogs/Settings.h"

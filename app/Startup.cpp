@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/MainForm.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "dialogs/Splash.h"
 #include "platform/services/QtPainterBridge.h"
 #include "platform/services/ResourceLibrary.h"

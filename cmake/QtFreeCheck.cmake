@@ -1,7 +1,8 @@
 # The core and raster layers must stay free of Qt: portable C++ only. This check
 # runs at configure time over the targets' link libraries and include paths, and
-# as a test (tests/QtFreeCheckTest) over their source files, so an `#include <QString>`
-# slipped into gif/ fails the build's test run even if it somehow compiled.
+# as tests (qt_free_<target>, tests/CMakeLists.txt) over their source files, so an
+# `#include <QString>` slipped into gif/ fails the build's test run even if it
+# somehow compiled.
 
 function(reelix_require_qt_free)
   foreach(target IN LISTS ARGN)

@@ -11,7 +11,8 @@ function(_reelix_test_defaults target)
     REELIX_TESTDATA_DIR="${REELIX_TESTDATA_DIR}"
     REELIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     REELIX_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  # Tests stand above every layer and may reach any of them.
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   reelix_warnings(${target})
 endfunction()
 

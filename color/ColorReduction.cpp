@@ -6,7 +6,7 @@
 #include "color/ColorQuantizer.h"
 #include "color/DitherEngine.h"
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "platform/raster/SystemPalettes.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "gif/GIFTypes.h"  // TColorReductionKind, TDitherKind
+#include "color/ReductionKinds.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/Palette.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/Exporter.h"
 
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "dialogs/DialogButtons.h"
 #include "gif/GIFImage.h"
 #include "platform/services/QtRasterBridge.h"

@@ -4,7 +4,7 @@
 // 4 Palette Options. The about box, the frame-size question and the palette
 // page are built here; the other pages come with the program options.
 
-#include "app/WebLinks.h"
+#include "platform/services/WebLinks.h"
 #include "dialogs/SettingsChoices.h"
 
 #include <QDialog>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
 
 namespace {

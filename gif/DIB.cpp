@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "platform/raster/Canvas.h"
 #include "platform/raster/SystemPalettes.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
 #include "platform/raster/Palette.h"

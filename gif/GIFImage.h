@@ -10,7 +10,7 @@
 #include <string>
 
 #include "gif/GIFColorMap.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
@@ -131,7 +131,7 @@ public:
     void ReleaseCaches();
 
     // --- drawing, conversion, clipboard, colour tables ----------------------
-    // (GIFImageDraw.cpp, GIFBitmapConversion.cpp, GIFClipboard.cpp, color/ColorMapOptimizer.cpp)
+    // (GIFImageDraw.cpp, GIFBitmapConversion.cpp, GIFClipboard.cpp, ColorMapOptimizer.cpp)
     // The first frame as seen on the logical screen, built once into FlatBitmap;
     // null for an empty image.
     TBitmap* GetFlatBitmap();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
 

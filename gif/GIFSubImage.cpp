@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"

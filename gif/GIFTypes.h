@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "color/ReductionKinds.h"  // TColorReductionKind, TDitherKind, shared with the colour layer
 #include "platform/raster/Geometry.h"  // TRect
 
 // GIF versions, ordered so that the larger one is the more demanding.
@@ -63,32 +64,6 @@ using TGIFWarningHandler = std::function<void(TPersistent* sender, int severity,
 using TGIFProgressHandler = std::function<void(TPersistent* sender, TProgressStage stage, int percent,
                                                bool redrawNow, const TRect& rect, const std::string& text)>;
 using TGIFChangeHandler = std::function<void(TPersistent* sender)>;
-
-// How a true-colour picture is reduced to a palette when it becomes a frame. The
-// numbers are stored in the settings, so their order is fixed.
-enum TColorReductionKind : std::uint8_t {
-    crNone = 0,
-    crWindows20 = 1,
-    crWindowsHalftone = 2,
-    crWindowsGray = 3,
-    crMonochrome = 4,
-    crGrayScale = 5,
-    crWebSafe = 6,
-    crQuantize = 7,
-    crQuantizeWindows = 8,
-    crCustomPalette = 9
-};
-
-// How pixels are mapped onto the reduced palette.
-enum TDitherKind : std::uint8_t {
-    dkNearest = 0,
-    dkFloydSteinberg = 1,
-    dkStucki = 2,
-    dkSierra = 3,
-    dkJaJuNi = 4,
-    dkSteveArche = 5,
-    dkBurkes = 6
-};
 
 // Disposal codes of the graphic control extension; 4-7 are kept as read.
 enum TDisposalMethod : std::uint8_t { dispUnspecified = 0, dispLeave = 1, dispBackground = 2, dispPrevious = 3 };

@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/LZWInterlace.h"
 
 namespace {

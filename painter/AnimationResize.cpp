@@ -9,7 +9,7 @@
 
 #include "color/ColorLookup.h"
 #include "color/ColorReduction.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
 #include "gif/PixelBudget.h"

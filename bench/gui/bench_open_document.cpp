@@ -7,7 +7,7 @@
 //   --write=FILE only writes the animation (to time `reelix-tool info FILE`).
 // Runs offscreen without a display.
 #include "app/MainForm.h"
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "platform/services/SettingsStore.h"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "platform/raster/SystemPalettes.h"
 
 namespace {

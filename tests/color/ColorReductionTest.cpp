@@ -9,7 +9,7 @@
 #include <set>
 
 #include "color/ColorReduction.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "platform/raster/SystemPalettes.h"
 
 namespace {

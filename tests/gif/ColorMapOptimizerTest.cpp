@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ColorMapTestSupport.h"
-#include "color/ColorMapOptimizer.h"
+#include "gif/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
 #include "support/FrameBuilders.h"
 #include "support/WarningCollector.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gif/DIB.h"
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "support/ErrorText.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gif/GIFException.h"
+#include "platform/raster/GIFException.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/SystemPalettes.h"
 

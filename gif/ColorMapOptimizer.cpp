@@ -1,4 +1,4 @@
-#include "color/ColorMapOptimizer.h"
+#include "gif/ColorMapOptimizer.h"
 
 #include <algorithm>
 #include <cstdlib>

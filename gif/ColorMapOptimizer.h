@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "color/Histogram.h"
+#include "gif/Histogram.h"
 
 class TGIFImage;
 

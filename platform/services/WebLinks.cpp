@@ -1,6 +1,6 @@
-#include "app/WebLinks.h"
+#include "platform/services/WebLinks.h"
 
-#include "app/UserPrompts.h"
+#include "platform/services/UserPrompts.h"
 
 namespace WebLinks {
 

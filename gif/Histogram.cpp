@@ -1,4 +1,4 @@
-#include "color/Histogram.h"
+#include "gif/Histogram.h"
 
 #include <algorithm>
 #include <array>
