@@ -46,7 +46,6 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 
     FDocument = std::make_unique<TGIFImage>();
     FFrameClipboard = std::make_unique<TGIFImage>();
-    FScratchBitmap = QImage(FrameSize, FrameSize, QImage::Format_RGB32);
 
     CreatePanes();
     CreateCommands();

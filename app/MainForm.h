@@ -305,7 +305,6 @@ private:
     std::unique_ptr<TGIFImage> FDocument;
     std::unique_ptr<TGIFImage> FFrameClipboard;
     std::unique_ptr<TQtAnimationPlayer> FStartupAnimation;
-    QImage FScratchBitmap;
     TFileWriter FFileWriter;
     TDialogRunner FRunDialog;
     QHash<const TGIFSubImage*, QImage> FTilePictures;

@@ -11,7 +11,6 @@
 void TBitmapDeleter::operator()(TBitmap* bitmap) const noexcept { delete bitmap; }
 
 std::atomic<bool> TGIFSettings::RenderOnLoad{false};
-std::atomic<bool> TGIFSettings::OptimizeOnStore{false};
 std::atomic<bool> TGIFSettings::PaletteDevice{false};
 
 namespace {

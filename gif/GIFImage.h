@@ -47,8 +47,6 @@ constexpr std::uint16_t kDefaultPaintOptions = 0x060F;  // threaded, transparent
 struct TGIFSettings {
     // Render each frame's bitmap as soon as it is read (done by the raster layer).
     static std::atomic<bool> RenderOnLoad;
-    // Optimise the image before storing it in a form stream.
-    static std::atomic<bool> OptimizeOnStore;
     // The display shows at most 256 colours; set at start-up.
     static std::atomic<bool> PaletteDevice;
 };
@@ -112,6 +110,8 @@ public:
     // --- painters ---------------------------------------------------------
     TGIFPainterList& PainterList() { return painters_; }
     TGIFPainterBase* ActivePainter = nullptr;
+    // Kept and copied with the image; painter threads run at the standard
+    // library's one priority, which has no setting.
     TGIFPaintPriority PaintPriority = tpNormal;
     int AnimationSpeed = 100;
     TColor PaintBackground = clNone;

@@ -100,13 +100,6 @@ TLZWDecoder::TLZWDecoder(int codeSize)
     // the pixels are bytes.
     for (unsigned code = 0; code < clearCode_; ++code)
         table_[code] = TEntry{code & 0xFF, 0, 1, static_cast<std::uint8_t>(code)};
-    Reset();
-}
-
-void TLZWDecoder::Reset() {
-    size_ = static_cast<unsigned>(codeSize_) + 1;
-    limit_ = 1u << size_;
-    nextFree_ = clearCode_ + 2;
 }
 
 inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* dst) const {
@@ -142,9 +135,9 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     // that, but past the last one it must be put back to the caller's fill.
 
     // The table state lives in locals: as members it would be reloaded after
-    // every pixel store, since byte stores may alias anything.
-    Reset();
-    unsigned size = size_, limit = limit_, nextFree = nextFree_;
+    // every pixel store, since byte stores may alias anything. The first code
+    // is read as if after a clear code, which sets them.
+    unsigned size = 0, limit = 0, nextFree = 0;
     const unsigned clearCode = clearCode_, endCode = endCode_;
     TEntry* table = table_.data();
     auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
@@ -232,9 +225,6 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         old = code;
     }
 done:
-    size_ = size;
-    limit_ = limit;
-    nextFree_ = nextFree;
     std::memset(out + pos, fill, std::min<std::size_t>(8, capacity - pos));
     return pos;
 }

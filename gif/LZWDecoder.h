@@ -54,7 +54,6 @@ public:
                        std::size_t capacity, std::uint8_t fill, TStop& stop);
 
 private:
-    void Reset();
     // Writes the string of `code` at dst; may write up to 7 bytes past its end.
     void CopyStringFast(unsigned code, std::uint8_t* dst) const;
     // Writes exactly the first `limit` bytes of the string of `code` at dst.
@@ -63,9 +62,6 @@ private:
     int codeSize_;
     unsigned clearCode_;
     unsigned endCode_;
-    unsigned size_ = 0;       // current code width in bits
-    unsigned limit_ = 0;      // 2^size_
-    unsigned nextFree_ = 0;
 
     // Per code: the last 1..8 bytes of its string (byte 0 first), the code whose
     // string is everything before them (a multiple of 8 bytes long), the string's

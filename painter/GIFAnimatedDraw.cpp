@@ -66,7 +66,6 @@ void DrawAnimatedGIF(TGIFImage& image, TCanvas& canvas, const TRect& rect) {
             TCanvas(*picture).StretchCopy(picture->BoundsRect(), canvas.Bitmap(), rect);
             painter = new TGIFPainter(&image, options, std::move(picture));
         }
-        painter->Priority = image.PaintPriority;
         image.ActivePainter = painter;
         started = painter;
     }

@@ -79,7 +79,6 @@ void TGIFPainter::Init(TGIFImage* image) {
     dithered_ = image->ShouldDither();
     screenHeight_ = image->Header().ScreenHeight;
     AnimationSpeed = image->AnimationSpeed;
-    Priority = image->PaintPriority;
     OnAnimationStart = image->OnStartPaint;
     OnLoopStart = image->OnLoopPaint;
     OnFrameShow = image->OnPaint;

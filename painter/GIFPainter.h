@@ -88,8 +88,6 @@ public:
 
     // Percent; 100 = as stored. Copied from the image; set before Start.
     int AnimationSpeed = 100;
-    // Not supported by the standard thread library; kept for the editor.
-    TGIFPaintPriority Priority = tpNormal;
     bool FreeOnTerminate = true;
     TColor BackgroundColor() const { return background_; }
 
