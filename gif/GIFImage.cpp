@@ -1,4 +1,5 @@
 #include "gif/GIFImage.h"
+#include "gif/GIFPainterHost.h"
 
 #include <algorithm>
 #include <thread>

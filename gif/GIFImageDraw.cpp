@@ -3,14 +3,11 @@
 
 #include "gif/GIFImageDraw.h"
 
-#include <atomic>
-
 #include "gif/GIFImage.h"
+#include "gif/GIFPainterHost.h"
 #include "platform/raster/Canvas.h"
 
 namespace {
-std::atomic<TGIFAnimatedDrawer> animatedDrawer{nullptr};
-
 // Sets a flag for the lifetime of a scope.
 class TDrawGuard {
 public:
@@ -23,9 +20,6 @@ private:
     bool& flag_;
 };
 }  // namespace
-
-void SetGIFAnimatedDrawer(TGIFAnimatedDrawer drawer) { animatedDrawer.store(drawer); }
-TGIFAnimatedDrawer GIFAnimatedDrawer() { return animatedDrawer.load(); }
 
 TBitmap* TGIFImage::GetFlatBitmap() {
     if (Empty()) return nullptr;

@@ -1,7 +1,6 @@
 #include "gif/GIFPainterBase.h"
 
 #include <algorithm>
-#include <thread>
 
 TGIFPainterBase::~TGIFPainterBase() = default;
 
@@ -31,29 +30,4 @@ void TGIFPainterList::ForEachLocked(const std::function<void(TGIFPainterBase*)>&
     // A copy, so that an action may remove its painter from the list.
     const std::vector<TGIFPainterBase*> snapshot = painters_;
     for (TGIFPainterBase* painter : snapshot) action(painter);
-}
-
-namespace {
-// Process-wide by design: there is one GUI thread whose queue serves all painters.
-std::mutex pumpLock;
-TGIFSynchronizePump& Pump() {
-    static TGIFSynchronizePump pump;
-    return pump;
-}
-}  // namespace
-
-void SetGIFSynchronizePump(TGIFSynchronizePump pump) {
-    std::lock_guard guard(pumpLock);
-    Pump() = std::move(pump);
-}
-
-bool RunGIFSynchronizePump() {
-    TGIFSynchronizePump pump;
-    {
-        std::lock_guard guard(pumpLock);
-        pump = Pump();
-    }
-    if (pump) return pump();
-    std::this_thread::yield();
-    return true;
 }

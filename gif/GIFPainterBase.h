@@ -45,9 +45,3 @@ private:
     mutable std::recursive_mutex mutex_;
     std::vector<TGIFPainterBase*> painters_;  // not owned
 };
-
-// Runs the framework's pending thread-synchronisation calls once; answers false
-// when a quit request was seen. The GUI installs its own; the default yields.
-using TGIFSynchronizePump = std::function<bool()>;
-void SetGIFSynchronizePump(TGIFSynchronizePump pump);
-bool RunGIFSynchronizePump();

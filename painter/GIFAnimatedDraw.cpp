@@ -79,4 +79,3 @@ void DrawAnimatedGIF(TGIFImage& image, TCanvas& canvas, const TRect& rect) {
     DrawGIFFlatBitmap(image, canvas, rect);
 }
 
-void InstallGIFAnimatedDrawer() { SetGIFAnimatedDrawer(&DrawAnimatedGIF); }

@@ -8,9 +8,5 @@
 class TCanvas;
 class TGIFImage;
 
-// The animated path of Draw (installed as the image's animated drawer).
+// The animated path of Draw: the AnimatedDrawer of a program's painter host.
 void DrawAnimatedGIF(TGIFImage& image, TCanvas& canvas, const TRect& rect);
-
-// Makes TGIFImage::Draw use DrawAnimatedGIF. Programs call it at start-up; it
-// is also done when the painter is linked in.
-void InstallGIFAnimatedDrawer();

@@ -1,6 +1,8 @@
 #include "painter/GIFCompositor.h"
 
 #include <cstring>
+#include <exception>
+#include <memory>
 
 #include "gif/GIFImage.h"
 #include "painter/GIFPainter.h"
@@ -37,8 +39,9 @@ int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame)
     TCanvas canvas(screen);
     TVirtualPainterClock clock;
     TNullMessagePump pump;
-    auto* painter = new TGIFPainter(&image_, PaintOptionBit(poAnimate) | PaintOptionBit(poTransparent),
-                                    screen.BoundsRect(), &canvas, &clock);
+    // Synchronous and owned here, so it never frees itself.
+    auto painter = std::make_unique<TGIFPainter>(&image_, PaintOptionBit(poAnimate) | PaintOptionBit(poTransparent),
+                                                 screen.BoundsRect(), &canvas, &clock);
     painter->FreeOnTerminate = false;
     painter->MessagePump = &pump;
     painter->OnFrameShow = painter->OnLoopStart = painter->OnAnimationStart = painter->OnAnimationEnd = nullptr;
@@ -49,7 +52,7 @@ int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame)
         if (KeepGoing && !KeepGoing()) painter->Stop();
     };
     painter->Start();
-    painter->Free();
+    if (const std::exception_ptr failure = painter->Error()) std::rethrow_exception(failure);
     return frames;
 }
 

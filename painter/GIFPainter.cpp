@@ -52,9 +52,6 @@ void PaintClipped(TGIFSubImage& frame, TCanvas& target, const TRect& area, const
 }
 }  // namespace
 
-// Any program that uses the painter gets animated drawing of images with it.
-const bool animatedDrawerInstalled = (InstallGIFAnimatedDrawer(), true);
-
 TGIFPainter::TGIFPainter(TGIFImage* image, TGIFPainterOptions options, const TRect& rect, TCanvas* canvas,
                          TPainterClock* clock)
     : image_(image), options_(options), rect_(rect), canvas_(canvas), clock_(clock ? clock : &SystemPainterClock()) {

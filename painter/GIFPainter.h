@@ -23,7 +23,7 @@
 #include "gif/GIFPainterBase.h"
 #include "gif/GIFTypes.h"
 #include "painter/PainterClock.h"
-#include "painter/PainterSync.h"
+#include "gif/GIFPainterHost.h"
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/Geometry.h"
 

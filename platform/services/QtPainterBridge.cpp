@@ -77,21 +77,18 @@ bool RunQtSynchronizedCalls(QObject* context) {
 
 TQtPainterBridge::TQtPainterBridge() : FContext(std::make_unique<QObject>()), FSynchronizer(FContext.get()) {
     FContext->setObjectName(QStringLiteral("PainterBridge"));
-    SetPainterSynchronizer(&FSynchronizer);
-    SetPainterMessagePump(&FPump);
-    // Guarded: should another synchroniser replace this one, the pump may
-    // outlive the bridge.
+    TGIFPainterHost host;
+    host.Synchronizer = &FSynchronizer;
+    host.MessagePump = &FPump;
+    // Guarded: a waiting thread may still hold a copy of the host while the
+    // bridge goes.
     QPointer<QObject> context(FContext.get());
-    SetGIFSynchronizePump([context] { return RunQtSynchronizedCalls(context.data()); });
+    host.SynchronizePump = [context] { return RunQtSynchronizedCalls(context.data()); };
+    host.AnimatedDrawer = &DrawAnimatedGIF;
+    FHost = std::make_unique<TGIFPainterHostScope>(std::move(host));
 }
 
-TQtPainterBridge::~TQtPainterBridge() {
-    if (&PainterSynchronizer() == &FSynchronizer) {
-        SetPainterSynchronizer(nullptr);
-        SetGIFSynchronizePump(nullptr);
-    }
-    if (&PainterMessagePump() == &FPump) SetPainterMessagePump(nullptr);
-}
+TQtPainterBridge::~TQtPainterBridge() = default;
 
 namespace {
 // Process-wide by design: one main thread serves every painter of the program.
@@ -105,7 +102,6 @@ TQtPainterBridge& InstallQtPainterBridge() {
     std::unique_ptr<TQtPainterBridge>& bridge = InstalledBridge();
     if (!bridge) {
         bridge = std::make_unique<TQtPainterBridge>();
-        InstallGIFAnimatedDrawer();
         // Gone with the application object, while Qt can still clean up the
         // bridge's objects; a later application installs a fresh one.
         qAddPostRoutine([] { InstalledBridge().reset(); });

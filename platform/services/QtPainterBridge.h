@@ -13,7 +13,7 @@
 #include <atomic>
 #include <memory>
 
-#include "painter/PainterSync.h"
+#include "gif/GIFPainterHost.h"
 
 // Runs calls on the thread of `context` (an object living in the main thread).
 // Exceptions thrown by a call are carried back and rethrown in the caller.
@@ -48,9 +48,9 @@ private:
 // Answers true: no quit request can be among them.
 bool RunQtSynchronizedCalls(QObject* context);
 
-// The three bridges together; installs them on construction (see Install) and
-// restores the defaults on destruction when they are still the installed ones.
-// Create it on the main thread after the application object.
+// The three bridges together, installed as the painter host (with the animated
+// drawer) for the bridge's lifetime. Create it on the main thread after the
+// application object.
 class TQtPainterBridge {
 public:
     TQtPainterBridge();
@@ -66,6 +66,7 @@ private:
     std::unique_ptr<QObject> FContext;
     TQtPainterSynchronizer FSynchronizer;
     TQtMessagePump FPump;
+    std::unique_ptr<TGIFPainterHostScope> FHost;  // last: it ends first
 };
 
 // Installs the process-wide bridge (once; later calls answer the same one) and

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <thread>
 
+#include "gif/GIFPainterHost.h"
 #include "gif/GIFImage.h"
 #include "support/ErrorText.h"
 #include "platform/raster/Bitmap.h"
@@ -287,12 +288,13 @@ TEST(GIFImage, StopPaintingWaitsForThreadedPaintersThroughThePump) {
     TFakePainter plain(image, false);
     TFakePainter threaded(image, true);
     int pumps = 0;
-    SetGIFSynchronizePump([&] {
-        if (++pumps == 3) threaded.Finish();  // its last synchronised call runs here
-        return true;
-    });
-    image.StopPainting();
-    SetGIFSynchronizePump(nullptr);
+    {
+        const TGIFPainterHostScope host({.SynchronizePump = [&] {
+            if (++pumps == 3) threaded.Finish();  // its last synchronised call runs here
+            return true;
+        }});
+        image.StopPainting();
+    }
     EXPECT_EQ(pumps, 3);
     EXPECT_EQ(image.PainterList().Count(), 0);
     EXPECT_EQ(plain.stops, 1);
@@ -302,9 +304,10 @@ TEST(GIFImage, StopPaintingWaitsForThreadedPaintersThroughThePump) {
 TEST(GIFImage, StopPaintingGivesUpOnQuit) {
     TGIFImage image;
     TFakePainter threaded(image, true);
-    SetGIFSynchronizePump([] { return false; });
-    image.StopPainting();
-    SetGIFSynchronizePump(nullptr);
+    {
+        const TGIFPainterHostScope host({.SynchronizePump = [] { return false; }});
+        image.StopPainting();
+    }
     EXPECT_EQ(image.PainterList().Count(), 1);
     threaded.Finish();
 }
@@ -312,9 +315,10 @@ TEST(GIFImage, StopPaintingGivesUpOnQuit) {
 TEST(GIFImage, DestroyingTheImageDetachesRemainingPainters) {
     auto image = std::make_unique<TGIFImage>();
     TFakePainter threaded(*image, true);
-    SetGIFSynchronizePump([] { return false; });  // the painter never finishes
-    image.reset();
-    SetGIFSynchronizePump(nullptr);
+    {
+        const TGIFPainterHostScope host({.SynchronizePump = [] { return false; }});  // the painter never finishes
+        image.reset();
+    }
     EXPECT_TRUE(threaded.detached);
 }
 

@@ -10,6 +10,7 @@
 #include "gif/GIFFrameRaster.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFImageDraw.h"
+#include "gif/GIFPainterHost.h"
 #include "platform/raster/Canvas.h"
 #include "support/FrameBuilders.h"
 
@@ -217,10 +218,10 @@ TEST(RasterFrameTest, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
 TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
     static int calls = 0;
     calls = 0;
-    SetGIFAnimatedDrawer([](TGIFImage& image, TCanvas&, const TRect&) {
+    const TGIFPainterHostScope host({.AnimatedDrawer = [](TGIFImage& image, TCanvas&, const TRect&) {
         ++calls;
         EXPECT_TRUE(image.InDraw);
-    });
+    }});
     TGIFImage image;
     AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kRed});
     AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kGreen});
@@ -232,6 +233,5 @@ TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
     image.GetFlatBitmap();
     image.Draw(canvas, target.BoundsRect());
     EXPECT_EQ(calls, 1);
-    SetGIFAnimatedDrawer(nullptr);
 }
 }  // namespace

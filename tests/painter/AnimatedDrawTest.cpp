@@ -20,25 +20,20 @@ FrameRecipe Solid(int left, int top, int size, int colour) {
 // Routes threaded painters' calls through a queue this thread serves.
 class MainThreadBridge {
 public:
-    MainThreadBridge() {
-        InstallGIFAnimatedDrawer();
-        SetPainterSynchronizer(&sync);
-        SetGIFSynchronizePump([this] {
-            sync.RunPending(1);
-            return true;
-        });
-    }
-    ~MainThreadBridge() {
-        SetGIFSynchronizePump(nullptr);
-        SetPainterSynchronizer(nullptr);
-    }
     QueueSynchronizer sync;
+    const TGIFPainterHostScope host{{.Synchronizer = &sync,
+                                     .SynchronizePump =
+                                         [this] {
+                                             sync.RunPending(1);
+                                             return true;
+                                         },
+                                     .AnimatedDrawer = &DrawAnimatedGIF}};
 };
 
 }  // namespace
 
 TEST(AnimatedDraw, DirectSynchronousDrawPlaysTheWholeAnimationOntoTheCanvas) {
-    InstallGIFAnimatedDrawer();
+    const TGIFPainterHostScope host({.AnimatedDrawer = &DrawAnimatedGIF});
     auto image = MakeAnimation(4, 4, {Solid(0, 0, 4, 1), Solid(0, 0, 2, 2), Solid(2, 2, 2, 3)});
     image->SetPaintOptions(PaintOptionBit(poAnimate) | PaintOptionBit(poDirect));
     image->AnimationSpeed = 10000;  // a few milliseconds in all

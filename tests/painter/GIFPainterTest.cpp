@@ -356,16 +356,15 @@ TEST(GIFPainterLifetime, SelfFreeingThreadedPainterIsAwaitedByStopPainting) {
     TBitmap bitmap(8, 8, pf24bit);
     TCanvas canvas(bitmap);
     QueueSynchronizer sync;
-    SetGIFSynchronizePump([&sync] {
+    const TGIFPainterHostScope host({.SynchronizePump = [&sync] {
         sync.RunPending(1);
         return true;
-    });
+    }});
     auto* painter = new TGIFPainter(image.get(), Opt({poAnimate, poThreaded, poLoop}), TRect{0, 0, 8, 8}, &canvas);
     painter->Synchronizer = &sync;
     painter->Start();
     image->StopPainting();  // returns only once the painter has left the list
     EXPECT_EQ(image->PainterList().Count(), 0);
-    SetGIFSynchronizePump(nullptr);
 }
 
 TEST(GIFPainterLifetime, FailureInTheBodyIsRaisedWhenFreed) {
@@ -425,15 +424,14 @@ TEST(GIFPainterLifetime, StoppingANeverStartedThreadedPainterFreesIt) {
     TBitmap bitmap(8, 8, pf24bit);
     TCanvas canvas(bitmap);
     QueueSynchronizer sync;
-    SetGIFSynchronizePump([&sync] {
+    const TGIFPainterHostScope host({.SynchronizePump = [&sync] {
         sync.RunPending(1);
         return true;
-    });
+    }});
     auto* painter = new TGIFPainter(image.get(), Opt({poAnimate, poThreaded}), TRect{0, 0, 8, 8}, &canvas);
     painter->Synchronizer = &sync;
     image->StopPainting();
     EXPECT_EQ(image->PainterList().Count(), 0);
-    SetGIFSynchronizePump(nullptr);
 }
 
 TEST(GIFPainterStop, CheckCanvasStopsWhenTheCanvasPictureIsReplaced) {
@@ -453,10 +451,10 @@ TEST(GIFPainterLifetime, FreeingAThreadedPainterLetsItsPendingCallsThrough) {
     TBitmap bitmap(8, 8, pf24bit);
     TCanvas canvas(bitmap);
     QueueSynchronizer sync;
-    SetGIFSynchronizePump([&sync] {
+    const TGIFPainterHostScope host({.SynchronizePump = [&sync] {
         sync.RunPending(1);
         return true;
-    });
+    }});
     FakeClock clock;
     auto* painter = new TGIFPainter(image.get(), Opt({poAnimate, poThreaded, poLoop, poLoopForever}),
                                     TRect{0, 0, 8, 8}, &canvas, &clock);
@@ -470,5 +468,4 @@ TEST(GIFPainterLifetime, FreeingAThreadedPainterLetsItsPendingCallsThrough) {
     // it here must not deadlock.
     painter->Free();
     EXPECT_EQ(image->PainterList().Count(), 0);
-    SetGIFSynchronizePump(nullptr);
 }

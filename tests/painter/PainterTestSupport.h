@@ -15,7 +15,7 @@
 #include "gif/GIFImage.h"
 #include "painter/GIFPainter.h"
 #include "painter/PainterClock.h"
-#include "painter/PainterSync.h"
+#include "gif/GIFPainterHost.h"
 
 namespace painter_test {
 
