@@ -1,6 +1,6 @@
 #include "app/ImageImport.h"
 
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 #include "platform/services/JpegReader.h"
 #include "platform/services/QtRasterBridge.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "color/ColorReduction.h"
-#include "gif/DIB.h"
+#include "platform/raster/DIB.h"
 #include "gif/GIFImage.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "color/ColorLookup.h"
 #include "color/DitherEngine.h"
-#include "gif/DIB.h"
+#include "platform/raster/DIB.h"
 #include "gif/GIFFrameRaster.h"
 #include "gif/GIFImage.h"
 #include "platform/raster/Canvas.h"

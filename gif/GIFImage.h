@@ -19,7 +19,7 @@
 #include "gif/GIFSubImage.h"
 #include "gif/GIFTypes.h"
 #include "gif/LZW.h"
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 #include "gif/Stream.h"
 
 class TCanvas;

@@ -12,7 +12,7 @@
 #include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 #include "painter/GIFCompositor.h"
 
 namespace {

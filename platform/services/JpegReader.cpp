@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <QColor>
 
 #include "gif/GIFImage.h"
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 #include <QVector>
 #include <cstring>
 #include <unordered_set>

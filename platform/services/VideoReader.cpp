@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -38,7 +38,7 @@ int Look(TColorLookup& l, RGB c, RGB* out = nullptr) {
 
 }  // namespace
 
-TEST(ColorLookupTest, FastLookupDuplicateEntriesLowestIndexWins) {
+TEST(ColorLookup, FastLookupDuplicateEntriesLowestIndexWins) {
     std::vector<TPaletteEntry> e(10, TPaletteEntry{250, 250, 250, 0});
     e[3] = e[7] = {10, 20, 30, 0};
     TPalette p(e);
@@ -50,7 +50,7 @@ TEST(ColorLookupTest, FastLookupDuplicateEntriesLowestIndexWins) {
     EXPECT_EQ(Look(searched, {60, 60, 60}), 3);
 }
 
-TEST(ColorLookupTest, FastLookupCachesPerCellWithoutNewSearch) {
+TEST(ColorLookup, FastLookupCachesPerCellWithoutNewSearch) {
     auto web = CreateWebSafePalette();
     TFastColorLookup lookup(*web);
     // (200, 100, 0) shares its cell with the entry (204, 102, 0), which seeded it.
@@ -72,7 +72,7 @@ TEST(ColorLookupTest, FastLookupCachesPerCellWithoutNewSearch) {
     EXPECT_EQ(got.b, (*web)[first].blue);
 }
 
-TEST(ColorLookupTest, FastLookupFirstColourOfCellDecides) {
+TEST(ColorLookup, FastLookupFirstColourOfCellDecides) {
     // Two entries whose nearest differs within one 5-5-5 cell (0..7 per channel):
     // the first colour that arrives fixes the answer for the whole cell.
     TPalette p({{0, 0, 0, 0}, {40, 40, 40, 0}, {7, 7, 7, 0}});
@@ -88,7 +88,7 @@ TEST(ColorLookupTest, FastLookupFirstColourOfCellDecides) {
     EXPECT_EQ(Look(b, {0, 0, 7}), 1);
 }
 
-TEST(ColorLookupTest, FastLookupFirstColoursMatchBruteForce) {
+TEST(ColorLookup, FastLookupFirstColoursMatchBruteForce) {
     std::mt19937 rng(5);
     std::vector<TPaletteEntry> e;
     for (int i = 0; i < 37; ++i)
@@ -113,7 +113,7 @@ TEST(ColorLookupTest, FastLookupFirstColoursMatchBruteForce) {
     }
 }
 
-TEST(ColorLookupTest, FastLookupPaletteCounts) {
+TEST(ColorLookup, FastLookupPaletteCounts) {
     EXPECT_EQ(TFastColorLookup(nullptr).PaletteColorCount(), 0);
     EXPECT_EQ(TFastColorLookup(TPalette()).PaletteColorCount(), 0);
     EXPECT_EQ(TFastColorLookup(*CreateWindowsGrayPalette()).PaletteColorCount(), 4);
@@ -121,7 +121,7 @@ TEST(ColorLookupTest, FastLookupPaletteCounts) {
     EXPECT_EQ(TFastColorLookup(TPalette(big)).PaletteColorCount(), 256);
 }
 
-TEST(ColorLookupTest, NetscapeLevelsAreThresholdsNotRounding) {
+TEST(ColorLookup, NetscapeLevelsAreThresholdsNotRounding) {
     struct Case {
         int c, level;
     };
@@ -145,7 +145,7 @@ TEST(ColorLookupTest, NetscapeLevelsAreThresholdsNotRounding) {
     }
 }
 
-TEST(ColorLookupTest, GrayAndMonochromeLuminance) {
+TEST(ColorLookup, GrayAndMonochromeLuminance) {
     TGrayScaleLookup grey;
     EXPECT_EQ(grey.PaletteColorCount(), 256);
     EXPECT_EQ(Look(grey, {255, 255, 255}), 255);
@@ -167,7 +167,7 @@ TEST(ColorLookupTest, GrayAndMonochromeLuminance) {
     EXPECT_EQ(Look(mono, {2, 216, 0}), 1);  // 77*2 + 150*216 = 32554
 }
 
-TEST(ColorLookupTest, MonochromeThresholdExhaustiveAgainstFormula) {
+TEST(ColorLookup, MonochromeThresholdExhaustiveAgainstFormula) {
     TMonochromeLookup mono;
     for (int r = 0; r < 256; r += 5)
         for (int g = 0; g < 256; g += 3)
@@ -177,7 +177,7 @@ TEST(ColorLookupTest, MonochromeThresholdExhaustiveAgainstFormula) {
             }
 }
 
-TEST(FixedPalettesTest, ContentsAndFlags) {
+TEST(FixedPalettes, ContentsAndFlags) {
     auto web = CreateWebSafePalette();
     ASSERT_EQ(web->Count(), 216);
     EXPECT_EQ(web->Version(), 0x300);

@@ -112,7 +112,7 @@ unsigned OctreeKey(RGB c) {
 
 }  // namespace
 
-TEST(ColorQuantizerTest, FewColoursComeBackExactlyInOctreeOrder) {
+TEST(ColorQuantizer, FewColoursComeBackExactlyInOctreeOrder) {
     const std::vector<RGB> colours = {{255, 0, 0}, {0, 0, 1}, {0, 0, 0}, {128, 128, 128}, {127, 127, 127}, {0, 255, 0}};
     TColorQuantizer q(256, 8);
     for (int repeat = 0; repeat < 3; ++repeat)
@@ -124,7 +124,7 @@ TEST(ColorQuantizerTest, FewColoursComeBackExactlyInOctreeOrder) {
     EXPECT_EQ(q.LeafCount(), 6);
 }
 
-TEST(ColorQuantizerTest, ReductionMergesNewestDeepestNodeFirst) {
+TEST(ColorQuantizer, ReductionMergesNewestDeepestNodeFirst) {
     // Limit 2. A = black twice, B = (0, 0, 3) once: their paths split at level 6.
     // C = white makes a third leaf. The level-7 nodes fold newest first (C's, B's,
     // A's: one child each, still three leaves), then C's level-6 node, then the
@@ -139,7 +139,7 @@ TEST(ColorQuantizerTest, ReductionMergesNewestDeepestNodeFirst) {
     EXPECT_EQ(TableOf(q), (std::vector<RGB>{{0, 0, 1}, {255, 255, 255}}));
 }
 
-TEST(ColorQuantizerTest, LowestBitNeighboursStayApartBelowTheLimit) {
+TEST(ColorQuantizer, LowestBitNeighboursStayApartBelowTheLimit) {
     TColorQuantizer q(256, 8);
     std::set<unsigned> distinct;
     for (int i = 0; i < 100; ++i) {
@@ -151,7 +151,7 @@ TEST(ColorQuantizerTest, LowestBitNeighboursStayApartBelowTheLimit) {
     for (std::size_t i = 0; i < table.size(); ++i) EXPECT_EQ(table[i].r, static_cast<int>(i)) << "entry " << i;
 }
 
-TEST(ColorQuantizerTest, MatchesReferenceOnRandomPictures) {
+TEST(ColorQuantizer, MatchesReferenceOnRandomPictures) {
     std::mt19937 rng(11);
     for (int maxColors : {1, 2, 7, 16, 236, 256}) {
         for (int bits : {8, 5}) {
@@ -171,7 +171,7 @@ TEST(ColorQuantizerTest, MatchesReferenceOnRandomPictures) {
     }
 }
 
-TEST(ColorQuantizerTest, ProcessImageReadsRowsTopDownBgr) {
+TEST(ColorQuantizer, ProcessImageReadsRowsTopDownBgr) {
     TBitmap bmp(3, 2, pf24bit);
     bmp.SetPixel(0, 0, RGBColor(10, 20, 30));
     bmp.SetPixel(2, 1, RGBColor(200, 100, 50));
@@ -187,7 +187,7 @@ TEST(ColorQuantizerTest, ProcessImageReadsRowsTopDownBgr) {
     EXPECT_EQ(TableOf(q32), TableOf(q));
 }
 
-TEST(ColorQuantizerTest, LargeSingleColourAverageDoesNotOverflow) {
+TEST(ColorQuantizer, LargeSingleColourAverageDoesNotOverflow) {
     TColorQuantizer q(4, 8);
     // 17 million pixels of 255 would overflow 32-bit sums.
     for (int i = 0; i < 17'000'000; ++i) q.AddPixel(255, 255, 254);

@@ -54,7 +54,7 @@ int Cell(TColorRef c) { return ((BlueOf(c) >> 3) << 10) + ((GreenOf(c) >> 3) << 
 
 }  // namespace
 
-TEST(ColorReductionDataTest, FewColourRenderingsSurviveQuantisation) {
+TEST(ColorReductionData, FewColourRenderingsSurviveQuantisation) {
     int tested = 0;
     for (const char* name : {"porsche", "solid2", "treescap", "gifgrid", "fire", "welcome2"}) {
         TBitmap src;
@@ -96,7 +96,7 @@ TEST(ColorReductionDataTest, FewColourRenderingsSurviveQuantisation) {
     if (tested == 0) GTEST_SKIP() << "giflib reference renderings not found under " << kDir;
 }
 
-TEST(ColorReductionDataTest, RealPicturesThroughEveryEngine) {
+TEST(ColorReductionData, RealPicturesThroughEveryEngine) {
     TBitmap src;
     if (!LoadRendering("porsche", src)) GTEST_SKIP() << "porsche rendering not found under " << kDir;
     for (int kind = crWindows20; kind <= crQuantizeWindows; ++kind)

@@ -66,7 +66,7 @@ std::vector<int> IndicesOf(const TBitmap& b) {
 
 }  // namespace
 
-TEST(ColorReductionTest, NoneGivesA24BitCopyAndLeavesSourceAlone) {
+TEST(ColorReduction, NoneGivesA24BitCopyAndLeavesSourceAlone) {
     TBitmap src = Picture(5, 3, 1, pf32bit);
     const TBitmap before = src;
     auto out = ReduceBitmapColors(src, crNone, dkFloydSteinberg, 8);
@@ -79,7 +79,7 @@ TEST(ColorReductionTest, NoneGivesA24BitCopyAndLeavesSourceAlone) {
               std::vector<std::uint8_t>(before.Bits(), before.Bits() + before.BitsSize()));
 }
 
-TEST(ColorReductionTest, FailuresGiveAnEmptyBitmap) {
+TEST(ColorReduction, FailuresGiveAnEmptyBitmap) {
     const TBitmap src = Picture(4, 4, 2);
     struct Case {
         int kind, dither;
@@ -98,7 +98,7 @@ TEST(ColorReductionTest, FailuresGiveAnEmptyBitmap) {
     }
 }
 
-TEST(ColorReductionTest, QuantizeRejectsBitsOutsideRange) {
+TEST(ColorReduction, QuantizeRejectsBitsOutsideRange) {
     const TBitmap src = Picture(4, 4, 3);
     EXPECT_THROW(ReduceBitmapColors(src, crQuantize, dkNearest, 0), GIFException);
     EXPECT_THROW(ReduceBitmapColors(src, crQuantize, dkNearest, 9), GIFException);
@@ -111,7 +111,7 @@ TEST(ColorReductionTest, QuantizeRejectsBitsOutsideRange) {
     EXPECT_EQ(out->Palette().Count(), 4);
 }
 
-TEST(ColorReductionTest, EveryKindYieldsEightBitsWithItsPalette) {
+TEST(ColorReduction, EveryKindYieldsEightBitsWithItsPalette) {
     const TBitmap src = Picture(17, 9, 4);
     TPalette custom({{1, 2, 3, 0}, {250, 10, 10, 0}, {10, 250, 10, 0}});
     struct Case {
@@ -135,7 +135,7 @@ TEST(ColorReductionTest, EveryKindYieldsEightBitsWithItsPalette) {
     EXPECT_EQ(custom.Count(), 3);
 }
 
-TEST(ColorReductionTest, MonochromeUsesOnlyIndexesZeroAndOne) {
+TEST(ColorReduction, MonochromeUsesOnlyIndexesZeroAndOne) {
     const TBitmap src = Picture(40, 20, 5);
     for (int d = 0; d <= 6; ++d) {
         auto out = ReduceBitmapColors(src, crMonochrome, static_cast<TDitherKind>(d), 8);
@@ -145,7 +145,7 @@ TEST(ColorReductionTest, MonochromeUsesOnlyIndexesZeroAndOne) {
     }
 }
 
-TEST(ColorReductionTest, WebSafeAndFastLookupMatchReference) {
+TEST(ColorReduction, WebSafeAndFastLookupMatchReference) {
     const std::vector<std::array<int, 3>> fs = {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}};
     const std::vector<std::array<int, 3>> burkes = {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4},
                                                     {1, 0, 8}, {1, 1, 4}, {1, 2, 2}};
@@ -200,7 +200,7 @@ TEST(ColorReductionTest, WebSafeAndFastLookupMatchReference) {
     }
 }
 
-TEST(ColorReductionTest, SourceFormatsReduceAlike) {
+TEST(ColorReduction, SourceFormatsReduceAlike) {
     const TBitmap src = Picture(23, 7, 6);
     TBitmap b32 = src;
     b32.SetPixelFormat(pf32bit);
@@ -219,7 +219,7 @@ TEST(ColorReductionTest, SourceFormatsReduceAlike) {
               IndicesOf(*ReduceBitmapColors(back, crGrayScale, dkStucki, 8)));
 }
 
-TEST(ColorReductionTest, OptimizedPaletteLayouts) {
+TEST(ColorReduction, OptimizedPaletteLayouts) {
     TBitmap few(4, 1, pf24bit);
     few.SetPixel(0, 0, RGBColor(255, 0, 0));
     few.SetPixel(1, 0, RGBColor(0, 0, 255));
@@ -249,7 +249,7 @@ TEST(ColorReductionTest, OptimizedPaletteLayouts) {
     EXPECT_EQ(CreateOptimizedPalette(few, 16, 8, true)->Count(), 256);
 }
 
-TEST(ColorReductionTest, EmptySourceGivesEmptyResult) {
+TEST(ColorReduction, EmptySourceGivesEmptyResult) {
     const TBitmap empty;
     EXPECT_TRUE(ReduceBitmapColors(empty, crWebSafe, dkFloydSteinberg, 8)->Empty());
     EXPECT_TRUE(ReduceBitmapColors(empty, crNone, dkFloydSteinberg, 8)->Empty());
@@ -257,7 +257,7 @@ TEST(ColorReductionTest, EmptySourceGivesEmptyResult) {
 
 // Narrow and wide pictures through every kind and engine: the guard cells take
 // every sideways write (run under the address sanitizer too).
-TEST(ColorReductionTest, NarrowAndWidePicturesStayInBounds) {
+TEST(ColorReduction, NarrowAndWidePicturesStayInBounds) {
     for (int width : {1, 2, 3, 2048}) {
         for (int height : {1, 4}) {
             const TBitmap src = Picture(width, height, static_cast<unsigned>(width + height));

@@ -105,7 +105,7 @@ int MaxWeight(const KernelSpec& k) {
 // One error of exactly D at one pixel: every later pixel's wanted value rises by
 // its kernel weight (D*w rounds to w), and by nothing anywhere else. Checked on
 // lines running both ways and at both edges, for narrow and wide lines.
-TEST(DitherEngineTest, SingleErrorLandsWithKernelWeights) {
+TEST(DitherEngine, SingleErrorLandsWithKernelWeights) {
     for (const KernelSpec& k : Kernels()) {
         const int base = 255 - MaxWeight(k);
         for (int width : {1, 2, 3, 4, 7, 12}) {
@@ -198,7 +198,7 @@ std::vector<std::uint8_t> NoisePicture(int width, int height, unsigned seed) {
     return rgb;
 }
 
-TEST(DitherEngineTest, MatchesReferenceOnNoisyPictures) {
+TEST(DitherEngine, MatchesReferenceOnNoisyPictures) {
     std::vector<const KernelSpec*> kernels = {nullptr};
     for (const KernelSpec& k : Kernels()) kernels.push_back(&k);
     for (const KernelSpec* k : kernels) {
@@ -229,7 +229,7 @@ TEST(DitherEngineTest, MatchesReferenceOnNoisyPictures) {
     }
 }
 
-TEST(DitherEngineTest, UniformPaletteColourGivesNoErrorAndOneIndex) {
+TEST(DitherEngine, UniformPaletteColourGivesNoErrorAndOneIndex) {
     TNetscapeColorLookup web;
     for (const char* name : {"Nearest", "FloydSteinberg", "Stucki", "Sierra", "JaJuNi", "SteveArche", "Burkes"}) {
         auto engine = MakeEngine(name, 9, web);
@@ -243,7 +243,7 @@ TEST(DitherEngineTest, UniformPaletteColourGivesNoErrorAndOneIndex) {
     }
 }
 
-TEST(DitherEngineTest, MidGreyOverBlackAndWhiteIsHalfAndHalf) {
+TEST(DitherEngine, MidGreyOverBlackAndWhiteIsHalfAndHalf) {
     TMonochromeLookup mono;
     TFloydSteinbergDitherer engine(64, mono);
     std::vector<std::uint8_t> rgb(64 * 64 * 3, 128);
@@ -253,7 +253,7 @@ TEST(DitherEngineTest, MidGreyOverBlackAndWhiteIsHalfAndHalf) {
     EXPECT_NEAR(white, 64 * 64 / 2, 64) << "white pixels";
 }
 
-TEST(DitherEngineTest, RoundingOfAccumulatedErrorNearTheDivisor) {
+TEST(DitherEngine, RoundingOfAccumulatedErrorNearTheDivisor) {
     // An obtained colour 8 below the wanted one leaves +8*7 = 56 for the next
     // pixel: (56 + 8) / 16 = 4. An error of +8 total rounds up, -8 does not.
     struct Case {
@@ -271,7 +271,7 @@ TEST(DitherEngineTest, RoundingOfAccumulatedErrorNearTheDivisor) {
     }
 }
 
-TEST(DitherEngineTest, ClampsBeforeLookupAndDiffusesFromClampedValue) {
+TEST(DitherEngine, ClampsBeforeLookupAndDiffusesFromClampedValue) {
     // A white pixel obtained as black drives its neighbour far above 255; the
     // engine must clamp and compute the next error from 255, not from the sum.
     TMonochromeLookup mono;
@@ -289,7 +289,7 @@ TEST(DitherEngineTest, ClampsBeforeLookupAndDiffusesFromClampedValue) {
     EXPECT_EQ(engine.ErrorAt(1, 2, 0), 127 * 1);
 }
 
-TEST(DitherEngineTest, NextColumnSkipsAPixelAndFinishLineTurns) {
+TEST(DitherEngine, NextColumnSkipsAPixelAndFinishLineTurns) {
     TNetscapeColorLookup web;
     TStuckiDitherer engine(5, web);
     std::uint8_t r, g, b;
@@ -308,7 +308,7 @@ TEST(DitherEngineTest, NextColumnSkipsAPixelAndFinishLineTurns) {
     EXPECT_EQ(engine.Direction(), 1);
 }
 
-TEST(DitherEngineTest, ZeroWidthEngineIsHarmless) {
+TEST(DitherEngine, ZeroWidthEngineIsHarmless) {
     TNetscapeColorLookup web;
     TSteveArcheDitherer engine(0, web);
     engine.FinishLine();

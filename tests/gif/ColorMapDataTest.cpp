@@ -36,7 +36,7 @@ bool Load(TGIFImage& image, const fs::path& file) {
     }
 }
 
-TEST(ColorMapDataTest, EveryVisiblePixelKeepsItsColour) {
+TEST(ColorMapData, EveryVisiblePixelKeepsItsColour) {
     const std::vector<fs::path> files = GifFiles();
     if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
     int checked = 0, tooManyColours = 0;
@@ -75,7 +75,7 @@ TEST(ColorMapDataTest, EveryVisiblePixelKeepsItsColour) {
                 tooManyColours);
 }
 
-TEST(ColorMapDataTest, OptimisedFilesSaveAndReadBackTheSame) {
+TEST(ColorMapData, OptimisedFilesSaveAndReadBackTheSame) {
     const std::vector<fs::path> files = GifFiles();
     if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
     int checked = 0;

@@ -28,7 +28,7 @@ std::vector<TColor> TableOf(TGIFColorMap& map) {
     return out;
 }
 
-TEST(ColorMapOptimizerTest, EqualColoursOfTwoLocalTablesBecomeOneEntry) {
+TEST(ColorMapOptimizer, EqualColoursOfTwoLocalTablesBecomeOneEntry) {
     TGIFImage image;
     TGIFSubImage* a = AddIndexedFrame(image, 0, 0, 3, 1, {0, 0, 1}, {kRed, kGreen});
     TGIFSubImage* b = AddIndexedFrame(image, 0, 0, 3, 1, {1, 1, 1}, {kBlue, kRed});
@@ -42,7 +42,7 @@ TEST(ColorMapOptimizerTest, EqualColoursOfTwoLocalTablesBecomeOneEntry) {
     EXPECT_THAT(std::vector<int>(b->PixelData(), b->PixelData() + 3), ElementsAre(0, 0, 0));
 }
 
-TEST(ColorMapOptimizerTest, GlobalTableLosesUnusedColoursAndIsOrderedByUse) {
+TEST(ColorMapOptimizer, GlobalTableLosesUnusedColoursAndIsOrderedByUse) {
     TGIFImage image;
     for (TColor c : {kRed, kGreen, kBlue, MakeColor(7, 7, 7)}) image.GlobalColors().AddColor(c);
     AddIndexedFrame(image, 0, 0, 4, 1, {2, 2, 0, 2}, {});
@@ -53,7 +53,7 @@ TEST(ColorMapOptimizerTest, GlobalTableLosesUnusedColoursAndIsOrderedByUse) {
     EXPECT_EQ(VisibleColors(image), before);
 }
 
-TEST(ColorMapOptimizerTest, TransparentPixelsGetABlackEntryAtTheEnd) {
+TEST(ColorMapOptimizer, TransparentPixelsGetABlackEntryAtTheEnd) {
     TGIFImage image;
     TGIFSubImage* a = AddIndexedFrame(image, 0, 0, 3, 1, {0, 1, 2}, {kRed, kGreen, kBlue}, 1);
     TGIFSubImage* b = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kBlue});
@@ -70,7 +70,7 @@ TEST(ColorMapOptimizerTest, TransparentPixelsGetABlackEntryAtTheEnd) {
     EXPECT_EQ(VisibleColors(image), before);
 }
 
-TEST(ColorMapOptimizerTest, UnusedTransparentIndexSwitchesTransparencyOff) {
+TEST(ColorMapOptimizer, UnusedTransparentIndexSwitchesTransparencyOff) {
     TGIFImage image;
     TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
     image.OptimizeColorMaps();
@@ -80,7 +80,7 @@ TEST(ColorMapOptimizerTest, UnusedTransparentIndexSwitchesTransparencyOff) {
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kRed)) << "no transparent entry";
 }
 
-TEST(ColorMapOptimizerTest, PixelsOutsideTheirTableAreRepairedWithAWarning) {
+TEST(ColorMapOptimizer, PixelsOutsideTheirTableAreRepairedWithAWarning) {
     TGIFImage image;
     TWarningCollector warnings(image);
     TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 4, 1, {0, 5, 1, 9}, {kRed, kGreen});
@@ -90,7 +90,7 @@ TEST(ColorMapOptimizerTest, PixelsOutsideTheirTableAreRepairedWithAWarning) {
     EXPECT_THAT(std::vector<int>(frame->PixelData(), frame->PixelData() + 4), ElementsAre(0, 0, 1, 0));
 }
 
-TEST(ColorMapOptimizerTest, FrameWithoutAnyTableKeepsItsPixels) {
+TEST(ColorMapOptimizer, FrameWithoutAnyTableKeepsItsPixels) {
     TGIFImage image;
     TGIFSubImage* bare = AddIndexedFrame(image, 0, 0, 2, 1, {3, 4}, {});
     AddIndexedFrame(image, 0, 0, 1, 1, {0}, {kGreen});
@@ -121,7 +121,7 @@ std::vector<TColor> ManyColours(TGIFImage& image, int count, bool transparentFra
     return colors;
 }
 
-TEST(ColorMapOptimizerTest, MoreThan256ColoursKeepTheMostUsedAndMapTheRestByComponentSum) {
+TEST(ColorMapOptimizer, MoreThan256ColoursKeepTheMostUsedAndMapTheRestByComponentSum) {
     for (bool transparent : {false, true}) {
         TGIFImage image;
         const std::vector<TColor> colors = ManyColours(image, 300, transparent);
@@ -163,7 +163,7 @@ TEST(ColorMapOptimizerTest, MoreThan256ColoursKeepTheMostUsedAndMapTheRestByComp
     }
 }
 
-TEST(ColorMapOptimizerTest, ImageWithoutFramesOrColoursStaysEmpty) {
+TEST(ColorMapOptimizer, ImageWithoutFramesOrColoursStaysEmpty) {
     TGIFImage image;
     image.OptimizeColorMaps();
     EXPECT_EQ(image.GlobalColors().Count(), 0);
@@ -174,7 +174,7 @@ TEST(ColorMapOptimizerTest, ImageWithoutFramesOrColoursStaysEmpty) {
     EXPECT_THAT(TableOf(image.GlobalColors()), ElementsAre(kGreen)) << "only the background colour stays";
 }
 
-TEST(ColorMapOptimizerTest, BackgroundIndexKeepsItsColour) {
+TEST(ColorMapOptimizer, BackgroundIndexKeepsItsColour) {
     const struct {
         const char* name;
         int background;

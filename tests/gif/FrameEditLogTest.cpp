@@ -39,9 +39,9 @@ struct TCase {
 };
 } // namespace
 
-class FrameEditLogTest : public ::testing::TestWithParam<TCase> {};
+class FrameEditLogEdits : public ::testing::TestWithParam<TCase> {};
 
-TEST_P(FrameEditLogTest, UndoAndRedoGiveBackTheAnimationExactly) {
+TEST_P(FrameEditLogEdits, UndoAndRedoGiveBackTheAnimationExactly) {
     TGIFImage image;
     Build(image);
     const auto before = Saved(image);
@@ -58,7 +58,7 @@ TEST_P(FrameEditLogTest, UndoAndRedoGiveBackTheAnimationExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Edits, FrameEditLogTest,
+    Edits, FrameEditLogEdits,
     ::testing::Values(
         TCase{"MoveFirstToEnd", [](TGIFImage& i, TFrameEditLog& l) { l.MoveFrameKeepingLoop(i, 0, 3); }},
         TCase{"MoveLastToFront", [](TGIFImage& i, TFrameEditLog& l) { l.MoveFrameKeepingLoop(i, 3, 0); }},

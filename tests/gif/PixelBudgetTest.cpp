@@ -1,9 +1,9 @@
 // The pixel budget: what a file may declare is checked before anything is
 // allocated for it. Each odd file is built from a recipe that says what it is.
-#include "gif/DIB.h"
+#include "platform/raster/DIB.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFRecipe.h"
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 #include "platform/raster/Bitmap.h"
 #include "support/WarningCollector.h"
 

@@ -35,7 +35,7 @@ void MakeAnimation(TGIFImage& image) {
     }
 }
 
-TEST(RasterClipboardTest, EmptyImageGivesNoData) {
+TEST(RasterClipboard, EmptyImageGivesNoData) {
     TGIFImage image;
     TGIFClipboardData data;
     data.gif = {1, 2, 3};
@@ -44,7 +44,7 @@ TEST(RasterClipboardTest, EmptyImageGivesNoData) {
     EXPECT_FALSE(data.HasBitmap());
 }
 
-TEST(RasterClipboardTest, GifDataCarriesTheWholeAnimation) {
+TEST(RasterClipboard, GifDataCarriesTheWholeAnimation) {
     TGIFImage image;
     MakeAnimation(image);
     TGIFClipboardData data;
@@ -64,7 +64,7 @@ TEST(RasterClipboardTest, GifDataCarriesTheWholeAnimation) {
     }
 }
 
-TEST(RasterClipboardTest, BitmapDataBecomesOneFrame) {
+TEST(RasterClipboard, BitmapDataBecomesOneFrame) {
     TGIFClipboardData data;
     data.bitmap = TBitmap(3, 2, pf8bit);
     data.bitmap.SetPalette(TPalette({{10, 20, 30, 0}, {40, 50, 60, 0}}));
@@ -80,7 +80,7 @@ TEST(RasterClipboardTest, BitmapDataBecomesOneFrame) {
     EXPECT_EQ(frame->EffectiveColors()->GetColor(frame->PixelAt(0, 0)), MakeColor(10, 20, 30));
 }
 
-TEST(RasterClipboardTest, OtherFormatsAndMissingDataAreRefused) {
+TEST(RasterClipboard, OtherFormatsAndMissingDataAreRefused) {
     TGIFImage image;
     TGIFClipboardData data;
     EXPECT_EQ(ErrorOf([&] { image.LoadFromClipboardFormat("Text", &data); }), "Unsupported clipboard format");
@@ -91,7 +91,7 @@ TEST(RasterClipboardTest, OtherFormatsAndMissingDataAreRefused) {
         << "no data and no clipboard reader";
 }
 
-TEST(RasterClipboardTest, WithoutDataTheInstalledReaderIsAsked) {
+TEST(RasterClipboard, WithoutDataTheInstalledReaderIsAsked) {
     TGIFImage source;
     MakeAnimation(source);
     TGIFClipboardData onClipboard;
@@ -109,7 +109,7 @@ TEST(RasterClipboardTest, WithoutDataTheInstalledReaderIsAsked) {
     EXPECT_EQ(image.Frames().Count(), 3);
 }
 
-TEST(RasterClipboardTest, DamagedGifDataLeavesTheImageAsItWas) {
+TEST(RasterClipboard, DamagedGifDataLeavesTheImageAsItWas) {
     TGIFImage image;
     MakeAnimation(image);
     const auto before = VisibleColors(image);

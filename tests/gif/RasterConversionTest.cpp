@@ -32,7 +32,7 @@ void ExpectSameColours(TGIFSubImage& frame, const TBitmap& source, const std::st
                 << what << ": pixel (" << x << "," << y << ")";
 }
 
-TEST(RasterConversionTest, TrueColourWith256ColoursConvertsAnd257Overflow) {
+TEST(RasterConversion, TrueColourWith256ColoursConvertsAnd257Overflow) {
     TGIFImage image;
     image.ColorReductionKind = crNone;  // keep the picture in true colour
     TGIFSubImage frame(&image);
@@ -47,7 +47,7 @@ TEST(RasterConversionTest, TrueColourWith256ColoursConvertsAnd257Overflow) {
     EXPECT_EQ(over.LocalColors().Count(), 0);
 }
 
-TEST(RasterConversionTest, ColoursRepeatingOutOfCacheOrderAreNotAddedTwice) {
+TEST(RasterConversion, ColoursRepeatingOutOfCacheOrderAreNotAddedTwice) {
     // 20 colours cycled pixel by pixel: each comes back after the small cache of
     // recent colours has forgotten it, 1000 times in all.
     TGIFImage image;
@@ -61,7 +61,7 @@ TEST(RasterConversionTest, ColoursRepeatingOutOfCacheOrderAreNotAddedTwice) {
     ExpectSameColours(frame, source, "cycling colours");
 }
 
-TEST(RasterConversionTest, PalettedSourcesKeepIndexesAndPalette) {
+TEST(RasterConversion, PalettedSourcesKeepIndexesAndPalette) {
     TGIFImage image;
     const TPalette palette = MakePalette({RGBColor(0, 0, 0), RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(0, 0, 255)});
     struct Case {
@@ -86,7 +86,7 @@ TEST(RasterConversionTest, PalettedSourcesKeepIndexesAndPalette) {
     }
 }
 
-TEST(RasterConversionTest, FourBitRowOfOddWidthReadsHighNibblesFirst) {
+TEST(RasterConversion, FourBitRowOfOddWidthReadsHighNibblesFirst) {
     TGIFImage image;
     TBitmap source(5, 1, pf4bit);
     source.SetPalette(MakePalette(std::vector<TColorRef>(16, 0)));
@@ -99,7 +99,7 @@ TEST(RasterConversionTest, FourBitRowOfOddWidthReadsHighNibblesFirst) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(frame.PixelAt(x, 0), x + 1) << "pixel " << x;
 }
 
-TEST(RasterConversionTest, ThirtyTwoBitSourcesAreReadAsTrueColour) {
+TEST(RasterConversion, ThirtyTwoBitSourcesAreReadAsTrueColour) {
     TGIFImage image;
     image.ColorReductionKind = crNone;
     TBitmap source(2, 1, pf32bit);
@@ -110,7 +110,7 @@ TEST(RasterConversionTest, ThirtyTwoBitSourcesAreReadAsTrueColour) {
     ExpectSameColours(frame, source, "32 bits");
 }
 
-TEST(RasterConversionTest, TransparentColourBecomesANewTransparentIndex) {
+TEST(RasterConversion, TransparentColourBecomesANewTransparentIndex) {
     TGIFImage image;
     TBitmap source(4, 1, pf8bit);
     // Entry 2 is unused; green is the transparent colour.
@@ -136,7 +136,7 @@ TEST(RasterConversionTest, TransparentColourBecomesANewTransparentIndex) {
     EXPECT_EQ(frame.ExtensionBlocks().Count(), 1);
 }
 
-TEST(RasterConversionTest, TransparentColourWithoutPixelsLeavesNoExtension) {
+TEST(RasterConversion, TransparentColourWithoutPixelsLeavesNoExtension) {
     TGIFImage image;
     TBitmap source(2, 1, pf8bit);
     source.SetPalette(MakePalette({RGBColor(255, 0, 0), RGBColor(0, 255, 0), RGBColor(1, 1, 1)}));
@@ -152,7 +152,7 @@ TEST(RasterConversionTest, TransparentColourWithoutPixelsLeavesNoExtension) {
     EXPECT_EQ(frame.LocalColors().GetColor(0), RGBColor(0, 255, 0));
 }
 
-TEST(RasterConversionTest, FullTableCannotTakeATransparentEntry) {
+TEST(RasterConversion, FullTableCannotTakeATransparentEntry) {
     TGIFImage image;
     image.ColorReductionKind = crNone;
     TBitmap source = DistinctColours(256);
@@ -165,7 +165,7 @@ TEST(RasterConversionTest, FullTableCannotTakeATransparentEntry) {
     EXPECT_EQ(frame.LocalColors().Count(), 256);
 }
 
-TEST(RasterConversionTest, TrueColourIsReducedByTheImageSettings) {
+TEST(RasterConversion, TrueColourIsReducedByTheImageSettings) {
     TGIFImage image;  // web-safe reduction by default
     TBitmap source(2, 1, pf24bit);
     source.SetPixel(0, 0, RGBColor(50, 100, 150));
@@ -176,7 +176,7 @@ TEST(RasterConversionTest, TrueColourIsReducedByTheImageSettings) {
     EXPECT_EQ(frame.EffectiveColors()->GetColor(frame.PixelAt(1, 0)), RGBColor(255, 255, 255));
 }
 
-TEST(RasterConversionTest, AddFrameFromABitmapGrowsTheImage) {
+TEST(RasterConversion, AddFrameFromABitmapGrowsTheImage) {
     TGIFImage image;
     TWarningCollector warnings(image);
     TBitmap source(3, 2, pf8bit);

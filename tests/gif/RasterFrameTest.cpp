@@ -28,7 +28,7 @@ TBitmap Screen(int width, int height) {
     return b;
 }
 
-TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
+TEST(RasterFrame, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {1, 0, 1, 0, 0, 0}, {kRed, kGreen}, 1);
@@ -45,7 +45,7 @@ TEST(RasterFrameTest, MaskRowsArePaddedTo16BitWordsMostSignificantBitFirst) {
               (std::vector<std::uint8_t>{0, 0, 0x80, 0, /* row 1 */ 0x80, 0, 0, 0}));
 }
 
-TEST(RasterFrameTest, NoMaskWithoutATransparentPixel) {
+TEST(RasterFrame, NoMaskWithoutATransparentPixel) {
     TGIFImage image;
     TGIFSubImage* unused = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {kRed, kGreen}, 1);
     EXPECT_FALSE(unused->MaskAvailable()) << "transparent index never used";
@@ -53,7 +53,7 @@ TEST(RasterFrameTest, NoMaskWithoutATransparentPixel) {
     EXPECT_FALSE(opaque->MaskAvailable()) << "no transparency at all";
 }
 
-TEST(RasterFrameTest, RenderedBitmapCarriesTheIndexesAndTheTable) {
+TEST(RasterFrame, RenderedBitmapCarriesTheIndexesAndTheTable) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     std::vector<std::string> progress;
@@ -79,7 +79,7 @@ TEST(RasterFrameTest, RenderedBitmapCarriesTheIndexesAndTheTable) {
     EXPECT_EQ(empty.RenderedBitmap(), nullptr);
 }
 
-TEST(RasterFrameTest, ScaledFrameRectRoundsEachEdge) {
+TEST(RasterFrame, ScaledFrameRectRoundsEachEdge) {
     TGIFImage image;
     TGIFSubImage* frame = AddIndexedFrame(image, 10, 10, 20, 20, std::vector<int>(400, 0), {kRed});
     image.SetWidth(40);
@@ -95,7 +95,7 @@ TEST(RasterFrameTest, ScaledFrameRectRoundsEachEdge) {
     EXPECT_EQ(third->ScaledFrameRect({0, 0, 3, 2}), (TRect{1, 0, 2, 2}));
 }
 
-TEST(RasterFrameTest, DrawFramePlacesTheFrameOnTheScaledScreen) {
+TEST(RasterFrame, DrawFramePlacesTheFrameOnTheScaledScreen) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     AddIndexedFrame(image, 0, 0, 4, 2, std::vector<int>(8, 0), {kGreen});  // the screen: 4 x 2
@@ -108,7 +108,7 @@ TEST(RasterFrameTest, DrawFramePlacesTheFrameOnTheScaledScreen) {
                  "doubled");
 }
 
-TEST(RasterFrameTest, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
+TEST(RasterFrame, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 2, 1, {0, 1}, {kRed, kBlue});
@@ -119,7 +119,7 @@ TEST(RasterFrameTest, TilesRepeatFromTheTopLeftAndAreCutAtTheEdge) {
     ExpectColors(target, {{o, o, o, o, o, o}, {o, R, B, R, B, R}, {o, R, B, R, B, R}}, "tiled");
 }
 
-TEST(RasterFrameTest, TransparentCopyKeepsTheBackgroundUnderTransparentPixels) {
+TEST(RasterFrame, TransparentCopyKeepsTheBackgroundUnderTransparentPixels) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 1, {0, 1, 0}, {kRed, kGreen}, 1);
@@ -139,7 +139,7 @@ TEST(RasterFrameTest, TransparentCopyKeepsTheBackgroundUnderTransparentPixels) {
     ExpectColors(opaque, {{R, G, R}}, "not transparent");
 }
 
-TEST(RasterFrameTest, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixels) {
+TEST(RasterFrame, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixels) {
     TGIFImage image;
     // Dither always, not only on palette displays.
     image.SetPaintOptions(static_cast<std::uint16_t>((image.PaintOptions() | PaintOptionBit(poDither)) &
@@ -163,7 +163,7 @@ TEST(RasterFrameTest, DitheredRenderingUsesTheWebPaletteAndSkipsTransparentPixel
     EXPECT_EQ(MaskWordRows(*frame->TransparencyMask), (std::vector<std::uint8_t>{0x40, 0, 0x40, 0}));
 }
 
-TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
+TEST(RasterFrame, FlatBitmapIsTheFirstFrameOnTheScreen) {
     TGIFImage image;
     image.SetPaintOptions(image.PaintOptions() & ~PaintOptionBit(poDither));
     AddIndexedFrame(image, 1, 0, 1, 1, {0}, {kRed});
@@ -196,7 +196,7 @@ TEST(RasterFrameTest, FlatBitmapIsTheFirstFrameOnTheScreen) {
     EXPECT_EQ(empty.GetFlatBitmap(), nullptr);
 }
 
-TEST(RasterFrameTest, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
+TEST(RasterFrame, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
     TBitmap target = Screen(2, 1);
     TCanvas canvas(target);
     TGIFImage empty;
@@ -215,7 +215,7 @@ TEST(RasterFrameTest, DrawDoesNothingWhenEmptyOrAlreadyDrawing) {
     EXPECT_FALSE(image.InDraw);
 }
 
-TEST(RasterFrameTest, AnimatedDrawGoesToTheInstalledDrawer) {
+TEST(RasterFrame, AnimatedDrawGoesToTheInstalledDrawer) {
     static int calls = 0;
     calls = 0;
     const TGIFPainterHostScope host({.AnimatedDrawer = [](TGIFImage& image, TCanvas&, const TRect&) {

@@ -6,7 +6,7 @@
 #include "platform/raster/Bitmap.h"
 #include "platform/raster/SystemPalettes.h"
 
-TEST(BitmapTest, StridesArePaddedToWholeWords) {
+TEST(Bitmap, StridesArePaddedToWholeWords) {
     struct Case {
         TPixelFormat format;
         int width;
@@ -24,7 +24,7 @@ TEST(BitmapTest, StridesArePaddedToWholeWords) {
     }
 }
 
-TEST(BitmapTest, RowsAreTopDownAndScanLineChecksRange) {
+TEST(Bitmap, RowsAreTopDownAndScanLineChecksRange) {
     TBitmap b(3, 4, pf8bit);
     EXPECT_EQ(b.ScanLine(0), b.Bits());
     EXPECT_EQ(b.ScanLine(3), b.Bits() + 3 * b.Stride());
@@ -38,7 +38,7 @@ TEST(BitmapTest, RowsAreTopDownAndScanLineChecksRange) {
     EXPECT_THROW(TBitmap(-1, 3), GIFException);
 }
 
-TEST(BitmapTest, PixelByteOrders) {
+TEST(Bitmap, PixelByteOrders) {
     TBitmap b24(2, 1, pf24bit);
     b24.SetPixel(1, 0, RGBColor(10, 20, 30));
     const std::uint8_t* r24 = b24.ScanLine(0);
@@ -74,7 +74,7 @@ TEST(BitmapTest, PixelByteOrders) {
     EXPECT_EQ(r1[0], 0x20);
 }
 
-TEST(BitmapTest, PalettedDefaultsAndLimits) {
+TEST(Bitmap, PalettedDefaultsAndLimits) {
     EXPECT_EQ(TBitmap(1, 1, pf1bit).Palette().Count(), 2);
     EXPECT_EQ(TBitmap(1, 1, pf4bit).Palette().Count(), 16);
     EXPECT_EQ(TBitmap(1, 1, pf8bit).Palette().Count(), 256);
@@ -88,7 +88,7 @@ TEST(BitmapTest, PalettedDefaultsAndLimits) {
     EXPECT_EQ(b.Pixel(0, 0), 0u);
 }
 
-TEST(BitmapTest, ConversionRoundTripsAndNearestColours) {
+TEST(Bitmap, ConversionRoundTripsAndNearestColours) {
     // True colour to 8 bits: exact halftone colours keep their colour.
     TBitmap b(4, 2, pf24bit);
     const auto& half = HalftoneEntries();
@@ -116,7 +116,7 @@ TEST(BitmapTest, ConversionRoundTripsAndNearestColours) {
     EXPECT_EQ(g.Index(2, 0), 0u);
 }
 
-TEST(BitmapTest, PalettedToPalettedKeepsIndicesWhenPaletteFits) {
+TEST(Bitmap, PalettedToPalettedKeepsIndicesWhenPaletteFits) {
     TBitmap b(5, 1, pf8bit);
     b.SetPalette(TPalette({{0, 0, 0, 0}, {10, 0, 0, 0}, {20, 0, 0, 0}, {30, 0, 0, 0}}));
     for (int x = 0; x < 5; ++x) b.SetIndex(x, 0, static_cast<std::uint32_t>(x % 4));
@@ -129,7 +129,7 @@ TEST(BitmapTest, PalettedToPalettedKeepsIndicesWhenPaletteFits) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(b.Index(x, 0), 0u) << x;
 }
 
-TEST(BitmapTest, AssignCopiesAndMoveEmpties) {
+TEST(Bitmap, AssignCopiesAndMoveEmpties) {
     TBitmap a(3, 2, pf8bit);
     a.SetIndex(2, 1, 77);
     a.SetTransparent(true);
@@ -150,7 +150,7 @@ TEST(BitmapTest, AssignCopiesAndMoveEmpties) {
     EXPECT_FALSE(c.Transparent());
 }
 
-TEST(BitmapTest, MaskMarksPixelsOfTheColour) {
+TEST(Bitmap, MaskMarksPixelsOfTheColour) {
     TBitmap b(3, 2, pf8bit);
     b.SetPalette(TPalette({{0, 0, 0, 0}, {255, 0, 255, 0}}));
     b.SetIndex(0, 0, 1);
@@ -161,7 +161,7 @@ TEST(BitmapTest, MaskMarksPixelsOfTheColour) {
     EXPECT_EQ(mask.ScanLine(1)[0], 0x00);
 }
 
-TEST(BitmapTest, SetSizeClearsAndZeroSizeIsEmpty) {
+TEST(Bitmap, SetSizeClearsAndZeroSizeIsEmpty) {
     TBitmap b(4, 4, pf24bit);
     b.SetPixel(1, 1, RGBColor(9, 9, 9));
     b.SetSize(4, 4);
@@ -173,7 +173,7 @@ TEST(BitmapTest, SetSizeClearsAndZeroSizeIsEmpty) {
     EXPECT_EQ(b.PixelFormat(), pf8bit);
 }
 
-TEST(BitmapTest, EveryFormatToTrueColourKeepsEachPixelsColour) {
+TEST(Bitmap, EveryFormatToTrueColourKeepsEachPixelsColour) {
     for (TPixelFormat from : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
         for (TPixelFormat to : {pf24bit, pf32bit}) {
             for (int width : {1, 3, 9, 33}) {
@@ -201,7 +201,7 @@ TEST(BitmapTest, EveryFormatToTrueColourKeepsEachPixelsColour) {
     }
 }
 
-TEST(BitmapTest, TrueColourToPalettedIsExactWithinOneCell) {
+TEST(Bitmap, TrueColourToPalettedIsExactWithinOneCell) {
     // (0,0,0) and (7,7,7) share a 5-5-5 cell but have different nearest entries.
     const TPalette pal({{0, 0, 0, 0}, {8, 8, 8, 0}});
     TBitmap src(4, 1, pf24bit);

@@ -26,7 +26,7 @@ TBitmap Indexed(const std::vector<std::vector<int>>& rows, const std::vector<TCo
     return b;
 }
 
-TEST(CanvasTest, FillRectClipsAndPicksNearestEntryOnPalettedTargets) {
+TEST(Canvas, FillRectClipsAndPicksNearestEntryOnPalettedTargets) {
     TBitmap b(3, 2, pf8bit);
     b.SetPalette(MakePalette({kBlack, kRed, kWhite}));
     // Partly outside the bitmap; (250, 10, 10) is nearest to red.
@@ -37,7 +37,7 @@ TEST(CanvasTest, FillRectClipsAndPicksNearestEntryOnPalettedTargets) {
     }
 }
 
-TEST(CanvasTest, StretchCopyEnlargesAndShrinksByNearestNeighbour) {
+TEST(Canvas, StretchCopyEnlargesAndShrinksByNearestNeighbour) {
     const TBitmap src = Indexed({{0, 1}, {2, 0}}, {kBlack, kRed, kGreen});
     for (TPixelFormat format : {pf8bit, pf24bit, pf32bit}) {
         TBitmap big(4, 4, format);
@@ -55,7 +55,7 @@ TEST(CanvasTest, StretchCopyEnlargesAndShrinksByNearestNeighbour) {
     }
 }
 
-TEST(CanvasTest, SamePaletteCopyKeepsIndexesEvenForDuplicateColours) {
+TEST(Canvas, SamePaletteCopyKeepsIndexesEvenForDuplicateColours) {
     // Entries 0 and 2 are both black: a copy between bitmaps of the same
     // palette must not fold index 2 into index 0.
     const TBitmap src = Indexed({{2, 1, 0}}, {kBlack, kRed, kBlack});
@@ -65,14 +65,14 @@ TEST(CanvasTest, SamePaletteCopyKeepsIndexesEvenForDuplicateColours) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(dst.Index(x, 0), src.Index(x, 0)) << "column " << x;
 }
 
-TEST(CanvasTest, DestinationPartlyOffTheCanvasTakesTheMatchingSourcePart) {
+TEST(Canvas, DestinationPartlyOffTheCanvasTakesTheMatchingSourcePart) {
     const TBitmap src = Indexed({{0, 1, 2}}, {kRed, kGreen, kBlue});
     TBitmap dst(2, 1, pf24bit);
     TCanvas(dst).StretchDraw({-1, 0, 2, 1}, src);
     ExpectColors(dst, {{kGreen, kBlue}}, "shifted left by one");
 }
 
-TEST(CanvasTest, LowDepthSourcesReadMostSignificantBitsFirst) {
+TEST(Canvas, LowDepthSourcesReadMostSignificantBitsFirst) {
     TBitmap mono(9, 1, pf1bit);
     mono.SetPalette(MakePalette({kBlack, kWhite}));
     mono.ScanLine(0)[0] = 0xA0;  // 1 0 1 0 0 0 0 0
@@ -92,7 +92,7 @@ TEST(CanvasTest, LowDepthSourcesReadMostSignificantBitsFirst) {
     ExpectColors(out4, {{kRed, kGreen, kBlue, kBlack, kGreen}}, "4-bit source of odd width");
 }
 
-TEST(CanvasTest, MaskedCopyLeavesTheTargetWhereTheMaskIsSet) {
+TEST(Canvas, MaskedCopyLeavesTheTargetWhereTheMaskIsSet) {
     const TBitmap src = Indexed({{1, 0, 1}, {0, 0, 0}}, {kRed, kGreen});
     // 16-bit padded mask rows: pixels 0 and 2 of row 0 are transparent.
     const std::uint8_t bits[] = {0xA0, 0x00, 0x00, 0x00};
@@ -115,7 +115,7 @@ TEST(CanvasTest, MaskedCopyLeavesTheTargetWhereTheMaskIsSet) {
                  "stretched twice");
 }
 
-TEST(CanvasTest, MaskViewOfAMonochromeBitmap) {
+TEST(Canvas, MaskViewOfAMonochromeBitmap) {
     TBitmap src(2, 1, pf24bit);
     src.SetPixel(0, 0, kRed);
     src.SetPixel(1, 0, kGreen);
@@ -128,7 +128,7 @@ TEST(CanvasTest, MaskViewOfAMonochromeBitmap) {
     EXPECT_TRUE(TMaskView::Of(src).Empty()) << "a colour bitmap is no mask";
 }
 
-TEST(CanvasTest, BrushCopyReplacesOneColour) {
+TEST(Canvas, BrushCopyReplacesOneColour) {
     const TBitmap src = Indexed({{0, 1, 2}}, {kRed, kGreen, kRed});
     TBitmap dst(3, 1, pf24bit);
     TCanvas(dst).BrushCopy(dst.BoundsRect(), src, src.BoundsRect(), kRed, kWhite);
@@ -145,7 +145,7 @@ TEST(CanvasTest, BrushCopyReplacesOneColour) {
     EXPECT_EQ(dst8.Index(2, 0), 0u);
 }
 
-TEST(CanvasTest, DottedRectSetsEveryOtherOutlinePixel) {
+TEST(Canvas, DottedRectSetsEveryOtherOutlinePixel) {
     TBitmap b(5, 4, pf24bit);
     TCanvas(b).DottedRect(b.BoundsRect(), kWhite);
     const TColorRef W = kWhite, K = kBlack;
@@ -153,7 +153,7 @@ TEST(CanvasTest, DottedRectSetsEveryOtherOutlinePixel) {
     ExpectColors(b, {{W, K, W, K, W}, {K, K, K, K, K}, {W, K, K, K, W}, {K, W, K, W, K}}, "5x4 outline");
 }
 
-TEST(CanvasTest, CopyRectBetweenCanvasesAndWithinOne) {
+TEST(Canvas, CopyRectBetweenCanvasesAndWithinOne) {
     TBitmap a(4, 1, pf24bit);
     for (int x = 0; x < 4; ++x) a.SetPixel(x, 0, RGBColor(static_cast<std::uint8_t>(x * 10), 0, 0));
     TBitmap b(2, 1, pf24bit);
@@ -165,7 +165,7 @@ TEST(CanvasTest, CopyRectBetweenCanvasesAndWithinOne) {
     ExpectColors(a, {{RGBColor(0, 0, 0), RGBColor(0, 0, 0), RGBColor(10, 0, 0), RGBColor(20, 0, 0)}}, "overlap");
 }
 
-TEST(CanvasTest, EmptyAndDisjointRectanglesDrawNothing) {
+TEST(Canvas, EmptyAndDisjointRectanglesDrawNothing) {
     const TBitmap src = Indexed({{1}}, {kBlack, kRed});
     TBitmap dst(2, 2, pf24bit);
     TCanvas c(dst);

@@ -3,7 +3,7 @@
 // before anything of that size is allocated.
 #include "platform/services/JpegReader.h"
 
-#include "gif/PixelBudget.h"
+#include "platform/raster/PixelBudget.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

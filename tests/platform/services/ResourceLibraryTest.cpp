@@ -23,7 +23,7 @@ QString BuiltLibrary() {
 } // namespace
 
 // A missing or damaged library is reported once, by its name, and yields nothing.
-TEST(TResourceLibrary, UnloadableFilesAreReportedByName) {
+TEST(ResourceLibrary, UnloadableFilesAreReportedByName) {
     QTemporaryDir dir;
     const QString garbage = dir.filePath(QStringLiteral("VELMOR.DLL"));
     {
@@ -44,7 +44,7 @@ TEST(TResourceLibrary, UnloadableFilesAreReportedByName) {
     }
 }
 
-TEST(TResourceLibrary, BuiltLibraryHoldsTheSplash) {
+TEST(ResourceLibrary, BuiltLibraryHoldsTheSplash) {
     if (!QFile::exists(BuiltLibrary()))
         GTEST_SKIP() << "the program folder has not been built";
     TReports reports;
@@ -59,7 +59,7 @@ TEST(TResourceLibrary, BuiltLibraryHoldsTheSplash) {
 }
 
 // Two loads of the same file are independent: freeing one leaves the other usable.
-TEST(TResourceLibrary, InstancesDoNotShadowEachOther) {
+TEST(ResourceLibrary, InstancesDoNotShadowEachOther) {
     if (!QFile::exists(BuiltLibrary()))
         GTEST_SKIP() << "the program folder has not been built";
     auto first = TResourceLibrary::Load(BuiltLibrary(), nullptr);
@@ -74,7 +74,7 @@ TEST(TResourceLibrary, InstancesDoNotShadowEachOther) {
 
 // The start-up animation is written by our GIF writer at build time: it must
 // read back with our reader as a looping, full-screen animation.
-TEST(TResourceLibrary, StartupAnimationReadsBack) {
+TEST(ResourceLibrary, StartupAnimationReadsBack) {
     if (!QFile::exists(BuiltLibrary()))
         GTEST_SKIP() << "the program folder has not been built";
     auto library = TResourceLibrary::Load(BuiltLibrary(), nullptr);

@@ -9,7 +9,7 @@ namespace {
 
 std::string S(const QString& s) { return s.toStdString(); }
 
-struct TStoreFixture : ::testing::Test {
+struct SettingsStore : ::testing::Test {
     QTemporaryDir Dir;
     QString Path() const { return Dir.filePath("sub/dir/store.ini"); }
 };
@@ -18,7 +18,7 @@ struct TStoreFixture : ::testing::Test {
 
 // Recent files and favourite folders are stored as value names, so any path
 // must come back exactly, in the order written, after a save and a reload.
-TEST_F(TStoreFixture, PathNamesRoundTripThroughTheFile) {
+TEST_F(SettingsStore, PathNamesRoundTripThroughTheFile) {
     const QStringList names = {
         "/home/ann/My Pictures/cat.gif",
         "C:\\Windows\\Temp\\a=b.gif",
@@ -50,7 +50,7 @@ TEST_F(TStoreFixture, PathNamesRoundTripThroughTheFile) {
     }
 }
 
-TEST_F(TStoreFixture, TypedReadersFallBackToDefaults) {
+TEST_F(SettingsStore, TypedReadersFallBackToDefaults) {
     TSettingsStore store(Path());
     store.WriteString("Settings", "Good", "42");
     store.WriteString("Settings", "Negative", "-7");
@@ -75,14 +75,14 @@ TEST_F(TStoreFixture, TypedReadersFallBackToDefaults) {
     EXPECT_EQ(S(store.ReadString("Settings", "Empty", "dflt")), "");
 }
 
-TEST_F(TStoreFixture, TrailingBackslashNamesTheSameSection) {
+TEST_F(SettingsStore, TrailingBackslashNamesTheSameSection) {
     TSettingsStore store(Path());
     store.WriteInteger("ThumbNails\\", "FilterType", 2);
     EXPECT_EQ(store.ReadInteger("ThumbNails", "FilterType", 4), 2);
     EXPECT_TRUE(store.SectionExists("ThumbNails\\\\"));
 }
 
-TEST_F(TStoreFixture, EraseSectionRemovesOnlyThatSection) {
+TEST_F(SettingsStore, EraseSectionRemovesOnlyThatSection) {
     TSettingsStore store(Path());
     store.WriteString("Settings\\MRU", "/a.gif", "");
     store.WriteString("Settings\\MRU", "/b.gif", "");
@@ -98,7 +98,7 @@ TEST_F(TStoreFixture, EraseSectionRemovesOnlyThatSection) {
     EXPECT_FALSE(reread.ReadBool("Settings\\Toolbars\\Standard", "Visible", true));
 }
 
-TEST_F(TStoreFixture, RewritingAValueKeepsItsPlace) {
+TEST_F(SettingsStore, RewritingAValueKeepsItsPlace) {
     TSettingsStore store(Path());
     store.WriteInteger("S", "a", 1);
     store.WriteInteger("S", "b", 2);
@@ -111,7 +111,7 @@ TEST_F(TStoreFixture, RewritingAValueKeepsItsPlace) {
 }
 
 // Hand-edited or damaged files must never lose the readable part.
-TEST_F(TStoreFixture, ToleratesForeignAndBrokenLines) {
+TEST_F(SettingsStore, ToleratesForeignAndBrokenLines) {
     TSettingsStore store(Path());
     store.FromText("orphan=before any section\r\n"
                    "[FormPos\\Main]\r\n"
@@ -127,7 +127,7 @@ TEST_F(TStoreFixture, ToleratesForeignAndBrokenLines) {
     EXPECT_EQ(store.ReadSection("FormPos\\Main").size(), 2);
 }
 
-TEST_F(TStoreFixture, MissingFileIsAnEmptyStoreAndSaveCreatesFolders) {
+TEST_F(SettingsStore, MissingFileIsAnEmptyStoreAndSaveCreatesFolders) {
     TSettingsStore store(Path());
     EXPECT_TRUE(store.ReadSection("Settings").isEmpty());
     store.WriteBool("Settings", "TipDay", false);
@@ -137,7 +137,7 @@ TEST_F(TStoreFixture, MissingFileIsAnEmptyStoreAndSaveCreatesFolders) {
     EXPECT_EQ(QDir(Dir.filePath("sub/dir")).entryList(QDir::Files), QStringList{"store.ini"});
 }
 
-TEST_F(TStoreFixture, SaveFailureIsReported) {
+TEST_F(SettingsStore, SaveFailureIsReported) {
     // A plain file where the folder should be makes the save impossible.
     QFile blocker(Dir.filePath("sub"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -147,7 +147,7 @@ TEST_F(TStoreFixture, SaveFailureIsReported) {
     EXPECT_FALSE(store.Save());
 }
 
-TEST(TSettingsStoreLocation, FollowsXdgConfigHome) {
+TEST(SettingsStoreLocation, FollowsXdgConfigHome) {
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/some/where");
     EXPECT_EQ(S(TSettingsStore::DefaultFileName()),

@@ -46,7 +46,7 @@ std::string Probe(const fs::path& file, const std::string& entry, bool count = f
     return out;
 }
 
-class VideoTest : public ::testing::Test {
+class Video : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!Have("ffmpeg") || !Have("ffprobe")) GTEST_SKIP() << "ffmpeg and ffprobe are not installed";
@@ -105,7 +105,7 @@ TEST(VideoTiming, DelaysRoundToHundredths) {
     EXPECT_EQ(DelayHundredths(5000), 65535);
 }
 
-TEST_F(VideoTest, AviAt15FramesASecondGivesDelaysOf7) {
+TEST_F(Video, AviAt15FramesASecondGivesDelaysOf7) {
     const fs::path avi = Make("t15.avi", "-f lavfi -i testsrc=size=64x48:rate=15 -t 2 -c:v mpeg4");
     TGIFImage image;
     const TVideoImportResult result = ImportVideo(avi.string(), image);
@@ -120,7 +120,7 @@ TEST_F(VideoTest, AviAt15FramesASecondGivesDelaysOf7) {
 
 // A GIF made into an AVI and an MP4 by ffmpeg comes back with its frames and
 // their delays.
-TEST_F(VideoTest, FfmpegVideosOfAGifComeBackFrameForFrame) {
+TEST_F(Video, FfmpegVideosOfAGifComeBackFrameForFrame) {
     const fs::path gif = dir_ / "in.gif";
     MakeAnimation({8, 8, 8, 8, 8})->SaveToFile(gif.string());
     for (const std::string& name : {"from-gif.avi", "from-gif.mp4", "from-gif.webm"}) {
@@ -135,7 +135,7 @@ TEST_F(VideoTest, FfmpegVideosOfAGifComeBackFrameForFrame) {
 
 // Rows that are no multiple of the converter's block size (202 x 3 bytes)
 // must not be overrun.
-TEST_F(VideoTest, OddSizesConvertWithinTheirRows) {
+TEST_F(Video, OddSizesConvertWithinTheirRows) {
     const fs::path avi = Make("odd.avi", "-f lavfi -i testsrc2=size=202x150:rate=12 -t 0.5 -c:v mpeg4");
     TGIFImage image;
     EXPECT_EQ(ImportVideo(avi.string(), image).Frames, 6);
@@ -143,7 +143,7 @@ TEST_F(VideoTest, OddSizesConvertWithinTheirRows) {
     EXPECT_EQ(image.Height(), 150);
 }
 
-TEST_F(VideoTest, AudioOnlyDamagedAndEmptyFilesFailCleanly) {
+TEST_F(Video, AudioOnlyDamagedAndEmptyFilesFailCleanly) {
     const fs::path wav = Make("sound.wav", "-f lavfi -i sine=frequency=440:duration=0.5");
     const fs::path junk = dir_ / "junk.avi";
     std::ofstream(junk, std::ios::binary) << std::string(5000, '\x5A');
@@ -166,7 +166,7 @@ TEST_F(VideoTest, AudioOnlyDamagedAndEmptyFilesFailCleanly) {
     }
 }
 
-TEST_F(VideoTest, ATruncatedVideoKeepsWhatCanBeRead) {
+TEST_F(Video, ATruncatedVideoKeepsWhatCanBeRead) {
     const fs::path avi = Make("whole.avi", "-f lavfi -i testsrc=size=64x48:rate=10 -t 3 -c:v mpeg4");
     const fs::path cut = dir_ / "cut.avi";
     const auto size = fs::file_size(avi);
@@ -182,7 +182,7 @@ TEST_F(VideoTest, ATruncatedVideoKeepsWhatCanBeRead) {
     }
 }
 
-TEST_F(VideoTest, CancelKeepsTheFramesMadeSoFar) {
+TEST_F(Video, CancelKeepsTheFramesMadeSoFar) {
     const fs::path avi = Make("long.avi", "-f lavfi -i testsrc=size=64x48:rate=10 -t 3 -c:v mpeg4");
     TGIFImage image;
     int asked = 0;
@@ -192,7 +192,7 @@ TEST_F(VideoTest, CancelKeepsTheFramesMadeSoFar) {
     EXPECT_EQ(image.Frames().Count(), 4);
 }
 
-TEST_F(VideoTest, AviExportIsPal8RawvideoWithTheAnimationsFramesAndTime) {
+TEST_F(Video, AviExportIsPal8RawvideoWithTheAnimationsFramesAndTime) {
     auto image = MakeAnimation({12, 12, 12, 12});
     const fs::path avi = dir_ / "out.avi";
     ASSERT_TRUE(ResizeAnimation(*image, image->Width(), image->Height()));
@@ -215,7 +215,7 @@ TEST_F(VideoTest, AviExportIsPal8RawvideoWithTheAnimationsFramesAndTime) {
     EXPECT_TRUE(std::equal(raw.begin(), raw.end(), shown[2].begin(), [](char a, std::uint8_t b) { return std::uint8_t(a) == b; }));
 }
 
-TEST_F(VideoTest, MixedDelaysKeepTheRunningTime) {
+TEST_F(Video, MixedDelaysKeepTheRunningTime) {
     auto image = MakeAnimation({10, 20, 30, 0});
     EXPECT_EQ(VideoTimeStep(*image), 1) << "a delay of 0 counts as one hundredth";
     auto even = MakeAnimation({10, 20, 30});
@@ -231,7 +231,7 @@ TEST_F(VideoTest, MixedDelaysKeepTheRunningTime) {
     EXPECT_EQ(total, 60);
 }
 
-TEST_F(VideoTest, CancelledExportLeavesNoFile) {
+TEST_F(Video, CancelledExportLeavesNoFile) {
     auto image = MakeAnimation({5, 5, 5, 5, 5});
     ASSERT_TRUE(ResizeAnimation(*image, image->Width(), image->Height()));
     const fs::path avi = dir_ / "cancelled.avi";

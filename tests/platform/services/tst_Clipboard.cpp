@@ -52,7 +52,7 @@ QVector<QVector<qint64>> Shown(TGIFImage& image) {
 
 }  // namespace
 
-class TestClipboard : public QObject {
+class TClipboardTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -187,5 +187,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClipboard)
-#include "tst_clipboard.moc"
+QTEST_MAIN(TClipboardTest)
+#include "tst_Clipboard.moc"

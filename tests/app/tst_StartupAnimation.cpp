@@ -92,4 +92,4 @@ private slots:
 };
 
 QTEST_MAIN(TStartupAnimationTest)
-#include "tst_startupanimation.moc"
+#include "tst_StartupAnimation.moc"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/DIB.h"
+#include "platform/raster/DIB.h"
 #include "platform/raster/GIFException.h"
 #include "support/ErrorText.h"
 
@@ -24,7 +24,7 @@ TPalette ThreeColours() {
     return TPalette({{255, 0, 0, PC_NOCOLLAPSE}, {0, 255, 0, PC_NOCOLLAPSE}, {10, 20, 30, PC_NOCOLLAPSE}});
 }
 
-TEST(RasterDIBTest, WriterLaysRowsBottomUpAndHandsThemToTheBitmap) {
+TEST(DIB, WriterLaysRowsBottomUpAndHandsThemToTheBitmap) {
     TBitmap bitmap;
     const TPalette palette = ThreeColours();
     {
@@ -61,7 +61,7 @@ TEST(RasterDIBTest, WriterLaysRowsBottomUpAndHandsThemToTheBitmap) {
     EXPECT_EQ(bitmap.Palette().Count(), 3) << "the palette written, not the padded colour table";
 }
 
-TEST(RasterDIBTest, WriterRefusesBadArguments) {
+TEST(DIB, WriterRefusesBadArguments) {
     TBitmap bitmap;
     EXPECT_EQ(ErrorOf([&] { TDIBWriter(bitmap, nullptr, 2, 2, pf4bit); }), "Unsupported PixelFormat");
     EXPECT_EQ(ErrorOf([&] { TDIBWriter(bitmap, nullptr, 2, 2, pf32bit); }), "Unsupported PixelFormat");
@@ -75,7 +75,7 @@ TEST(RasterDIBTest, WriterRefusesBadArguments) {
     EXPECT_TRUE(bitmap.Empty()) << "a writer whose rows were never built leaves the bitmap alone";
 }
 
-TEST(RasterDIBTest, MeasureGivesHeaderAndImageSizes) {
+TEST(DIB, MeasureGivesHeaderAndImageSizes) {
     const TBitmap bitmap(5, 3, pf24bit);
     struct Case {
         TPixelFormat format;
@@ -90,7 +90,7 @@ TEST(RasterDIBTest, MeasureGivesHeaderAndImageSizes) {
     EXPECT_EQ(ErrorOf([&] { MeasureDIB(&bitmap, pf32bit); }), "Unsupported PixelFormat");
 }
 
-TEST(RasterDIBTest, CopyWritesBlueGreenRedRowsBottomUp) {
+TEST(DIB, CopyWritesBlueGreenRedRowsBottomUp) {
     TBitmap bitmap(2, 2, pf24bit);
     bitmap.SetPixel(0, 0, RGBColor(1, 2, 3));
     bitmap.SetPixel(1, 1, RGBColor(4, 5, 6));
@@ -104,7 +104,7 @@ TEST(RasterDIBTest, CopyWritesBlueGreenRedRowsBottomUp) {
     EXPECT_FALSE(CopyDIB(&bitmap, nullptr, header, small, pf24bit)) << "bits buffer too small";
 }
 
-TEST(RasterDIBTest, CopyPacksFourBitRowsHighNibbleFirst) {
+TEST(DIB, CopyPacksFourBitRowsHighNibbleFirst) {
     TBitmap bitmap(5, 1, pf8bit);
     bitmap.SetPalette(TPalette({{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 0, 255, 0}}));
     const std::uint32_t indexes[5] = {1, 2, 0, 2, 1};
@@ -118,7 +118,7 @@ TEST(RasterDIBTest, CopyPacksFourBitRowsHighNibbleFirst) {
     EXPECT_EQ(header[40 + 4 * 2], 255) << "blue of entry 2 comes first in its quad";
 }
 
-TEST(RasterDIBTest, FileImagesRoundTripInEveryFormat) {
+TEST(DIB, FileImagesRoundTripInEveryFormat) {
     TBitmap source(7, 3, pf24bit);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 7; ++x) source.SetPixel(x, y, (x + y) % 2 ? RGBColor(255, 255, 255) : RGBColor(0, 0, 0));
@@ -133,7 +133,7 @@ TEST(RasterDIBTest, FileImagesRoundTripInEveryFormat) {
     }
 }
 
-TEST(RasterDIBTest, DamagedFileImagesAreRefusedWithoutTouchingTheBitmap) {
+TEST(DIB, DamagedFileImagesAreRefusedWithoutTouchingTheBitmap) {
     TBitmap source(3, 3, pf8bit);
     source.SetPalette(ThreeColours());
     const std::vector<std::uint8_t> file = SaveDIBFile(source, pf8bit);
@@ -155,7 +155,7 @@ TEST(RasterDIBTest, DamagedFileImagesAreRefusedWithoutTouchingTheBitmap) {
     EXPECT_EQ(ErrorOf([&] { LoadDIBFile(target, bad); }), "Bitmap image is not valid");
 }
 
-TEST(RasterDIBTest, AnotherReaderSeesTheSamePixels) {
+TEST(DIB, AnotherReaderSeesTheSamePixels) {
     // ImageMagick reads our BMP file image; its raw RGB must equal our pixels.
     if (std::system("command -v convert >/dev/null 2>&1") != 0) GTEST_SKIP() << "convert not installed";
     TBitmap source(3, 2, pf24bit);

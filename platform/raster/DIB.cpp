@@ -1,5 +1,5 @@
-#include "gif/DIB.h"
-#include "gif/PixelBudget.h"
+#include "platform/raster/DIB.h"
+#include "platform/raster/PixelBudget.h"
 
 #include <algorithm>
 #include <cstring>

@@ -352,4 +352,4 @@ private slots:
 };
 
 QTEST_MAIN(TPainterBridgeTest)
-#include "tst_painterbridge.moc"
+#include "tst_PainterBridge.moc"
