@@ -168,5 +168,3 @@ void TColorMapOptimizer::RemapFrames() {
     image_.FlatBitmap.reset();
     image_.SetPalette(nullptr);
 }
-
-void TGIFImage::OptimizeColorMaps() { TColorMapOptimizer(*this).Optimize(); }

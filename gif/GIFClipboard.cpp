@@ -20,23 +20,23 @@ void SetGIFClipboardReader(TGIFClipboardReader reader) {
     Reader() = std::move(reader);
 }
 
-void TGIFImage::SaveToClipboardFormat(TGIFClipboardData& data) {
+void SaveImageToClipboard(TGIFImage& image, TGIFClipboardData& data) {
     data.bitmap.Clear();
     data.gif.clear();
-    if (Empty()) return;
-    if (const TBitmap* flat = GetFlatBitmap()) data.bitmap = *flat;
+    if (image.Empty()) return;
+    if (const TBitmap* flat = image.GetFlatBitmap()) data.bitmap = *flat;
     // The GIF part is a bonus for programs that understand it: without memory
     // for it, the bitmap alone still makes a useful clipboard.
     try {
         TMemoryStream stream;
-        SaveToStream(stream);
+        image.SaveToStream(stream);
         data.gif = stream.TakeBytes();
     } catch (const std::bad_alloc&) {
         data.gif.clear();
     }
 }
 
-void TGIFImage::LoadFromClipboardFormat(const std::string& format, const TGIFClipboardData* data) {
+void LoadImageFromClipboard(TGIFImage& image, const std::string& format, const TGIFClipboardData* data) {
     TGIFClipboardData fetched;
     if (!data) {
         TGIFClipboardReader reader;
@@ -57,22 +57,22 @@ void TGIFImage::LoadFromClipboardFormat(const std::string& format, const TGIFCli
             probe.LoadFromStream(check);
         }
         TMemoryStream stream(data->gif.data(), data->gif.size());
-        LoadFromStream(stream);
+        image.LoadFromStream(stream);
         return;
     }
     if (format == BitmapClipboardFormat) {
         if (!data->HasBitmap()) Unsupported();
         // Converted aside as well, for the same reason.
         TGIFImage probe;
-        probe.ColorReductionKind = ColorReductionKind;
-        probe.DitherKind = DitherKind;
-        probe.SetReductionBits(ReductionBits());
+        probe.ColorReductionKind = image.ColorReductionKind;
+        probe.DitherKind = image.DitherKind;
+        probe.SetReductionBits(image.ReductionBits());
         probe.AddFrame(data->bitmap);
         std::unique_ptr<TGIFSubImage> frame = probe.Frames().Extract(0);
-        ClearImage();
-        SetWidth(static_cast<std::uint16_t>(probe.Width()));
-        SetHeight(static_cast<std::uint16_t>(probe.Height()));
-        AddFrame(std::move(frame));
+        image.ClearImage();
+        image.SetWidth(static_cast<std::uint16_t>(probe.Width()));
+        image.SetHeight(static_cast<std::uint16_t>(probe.Height()));
+        image.AddFrame(std::move(frame));
         return;
     }
     Unsupported();

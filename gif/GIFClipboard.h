@@ -29,3 +29,12 @@ struct TGIFClipboardData {
 // Installed by the clipboard adapter (one system clipboard per process).
 using TGIFClipboardReader = std::function<bool(const std::string& format, TGIFClipboardData& data)>;
 void SetGIFClipboardReader(TGIFClipboardReader reader);
+
+class TGIFImage;
+
+// TGIFImage::SaveToClipboardFormat: the image's flat picture and its GIF file.
+void SaveImageToClipboard(TGIFImage& image, TGIFClipboardData& data);
+// TGIFImage::LoadFromClipboardFormat: replaces the image by the clipboard data of
+// `format` (given, or read through the installed reader when null); damaged
+// data raises an error and leaves the image as it was.
+void LoadImageFromClipboard(TGIFImage& image, const std::string& format, const TGIFClipboardData* data);

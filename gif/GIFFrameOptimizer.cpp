@@ -120,29 +120,29 @@ TRect VisibleBounds(const TGIFSubImage& frame) {
 
 // --- frame operations -------------------------------------------------------
 
-void TGIFSubImage::Crop() {
-    if (!HasPixels(*this) || !UsesTransparency(*this)) return;
-    const TRect visible = VisibleBounds(*this);
+void CropFrame(TGIFSubImage& frame) {
+    if (!HasPixels(frame) || !UsesTransparency(frame)) return;
+    const TRect visible = VisibleBounds(frame);
     if (visible.IsEmpty()) {
-        ClearFrame();
+        frame.ClearFrame();
         return;
     }
-    CropFrameTo(*this, visible);
+    CropFrameTo(frame, visible);
 }
 
-void TGIFSubImage::Merge(TGIFSubImage* previous) {
-    if (!previous || previous == this || !HasPixels(*this) || !HasPixels(*previous)) return;
+void MergeFrame(TGIFSubImage& frame, TGIFSubImage* previous) {
+    if (!previous || previous == &frame || !HasPixels(frame) || !HasPixels(*previous)) return;
     // Only a picture left in place is under this frame while it shows.
     if (!LeavesPicture(Disposal(*previous))) return;
-    const TRect overlap = Intersection(FrameRect(), previous->FrameRect());
+    const TRect overlap = Intersection(frame.FrameRect(), previous->FrameRect());
     if (overlap.IsEmpty()) return;
-    TGIFColorMap* table = EffectiveColors();
+    TGIFColorMap* table = frame.EffectiveColors();
     const TGIFColorMap* previousTable = previous->EffectiveColors();
     // Without colours nothing can be said about what either frame shows.
     if (table->IsEmpty() || previousTable->IsEmpty()) return;
 
-    const bool transparent = UsesTransparency(*this);
-    int transparentIndex = transparent ? ControlExtension()->TransparentIndex() : -1;
+    const bool transparent = UsesTransparency(frame);
+    int transparentIndex = transparent ? frame.ControlExtension()->TransparentIndex() : -1;
     if (transparent && transparentIndex >= table->Count()) return;
     if (!transparent && table->Count() >= TGIFColorMap::kMaxColors) return;
 
@@ -151,18 +151,18 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     if (transparent) mine[static_cast<std::size_t>(transparentIndex)] = 0x03000000;  // already see-through
     if (UsesTransparency(*previous)) theirs[previous->ControlExtension()->TransparentIndex()] = 0x04000000;
 
-    const int width = Width();
+    const int width = frame.Width();
     const int previousWidth = previous->Width();
     const int columns = overlap.Width();
     auto rowOf = [&](std::uint8_t* base, int frameWidth, const TRect& rect, int y) {
         return base + std::size_t(y - rect.top) * std::size_t(frameWidth) + std::size_t(overlap.left - rect.left);
     };
-    const TRect ownRect = FrameRect();
+    const TRect ownRect = frame.FrameRect();
     const TRect previousRect = previous->FrameRect();
 
     bool anyRepeat = false;
     for (int y = overlap.top; y < overlap.bottom && !anyRepeat; ++y) {
-        const std::uint8_t* a = rowOf(PixelData(), width, ownRect, y);
+        const std::uint8_t* a = rowOf(frame.PixelData(), width, ownRect, y);
         const std::uint8_t* b = rowOf(previous->PixelData(), previousWidth, previousRect, y);
         for (int x = 0; x < columns; ++x)
             if (mine[a[x]] == theirs[b[x]]) {
@@ -175,13 +175,13 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
     if (!transparent) {
         // The new transparent index must not be a colour some pixel of this
         // frame shows, or those pixels would vanish.
-        const std::array<bool, 256> used = UsedIndexes(*this);
-        TGIFImage* image = OwnerImage();
-        if (LocalColors().IsEmpty() && image) {
+        const std::array<bool, 256> used = UsedIndexes(frame);
+        TGIFImage* image = frame.OwnerImage();
+        if (frame.LocalColors().IsEmpty() && image) {
             // Sharing another frame's transparent index keeps the global table small.
             for (int i = 0; i < image->Frames().Count() && transparentIndex < 0; ++i) {
                 const TGIFSubImage* other = image->Frames()[i];
-                if (other == this || !other->LocalColors().IsEmpty() || !UsesTransparency(*other)) continue;
+                if (other == &frame || !other->LocalColors().IsEmpty() || !UsesTransparency(*other)) continue;
                 const int candidate = other->ControlExtension()->TransparentIndex();
                 if (candidate < table->Count() && !used[static_cast<std::size_t>(candidate)])
                     transparentIndex = candidate;
@@ -191,49 +191,23 @@ void TGIFSubImage::Merge(TGIFSubImage* previous) {
             if (used[static_cast<std::size_t>(table->Count())]) return;  // a pixel already points past the table
             transparentIndex = table->AddColor(MakeColor(0, 0, 0));
         }
-        TGIFGraphicControlExtension& control = RequireControl(*this);
+        TGIFGraphicControlExtension& control = RequireControl(frame);
         control.SetUsesTransparency(true);
         control.SetTransparentIndex(transparentIndex);
     }
 
     const std::uint8_t replacement = static_cast<std::uint8_t>(transparentIndex);
     for (int y = overlap.top; y < overlap.bottom; ++y) {
-        std::uint8_t* a = rowOf(PixelData(), width, ownRect, y);
+        std::uint8_t* a = rowOf(frame.PixelData(), width, ownRect, y);
         const std::uint8_t* b = rowOf(previous->PixelData(), previousWidth, previousRect, y);
         for (int x = 0; x < columns; ++x)
             if (mine[a[x]] == theirs[b[x]]) a[x] = replacement;
     }
-    DropBitmap();
-    DropMask();
+    frame.DropBitmap();
+    frame.DropMask();
 }
 
 // --- whole animation --------------------------------------------------------
-
-void TGIFImage::OptimizeAnimation(int options) {
-    StopPainting();
-    // No painter may start on the frames while they change under it.
-    std::lock_guard<std::recursive_mutex> lock(PainterList().Lock());
-    Progress(this, psStarting, 0, false, "Copying...");
-    // Placing a trimmed frame grows a logical screen that a frame sticks out
-    // of (read from a damaged file); the screen is part of what is shown, so
-    // it keeps its size.
-    const std::uint16_t screenWidth = Header().ScreenWidth;
-    const std::uint16_t screenHeight = Header().ScreenHeight;
-    try {
-        TGIFFrameOptimizer(*this).Run(options);
-    } catch (...) {
-        Header().ScreenWidth = screenWidth;
-        Header().ScreenHeight = screenHeight;
-        Progress(this, psEnding, 0, false, "Copying...");
-        throw;
-    }
-    Header().ScreenWidth = screenWidth;
-    Header().ScreenHeight = screenHeight;
-    FlatBitmap.reset();
-    SetPalette(nullptr);
-    Changed();
-    Progress(this, psEnding, 100, false, "Copying...");
-}
 
 void TGIFFrameOptimizer::Run(int options) {
     if ((options & ooReduceColors) && image_.ColorReductionKind == crCustomPalette)

@@ -1,7 +1,7 @@
 #pragma once
 // Frame optimisation: makes the stored animation smaller without changing what
 // it shows. TGIFImage::OptimizeAnimation runs the steps below in this order;
-// TGIFSubImage::Crop and TGIFSubImage::Merge do the per-frame work.
+// CropFrame and MergeFrame (TGIFSubImage::Crop and Merge) do the per-frame work.
 
 #include "gif/GIFTypes.h"
 
@@ -17,6 +17,13 @@ enum TGIFOptimizeOption : int {
     ooReduceColors = 16  // one shared global palette for the whole animation (OptimizeColorMaps)
 };
 constexpr int kAllFrameOptimizations = ooCrop | ooMerge | ooCleanup | ooColorMaps;
+
+// TGIFSubImage::Crop: a transparent frame is trimmed to its visible pixels, and
+// one with none left is cleared.
+void CropFrame(TGIFSubImage& frame);
+// TGIFSubImage::Merge: pixels of `frame` that repeat what `previous` leaves
+// on the screen beneath it become transparent.
+void MergeFrame(TGIFSubImage& frame, TGIFSubImage* previous);
 
 // The smallest rectangle of `frame` (in frame coordinates) holding a pixel that
 // is not its transparent index; empty when there is none. A frame without

@@ -1,4 +1,7 @@
 #include "gif/GIFImage.h"
+#include "gif/ColorMapOptimizer.h"
+#include "gif/GIFClipboard.h"
+#include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFPainterHost.h"
 
 #include <algorithm>
@@ -345,4 +348,43 @@ void TGIFImage::SaveToFile(const std::string& fileName) {
 void TGIFImage::LoadFromFile(const std::string& fileName) {
     TFileStream stream(fileName, TFileStream::Mode::Read);
     LoadFromStream(stream);
+}
+
+// --- optimisation: the document's part; the steps are operations of their own
+// (gif/GIFFrameOptimizer.cpp, gif/ColorMapOptimizer.cpp).
+
+void TGIFImage::OptimizeAnimation(int options) {
+    StopPainting();
+    // No painter may start on the frames while they change under it.
+    std::lock_guard<std::recursive_mutex> lock(PainterList().Lock());
+    Progress(this, psStarting, 0, false, "Copying...");
+    // Placing a trimmed frame grows a logical screen that a frame sticks out
+    // of (read from a damaged file); the screen is part of what is shown, so
+    // it keeps its size.
+    const std::uint16_t screenWidth = Header().ScreenWidth;
+    const std::uint16_t screenHeight = Header().ScreenHeight;
+    try {
+        TGIFFrameOptimizer(*this).Run(options);
+    } catch (...) {
+        Header().ScreenWidth = screenWidth;
+        Header().ScreenHeight = screenHeight;
+        Progress(this, psEnding, 0, false, "Copying...");
+        throw;
+    }
+    Header().ScreenWidth = screenWidth;
+    Header().ScreenHeight = screenHeight;
+    FlatBitmap.reset();
+    SetPalette(nullptr);
+    Changed();
+    Progress(this, psEnding, 100, false, "Copying...");
+}
+
+void TGIFImage::OptimizeColorMaps() { TColorMapOptimizer(*this).Optimize(); }
+
+// --- clipboard (gif/GIFClipboard.cpp) ----------------------------------------
+
+void TGIFImage::SaveToClipboardFormat(TGIFClipboardData& data) { SaveImageToClipboard(*this, data); }
+
+void TGIFImage::LoadFromClipboardFormat(const std::string& format, const TGIFClipboardData* data) {
+    LoadImageFromClipboard(*this, format, data);
 }

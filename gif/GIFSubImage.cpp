@@ -5,6 +5,7 @@
 #include "color/FixedPalettes.h"
 #include "platform/raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
+#include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
 #include "gif/Stream.h"
@@ -480,3 +481,7 @@ void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
         b = SkipZeros(stream);
     }
 }
+
+// The frame optimiser's per-frame steps (gif/GIFFrameOptimizer.cpp).
+void TGIFSubImage::Crop() { CropFrame(*this); }
+void TGIFSubImage::Merge(TGIFSubImage* previous) { MergeFrame(*this, previous); }
