@@ -388,3 +388,18 @@ void TGIFImage::SaveToClipboardFormat(TGIFClipboardData& data) { SaveImageToClip
 void TGIFImage::LoadFromClipboardFormat(const std::string& format, const TGIFClipboardData* data) {
     LoadImageFromClipboard(*this, format, data);
 }
+
+// --- pictures (the frame converts itself: gif/GIFSubImageBitmap.cpp) --------
+
+int TGIFImage::AddFrame(const TBitmap& bitmap) {
+    // The frame belongs to this image while it converts (reduction settings,
+    // screen growth) and is freed if the conversion fails.
+    auto frame = std::make_unique<TGIFSubImage>(this);
+    frame->AssignBitmap(bitmap);
+    return AddFrame(std::move(frame));
+}
+
+void TGIFImage::AssignBitmap(const TBitmap& bitmap) {
+    ClearImage();
+    AddFrame(bitmap);
+}

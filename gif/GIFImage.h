@@ -131,7 +131,8 @@ public:
     void ReleaseCaches();
 
     // --- drawing, conversion, clipboard, colour tables ----------------------
-    // (GIFImageDraw.cpp, GIFBitmapConversion.cpp, GIFClipboard.cpp, ColorMapOptimizer.cpp)
+    // (drawing in GIFImageDraw.cpp; the rest in GIFImage.cpp, handing the work to
+    // GIFClipboard.cpp and ColorMapOptimizer.cpp)
     // The first frame as seen on the logical screen, built once into FlatBitmap;
     // null for an empty image.
     TBitmap* GetFlatBitmap();

@@ -106,7 +106,7 @@ public:
     // Takes over `palette` as the cached palette (null drops it).
     void ReplacePalette(std::unique_ptr<TPalette> palette);
 
-    // --- rasters and drawing (GIFFrameRaster.cpp, GIFBitmapConversion.cpp) --
+    // --- rasters and drawing (GIFSubImageRaster.cpp, GIFSubImageBitmap.cpp) --
     // The frame as an 8-bit bitmap, rendered on demand (null for an empty frame
     // or when the rendering was aborted).
     TBitmap* RenderedBitmap();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFFrameRaster.h"
+#include "gif/GIFMaskBuffer.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFImageDraw.h"
 #include "gif/GIFPainterHost.h"

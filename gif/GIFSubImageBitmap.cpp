@@ -169,16 +169,3 @@ void TGIFSubImage::ApplyMask(const TBitmap& mask) {
     DropBitmap();
     DropMask();
 }
-
-int TGIFImage::AddFrame(const TBitmap& bitmap) {
-    // The frame belongs to this image while it converts (reduction settings,
-    // screen growth) and is freed if the conversion fails.
-    auto frame = std::make_unique<TGIFSubImage>(this);
-    frame->AssignBitmap(bitmap);
-    return AddFrame(std::move(frame));
-}
-
-void TGIFImage::AssignBitmap(const TBitmap& bitmap) {
-    ClearImage();
-    AddFrame(bitmap);
-}
