@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/FrameBuilders.h"
 #include "gif/GIFImage.h"
 #include "platform/raster/Palette.h"
 #include "support/WarningCollector.h"
@@ -14,16 +15,6 @@ namespace {
 TColor Grey(int v) { return MakeColor(std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)); }
 
 // A frame of the image with a local table of `colors` and the given pixels.
-TGIFSubImage* AddFrame(TGIFImage& image, const std::vector<TColor>& colors, int width, int height,
-                       const std::vector<std::uint8_t>& pixels) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    frame->PlaceFrame(0, 0, width, height);
-    for (TColor c : colors) frame->LocalColors().AddColor(c);
-    std::copy(pixels.begin(), pixels.end(), frame->PixelData());
-    TGIFSubImage* raw = frame.get();
-    image.AddFrame(std::move(frame));
-    return raw;
-}
 }  // namespace
 
 TEST(GIFColorMap, CapacityGrowsTo16ThenInStepsOf32) {
@@ -203,7 +194,7 @@ TEST(GIFColorMap, AssignCopiesEntriesAndFlagsButRefusesOtherTypes) {
 TEST(GIFColorMap, SortByUseReordersRemapsAndDropsUnused) {
     TGIFImage image;
     // Entry 2 is used most, then 0; 1 and 3 are unused.
-    TGIFSubImage* frame = AddFrame(image, {Grey(0), Grey(1), Grey(2), Grey(3)}, 3, 2, {2, 2, 2, 0, 0, 2});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {2, 2, 2, 0, 0, 2}, {Grey(0), Grey(1), Grey(2), Grey(3)});
     EXPECT_TRUE(frame->LocalColors().SortByUse());
     TGIFColorMap& map = frame->LocalColors();
     EXPECT_TRUE(map.Sorted());
@@ -216,7 +207,7 @@ TEST(GIFColorMap, SortByUseReordersRemapsAndDropsUnused) {
 
 TEST(GIFColorMap, SortByUseKeepsUnusedEntriesWhenAlreadyInOrder) {
     TGIFImage image;
-    TGIFSubImage* frame = AddFrame(image, {Grey(0), Grey(1), Grey(2), Grey(3)}, 3, 2, {0, 0, 0, 1, 1, 2});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 3, 2, {0, 0, 0, 1, 1, 2}, {Grey(0), Grey(1), Grey(2), Grey(3)});
     EXPECT_TRUE(frame->LocalColors().SortByUse());
     EXPECT_EQ(frame->LocalColors().Count(), 4) << "unused entry 3 stays when nothing moves";
     EXPECT_TRUE(frame->LocalColors().Sorted());
@@ -224,7 +215,7 @@ TEST(GIFColorMap, SortByUseKeepsUnusedEntriesWhenAlreadyInOrder) {
 
 TEST(GIFColorMap, SortByUseRemapsTheTransparentIndex) {
     TGIFImage image;
-    TGIFSubImage* frame = AddFrame(image, {Grey(0), Grey(1), Grey(2)}, 2, 2, {1, 2, 2, 2});
+    TGIFSubImage* frame = AddIndexedFrame(image, 0, 0, 2, 2, {1, 2, 2, 2}, {Grey(0), Grey(1), Grey(2)});
     auto gce = std::make_unique<TGIFGraphicControlExtension>(frame);
     gce->SetUsesTransparency(true);
     gce->SetTransparentIndex(1);
@@ -251,8 +242,8 @@ TEST(GIFColorMap, GlobalSortCountsOnlyFramesThatUseTheGlobalTable) {
     TGIFImage image;
     image.GlobalColors().AddColor(Grey(0));
     image.GlobalColors().AddColor(Grey(1));
-    TGIFSubImage* global = AddFrame(image, {}, 2, 1, {1, 1});
-    TGIFSubImage* local = AddFrame(image, {Grey(5), Grey(6)}, 2, 1, {0, 0});
+    TGIFSubImage* global = AddIndexedFrame(image, 0, 0, 2, 1, {1, 1}, {});
+    TGIFSubImage* local = AddIndexedFrame(image, 0, 0, 2, 1, {0, 0}, {Grey(5), Grey(6)});
     EXPECT_TRUE(image.GlobalColors().SortByUse());
     ASSERT_EQ(image.GlobalColors().Count(), 1);
     EXPECT_EQ(image.GlobalColors().GetColor(0), Grey(1));

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <thread>
 
+#include "support/FrameBuilders.h"
 #include "gif/GIFPainterHost.h"
 #include "gif/GIFImage.h"
 #include "support/ErrorText.h"
@@ -18,13 +19,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-TGIFSubImage* AddPlacedFrame(TGIFImage& image, int left, int top, int width, int height) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    frame->PlaceFrame(left, top, width, height);
-    TGIFSubImage* raw = frame.get();
-    image.AddFrame(std::move(frame));
-    return raw;
-}
 }  // namespace
 
 TEST(GIFImage, NewImageDefaults) {

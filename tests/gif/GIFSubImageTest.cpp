@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "support/FrameBuilders.h"
 #include "gif/GIFImage.h"
 #include "support/ErrorText.h"
 #include "support/WarningCollector.h"
@@ -12,12 +13,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
-TGIFSubImage* NewFrame(TGIFImage& image) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage* raw = frame.get();
-    image.Frames().Add(std::move(frame));
-    return raw;
-}
 
 TGIFGraphicControlExtension* AddControl(TGIFSubImage* frame) {
     auto ext = std::make_unique<TGIFGraphicControlExtension>(frame);
@@ -58,7 +53,7 @@ TEST(GIFSubImage, PlaceFrameGrowsScreenWithWarningsOnlyWhenItWasNotEmpty) {
         image.SetWidth(std::uint16_t(c.screenW));
         image.SetHeight(std::uint16_t(c.screenH));
         TWarningCollector warnings(image);
-        NewFrame(image)->PlaceFrame(10, 10, 100, 50);
+        AppendFrame(image)->PlaceFrame(10, 10, 100, 50);
         EXPECT_EQ(image.Width(), c.wantW) << "screen " << c.screenW << "x" << c.screenH;
         EXPECT_EQ(image.Height(), c.wantH) << "screen " << c.screenW << "x" << c.screenH;
         EXPECT_EQ(warnings.Texts(), c.warnings) << "screen " << c.screenW << "x" << c.screenH;
@@ -67,13 +62,13 @@ TEST(GIFSubImage, PlaceFrameGrowsScreenWithWarningsOnlyWhenItWasNotEmpty) {
 
 TEST(GIFSubImage, ScreenGrowthStopsAt16Bits) {
     TGIFImage image;
-    NewFrame(image)->PlaceFrame(65000, 0, 1000, 1);
+    AppendFrame(image)->PlaceFrame(65000, 0, 1000, 1);
     EXPECT_EQ(image.Width(), 65535) << "no wrap-around to a tiny screen";
 }
 
 TEST(GIFSubImage, SettingOneDimensionReallocatesZeroedPixels) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     frame->PlaceFrame(0, 0, 4, 3);
     std::fill(frame->PixelData(), frame->PixelData() + 12, std::uint8_t(7));
     frame->SetWidth(5);
@@ -91,7 +86,7 @@ TEST(GIFSubImage, SettingOneDimensionReallocatesZeroedPixels) {
 
 TEST(GIFSubImage, PixelAccessChecksCoordinatesAndEmptiness) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     EXPECT_EQ(ErrorOf([&] { frame->RequirePixels(); }), "Image is empty");
     EXPECT_EQ(ErrorOf([&] { frame->RowPointer(0); }), "Invalid pixel coordinates");
     frame->PlaceFrame(0, 0, 3, 2);
@@ -108,7 +103,7 @@ TEST(GIFSubImage, PixelAccessChecksCoordinatesAndEmptiness) {
 
 TEST(GIFSubImage, EffectiveColorsPrefersLocalThenGlobal) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     EXPECT_EQ(frame->EffectiveColors(), &frame->LocalColors()) << "both empty";
     image.GlobalColors().AddColor(1);
     EXPECT_EQ(frame->EffectiveColors(), &image.GlobalColors());
@@ -126,7 +121,7 @@ TEST(GIFSubImage, TransparentIndexIsCheckedAgainstTheEffectiveTable) {
     for (const auto& c : cases) {
         TGIFImage image;
         TWarningCollector warnings(image);
-        TGIFSubImage* frame = NewFrame(image);
+        TGIFSubImage* frame = AppendFrame(image);
         for (int i = 0; i < c.tableSize; ++i) frame->LocalColors().AddColor(TColor(i));
         TGIFGraphicControlExtension* gce = AddControl(frame);
         gce->SetTransparentIndex(c.set);
@@ -139,7 +134,7 @@ TEST(GIFSubImage, TransparentIndexIsCheckedAgainstTheEffectiveTable) {
 
 TEST(GIFSubImage, TransparentColorFindsOrAddsAndCanOverflow) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     frame->LocalColors().AddColor(MakeColor(1, 1, 1));
     frame->LocalColors().AddColor(MakeColor(2, 2, 2));
     TGIFGraphicControlExtension* gce = AddControl(frame);
@@ -157,7 +152,7 @@ TEST(GIFSubImage, TransparentColorFindsOrAddsAndCanOverflow) {
 
 TEST(GIFSubImage, ControlFlagsFieldsAndTransparencyMirror) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     TGIFGraphicControlExtension* gce = AddControl(frame);
     EXPECT_EQ(frame->ControlExtension(), gce);
     gce->SetDisposalMethod(dispPrevious);
@@ -174,7 +169,7 @@ TEST(GIFSubImage, ControlFlagsFieldsAndTransparencyMirror) {
 
 TEST(GIFSubImage, SecondControlExtensionDoesNotReplaceTheFirst) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     TGIFGraphicControlExtension* first = AddControl(frame);
     AddControl(frame);
     EXPECT_EQ(frame->ControlExtension(), first);
@@ -182,7 +177,7 @@ TEST(GIFSubImage, SecondControlExtensionDoesNotReplaceTheFirst) {
 
 TEST(GIFSubImage, DestroyedExtensionsUnlinkThemselves) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     auto comment = std::make_unique<TGIFCommentExtension>(frame);
     TGIFCommentExtension* rawComment = comment.get();
     frame->ExtensionBlocks().Add(std::move(comment));
@@ -203,9 +198,9 @@ TEST(GIFSubImage, DestroyedExtensionsUnlinkThemselves) {
 
 TEST(GIFSubImage, ListOperationsKeepOwnershipStraight) {
     TGIFImage image;
-    TGIFSubImage* a = NewFrame(image);
-    TGIFSubImage* b = NewFrame(image);
-    TGIFSubImage* c = NewFrame(image);
+    TGIFSubImage* a = AppendFrame(image);
+    TGIFSubImage* b = AppendFrame(image);
+    TGIFSubImage* c = AppendFrame(image);
     image.Frames().Move(0, 2);
     EXPECT_EQ(image.Frames().IndexOf(a), 2);
     EXPECT_EQ(image.Frames().IndexOf(b), 0);
@@ -221,7 +216,7 @@ TEST(GIFSubImage, ListOperationsKeepOwnershipStraight) {
 
 TEST(GIFSubImage, RequiredVersionNeedsExtensionOrSortedTable) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     frame->LocalColors().AddColor(1);
     frame->LocalColors().AddColor(2);
     EXPECT_EQ(frame->RequiredVersion(), gv87a);
@@ -234,7 +229,7 @@ TEST(GIFSubImage, RequiredVersionNeedsExtensionOrSortedTable) {
 
 TEST(GIFSubImage, ClearFrameDropsEverything) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     frame->PlaceFrame(1, 2, 3, 4);
     frame->LocalColors().AddColor(1);
     AddControl(frame)->SetUsesTransparency(true);
@@ -250,7 +245,7 @@ TEST(GIFSubImage, ClearFrameDropsEverything) {
 
 TEST(GIFSubImage, AssignCopiesWithNewExtensionObjects) {
     TGIFImage image;
-    TGIFSubImage* source = NewFrame(image);
+    TGIFSubImage* source = AppendFrame(image);
     source->PlaceFrame(2, 3, 2, 2);
     source->SetInterlaced(true);
     source->LocalColors().AddColor(5);
@@ -291,7 +286,7 @@ TEST(GIFSubImage, AssignCopiesWithNewExtensionObjects) {
 
 TEST(GIFSubImage, AssigningAnEmptyFrameClearsIncludingExtensions) {
     TGIFImage image;
-    TGIFSubImage* empty = NewFrame(image);
+    TGIFSubImage* empty = AppendFrame(image);
     AddControl(empty);  // an empty frame with an extension
     TGIFSubImage target(&image);
     target.PlaceFrame(0, 0, 2, 2);
@@ -306,7 +301,7 @@ TEST(GIFSubImage, AssigningAnEmptyFrameClearsIncludingExtensions) {
 
 TEST(GIFSubImage, LoopExtensionDefaults) {
     TGIFImage image;
-    TGIFSubImage* frame = NewFrame(image);
+    TGIFSubImage* frame = AppendFrame(image);
     TGIFAppExtNSLoop loop(frame);
     EXPECT_EQ(loop.AppIdentText(), "NETSCAPE2.0");
     EXPECT_EQ(loop.LoopCount, 0);
@@ -319,8 +314,8 @@ TEST(GIFSubImage, LoopExtensionDefaults) {
 
 TEST(GIFSubImage, ExtensionMovedToAnotherFrameBelongsToIt) {
     TGIFImage image;
-    TGIFSubImage* a = NewFrame(image);
-    TGIFSubImage* b = NewFrame(image);
+    TGIFSubImage* a = AppendFrame(image);
+    TGIFSubImage* b = AppendFrame(image);
     TGIFGraphicControlExtension* gce = AddControl(a);
     gce->SetUsesTransparency(true);
     b->ExtensionBlocks().Add(a->ExtensionBlocks().Extract(0));
@@ -339,7 +334,7 @@ TEST(GIFSubImage, FrameMovedToAnotherImageBelongsToIt) {
     TGIFImage second;
     second.GlobalColors().AddColor(MakeColor(5, 5, 5));
     TWarningCollector warnings(second);
-    TGIFSubImage* frame = NewFrame(first);
+    TGIFSubImage* frame = AppendFrame(first);
     frame->PlaceFrame(0, 0, 1, 1);
     TGIFGraphicControlExtension* gce = AddControl(frame);
     second.Frames().Add(first.Frames().Extract(0));

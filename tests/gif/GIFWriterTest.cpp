@@ -30,12 +30,9 @@ void Load(TGIFImage& image, const Bytes& bytes) {
 }
 
 TGIFSubImage* AddFrame(TGIFImage& image, int left, int top, int width, int height, int localColors = 0) {
-    auto frame = std::make_unique<TGIFSubImage>(&image);
-    frame->PlaceFrame(left, top, width, height);
+    TGIFSubImage* frame = AddPlacedFrame(image, left, top, width, height);
     for (int i = 0; i < localColors; ++i) frame->LocalColors().AddColor(MakeColor(std::uint8_t(i), 1, 2));
-    TGIFSubImage* raw = frame.get();
-    image.AddFrame(std::move(frame));
-    return raw;
+    return frame;
 }
 
 // Bytes written for one extension on its own.

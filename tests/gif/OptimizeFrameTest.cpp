@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/FrameBuilders.h"
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 
@@ -23,9 +24,7 @@ void AddColors(TGIFColorMap& table, int count) {
 // set only when asked for (-1: no control extension field).
 TGIFSubImage* AddFrame(TGIFImage& image, int left, int top, int width, int height, const Pixels& pixels,
                        int transparent = -1, int disposal = -1) {
-    auto owned = std::make_unique<TGIFSubImage>(&image);
-    TGIFSubImage* frame = owned.get();
-    image.Frames().Add(std::move(owned));
+    TGIFSubImage* frame = AppendFrame(image);
     frame->PlaceFrame(left, top, width, height);
     if (pixels.size() != std::size_t(width) * std::size_t(height))
         throw std::logic_error("test frame with a wrong pixel count");

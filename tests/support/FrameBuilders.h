@@ -23,6 +23,25 @@ T* AddExtension(TGIFSubImage* frame) {
     return raw;
 }
 
+// Adds an empty frame placed at (left, top), width x height, through
+// TGIFImage::AddFrame (which may grow the screen), and answers it.
+inline TGIFSubImage* AddPlacedFrame(TGIFImage& image, int left, int top, int width, int height) {
+    auto owned = std::make_unique<TGIFSubImage>(&image);
+    TGIFSubImage* frame = owned.get();
+    frame->PlaceFrame(left, top, width, height);
+    image.AddFrame(std::move(owned));
+    return frame;
+}
+
+// Appends a frame of no size straight to the image's list, past everything
+// TGIFImage::AddFrame does, and answers it.
+inline TGIFSubImage* AppendFrame(TGIFImage& image) {
+    auto owned = std::make_unique<TGIFSubImage>(&image);
+    TGIFSubImage* frame = owned.get();
+    image.Frames().Add(std::move(owned));
+    return frame;
+}
+
 // Adds a frame to `image` at (left, top) with a local table of `colors` and
 // one colour index per pixel; a graphic control extension marks
 // `transparentIndex` as transparent when it is not -1.
