@@ -157,8 +157,8 @@ inline void TLZWEncoder::ClearCodes(TTable& table) {
 }
 
 void TLZWEncoder::ResetCodes() {
-    if (FastTable) ClearCodes(*FastTable);
-    else if (Table) ClearCodes(*Table);
+    if (fastTable_) ClearCodes(*fastTable_);
+    else if (table_) ClearCodes(*table_);
 }
 
 // Keeps the coder's state in locals for the duration of a stretch: member
@@ -336,11 +336,11 @@ void TLZWEncoder::EncodeWith(TTable& table) {
 
 void TLZWEncoder::EncodePixels() {
     if (useHashTable_) {
-        Table = std::make_unique<THashTable>();
-        EncodeWith(*Table);
+        table_ = std::make_unique<THashTable>();
+        EncodeWith(*table_);
     } else {
-        FastTable = std::make_unique<TLZWCodeTable>(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
-        EncodeWith(*FastTable);
+        fastTable_ = std::make_unique<TLZWCodeTable>(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
+        EncodeWith(*fastTable_);
     }
 }
 

@@ -307,8 +307,8 @@ private:
     std::uint16_t FreeCode = 0;
     bool useHashTable_ = false;
     // The dictionary of the frame being encoded (one of the two).
-    std::unique_ptr<THashTable> Table;
-    std::unique_ptr<TLZWCodeTable> FastTable;
+    std::unique_ptr<THashTable> table_;
+    std::unique_ptr<TLZWCodeTable> fastTable_;
     // Per prefix (by the dictionary's id): the pixel it was last extended by
     // and the resulting id; a cache in front of the dictionary, emptied with it.
     static constexpr std::uint16_t NoPixel = 0xFFFF;
