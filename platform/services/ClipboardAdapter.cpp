@@ -19,7 +19,7 @@ QByteArray GifBytes(const QMimeData* mime) {
 }  // namespace
 
 TClipboardAdapter::TClipboardAdapter(QClipboard* clipboard)
-    : clipboard_(clipboard ? clipboard : QGuiApplication::clipboard()) {}
+    : FClipboard(clipboard ? clipboard : QGuiApplication::clipboard()) {}
 
 void TClipboardAdapter::Put(const TGIFClipboardData& data) {
     if (!data.HasGIF() && !data.HasBitmap()) return;
@@ -30,7 +30,7 @@ void TClipboardAdapter::Put(const TGIFClipboardData& data) {
         mime->setData(kPublicGifMimeType, bytes);
     }
     if (data.HasBitmap()) mime->setImageData(ToQImage(data.bitmap));
-    clipboard_->setMimeData(mime.release());  // the clipboard takes ownership
+    FClipboard->setMimeData(mime.release());  // the clipboard takes ownership
 }
 
 void TClipboardAdapter::PutImage(TGIFImage& image) {
@@ -40,7 +40,7 @@ void TClipboardAdapter::PutImage(TGIFImage& image) {
 }
 
 bool TClipboardAdapter::Get(const std::string& format, TGIFClipboardData& data) const {
-    const QMimeData* mime = clipboard_->mimeData();
+    const QMimeData* mime = FClipboard->mimeData();
     if (!mime) return false;
     if (format == GIFClipboardFormat) {
         const QByteArray bytes = GifBytes(mime);
@@ -57,7 +57,7 @@ bool TClipboardAdapter::Get(const std::string& format, TGIFClipboardData& data) 
 }
 
 bool TClipboardAdapter::HasImage() const {
-    const QMimeData* mime = clipboard_->mimeData();
+    const QMimeData* mime = FClipboard->mimeData();
     return mime && (!GifBytes(mime).isEmpty() || mime->hasImage());
 }
 
@@ -75,7 +75,7 @@ bool TClipboardAdapter::PasteInto(TGIFImage& image) const {
 }
 
 void TClipboardAdapter::InstallAsReader() const {
-    QClipboard* clipboard = clipboard_;
+    QClipboard* clipboard = FClipboard;
     SetGIFClipboardReader([clipboard](const std::string& format, TGIFClipboardData& data) {
         return TClipboardAdapter(clipboard).Get(format, data);
     });

@@ -39,5 +39,5 @@ public:
     void InstallAsReader() const;
 
 private:
-    QClipboard* clipboard_;  // not owned
+    QClipboard* FClipboard;  // not owned
 };

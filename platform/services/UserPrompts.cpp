@@ -19,7 +19,7 @@ TMsgResult TQtUserPrompts::MessageBox(TMsgType Type, TMsgButtons Buttons, const 
     else if (Buttons == TMsgButtons::YesNoCancel)
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     const QString caption = Caption.isEmpty() ? QStringLiteral("Pellmark Reelix 2.0") : Caption;
-    QMessageBox box(icon, caption, Text, buttons, parent_);
+    QMessageBox box(icon, caption, Text, buttons, FParent);
     switch (box.exec()) {
     case QMessageBox::Yes: return TMsgResult::Yes;
     case QMessageBox::No: return TMsgResult::No;
@@ -30,15 +30,15 @@ TMsgResult TQtUserPrompts::MessageBox(TMsgType Type, TMsgButtons Buttons, const 
 
 QString TQtUserPrompts::OpenFileName(const QString& Caption, const QString& Folder,
                                      const QString& Filter) {
-    return QFileDialog::getOpenFileName(parent_, Caption, Folder, Filter);
+    return QFileDialog::getOpenFileName(FParent, Caption, Folder, Filter);
 }
 
 QString TQtUserPrompts::SaveFileName(const QString& Caption, const QString& Folder,
                                      const QString& Filter) {
-    return QFileDialog::getSaveFileName(parent_, Caption, Folder, Filter);
+    return QFileDialog::getSaveFileName(FParent, Caption, Folder, Filter);
 }
 
 QStringList TQtUserPrompts::OpenFileNames(const QString& Caption, const QString& Folder,
                                           const QString& Filter) {
-    return QFileDialog::getOpenFileNames(parent_, Caption, Folder, Filter);
+    return QFileDialog::getOpenFileNames(FParent, Caption, Folder, Filter);
 }

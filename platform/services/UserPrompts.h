@@ -29,8 +29,8 @@ public:
 // Real modal message boxes and file dialogs, owned by the given parent window.
 class TQtUserPrompts : public IUserPrompts {
 public:
-    explicit TQtUserPrompts(QWidget* Parent = nullptr) : parent_(Parent) {}
-    void SetParent(QWidget* Parent) { parent_ = Parent; }
+    explicit TQtUserPrompts(QWidget* Parent = nullptr) : FParent(Parent) {}
+    void SetParent(QWidget* Parent) { FParent = Parent; }
 
     TMsgResult MessageBox(TMsgType Type, TMsgButtons Buttons, const QString& Caption,
                           const QString& Text) override;
@@ -42,5 +42,5 @@ public:
                               const QString& Filter) override;
 
 private:
-    QWidget* parent_;
+    QWidget* FParent;
 };
