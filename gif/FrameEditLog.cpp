@@ -205,11 +205,11 @@ TFrameEditLog& TFrameEditLog::operator=(TFrameEditLog&&) noexcept = default;
 void TFrameEditLog::RemoveFrame(TGIFImage& image, int index) {
     auto change = std::make_unique<TFrameOut>(index);
     change->Redo(image);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 void TFrameEditLog::FrameAdded(TGIFImage&, int index) {
-    FChanges.push_back(std::make_unique<TFrameIn>(index));
+    changes_.push_back(std::make_unique<TFrameIn>(index));
 }
 
 void TFrameEditLog::MoveFrame(TGIFImage& image, int from, int to) {
@@ -217,7 +217,7 @@ void TFrameEditLog::MoveFrame(TGIFImage& image, int from, int to) {
         return;
     auto change = std::make_unique<TFrameMove>(from, to);
     change->Redo(image);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 int TFrameEditLog::TakeLoop(TGIFImage& image) {
@@ -230,7 +230,7 @@ int TFrameEditLog::TakeLoop(TGIFImage& image) {
             const int count = loop->LoopCount;
             auto change = std::make_unique<TExtensionOut>(first, e);
             change->Redo(image);
-            FChanges.push_back(std::move(change));
+            changes_.push_back(std::move(change));
             return count;
         }
     return 0;
@@ -258,7 +258,7 @@ void TFrameEditLog::MoveFrameKeepingLoop(TGIFImage& image, int from, int to) {
 }
 
 void TFrameEditLog::ExtensionAdded(TGIFSubImage& frame, int index) {
-    FChanges.push_back(std::make_unique<TExtensionIn>(&frame, index));
+    changes_.push_back(std::make_unique<TExtensionIn>(&frame, index));
 }
 
 void TFrameEditLog::RemoveExtension(TGIFSubImage& frame, int index) {
@@ -266,7 +266,7 @@ void TFrameEditLog::RemoveExtension(TGIFSubImage& frame, int index) {
         return;
     auto change = std::make_unique<TExtensionOut>(&frame, index);
     change->In.Held = frame.ExtensionBlocks().Extract(index);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 namespace {
@@ -283,7 +283,7 @@ void TFrameEditLog::SetCommentLines(TGIFCommentExtension& comment, std::vector<s
     change->Comment = &comment;
     change->Other = std::move(lines);
     std::swap(comment.Lines, change->Other);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 namespace {
@@ -300,7 +300,7 @@ void TFrameEditLog::ReplaceImage(TGIFImage& image, TGIFImage& replacement) {
     auto change = std::make_unique<TWholeImage>();
     TradeImageContents(change->Held, replacement);
     change->Redo(image);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 void TFrameEditLog::SetScreenSize(TGIFImage& image, int width, int height) {
@@ -310,17 +310,17 @@ void TFrameEditLog::SetScreenSize(TGIFImage& image, int width, int height) {
     change->NewWidth = static_cast<std::uint16_t>(std::clamp(width, 0, 0xFFFF));
     change->NewHeight = static_cast<std::uint16_t>(std::clamp(height, 0, 0xFFFF));
     change->Redo(image);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 void TFrameEditLog::Colors(TGIFImage& image) {
     auto change = std::make_unique<TColors>();
     change->Before.Capture(image);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 void TFrameEditLog::ColorsChanged(TGIFImage& image) {
-    for (auto it = FChanges.rbegin(); it != FChanges.rend(); ++it)
+    for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
         if (auto* colors = dynamic_cast<TColors*>(it->get())) {
             colors->After.Capture(image);
             colors->DropUnchangedFrames();
@@ -330,14 +330,14 @@ void TFrameEditLog::ColorsChanged(TGIFImage& image) {
 
 void TFrameEditLog::Undo(TGIFImage& image) {
     image.StopPainting();
-    for (auto it = FChanges.rbegin(); it != FChanges.rend(); ++it)
+    for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
         (*it)->Undo(image);
     image.FlatBitmap.reset();
 }
 
 void TFrameEditLog::Redo(TGIFImage& image) {
     image.StopPainting();
-    for (auto& change : FChanges)
+    for (auto& change : changes_)
         change->Redo(image);
     image.FlatBitmap.reset();
 }
@@ -345,11 +345,11 @@ void TFrameEditLog::Redo(TGIFImage& image) {
 void TFrameEditLog::FrameProperties(TGIFImage& image, TGIFSubImage& frame) {
     auto change = std::make_unique<TProperties>(&frame);
     change->Before.Capture(image, frame);
-    FChanges.push_back(std::move(change));
+    changes_.push_back(std::move(change));
 }
 
 void TFrameEditLog::FramePropertiesChanged(TGIFImage& image) {
-    for (auto it = FChanges.rbegin(); it != FChanges.rend(); ++it)
+    for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
         if (auto* p = dynamic_cast<TProperties*>(it->get())) {
             p->After.Capture(image, *p->Frame);
             return;

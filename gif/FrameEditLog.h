@@ -22,7 +22,7 @@ public:
     TFrameEditLog(TFrameEditLog&&) noexcept;
     TFrameEditLog& operator=(TFrameEditLog&&) noexcept;
 
-    bool Empty() const { return FChanges.empty(); }
+    bool Empty() const { return changes_.empty(); }
 
     // ---- Changes, done now and recorded ----
     // Takes frame `index` out of the animation (kept by the log).
@@ -67,5 +67,5 @@ public:
     struct TChange;
 
 private:
-    std::vector<std::unique_ptr<TChange>> FChanges;
+    std::vector<std::unique_ptr<TChange>> changes_;
 };
