@@ -91,6 +91,13 @@
     X(popThumbsFilterJpg) \
     X(popThumbsBrowse) \
     X(popThumbsClear) \
+    X(popThumbsCloseWindow) \
+    X(popThumbsCopy) \
+    X(popThumbsEdit) \
+    X(popThumbsFavoritesAdd) \
+    X(popThumbsFavoritesOrganize) \
+    X(popThumbsInsert) \
+    X(popThumbsRefresh) \
     X(popThumbsExplorer) \
     X(popThumbsViewDetails) \
     X(popThumbsViewIcons)

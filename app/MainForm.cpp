@@ -1,4 +1,7 @@
 #include "app/MainForm.h"
+#include "controls/ThumbnailView.h"
+#include "dialogs/Progress.h"
+#include "app/ThumbnailMaker.h"
 
 #include "app/Routines.h"
 #include "platform/services/UserPrompts.h"
@@ -30,6 +33,9 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QTreeView>
+#include <QFileSystemModel>
+#include <QSignalBlocker>
 #include <QToolBar>
 
 
@@ -64,6 +70,18 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     PlaceThumbsButton(!pnlThumbs->isHidden());
     PlaceTreeButton(!pnlTV->isHidden());
     SyncPaneChecks();
+    RebuildFavoritesMenu(FFavorites);
+    lvThumbs->SetTileSize(FThumbSize);
+    lvThumbs->SetLargeIcons(FViewIcons);
+    {
+        // The tree shows the stored folder; scanning it waits for start-up.
+        const QSignalBlocker quiet(tvShell->selectionModel());
+        const QModelIndex folder = FFolderModel->index(FTreePath);
+        if (folder.isValid()) {
+            tvShell->setCurrentIndex(folder);
+            tvShell->scrollTo(folder);
+        }
+    }
 
     lbFrames->SetItemHeight(FrameSize + 65);
     lbFrames->SetCurrentWidth(FrameSize + 26);
@@ -101,6 +119,9 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 
 TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
+    // Thumbnail workers end before the widgets their tiles would go to.
+    delete FThumbMaker;
+    FThumbMaker = nullptr;
     // No painter outlives the window, and nothing reaches its widgets as
     // they go: the undo stack says it is clean once more while it is deleted.
     if (FPlayer)
@@ -201,6 +222,8 @@ void TfrmMain::ScanThumbnailFolder() {
     QCoreApplication::processEvents();
     if (FThumbnailScan)
         FThumbnailScan(ThumbDirectory);
+    else if (!pnlThumbs->isHidden() && !ThumbDirectory.isEmpty())
+        SetTreeFolder(ThumbDirectory);
     ThumbDirectory.clear();
 }
 

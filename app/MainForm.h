@@ -3,6 +3,7 @@
 // and the command table. It owns the one animation document from start-up to exit.
 
 #include "app/CommandIds.h"
+#include "dialogs/SettingsChoices.h"
 #include "platform/services/WebLinks.h"
 
 #include <QColor>
@@ -25,6 +26,14 @@ class TBitmap;
 class TFrameEditLog;
 class TGIFSubImage;
 class QFrame;
+class QFileSystemModel;
+class QFileSystemWatcher;
+class QMimeData;
+class QTreeView;
+class TfrmProgress;
+class TThumbnailMaker;
+class TThumbnailView;
+struct TThumbnail;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -230,6 +239,46 @@ public:
     void mnuHelpOrderClick();
     void mnuHelpSupportClick();
     void mnuViewThumbSize80Click();
+
+    // ---- Thumbnail pane (MainFormThumbnails.cpp) ----
+    TThumbnailView* ThumbnailView() const { return lvThumbs; }
+    QTreeView* FolderTree() const { return tvShell; }
+    TThumbnailMaker* ThumbnailMaker() const { return FThumbMaker; }
+    // The progress window of the running scan (null when none is shown).
+    TfrmProgress* ScanProgress() const { return FScanProgress.get(); }
+    // The folder the tree shows, and moving the tree (which scans the folder).
+    QString TreeFolder() const;
+    void SetTreeFolder(const QString& Folder);
+    // Lists Folder's pictures and starts making their thumbnails; Quiet shows
+    // no progress window (a change noticed on disk).
+    void ScanThumbFolder(const QString& Folder, bool Quiet = false);
+    QString ScannedFolder() const { return FScannedFolder; }
+    // The picture in Path added as a frame, asking where.
+    void InsertThumbnail(const QString& Path);
+    QStringList Favorites() const { return FFavorites; }
+    void RebuildFavoritesMenu(const QStringList& Folders);
+    void tvShellChange();
+    void popThumbsInsertClick();
+    void popThumbsEditClick();
+    void popThumbsCopyClick();
+    void popThumbsRefreshClick();
+    void popThumbsFilterClick();
+    void popThumbsViewClick();
+    void popThumbsCloseClick();
+    void popThumbsFavoritesAddClick();
+    void popThumbsFavoritesOrganizeClick();
+    void mnuViewBrowseClick();
+    void mnuViewClearWindowClick();
+    void mnuViewThumbsClick();
+    void mnuViewExplorerClick();
+    // Item states of the pane's popup; OverList: opened over the thumbnails.
+    void popThumbsPopup(bool OverList);
+
+    // ---- Program Options (MainFormOptions.cpp) ----
+    void mnuToolsOptionsClick();
+    // The window's share of Program Options (colours, tool bar style, sizes).
+    TProgramOptions CurrentOptions() const;
+    void ApplyOptions(const TProgramOptions& Options);
     void mnuViewWindowALeftClick();
     void mnuViewTBStandardClick();
 
@@ -286,6 +335,11 @@ private:
     void ShowPlaybackFrame(const QImage& Picture, int Index, int Count);
     void ApplyAutoSizeSplitter();
 
+    void ThumbnailMade(int Index, const TThumbnail& Thumbnail);
+    void ThumbnailScanFinished(bool Cancelled);
+    void ThumbnailSelected(int Row);
+    bool DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At);
+    void SaveFavorites();
     void PlaceThumbsButton(bool PaneVisible);
     void PlaceTreeButton(bool TreeVisible);
     void SyncPaneChecks();
@@ -356,7 +410,20 @@ private:
     QSplitter* splitThumbs = nullptr;
     QWidget* pnlTV = nullptr;
     QWidget* pnlTVCaption = nullptr;
-    QWidget* lvThumbs = nullptr;
+    TThumbnailView* lvThumbs = nullptr;
+    QTreeView* tvShell = nullptr;
+    QFileSystemModel* FFolderModel = nullptr;
+    QFileSystemWatcher* FFolderWatch = nullptr;
+    TThumbnailMaker* FThumbMaker = nullptr;
+    std::unique_ptr<TfrmProgress> FScanProgress;
+    QString FScannedFolder; // with a trailing slash; empty before the first scan
+    QString FBrowseFolder;  // where the folder-browse dialog starts
+    QString FScanSelection; // the item to select again after a quiet rescan
+    int FScanMade = 0;
+    int FScanCount = 0;
+    bool FThumbsPopupOverList = true;
+    QMenu* popThumbsFavorites = nullptr;
+    QAction* FThumbsSelectionSeparator = nullptr;
     QToolButton* btnCloseThumbs = nullptr;
     QToolButton* btnTVClose = nullptr;
     QWidget* StatusPanel[3] = {nullptr, nullptr, nullptr};

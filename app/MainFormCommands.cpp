@@ -4,6 +4,7 @@
 #include "app/Routines.h"
 #include "platform/services/UserPrompts.h"
 #include "controls/RXListBox.h"
+#include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
 #include "platform/services/ClipboardAdapter.h"
 
@@ -18,6 +19,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QUndoStack>
 #include <exception>
 
@@ -132,10 +134,10 @@ const TCommandDef ViewMenu[] = {
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef ViewThumbsMenu[] = {
-    {"mnuViewThumbs", "&Thumbnail Window", "Thumbnails|Shows or hides the thumbnail window", "Ctrl+Shift+T", nullptr, 0, true},
-    {"mnuViewExplorer", "&Explorer Window", "Explorer|Shows or hides the folder tree", "Ctrl+Shift+E", nullptr, 0, true},
-    {"mnuViewBrowse", "&Browse...", "Browse|Picks a folder to show as thumbnails", "Ctrl+B"},
-    {"mnuViewClearWindow", "&Clear Window", "Clear|Empties the thumbnail window"},
+    {"mnuViewThumbs", "&Thumbnail Window", "Thumbnails|Shows or hides the thumbnail window", "Ctrl+Shift+T", &TfrmMain::mnuViewThumbsClick, 0, true},
+    {"mnuViewExplorer", "&Explorer Window", "Explorer|Shows or hides the folder tree", "Ctrl+Shift+E", &TfrmMain::mnuViewExplorerClick, 0, true},
+    {"mnuViewBrowse", "&Browse...", "Browse|Picks a folder to show as thumbnails", "Ctrl+B", &TfrmMain::mnuViewBrowseClick},
+    {"mnuViewClearWindow", "&Clear Window", "Clear|Empties the thumbnail window", nullptr, &TfrmMain::mnuViewClearWindowClick},
     {nullptr, nullptr, nullptr},
 };
 const TCommandDef ToolsMenu[] = {
@@ -143,7 +145,7 @@ const TCommandDef ToolsMenu[] = {
     {"mnuToolsComment", "&Comment Editor...", "Comments|Edits the animation's comments", nullptr, &TfrmMain::mnuToolsCommentClick},
     {"mnuToolsHTML", "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard", nullptr, &TfrmMain::mnuToolsHTMLClick},
     {nullptr, nullptr, nullptr},
-    {"mnuToolsOptions", "Program &Options...", "Options|Changes the program's settings"},
+    {"mnuToolsOptions", "Program &Options...", "Options|Changes the program's settings", nullptr, &TfrmMain::mnuToolsOptionsClick},
 };
 const TCommandDef HelpMenu[] = {
     {"mnuHelpContents", "&Contents", "Help|Opens Help", "F1", &TfrmMain::mnuHelpContentsClick},
@@ -435,16 +437,31 @@ void TfrmMain::CreatePopups() {
     }
     connect(popTB, &QMenu::aboutToShow, this, &TfrmMain::mnuViewTBClick);
 
-    // The thumbnail pane's popup: the items the window's start-up sets up.
+    // The thumbnail pane's popup.
     auto* popThumbs = new QMenu(this);
     popThumbs->setObjectName(QStringLiteral("popThumbs"));
     FMenus.insert(QStringLiteral("popThumbs"), popThumbs);
+    AddCommand(popThumbs, "popThumbsInsert", QStringLiteral("&Insert"),
+               QStringLiteral("Adds the selected picture as a new frame"), &TfrmMain::popThumbsInsertClick);
+    AddCommand(popThumbs, "popThumbsEdit", QStringLiteral("&Edit..."),
+               QStringLiteral("Opens the selected picture in its own program"), &TfrmMain::popThumbsEditClick);
+    AddCommand(popThumbs, "popThumbsCopy", QStringLiteral("&Copy to clipboard"),
+               QStringLiteral("Copies the selected picture to the clipboard"), &TfrmMain::popThumbsCopyClick);
+    FThumbsSelectionSeparator = popThumbs->addSeparator();
     AddCommand(popThumbs, "popThumbsBrowse", QStringLiteral("&Browse..."),
-               QStringLiteral("Picks a folder to show as thumbnails"), nullptr);
-    AddCommand(popThumbs, "popThumbsClear", QStringLiteral("Clea&r Window"),
-               QStringLiteral("Empties the thumbnail window"), nullptr);
-    AddCommand(popThumbs, "popThumbsExplorer", QStringLiteral("&Explorer Window"),
-               QStringLiteral("Shows or hides the folder tree"), nullptr)->setCheckable(true);
+               QStringLiteral("Picks a folder to show as thumbnails"), &TfrmMain::mnuViewBrowseClick);
+    QAction* refresh = AddCommand(popThumbs, "popThumbsRefresh", QStringLiteral("Re&fresh"),
+                                  QStringLiteral("Reloads the thumbnails of the folder"), &TfrmMain::popThumbsRefreshClick);
+    refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    refresh->setShortcutContext(Qt::WindowShortcut);
+    addAction(refresh); // F5 works without the popup
+    popThumbsFavorites = popThumbs->addMenu(QStringLiteral("F&avorites"));
+    popThumbsFavorites->setObjectName(QStringLiteral("popThumbsFavorites"));
+    AddCommand(popThumbsFavorites, "popThumbsFavoritesAdd", QStringLiteral("&Add Current Folder"),
+               QStringLiteral("Adds the folder shown to the favourites"), &TfrmMain::popThumbsFavoritesAddClick);
+    AddCommand(popThumbsFavorites, "popThumbsFavoritesOrganize", QStringLiteral("&Organize Favorites..."),
+               QStringLiteral("Reorders or removes favourite folders"), &TfrmMain::popThumbsFavoritesOrganizeClick);
+    popThumbsFavorites->addSeparator();
     auto* filter = popThumbs->addMenu(QStringLiteral("Image &Filter"));
     filter->setObjectName(QStringLiteral("popThumbsFilter"));
     FFilterGroup = new QActionGroup(this);
@@ -460,7 +477,7 @@ void TfrmMain::CreatePopups() {
         }
         QAction* a = AddCommand(filter, f.name, QLatin1String(f.caption),
                                 QStringLiteral("Changes thumbnail image filter to %1").arg(QLatin1String(f.caption)),
-                                nullptr);
+                                &TfrmMain::popThumbsFilterClick);
         a->setCheckable(true);
         a->setProperty("Tag", f.tag);
         FFilterGroup->addAction(a);
@@ -469,22 +486,38 @@ void TfrmMain::CreatePopups() {
     viewMenu->setObjectName(QStringLiteral("popThumbsView"));
     auto* viewGroup = new QActionGroup(this);
     QAction* icons = AddCommand(viewMenu, "popThumbsViewIcons", QStringLiteral("Lar&ge Icons"),
-                                QStringLiteral("Shows the thumbnails as pictures"), nullptr);
+                                QStringLiteral("Shows the thumbnails as pictures"), &TfrmMain::popThumbsViewClick);
     QAction* details = AddCommand(viewMenu, "popThumbsViewDetails", QStringLiteral("&Details"),
-                                  QStringLiteral("Shows the file details"), nullptr);
+                                  QStringLiteral("Shows the file details"), &TfrmMain::popThumbsViewClick);
+    icons->setProperty("Tag", 0);
+    details->setProperty("Tag", 1);
     for (QAction* a : {icons, details}) {
         a->setCheckable(true);
         viewGroup->addAction(a);
     }
+    viewMenu->addSeparator();
+    viewMenu->addAction(Command(TCommandId::mnuViewClearWindow));
+    AddCommand(popThumbs, "popThumbsClear", QStringLiteral("Clea&r Window"),
+               QStringLiteral("Empties the thumbnail window"), &TfrmMain::mnuViewClearWindowClick);
+    popThumbs->addSeparator();
+    AddCommand(popThumbs, "popThumbsExplorer", QStringLiteral("&Explorer Window"),
+               QStringLiteral("Shows or hides the folder tree"), &TfrmMain::mnuViewExplorerClick)->setCheckable(true);
+    AddCommand(popThumbs, "popThumbsCloseWindow", QStringLiteral("Cl&ose Window"),
+               QStringLiteral("Hide Thumbnail Window"), &TfrmMain::popThumbsCloseClick);
     // Popups are windows of their own, so their hints would not reach the
     // main window by themselves: route each hovered item's hint to panel 2.
     for (QMenu* menu : findChildren<QMenu*>()) {
         connect(menu, &QMenu::hovered, this, [this](QAction* a) { SetStatusText(2, a->statusTip()); });
         connect(menu, &QMenu::aboutToHide, this, [this] { SetStatusText(2, QString()); });
     }
-    lvThumbs->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lvThumbs, &QWidget::customContextMenuRequested, this, [this, popThumbs](const QPoint& at) {
-        popThumbs->popup(lvThumbs->mapToGlobal(at));
+    connect(lvThumbs, &TThumbnailView::ContextMenuAt, this, [this, popThumbs](const QPoint& at, bool) {
+        popThumbsPopup(true);
+        popThumbs->popup(at);
+    });
+    tvShell->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tvShell, &QWidget::customContextMenuRequested, this, [this, popThumbs](const QPoint& at) {
+        popThumbsPopup(false);
+        popThumbs->popup(tvShell->viewport()->mapToGlobal(at));
     });
 }
 
@@ -522,6 +555,7 @@ void TfrmMain::mnuEditClick() {
 void TfrmMain::mnuViewClick() {
     Command(TCommandId::mnuViewPlay)->setEnabled(Command(TCommandId::btnPlay)->isEnabled());
     Command(TCommandId::mnuViewPause)->setEnabled(Command(TCommandId::btnPause)->isEnabled());
+    Command(TCommandId::mnuViewClearWindow)->setEnabled(lvThumbs->Count() > 0);
     SyncPaneChecks();
 }
 

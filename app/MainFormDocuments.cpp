@@ -380,6 +380,10 @@ void TfrmMain::dragEnterEvent(QDragEnterEvent* Event) {
 }
 
 void TfrmMain::dropEvent(QDropEvent* Event) {
+    if (DropThumbnailOnPreview(*Event->mimeData(), Event->position().toPoint())) {
+        Event->acceptProposedAction();
+        return;
+    }
     QString first;
     for (const QUrl& url : Event->mimeData()->urls())
         if (url.isLocalFile()) {

@@ -2,12 +2,19 @@
 #include "app/MainForm.h"
 
 #include "app/Routines.h"
+#include "app/ThumbnailMaker.h"
 #include "controls/RXListBox.h"
+#include "controls/ThumbnailView.h"
+#include "dialogs/Progress.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QFileSystemWatcher>
+#include <QTimer>
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
@@ -130,16 +137,41 @@ void TfrmMain::CreateThumbnailPane() {
     auto* tvCaption = new QLabel(QStringLiteral("All Folders"), pnlTVCaption);
     tvCaption->setObjectName(QStringLiteral("lblAllFolders"));
     tvCaptionRow->addWidget(tvCaption, 1);
-    auto* tvShell = new QTreeView(pnlTV);
+    tvShell = new QTreeView(pnlTV);
     tvShell->setObjectName(QStringLiteral("tvShell"));
     tvShell->setHeaderHidden(true);
+    // Folders only; the model follows changes on disk by itself.
+    FFolderModel = new QFileSystemModel(this);
+    FFolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    FFolderModel->setRootPath(QDir::rootPath());
+    tvShell->setModel(FFolderModel);
+    for (int column = 1; column < FFolderModel->columnCount(); ++column)
+        tvShell->hideColumn(column);
+    connect(tvShell->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { tvShellChange(); });
     tvLayout->addWidget(pnlTVCaption);
     tvLayout->addWidget(tvShell, 1);
     pnlTV->resize(DesignedExplorerWidth, pnlTV->height());
-    auto* thumbs = new QListWidget(splitThumbs);
-    thumbs->setObjectName(QStringLiteral("lvThumbs"));
-    thumbs->setViewMode(QListView::IconMode);
-    lvThumbs = thumbs;
+    lvThumbs = new TThumbnailView(splitThumbs);
+    lvThumbs->setObjectName(QStringLiteral("lvThumbs"));
+    connect(lvThumbs, &TThumbnailView::CurrentChanged, this, &TfrmMain::ThumbnailSelected);
+    connect(lvThumbs, &TThumbnailView::Activated, this, [this] { Guarded([this] { popThumbsInsertClick(); }); });
+    connect(splitThumbs, &QSplitter::splitterMoved, lvThumbs, &TThumbnailView::ArrangeIcons);
+
+    FThumbMaker = new TThumbnailMaker(this);
+    connect(FThumbMaker, &TThumbnailMaker::Made, this, &TfrmMain::ThumbnailMade);
+    connect(FThumbMaker, &TThumbnailMaker::Finished, this, &TfrmMain::ThumbnailScanFinished);
+    // A change in the shown folder rescans it once things have settled.
+    FFolderWatch = new QFileSystemWatcher(this);
+    auto* settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(300);
+    connect(FFolderWatch, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
+    connect(settle, &QTimer::timeout, this, [this] {
+        if (!FScannedFolder.isEmpty() && !FScanProgress && !pnlThumbs->isHidden())
+            ScanThumbFolder(FScannedFolder, true);
+    });
+    connect(btnCloseThumbs, &QToolButton::clicked, this, [this] { mnuViewThumbsClick(); });
+    connect(btnTVClose, &QToolButton::clicked, this, [this] { mnuViewExplorerClick(); });
     splitThumbs->addWidget(pnlTV);
     splitThumbs->addWidget(lvThumbs);
     splitThumbs->setStretchFactor(1, 1);

@@ -34,6 +34,13 @@ int ColorToInt(const QColor& c) {
 QColor IntToColor(int v) {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
+// The list is rewritten whole so removed folders disappear.
+void WriteFavorites(TSettingsStore& s, const QStringList& Folders) {
+    s.EraseSection(FavoritesSection);
+    s.WriteString(FavoritesSection, QString(), QString());
+    for (const QString& folder : Folders)
+        s.WriteString(FavoritesSection, folder, QString());
+}
 QColor ReadColor(const TSettingsStore& s, const QString& name, const QColor& current) {
     return IntToColor(s.ReadInteger(MainSection, name, ColorToInt(current)));
 }
@@ -115,6 +122,11 @@ void TfrmMain::LoadSettings() {
 
     if (Document())
         ApplyPaletteSettings(*Document(), s);
+}
+
+void TfrmMain::SaveFavorites() {
+    WriteFavorites(FSettings, FFavorites);
+    FSettings.Save();
 }
 
 void TfrmMain::ApplyColors() {
@@ -232,10 +244,7 @@ bool TfrmMain::SaveSettings() {
     s.EraseSection(MRUSection);
     for (QAction* a : FRecentFiles)
         s.WriteString(MRUSection, a->data().toString(), QString());
-    s.EraseSection(FavoritesSection);
-    s.WriteString(FavoritesSection, QString(), QString());
-    for (const QString& folder : FFavorites)
-        s.WriteString(FavoritesSection, folder, QString());
+    WriteFavorites(s, FFavorites);
 
     s.WriteString(ThumbSection, QStringLiteral("Directory"), FTreePath);
     s.WriteInteger(ThumbSection, QStringLiteral("FilterType"), FilterType);

@@ -16,3 +16,9 @@ TOkCancel MakeOkCancel(QDialog* Dialog, QWidget* Parent, const QString& Prefix) 
     row->addWidget(cancel);
     return {ok, cancel, row};
 }
+
+void SetHint(QWidget* Widget, const QString& Hint) {
+    const qsizetype bar = Hint.indexOf(QLatin1Char('|'));
+    Widget->setToolTip(bar < 0 ? Hint : Hint.left(bar));
+    Widget->setStatusTip(bar < 0 ? Hint : Hint.mid(bar + 1));
+}

@@ -15,3 +15,6 @@ struct TOkCancel {
 
 // Buttons named Prefix + "OK" and Prefix + "Cancel" (e.g. "btnOK", "btnDropOK").
 TOkCancel MakeOkCancel(QDialog* Dialog, QWidget* Parent, const QString& Prefix = QStringLiteral("btn"));
+
+// A hint's first part is the tool tip, the part after '|' the status text.
+void SetHint(QWidget* Widget, const QString& Hint);

@@ -16,15 +16,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-// A hint's first part is the tool tip, the part after '|' the status text.
-void SetHint(QWidget* w, const QString& hint) {
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    w->setToolTip(bar < 0 ? hint : hint.left(bar));
-    w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-}
-} // namespace
-
 TfrmSettings::TfrmSettings(int DialogType, IUserPrompts& Prompts, TUrlOpener Opener,
                            const QImage& Logo, QWidget* Parent)
     : QDialog(Parent), FDialogType(DialogType), FPrompts(Prompts), FOpener(std::move(Opener)) {
@@ -37,6 +28,13 @@ TfrmSettings::TfrmSettings(int DialogType, IUserPrompts& Prompts, TUrlOpener Ope
         setWindowTitle(QStringLiteral("Frame Size Difference"));
         BuildFrameSizePanel();
         AddOkCancel(pnlFrameDiff);
+    } else if (FDialogType == dtOptions) {
+        setWindowTitle(QStringLiteral("Program Options"));
+        BuildOptionsPages();
+    } else if (FDialogType == dtFavorites) {
+        setWindowTitle(QStringLiteral("Organize Favorites Folder"));
+        BuildFavoritesPanel();
+        AddOkCancel(pnlFavorites);
     } else if (FDialogType == dtPalette) {
         setWindowTitle(QStringLiteral("Palette Options"));
         BuildPalettePanel();

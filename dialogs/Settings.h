@@ -1,8 +1,9 @@
 #pragma once
 // One form, several uses chosen by DialogType before it is shown:
 // 0 Program Options, 1 Frame Size Difference, 2 About, 3 Organize Favorites,
-// 4 Palette Options. The about box, the frame-size question and the palette
-// page are built here; the other pages come with the program options.
+// 4 Palette Options. Program Options holds the frame-size question, the
+// palette page and the favourites on its tabs (SettingsOptions.cpp,
+// SettingsFavorites.cpp).
 
 #include "platform/services/WebLinks.h"
 #include "dialogs/SettingsChoices.h"
@@ -12,11 +13,20 @@
 class IUserPrompts;
 class QCheckBox;
 class QComboBox;
+class QListWidget;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+class TColorComboBox;
+class TNumericEdit;
+class TUpDown;
 class QFrame;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+class QPainter;
 
 class TfrmSettings : public QDialog {
     Q_OBJECT
@@ -35,6 +45,47 @@ public:
     // Palette Options: likewise.
     void SetPaletteChoice(const TPaletteChoice& Choice);
     TPaletteChoice PaletteChoice() const;
+    // Program Options: the values shown, and after OK the ones chosen (values
+    // left unchosen, such as a thumbnail size none of the entries matches,
+    // come back as they were shown).
+    void SetOptions(const TProgramOptions& Options);
+    TProgramOptions Options() const;
+    // Favourites: the folders shown; Start is where Add browses from when
+    // nothing is selected.
+    void SetFavorites(const QStringList& Folders, const QString& Start);
+    QStringList Favorites() const;
+
+    // Program Options.
+    QTabWidget* tabOptions = nullptr;
+    QWidget* pnlMisc = nullptr;
+    QWidget* pnlGeneral = nullptr;
+    QWidget* pnlThumbnails = nullptr;
+    TColorComboBox* cbBrushColor = nullptr;
+    TColorComboBox* cbWindowColor = nullptr;
+    TColorComboBox* cbHighlightColor = nullptr;
+    TColorComboBox* cbSelTextColor = nullptr;
+    TColorComboBox* cbAniBGColor = nullptr;
+    QListWidget* lbSample = nullptr;
+    QPushButton* btnReset = nullptr;
+    QCheckBox* chkBackUps = nullptr;
+    QCheckBox* chkFlatTB = nullptr;
+    QCheckBox* chkAnimation = nullptr;
+    TNumericEdit* txtDelay = nullptr;
+    TUpDown* udDelay = nullptr;
+    TNumericEdit* txtLoop = nullptr;
+    TUpDown* udLoop = nullptr;
+    QCheckBox* chkAutoLoad = nullptr;
+    QComboBox* cbThumbSize = nullptr;
+    // Favourites.
+    QWidget* pnlFavorites = nullptr;
+    QTreeWidget* lvFavorites = nullptr;
+    QToolButton* btnUp = nullptr;
+    QToolButton* btnDown = nullptr;
+    QToolButton* btnAdd = nullptr;
+    QToolButton* btnRemove = nullptr;
+    QMenu* popFavorites = nullptr;
+    // The sample tiles' colours, as the frames list would draw them.
+    QColor SampleFrameColor() const;
 
     QWidget* pnlAbout = nullptr;
     QWidget* pnlFrameDiff = nullptr;
@@ -60,11 +111,27 @@ private:
     void BuildAboutPanel(const QImage& Logo);
     void BuildFrameSizePanel();
     void BuildPalettePanel();
+    void BuildOptionsPages();
+    QWidget* BuildProgramPage();
+    QWidget* BuildAnimationPage();
+    QWidget* BuildThumbnailsPage();
+    void BuildFavoritesPanel();
+    void NumberLeft(TNumericEdit* Field, TUpDown* UpDown);
+    void ColorChosen();
+    void btnResetClick();
+    void DrawSample(QPainter& Painter, const QRect& Rect, int Row, bool Selected) const;
+    void FavoriteAdd();
+    void FavoriteRemove();
+    void FavoriteMove(int Delta);
+    void UpdateFavoriteButtons();
     void AddOkCancel(QWidget* Panel);
     void btnPellmarkClick();
     void btnEmailClick();
 
     int FDialogType;
+    TProgramOptions FShown;
+    QString FBrowseStart;
+    QImage FSamplePicture;
     IUserPrompts& FPrompts;
     TUrlOpener FOpener;
 };

@@ -2,6 +2,8 @@
 // The values the settings dialog gathers for its smaller uses, read from and
 // written to the settings store outside the widgets.
 
+#include <QColor>
+
 class TSettingsStore;
 
 // "If frame dimensions are larger than the animation": trim the frame (true) or
@@ -30,3 +32,35 @@ struct TPaletteChoice {
 
 // The six colour counts offered, largest first.
 constexpr int PaletteColorCounts[6] = {256, 128, 64, 32, 16, 8};
+
+// The thumbnail edges offered.
+constexpr int ThumbnailSizes[6] = {50, 75, 100, 125, 150, 200};
+
+// Everything Program Options shows. Colours, the tool bar style and the
+// thumbnail size are the main window's own; the rest lives in the store.
+struct TProgramOptions {
+    TFrameSizeChoice FrameSize;
+    int DefaultDelay = 100;        // "DefaultDelay", 1/100 s
+    int DefaultLoop = 0;           // "DefaultLoop", 0 = for ever
+    bool MakeBackups = false;      // "MakeBackups"
+    bool DisplayAnimation = true;  // "DisplayAnimation"
+    bool AutoLoad = true;          // "AutoLoadStartUp"
+    bool NormalStyle = false;      // "NormalStyle": tool buttons drawn raised
+    int ThumbSize = 75;            // "ThumbailSize"; 0 when none of the sizes offered is chosen
+    QColor FrameColor{0xC0, 0xC0, 0xC0};
+    QColor WindowColor{Qt::white};
+    QColor HighlightColor{Qt::red};
+    QColor SelTextColor{Qt::white};
+    QColor AnimationColor{Qt::white};
+    TPaletteChoice Palette;
+
+    // The stored values; what the window holds comes from Current.
+    static TProgramOptions Read(const TSettingsStore& Store, const TProgramOptions& Current);
+    // Writes each value that differs from Before (what the dialog was filled
+    // with) or is not stored yet where that matters; the palette page always.
+    void Write(TSettingsStore& Store, const TProgramOptions& Before) const;
+    bool SameColors(const TProgramOptions& Other) const;
+};
+
+// The colours a fresh frames list and preview have ("Default" in each list).
+TProgramOptions DefaultColors();

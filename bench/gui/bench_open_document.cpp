@@ -36,6 +36,7 @@ struct TQuietPrompts : IUserPrompts {
     QString OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
+    QString FolderName(const QString&, const QString&) override { return {}; }
 };
 
 // A main window over fresh settings, nothing shown at start-up.

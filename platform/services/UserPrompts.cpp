@@ -42,3 +42,7 @@ QStringList TQtUserPrompts::OpenFileNames(const QString& Caption, const QString&
                                           const QString& Filter) {
     return QFileDialog::getOpenFileNames(FParent, Caption, Folder, Filter);
 }
+
+QString TQtUserPrompts::FolderName(const QString& Caption, const QString& Folder) {
+    return QFileDialog::getExistingDirectory(FParent, Caption, Folder);
+}

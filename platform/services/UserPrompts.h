@@ -24,6 +24,8 @@ public:
     // Several files at once; empty when the user cancels.
     virtual QStringList OpenFileNames(const QString& Caption, const QString& Folder,
                                       const QString& Filter) = 0;
+    // A folder chosen, starting at Folder; empty when the user cancels.
+    virtual QString FolderName(const QString& Caption, const QString& Folder) = 0;
 };
 
 // Real modal message boxes and file dialogs, owned by the given parent window.
@@ -40,6 +42,7 @@ public:
                          const QString& Filter) override;
     QStringList OpenFileNames(const QString& Caption, const QString& Folder,
                               const QString& Filter) override;
+    QString FolderName(const QString& Caption, const QString& Folder) override;
 
 private:
     QWidget* FParent;

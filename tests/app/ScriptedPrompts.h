@@ -30,6 +30,11 @@ struct TScriptedPrompts : IUserPrompts {
     QString SaveFileName(const QString&, const QString&, const QString&) override {
         return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
     }
+    QStringList FolderCaptions; // captions of the folder dialogs shown
+    QString FolderName(const QString& Caption, const QString&) override {
+        FolderCaptions << Caption;
+        return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
+    }
     QStringList OpenFileNames(const QString&, const QString&, const QString&) override {
         if (FileNames.isEmpty())
             return {};

@@ -532,21 +532,6 @@ private slots:
         QVERIFY(help && help->isVisible());
     }
 
-    void unfinishedCommandsChangeNothing() {
-        TRig rig(StorePath(), ProgramFolder());
-        rig.Form->show();
-        // A check item whose work is not there yet keeps following the real state.
-        const bool before = rig.Cmd("mnuViewThumbs")->isChecked();
-        rig.Cmd("mnuViewThumbs")->trigger();
-        QCOMPARE(rig.Cmd("mnuViewThumbs")->isChecked(), before);
-        for (const char* c : {"mnuFileNew", "mnuFileOpen", "AddFrame1", "mnuToolsOptions"})
-            rig.Cmd(c)->trigger();
-        QVERIFY(rig.Prompts.Shown.isEmpty());
-        QVERIFY(!rig.Form->Modified);
-        QCOMPARE(rig.Form->FileName, QStringLiteral("Untitled"));
-        QCOMPARE(rig.Form->windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
-    }
-
     void shiftStateIsTracked() {
         TRig rig(StorePath(), ProgramFolder());
         rig.Form->show();

@@ -1,0 +1,79 @@
+// Program Options: filled from the store and the window, stored and applied on OK.
+#include "app/MainForm.h"
+
+#include "app/PaletteSettings.h"
+#include "app/Routines.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Settings.h"
+#include "platform/services/SettingsStore.h"
+
+#include <memory>
+
+TProgramOptions TfrmMain::CurrentOptions() const {
+    TProgramOptions o;
+    o.FrameColor = lbFrames->FrameColor;
+    o.WindowColor = lbFrames->WindowColor();
+    o.HighlightColor = lbFrames->HighlightColor;
+    o.SelTextColor = lbFrames->SelTextColor;
+    o.AnimationColor = FAnimationColor;
+    o.NormalStyle = !FToolBarsFlat;
+    o.ThumbSize = FThumbSize;
+    o.DefaultDelay = DefaultDelay;
+    o.DefaultLoop = DefaultLoop;
+    return o;
+}
+
+void TfrmMain::mnuToolsOptionsClick() {
+    PausePlayback();
+    std::unique_ptr<TfrmSettings> dialog;
+    const TProgramOptions current = CurrentOptions();
+    {
+        TWaitCursor wait;
+        dialog = std::make_unique<TfrmSettings>(TfrmSettings::dtOptions, FPrompts, FUrlOpener, QImage(), this);
+        TProgramOptions shown = TProgramOptions::Read(FSettings, current);
+        // The size combo shows the window's own thumbnail size.
+        shown.ThumbSize = 0;
+        for (int size : ThumbnailSizes)
+            if (size == FThumbSize)
+                shown.ThumbSize = size;
+        dialog->SetOptions(shown);
+        dialog->SetFavorites(FFavorites, TreeFolder());
+    }
+    if (RunDialog(*dialog) != QDialog::Accepted)
+        return;
+    const TProgramOptions chosen = dialog->Options();
+    bool thumbSizeChanged = false;
+    {
+        TWaitCursor wait;
+        chosen.Write(FSettings, current);
+        ApplyOptions(chosen);
+        thumbSizeChanged = chosen.ThumbSize != 0 && chosen.ThumbSize != current.ThumbSize;
+        if (dialog->FavoritesChanged) {
+            RebuildFavoritesMenu(dialog->Favorites());
+            SaveFavorites();
+        }
+        FSettings.Save();
+    }
+    dialog.reset();
+    if (thumbSizeChanged && !FScannedFolder.isEmpty())
+        popThumbsRefreshClick();
+}
+
+void TfrmMain::ApplyOptions(const TProgramOptions& Options) {
+    DefaultDelay = Options.DefaultDelay;
+    DefaultLoop = Options.DefaultLoop;
+    lbFrames->FrameColor = Options.FrameColor;
+    lbFrames->SetWindowColor(Options.WindowColor);
+    lbFrames->HighlightColor = Options.HighlightColor;
+    lbFrames->SelTextColor = Options.SelTextColor;
+    FAnimationColor = Options.AnimationColor;
+    ApplyColors();
+    if (Options.NormalStyle == FToolBarsFlat)
+        SetToolBarsFlat(!Options.NormalStyle);
+    if (Options.ThumbSize != 0)
+        FThumbSize = Options.ThumbSize;
+    ApplyPaletteSettings(*Document(), FSettings);
+    lbFrames->viewport()->update();
+    if (pb)
+        pb->update();
+}

@@ -1,0 +1,220 @@
+#include "app/ThumbnailMaker.h"
+
+#include "app/ImageImport.h"
+#include "gif/GIFImage.h"
+#include "platform/services/QtRasterBridge.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QThread>
+#include <QThreadPool>
+#include <algorithm>
+
+QStringList ThumbnailExtensions(int FilterType) {
+    switch (FilterType) {
+    case 0: return {QStringLiteral(".gif")};
+    case 1: return {QStringLiteral(".jpg")};
+    case 2: return {QStringLiteral(".bmp")};
+    default: return {QStringLiteral(".gif"), QStringLiteral(".jpg"), QStringLiteral(".bmp")};
+    }
+}
+
+QList<TThumbnailFile> ListPictureFiles(const QString& Folder, int FilterType) {
+    QStringList patterns;
+    for (const QString& extension : ThumbnailExtensions(FilterType))
+        patterns << QLatin1Char('*') + extension;
+    const QDir dir(Folder);
+    QList<TThumbnailFile> files;
+    // Case-insensitive, as the extensions are on the desktop the files come from.
+    const QFileInfoList found = dir.entryInfoList(patterns, QDir::Files | QDir::Readable, QDir::Name);
+    files.reserve(found.size());
+    for (const QFileInfo& info : found)
+        files.append({info.fileName(), info.size(), info.lastModified()});
+    return files;
+}
+
+QString ThumbnailSizeText(qint64 Bytes) {
+    const qint64 kb = Bytes <= 1024 ? 1 : Bytes >> 10;
+    return QStringLiteral("%1KB").arg(kb);
+}
+
+namespace {
+
+QImage ReadPicture(const QString& Path) {
+    const TFileKind kind = FileKindOf(Path);
+    if (kind == fkJPEG || kind == fkBMP) {
+        TBitmap bitmap;
+        return LoadStillPicture(Path, kind, bitmap) ? ToQImage(bitmap) : QImage();
+    }
+    if (kind != fkGIF)
+        return QImage();
+    try {
+        TGIFImage gif;
+        gif.LoadFromFile(QFile::encodeName(Path).toStdString());
+        const TBitmap* flat = gif.GetFlatBitmap();
+        return flat && !flat->Empty() ? ToQImage(*flat) : QImage();
+    } catch (const std::exception&) {
+        return QImage();
+    }
+}
+
+QFont CaptionFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont);
+    font.setPointSize(7);
+    return font;
+}
+
+TThumbnail DrawTile(const QImage& Picture, int Edge, const QColor& Background, const QFont& Font) {
+    TThumbnail thumb;
+    thumb.Width = Picture.width();
+    thumb.Height = Picture.height();
+    QImage tile(Edge, Edge, QImage::Format_RGB32);
+    tile.fill(Background);
+    QImage fitted = Picture;
+    // Only a picture more than a pixel too large is scaled down.
+    if (Picture.width() > Edge + 1 || Picture.height() > Edge + 1)
+        fitted = Picture.scaled(Edge, Edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&tile);
+    painter.drawImage((Edge - fitted.width()) / 2, (Edge - fitted.height()) / 2, fitted);
+    painter.setFont(Font);
+    painter.setPen(Qt::black);
+    const QString size = QStringLiteral("(%1 x %2)").arg(thumb.Width).arg(thumb.Height);
+    const QFontMetrics metrics(Font);
+    const QRect text(0, Edge - 1 - metrics.height(), Edge, metrics.height());
+    painter.drawText(text, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, size);
+    painter.end();
+    thumb.Tile = std::move(tile);
+    return thumb;
+}
+
+} // namespace
+
+TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background) {
+    const QImage picture = ReadPicture(Path);
+    if (picture.isNull() || Edge <= 0)
+        return {};
+    return DrawTile(picture, Edge, Background, CaptionFont());
+}
+
+// One scan: the files, what is left to make, and whether it still matters.
+struct TThumbnailMaker::TJob {
+    QString Folder;
+    QList<TThumbnailFile> Files;
+    QStringList Keys;
+    QList<int> ToMake; // indices not found among the kept tiles, in order
+    int Edge = 75;
+    QColor Background;
+    QFont Font;
+    std::atomic<int> Next{0};
+    std::atomic<bool> Cancelled{false};
+};
+
+namespace {
+// The pool is the maker's own, so its destructor can wait for exactly its work.
+QThreadPool& PoolOf(QObject* Maker) {
+    auto* pool = Maker->findChild<QThreadPool*>(QString(), Qt::FindDirectChildrenOnly);
+    return *pool;
+}
+} // namespace
+
+TThumbnailMaker::TThumbnailMaker(QObject* Parent) : QObject(Parent) {
+    auto* pool = new QThreadPool(this);
+    pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+}
+
+TThumbnailMaker::~TThumbnailMaker() {
+    // No signal goes out from here: the receivers may be going too.
+    if (FJob)
+        FJob->Cancelled = true;
+    PoolOf(this).waitForDone();
+}
+
+QString TThumbnailMaker::CacheKey(const QString& Path, const TThumbnailFile& File, int Edge,
+                                  const QColor& Background) {
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(Path)
+        .arg(File.Size)
+        .arg(File.Modified.toMSecsSinceEpoch())
+        .arg(Edge)
+        .arg(Background.rgb());
+}
+
+void TThumbnailMaker::Start(const QString& Folder, const QList<TThumbnailFile>& Files, int Edge,
+                            const QColor& Background) {
+    Cancel();
+    auto job = std::make_shared<TJob>();
+    job->Folder = Folder;
+    job->Files = Files;
+    job->Edge = Edge;
+    job->Background = Background;
+    job->Font = CaptionFont();
+    FJob = job;
+    FPending = Files.size();
+    const QDir dir(Folder);
+    for (int i = 0; i < Files.size(); ++i)
+        job->Keys << CacheKey(dir.filePath(Files[i].Name), Files[i], Edge, Background);
+
+    // Kept tiles go out at once; the rest are made on the pool, in order.
+    for (int i = 0; i < Files.size(); ++i) {
+        auto kept = FCache.constFind(job->Keys[i]);
+        if (kept == FCache.constEnd()) {
+            job->ToMake << i;
+            continue;
+        }
+        Deliver(job, i, *kept);
+        if (FJob != job)
+            return; // a receiver started another scan or cancelled this one
+    }
+    if (job->ToMake.isEmpty())
+        return;
+    QThreadPool& pool = PoolOf(this);
+    const int workers = std::min<int>(pool.maxThreadCount(), job->ToMake.size());
+    for (int w = 0; w < workers; ++w) {
+        pool.start([job, this] {
+            for (;;) {
+                const int slot = job->Next.fetch_add(1);
+                if (slot >= job->ToMake.size() || job->Cancelled)
+                    return;
+                const int index = job->ToMake[slot];
+                const QString path = QDir(job->Folder).filePath(job->Files[index].Name);
+                const QImage picture = ReadPicture(path);
+                TThumbnail thumb;
+                if (!picture.isNull())
+                    thumb = DrawTile(picture, job->Edge, job->Background, job->Font);
+                if (job->Cancelled)
+                    return;
+                // The destructor waits for this worker, so the maker is alive here.
+                QMetaObject::invokeMethod(
+                    this, [this, job, index, thumb] { Deliver(job, index, thumb); }, Qt::QueuedConnection);
+            }
+        });
+    }
+}
+
+void TThumbnailMaker::Cancel() {
+    if (!FJob)
+        return;
+    FJob->Cancelled = true;
+    const bool wasBusy = FPending > 0;
+    FJob.reset();
+    FPending = 0;
+    if (wasBusy)
+        emit Finished(true);
+}
+
+void TThumbnailMaker::Deliver(const std::shared_ptr<TJob>& Job, int Index, const TThumbnail& Thumbnail) {
+    if (Job != FJob || Job->Cancelled)
+        return; // a tile of a scan that was dropped
+    // Unreadable files are remembered too: unchanged, they stay unreadable.
+    FCache.insert(Job->Keys[Index], Thumbnail);
+    --FPending;
+    emit Made(Index, Thumbnail);
+    if (FPending == 0 && FJob == Job) {
+        FJob.reset();
+        emit Finished(false);
+    }
+}
