@@ -148,6 +148,13 @@ void TfrmMain::CreateThumbnailPane() {
     for (int column = 1; column < FFolderModel->columnCount(); ++column)
         tvShell->hideColumn(column);
     connect(tvShell->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { tvShellChange(); });
+    // Folders are read in the background: keep the current one in sight as
+    // its parents fill in.
+    connect(FFolderModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex current = tvShell->currentIndex();
+        if (current.isValid())
+            tvShell->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    });
     tvLayout->addWidget(pnlTVCaption);
     tvLayout->addWidget(tvShell, 1);
     pnlTV->resize(DesignedExplorerWidth, pnlTV->height());

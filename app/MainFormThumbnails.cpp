@@ -56,12 +56,11 @@ void TfrmMain::SetTreeFolder(const QString& Folder) {
         ScanThumbFolder(clean);
         return;
     }
-    if (tvShell->currentIndex() == index) {
-        tvShellChange();
-        return;
-    }
+    const bool same = tvShell->currentIndex() == index;
     tvShell->setCurrentIndex(index);
-    tvShell->scrollTo(index);
+    tvShell->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    if (same)
+        tvShellChange();
 }
 
 void TfrmMain::tvShellChange() {

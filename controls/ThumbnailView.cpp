@@ -188,7 +188,10 @@ void TThumbnailView::RemoveRow(int Row) {
 
 int TThumbnailView::CurrentRow() const {
     const QModelIndex current = FIcons->selectionModel()->currentIndex();
-    return current.isValid() && FIcons->selectionModel()->isRowSelected(current.row()) ? current.row() : -1;
+    // The icon view selects the name alone, the report whole rows.
+    return current.isValid() && FIcons->selectionModel()->rowIntersectsSelection(current.row(), QModelIndex())
+               ? current.row()
+               : -1;
 }
 
 void TThumbnailView::SetCurrentRow(int Row) {

@@ -231,10 +231,15 @@ private slots:
         form.popThumbsPopup(true);
         QVERIFY(!rig->Cmd("popThumbsInsert")->isVisible());
         QVERIFY(rig->Cmd("popThumbsClear")->isVisible());
-        form.ThumbnailView()->SetCurrentRow(0);
+        // Picked with the mouse, then Enter inserts it.
+        form.show();
+        QListView* icons = form.ThumbnailView()->IconView();
+        const QRect item = icons->visualRect(icons->model()->index(0, 0));
+        QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, item.center());
+        QCOMPARE(form.ThumbnailView()->CurrentRow(), 0);
         form.popThumbsPopup(true);
         QVERIFY(rig->Cmd("popThumbsInsert")->isVisible());
-        rig->Cmd("popThumbsInsert")->trigger();
+        QTest::keyClick(icons, Qt::Key_Return);
         QCOMPARE(form.Document()->Frames().Count(), 1);
         QVERIFY(rig->Cmd("btnPlay")->isEnabled());
         QApplication::clipboard()->clear();
@@ -305,6 +310,26 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return form.ThumbnailView()->Count() == 2 && !form.ThumbnailMaker()->Busy(); }, 10000));
         QCOMPARE(form.ThumbnailView()->CurrentRow(), 0);
         QVERIFY(!form.ScanProgress());
+    }
+
+    void theTreeOpensAtTheStoredFolder() {
+        QTemporaryDir folder;
+        QDir(folder.path()).mkpath(QStringLiteral("deep/er"));
+        const QString stored = folder.filePath(QStringLiteral("deep/er"));
+        QFile::remove(StorePath());
+        {
+            TSettingsStore store(StorePath());
+            store.WriteString(QStringLiteral("ThumbNails\\"), QStringLiteral("Directory"), stored);
+            store.Save();
+        }
+        TMainFormRig rig(StorePath(), ProgramFolder(), false);
+        rig.Form->show();
+        QTreeView* tree = rig.Form->FolderTree();
+        QVERIFY(QTest::qWaitFor([&] { return tree->isExpanded(tree->currentIndex().parent()); }, 5000));
+        QCOMPARE(rig.Form->TreeFolder(), stored);
+        QVERIFY(tree->visualRect(tree->currentIndex()).intersects(tree->viewport()->rect()));
+        // Auto-load is off in this store: nothing was scanned.
+        QVERIFY(rig.Form->ScannedFolder().isEmpty());
     }
 
     void paneAndTreeHideAndShowWithTheirButtons() {
