@@ -2,6 +2,8 @@
 
 #include "app/ImageImport.h"
 #include "gif/GIFImage.h"
+#include "platform/raster/PixelBudget.h"
+#include "platform/services/JpegReader.h"
 #include "platform/services/QtRasterBridge.h"
 
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
@@ -44,21 +47,42 @@ QString ThumbnailSizeText(qint64 Bytes) {
 
 namespace {
 
-QImage ReadPicture(const QString& Path) {
+// A picture and its own size (a JPEG may be decoded smaller).
+struct TPicture {
+    QImage Image;
+    QSize Size;
+};
+
+TPicture ReadPicture(const QString& Path, int Edge) {
     const TFileKind kind = FileKindOf(Path);
-    if (kind == fkJPEG || kind == fkBMP) {
-        TBitmap bitmap;
-        return LoadStillPicture(Path, kind, bitmap) ? ToQImage(bitmap) : QImage();
-    }
-    if (kind != fkGIF)
-        return QImage();
     try {
+        if (kind == fkJPEG) {
+            TBitmap bitmap;
+            const TJpegReadResult read = ReadJpegFile(Path, bitmap, Edge);
+            return read.Ok ? TPicture{ToQImage(bitmap), QSize(read.Width, read.Height)} : TPicture{};
+        }
+        if (kind == fkBMP) {
+            // Straight into Qt's image: the tile is all it is needed for.
+            QImageReader reader(Path, "bmp");
+            const QSize size = reader.size();
+            if (size.isValid() && !DefaultPixelBudget.FrameFits(std::uint64_t(size.width()), std::uint64_t(size.height())))
+                return {};
+            QImage image;
+            if (!reader.read(&image) || image.isNull())
+                return {};
+            return {image, image.size()};
+        }
+        if (kind != fkGIF)
+            return {};
         TGIFImage gif;
         gif.LoadFromFile(QFile::encodeName(Path).toStdString());
         const TBitmap* flat = gif.GetFlatBitmap();
-        return flat && !flat->Empty() ? ToQImage(*flat) : QImage();
+        if (!flat || flat->Empty())
+            return {};
+        QImage image = ToQImage(*flat);
+        return {image, image.size()};
     } catch (const std::exception&) {
-        return QImage();
+        return {}; // damaged, or more than the machine can hold
     }
 }
 
@@ -68,16 +92,20 @@ QFont CaptionFont() {
     return font;
 }
 
-TThumbnail DrawTile(const QImage& Picture, int Edge, const QColor& Background, const QFont& Font) {
+TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background, const QFont& Font) {
     TThumbnail thumb;
-    thumb.Width = Picture.width();
-    thumb.Height = Picture.height();
+    thumb.Width = Picture.Size.width();
+    thumb.Height = Picture.Size.height();
     QImage tile(Edge, Edge, QImage::Format_RGB32);
     tile.fill(Background);
-    QImage fitted = Picture;
-    // Only a picture more than a pixel too large is scaled down.
-    if (Picture.width() > Edge + 1 || Picture.height() > Edge + 1)
-        fitted = Picture.scaled(Edge, Edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage fitted = Picture.Image;
+    // Only a picture more than a pixel too large is scaled down: first
+    // quickly to twice the tile, then smoothly the rest of the way.
+    if (thumb.Width > Edge + 1 || thumb.Height > Edge + 1) {
+        if (fitted.width() > 4 * Edge || fitted.height() > 4 * Edge)
+            fitted = fitted.scaled(2 * Edge, 2 * Edge, Qt::KeepAspectRatio, Qt::FastTransformation);
+        fitted = fitted.scaled(Edge, Edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     QPainter painter(&tile);
     painter.drawImage((Edge - fitted.width()) / 2, (Edge - fitted.height()) / 2, fitted);
     painter.setFont(Font);
@@ -94,8 +122,10 @@ TThumbnail DrawTile(const QImage& Picture, int Edge, const QColor& Background, c
 } // namespace
 
 TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background) {
-    const QImage picture = ReadPicture(Path);
-    if (picture.isNull() || Edge <= 0)
+    if (Edge <= 0)
+        return {};
+    const TPicture picture = ReadPicture(Path, Edge);
+    if (picture.Image.isNull())
         return {};
     return DrawTile(picture, Edge, Background, CaptionFont());
 }
@@ -181,9 +211,9 @@ void TThumbnailMaker::Start(const QString& Folder, const QList<TThumbnailFile>& 
                     return;
                 const int index = job->ToMake[slot];
                 const QString path = QDir(job->Folder).filePath(job->Files[index].Name);
-                const QImage picture = ReadPicture(path);
+                const TPicture picture = ReadPicture(path, job->Edge);
                 TThumbnail thumb;
-                if (!picture.isNull())
+                if (!picture.Image.isNull())
                     thumb = DrawTile(picture, job->Edge, job->Background, job->Font);
                 if (job->Cancelled)
                     return;

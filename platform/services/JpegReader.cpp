@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
+#include <algorithm>
 #include <vector>
 
 #include <jpeglib.h>
@@ -33,7 +34,7 @@ void CmykRowToBgr(const JSAMPLE* in, std::uint8_t* out, int width, bool inverted
 // Everything that can longjmp lives in here, with no C++ object whose
 // destructor a jump would skip; the caller owns the row buffer and bitmap.
 bool Decode(jpeg_decompress_struct& info, TJpegErrorManager& errors, const unsigned char* data, unsigned long size,
-            TBitmap& bitmap, std::vector<JSAMPLE>& row) {
+            TBitmap& bitmap, std::vector<JSAMPLE>& row, int fitEdge) {
     if (setjmp(errors.Return))
         return false;
     // Even naming the data can fail (an empty buffer), so it comes after setjmp.
@@ -43,6 +44,16 @@ bool Decode(jpeg_decompress_struct& info, TJpegErrorManager& errors, const unsig
     if (!DefaultPixelBudget.FrameFits(info.image_width, info.image_height)) {
         std::snprintf(errors.Message, sizeof errors.Message, "%s", ImageTooLargeText);
         return false;
+    }
+    if (fitEdge > 0) {
+        // The largest reduction that keeps twice the fitted size.
+        const unsigned longest = std::max(info.image_width, info.image_height);
+        for (unsigned denom : {8u, 4u, 2u})
+            if (longest / denom >= 2u * static_cast<unsigned>(fitEdge)) {
+                info.scale_num = 1;
+                info.scale_denom = denom;
+                break;
+            }
     }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -63,7 +74,7 @@ bool Decode(jpeg_decompress_struct& info, TJpegErrorManager& errors, const unsig
     return true;
 }
 
-TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out) {
+TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out, int fitEdge) {
     jpeg_decompress_struct info{};
     TJpegErrorManager errors{};
     info.err = jpeg_std_error(&errors.Public);
@@ -76,28 +87,29 @@ TJpegReadResult Read(const unsigned char* data, unsigned long size, TBitmap& out
     bool ok = false;
     QString error;
     try {
-        ok = Decode(info, errors, data, size, bitmap, row);
+        ok = Decode(info, errors, data, size, bitmap, row, fitEdge);
         if (!ok)
             error = QString::fromLocal8Bit(errors.Message);
     } catch (const std::exception& e) { // a size the machine cannot hold
         error = QString::fromLocal8Bit(e.what());
     }
+    const int width = static_cast<int>(info.image_width), height = static_cast<int>(info.image_height);
     jpeg_destroy_decompress(&info);
     if (ok)
         out = std::move(bitmap);
-    return {ok, error};
+    return {ok, error, ok ? width : 0, ok ? height : 0};
 }
 } // namespace
 
-TJpegReadResult ReadJpegData(const unsigned char* Data, unsigned long Size, TBitmap& Bitmap) {
-    return Read(Data, Size, Bitmap);
+TJpegReadResult ReadJpegData(const unsigned char* Data, unsigned long Size, TBitmap& Bitmap, int FitEdge) {
+    return Read(Data, Size, Bitmap, FitEdge);
 }
 
-TJpegReadResult ReadJpegFile(const QString& Path, TBitmap& Bitmap) {
+TJpegReadResult ReadJpegFile(const QString& Path, TBitmap& Bitmap, int FitEdge) {
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))
         return {false, file.errorString()};
     const QByteArray data = file.readAll();
     return Read(reinterpret_cast<const unsigned char*>(data.constData()),
-                static_cast<unsigned long>(data.size()), Bitmap);
+                static_cast<unsigned long>(data.size()), Bitmap, FitEdge);
 }

@@ -93,3 +93,25 @@ TEST(JpegReader, DamagedAndHugeFilesFailQuicklyAndLeaveTheBitmap) {
     EXPECT_EQ(result.Error.toStdString(), ImageTooLargeText);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
+
+TEST(JpegReader, APreviewIsDecodedSmallerButKeepsTwiceTheFittedSize) {
+    EnsureGuiApp();
+    const QByteArray jpeg = SmallJpeg(640, 480);
+    const struct { int fit; int width; int height; } cases[] = {
+        {0, 640, 480},   // the whole picture
+        {75, 160, 120},  // 1/4: 160 >= 2 x 75, 1/8 would give 80
+        {40, 80, 60},    // 1/8
+        {300, 640, 480}, // no reduction keeps 600
+        {200, 320, 240}, // 1/2
+    };
+    for (const auto& c : cases) {
+        TBitmap bitmap;
+        const TJpegReadResult read = ReadJpegData(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                                  static_cast<unsigned long>(jpeg.size()), bitmap, c.fit);
+        ASSERT_TRUE(read.Ok) << c.fit;
+        EXPECT_EQ(bitmap.Width(), c.width) << c.fit;
+        EXPECT_EQ(bitmap.Height(), c.height) << c.fit;
+        EXPECT_EQ(read.Width, 640);
+        EXPECT_EQ(read.Height, 480);
+    }
+}
