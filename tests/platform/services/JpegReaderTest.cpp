@@ -102,7 +102,7 @@ TEST(JpegReader, APreviewIsDecodedSmallerButKeepsTwiceTheFittedSize) {
         {75, 160, 120},  // 1/4: 160 >= 2 x 75, 1/8 would give 80
         {40, 80, 60},    // 1/8
         {300, 640, 480}, // no reduction keeps 600
-        {200, 320, 240}, // 1/2
+        {150, 320, 240}, // 1/2
     };
     for (const auto& c : cases) {
         TBitmap bitmap;
