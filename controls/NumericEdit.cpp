@@ -1,5 +1,8 @@
 #include "controls/NumericEdit.h"
 
+#include "controls/UpDown.h"
+#include "platform/services/UserPrompts.h"
+
 #include <QKeyEvent>
 
 TNumericEdit::TNumericEdit(QWidget* Parent) : QLineEdit(Parent) {}
@@ -19,6 +22,19 @@ bool TNumericEdit::ParseValue(const QString& Text, int& Value) {
     if (v >= 32767)
         return false;
     Value = v;
+    return true;
+}
+
+bool TNumericEdit::CheckLeft(IUserPrompts& Prompts, TUpDown& UpDown) {
+    int value = 0;
+    if (!ParseValue(text(), value)) {
+        Prompts.MessageBox(TMsgType::Error, TMsgButtons::OK, QString(),
+                           QStringLiteral("'%1' is not a valid integer value.").arg(text()));
+        setText(Remembered);
+        setFocus();
+        return false;
+    }
+    UpDown.SetPosition(value);
     return true;
 }
 

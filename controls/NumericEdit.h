@@ -5,6 +5,9 @@
 
 #include <QLineEdit>
 
+class IUserPrompts;
+class TUpDown;
+
 class TNumericEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -16,6 +19,11 @@ public:
     // A field's text as an integer: non-empty, digits and blanks only, below
     // 32767. False for anything else.
     static bool ParseValue(const QString& Text, int& Value);
+
+    // The check on leaving the field: a bad value is reported ("'%s' is not
+    // a valid integer value."), the remembered text comes back and the field
+    // keeps the focus (false); a good one moves UpDown to it (true).
+    bool CheckLeft(IUserPrompts& Prompts, TUpDown& UpDown);
 
 signals:
     void Left();

@@ -1,5 +1,7 @@
 #include "dialogs/DialogButtons.h"
 
+#include <QLabel>
+
 #include <QDialog>
 
 TOkCancel MakeOkCancel(QDialog* Dialog, QWidget* Parent, const QString& Prefix) {
@@ -21,4 +23,10 @@ void SetHint(QWidget* Widget, const QString& Hint) {
     const qsizetype bar = Hint.indexOf(QLatin1Char('|'));
     Widget->setToolTip(bar < 0 ? Hint : Hint.left(bar));
     Widget->setStatusTip(bar < 0 ? Hint : Hint.mid(bar + 1));
+}
+
+QLabel* BuddyLabel(const QString& Text, QWidget* Buddy, QWidget* Parent) {
+    auto* label = new QLabel(Text, Parent);
+    label->setBuddy(Buddy);
+    return label;
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 class QDialog;
+class QLabel;
 
 struct TOkCancel {
     QPushButton* OK;
@@ -18,3 +19,6 @@ TOkCancel MakeOkCancel(QDialog* Dialog, QWidget* Parent, const QString& Prefix =
 
 // A hint's first part is the tool tip, the part after '|' the status text.
 void SetHint(QWidget* Widget, const QString& Hint);
+
+// A label in front of a field, its mnemonic going to the field.
+QLabel* BuddyLabel(const QString& Text, QWidget* Buddy, QWidget* Parent);

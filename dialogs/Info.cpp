@@ -46,12 +46,6 @@ QLineEdit* ReadOnlyField(QWidget* Parent) {
     return field;
 }
 
-// A label in front of a field, its mnemonic going to the field.
-QLabel* Caption(const QString& Text, QWidget* Buddy, QWidget* Parent) {
-    auto* label = new QLabel(Text, Parent);
-    label->setBuddy(Buddy);
-    return label;
-}
 
 } // namespace
 
@@ -97,13 +91,13 @@ void TfrmAniInfo::BuildLayout() {
     udLoop = upDown("udLoop", animation, 0, 32767);
     txtCurrLoop = ReadOnlyField(animation);
     txtCurrLoop->setObjectName(QStringLiteral("txtCurrLoop"));
-    grid->addWidget(Caption(QStringLiteral("&Loop:"), txtLoop, animation), 2, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("&Loop:"), txtLoop, animation), 2, 0);
     auto* loopRow = new QHBoxLayout;
     loopRow->addWidget(txtLoop);
     loopRow->addWidget(udLoop);
     loopRow->addWidget(new QLabel(QStringLiteral("0 = Infinite Loop"), animation));
     grid->addLayout(loopRow, 2, 1);
-    grid->addWidget(Caption(QStringLiteral("Current L&oop:"), txtCurrLoop, animation), 2, 2);
+    grid->addWidget(BuddyLabel(QStringLiteral("Current L&oop:"), txtCurrLoop, animation), 2, 2);
     grid->addWidget(txtCurrLoop, 2, 3);
     root->addWidget(animation);
 
@@ -121,14 +115,14 @@ void TfrmAniInfo::BuildLayout() {
     txtCurrW->setObjectName(QStringLiteral("txtCurrW"));
     auto sizeRow = [&](int Row, const QString& Text, TNumericEdit* Field, TUpDown* Ud, TNumericEdit* Percent,
                        const QString& CurrText, QLineEdit* Curr) {
-        sizeGrid->addWidget(Caption(Text, Field, size), Row, 0);
+        sizeGrid->addWidget(BuddyLabel(Text, Field, size), Row, 0);
         auto* row = new QHBoxLayout;
         row->addWidget(Field);
         row->addWidget(Ud);
         row->addWidget(Percent);
         row->addWidget(new QLabel(QStringLiteral("%"), size));
         sizeGrid->addLayout(row, Row, 1);
-        sizeGrid->addWidget(Caption(CurrText, Curr, size), Row, 2);
+        sizeGrid->addWidget(BuddyLabel(CurrText, Curr, size), Row, 2);
         sizeGrid->addWidget(Curr, Row, 3);
     };
     sizeRow(0, QStringLiteral("&Height:"), txtAniH, udHeight, txtHPercent, QStringLiteral("Current H&eight:"), txtCurrH);

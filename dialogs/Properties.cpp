@@ -346,15 +346,8 @@ void TfrmProp::PaintFrame() {
 void TfrmProp::FieldLeft(TNumericEdit* Field, TUpDown* UpDown) {
     if (GlobalMode)
         return;
-    int value = 0;
-    if (!TNumericEdit::ParseValue(Field->text(), value)) {
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, QString(),
-                            QStringLiteral("'%1' is not a valid integer value.").arg(Field->text()));
-        Field->setText(Field->Remembered);
-        Field->setFocus();
+    if (!Field->CheckLeft(FPrompts, *UpDown))
         return;
-    }
-    UpDown->SetPosition(value);
     if (Field == txtXOffset)
         pb->move(UpDown->Position(), pb->y());
     else if (Field == txtYOffset)

@@ -75,11 +75,6 @@ TColorComboBox* ColorBox(const char* Name, QWidget* Parent) {
     return box;
 }
 
-QLabel* Buddy(const QString& Text, QWidget* Field, QWidget* Parent) {
-    auto* label = new QLabel(Text, Parent);
-    label->setBuddy(Field);
-    return label;
-}
 } // namespace
 
 void TfrmSettings::BuildOptionsPages() {
@@ -127,13 +122,13 @@ QWidget* TfrmSettings::BuildProgramPage() {
     btnReset->setObjectName(QStringLiteral("btnReset"));
     btnReset->setEnabled(false);
     auto* grid = new QGridLayout(colors);
-    grid->addWidget(Buddy(QStringLiteral("F&rame Color"), cbBrushColor, colors), 0, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("F&rame Color"), cbBrushColor, colors), 0, 0);
     grid->addWidget(cbBrushColor, 0, 1);
-    grid->addWidget(Buddy(QStringLiteral("&Window Color"), cbWindowColor, colors), 1, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("&Window Color"), cbWindowColor, colors), 1, 0);
     grid->addWidget(cbWindowColor, 1, 1);
-    grid->addWidget(Buddy(QStringLiteral("Frame &Highlight"), cbHighlightColor, colors), 2, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Frame &Highlight"), cbHighlightColor, colors), 2, 0);
     grid->addWidget(cbHighlightColor, 2, 1);
-    grid->addWidget(Buddy(QStringLiteral("Frame &Selected Text"), cbSelTextColor, colors), 3, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Frame &Selected Text"), cbSelTextColor, colors), 3, 0);
     grid->addWidget(cbSelTextColor, 3, 1);
     grid->addWidget(lbSample, 4, 0, 1, 2);
     grid->addWidget(btnReset, 5, 1, Qt::AlignRight);
@@ -146,7 +141,7 @@ QWidget* TfrmSettings::BuildProgramPage() {
     chkAnimation = new QCheckBox(QStringLiteral("Show animated &logo on start up"), pnlMisc);
     chkAnimation->setObjectName(QStringLiteral("chkAnimation"));
     auto* aniRow = new QHBoxLayout;
-    aniRow->addWidget(Buddy(QStringLiteral("&Animation Window Color"), cbAniBGColor, pnlMisc));
+    aniRow->addWidget(BuddyLabel(QStringLiteral("&Animation Window Color"), cbAniBGColor, pnlMisc));
     aniRow->addWidget(cbAniBGColor, 1);
     auto* layout = new QVBoxLayout(pnlMisc);
     layout->addWidget(colors);
@@ -184,11 +179,11 @@ QWidget* TfrmSettings::BuildAnimationPage() {
                             pnlGeneral);
     note->setWordWrap(true);
     auto* grid = new QGridLayout(pnlGeneral);
-    grid->addWidget(Buddy(QStringLiteral("&Frame Delay:"), txtDelay, pnlGeneral), 0, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("&Frame Delay:"), txtDelay, pnlGeneral), 0, 0);
     grid->addWidget(txtDelay, 0, 1);
     grid->addWidget(udDelay, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("1/100 th of a second"), pnlGeneral), 0, 3);
-    grid->addWidget(Buddy(QStringLiteral("&Animation Loop:"), txtLoop, pnlGeneral), 1, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("&Animation Loop:"), txtLoop, pnlGeneral), 1, 0);
     grid->addWidget(txtLoop, 1, 1);
     grid->addWidget(udLoop, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("(0 = infinite loop)"), pnlGeneral), 1, 3);
@@ -219,7 +214,7 @@ QWidget* TfrmSettings::BuildThumbnailsPage() {
     for (int size : ThumbnailSizes)
         cbThumbSize->addItem(QString::number(size), size);
     auto* sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(Buddy(QStringLiteral("Thumbnail image &size"), cbThumbSize, options));
+    sizeRow->addWidget(BuddyLabel(QStringLiteral("Thumbnail image &size"), cbThumbSize, options));
     sizeRow->addWidget(cbThumbSize);
     sizeRow->addStretch(1);
     auto* optionsLayout = new QVBoxLayout(options);
@@ -236,16 +231,8 @@ QWidget* TfrmSettings::BuildThumbnailsPage() {
 }
 
 void TfrmSettings::NumberLeft(TNumericEdit* Field, TUpDown* UpDown) {
-    int value = 0;
-    if (!TNumericEdit::ParseValue(Field->text(), value)) {
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, QString(),
-                            QStringLiteral("'%1' is not a valid integer value.").arg(Field->text()));
-        Field->setText(Field->Remembered);
-        Field->setFocus();
-        return;
-    }
-    UpDown->SetPosition(value);
-    Field->setText(QString::number(UpDown->Position()));
+    if (Field->CheckLeft(FPrompts, *UpDown))
+        Field->setText(QString::number(UpDown->Position()));
 }
 
 void TfrmSettings::SetOptions(const TProgramOptions& Options) {

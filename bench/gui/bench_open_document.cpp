@@ -7,7 +7,7 @@
 //   --write=FILE only writes the animation (to time `reelix-tool info FILE`).
 // Runs offscreen without a display.
 #include "app/MainForm.h"
-#include "platform/services/UserPrompts.h"
+#include "QuietPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "platform/services/SettingsStore.h"
@@ -29,11 +29,7 @@ int Width = 640;
 int Height = 480;
 QString GifPath;
 
-struct TQuietPrompts : IUserPrompts {
-    TMsgResult MessageBox(TMsgType, TMsgButtons b, const QString&, const QString&) override {
-        return b == TMsgButtons::OK ? TMsgResult::OK : TMsgResult::No;
-    }
-    QString OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+}
     QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
     QString FolderName(const QString&, const QString&) override { return {}; }

@@ -12,7 +12,7 @@
 #include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
 #include "platform/services/SettingsStore.h"
-#include "platform/services/UserPrompts.h"
+#include "QuietPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,11 +25,7 @@
 #include <cstring>
 
 namespace {
-struct TQuietPrompts : IUserPrompts {
-    TMsgResult MessageBox(TMsgType, TMsgButtons b, const QString&, const QString&) override {
-        return b == TMsgButtons::OK ? TMsgResult::OK : TMsgResult::No;
-    }
-    QString OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+}
     QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
     QString FolderName(const QString&, const QString&) override { return {}; }
