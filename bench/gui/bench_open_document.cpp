@@ -29,11 +29,6 @@ int Width = 640;
 int Height = 480;
 QString GifPath;
 
-}
-    QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
-    QString FolderName(const QString&, const QString&) override { return {}; }
-};
 
 // A main window over fresh settings, nothing shown at start-up.
 struct TWindow {

@@ -25,11 +25,6 @@
 #include <cstring>
 
 namespace {
-}
-    QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QStringList OpenFileNames(const QString&, const QString&, const QString&) override { return {}; }
-    QString FolderName(const QString&, const QString&) override { return {}; }
-};
 
 void WriteGif(const QString& Path, int Seed) {
     const int w = 320, h = 240;
