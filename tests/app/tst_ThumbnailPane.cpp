@@ -17,6 +17,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -217,6 +218,17 @@ private slots:
         QCOMPARE(form.FramesList()->count(), 0);
         form.UndoStack()->redo();
         QCOMPARE(form.Document()->Frames().Count(), 1);
+
+        // On the preview it is inserted too, not opened as a new animation.
+        form.show();
+        QScrollArea* preview = form.AnimationBox();
+        const QPoint at = preview->mapTo(&form, preview->rect().center());
+        QDragEnterEvent enterPreview(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &enterPreview);
+        QDropEvent dropPreview(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &dropPreview);
+        QVERIFY(QTest::qWaitFor([&] { return form.Document()->Frames().Count() == 2; }, 5000));
+        QCOMPARE(form.FileName, QStringLiteral("Untitled"));
     }
 
     void insertAndCopyWorkOnTheSelectedThumbnail() {
