@@ -79,9 +79,10 @@ TfrmOptimize::TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Pare
     chkSave->setChecked(PromptOnSave);
     chkRemoveLocal->setEnabled(HasLocalColorTables(Document));
     {
-        const QSignalBlocker a(chkOptAll), b(chkDupPixels);
+        const QSignalBlocker a(chkOptAll), b(chkDupPixels), c(chkSmallest);
         chkOptAll->setChecked(true);
         chkDupPixels->setChecked(true);
+        chkSmallest->setChecked(true);
     }
     Recompute();
 }
@@ -121,8 +122,10 @@ void TfrmOptimize::BuildLayout() {
     auto* frameRows = new QVBoxLayout(frames);
     chkTrim = box("chkTrim", QStringLiteral("&Trim frames to smallest rectangle needed"), frames);
     chkDupPixels = box("chkDupPixels", QStringLiteral("Remove &duplicate pixels with transparency"), frames);
+    chkSmallest = box("chkSmallest", QStringLiteral("Find the &smallest encoding (slower)"), frames);
     frameRows->addWidget(chkTrim);
     frameRows->addWidget(chkDupPixels);
+    frameRows->addWidget(chkSmallest);
     auto* fitRow = new QHBoxLayout;
     chkFitUnder = box("chkFitUnder", QStringLiteral("&Fit under"), frames);
     txtFitUnder = new TNumericEdit(frames);
@@ -163,7 +166,7 @@ void TfrmOptimize::BuildLayout() {
     btnCancel = buttons.Cancel;
     root->addLayout(buttons.Row);
 
-    for (QCheckBox* technique : {chkOptAll, chkRemoveLocal, chkTrim, chkDupPixels})
+    for (QCheckBox* technique : {chkOptAll, chkRemoveLocal, chkTrim, chkDupPixels, chkSmallest})
         connect(technique, &QCheckBox::clicked, this, &TfrmOptimize::Recompute);
     connect(chkFitUnder, &QCheckBox::clicked, this, [this](bool On) {
         txtFitUnder->setEnabled(On);
@@ -186,6 +189,7 @@ TOptimizeChoices TfrmOptimize::Choices() const {
     choices.OptimizeAll = chkOptAll->isChecked();
     choices.Trim = chkTrim->isChecked();
     choices.DuplicatePixels = chkDupPixels->isChecked();
+    choices.Smallest = chkSmallest->isChecked();
     return choices;
 }
 

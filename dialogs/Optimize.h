@@ -45,6 +45,7 @@ public:
     QCheckBox* chkRemoveLocal;
     QCheckBox* chkTrim;
     QCheckBox* chkDupPixels;
+    QCheckBox* chkSmallest;
     QCheckBox* chkSave;
     QCheckBox* chkFitUnder;
     TNumericEdit* txtFitUnder;

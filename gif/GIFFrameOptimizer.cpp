@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gif/GIFImage.h"
+#include "gif/SmallestEncoding.h"
 
 namespace {
 
@@ -230,6 +231,7 @@ void TGIFFrameOptimizer::Run(int options) {
     }
     if (options & ooMerge) MergeFrames(); else skip();
     if (options & ooCrop) CropFrames(); else skip();
+    if (options & ooSmallest) FindSmallestEncoding(image_);
     if (options & ooCleanup) DropNeedlessExtensions();
 }
 

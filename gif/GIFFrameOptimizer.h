@@ -14,7 +14,8 @@ enum TGIFOptimizeOption : int {
     ooMerge = 2,         // pixels repeating the frame underneath become transparent
     ooCleanup = 4,       // unused transparency, needless disposal, extensions, empty frames
     ooColorMaps = 8,     // every colour table sorted by use, unused entries dropped
-    ooReduceColors = 16  // one shared global palette for the whole animation (OptimizeColorMaps)
+    ooReduceColors = 16, // one shared global palette for the whole animation (OptimizeColorMaps)
+    ooSmallest = 32      // after the steps above: frames rebuilt from the screen, the shortest encoding kept
 };
 constexpr int kAllFrameOptimizations = ooCrop | ooMerge | ooCleanup | ooColorMaps;
 

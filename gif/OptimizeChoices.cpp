@@ -10,6 +10,7 @@ void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices) {
     if (choices.OptimizeAll) copy.OptimizeAnimation(ooColorMaps);
     const int frameBits = (choices.Trim ? ooCrop : 0) | (choices.DuplicatePixels ? ooMerge : 0);
     if (frameBits != 0) copy.OptimizeAnimation(frameBits);
+    if (choices.Smallest) copy.OptimizeAnimation(ooSmallest);
 }
 
 void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choices, TGIFImage& result) {
@@ -18,6 +19,14 @@ void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choice
     result.DitherKind = document.DitherKind;
     result.Assign(&document);
     OptimizeCopy(result, choices);
+    if (!choices.Smallest) return;
+    // Never bigger: when nothing tried makes it smaller, the document it is.
+    TGIFImage original;
+    original.Assign(&document);
+    if (SavedSize(result) >= SavedSize(original)) {
+        result.ClearImage();
+        result.Assign(&document);
+    }
 }
 
 std::int64_t SavedSize(TGIFImage& image) {

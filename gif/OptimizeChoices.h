@@ -11,6 +11,9 @@ struct TOptimizeChoices {
     bool OptimizeAll = true;       // every table sorted by use, unused entries dropped
     bool Trim = false;             // frames trimmed to their visible pixels
     bool DuplicatePixels = true;   // pixels repeating the frame underneath become transparent
+    // Frames rebuilt from the screen and the shortest encoding kept; a result
+    // no smaller than the document gives the document back unchanged.
+    bool Smallest = true;
     friend bool operator==(const TOptimizeChoices&, const TOptimizeChoices&) = default;
 };
 

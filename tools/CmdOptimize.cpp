@@ -1,11 +1,13 @@
-// reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop]: the
+// reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]: the
 // frame optimisation the editor offers before saving, with the sizes before and
-// after as the editor shows them. Without a technique flag all four run.
+// after as the editor shows them. Without a technique flag all five run.
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,28 +37,43 @@ int Optimize(const std::vector<std::string>& args) {
         else if (arg == "--cleanup") options |= ooCleanup;
         else if (arg == "--merge") options |= ooMerge;
         else if (arg == "--crop") options |= ooCrop;
+        else if (arg == "--smallest") options |= ooSmallest;
         else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "reelix-tool optimize: unknown option '%s'\n", arg.c_str());
             return 1;
         } else files.push_back(arg);
     }
     if (files.size() != 2) {
-        std::fputs("usage: reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop]\n", stderr);
+        std::fputs("usage: reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]\n", stderr);
         return 1;
     }
-    if (options == 0) options = kAllFrameOptimizations;
+    if (options == 0) options = kAllFrameOptimizations | ooSmallest;
 
     TGIFImage image;
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
+    // Kept whole: the output may be the very same file.
+    std::ifstream in(files[0], std::ios::binary);
+    const std::vector<char> original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
     image.LoadFromFile(files[0]);
     const std::int64_t before = SavedSize(image);
     image.OptimizeAnimation(options);
     // The output is written before the report so a failed write is never
     // announced as a saving.
     image.SaveToFile(files[1]);
-    const std::int64_t after = SavedSize(image);
+    std::int64_t after = SavedSize(image);
+    // Never bigger than what came in: then the file is passed on as it was.
+    if ((options & ooSmallest) && after >= std::int64_t(original.size())) {
+        std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
+        out.write(original.data(), std::streamsize(original.size()));
+        if (!out) {
+            std::fprintf(stderr, "reelix-tool optimize: cannot write %s\n", files[1].c_str());
+            return 1;
+        }
+        after = std::int64_t(original.size());
+    }
 
     const double percent = before > 0 ? std::fabs(double(after) / double(before) * 100.0 - 100.0) : 0.0;
     std::printf("Current Size: %s\n", Bytes(before).c_str());
@@ -66,7 +83,7 @@ int Optimize(const std::vector<std::string>& args) {
 }
 
 const bool registered = RegisterToolCommand(
-    {"optimize", "optimize IN OUT [--colors] [--cleanup] [--merge] [--crop]   frame optimisation (default: all)",
+    {"optimize", "optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]   frame optimisation (default: all)",
      Optimize});
 
 }  // namespace

@@ -96,3 +96,138 @@ TEST(AnimationResize, SharedAnimationsShowTheSameFramesWhenMadeWhole) {
     }
     EXPECT_GT(checked, 10);
 }
+
+#include "gif/GIFFrameOptimizer.h"
+
+namespace {
+// What is on screen and for how long: a frame showing what the one before
+// showed only adds its time (the optimiser may drop such frames).
+using Timeline = std::vector<std::pair<std::vector<std::uint8_t>, int>>;
+
+Timeline ShownOverTime(TGIFImage& image) {
+    Timeline timeline;
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor(image).Run([&](int index, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, rgba);
+        const TGIFGraphicControlExtension* control = image.Frames()[index]->ControlExtension();
+        const int delay = control ? control->DelayTime : 0;
+        if (!timeline.empty() && timeline.back().first == rgba) timeline.back().second += delay;
+        else timeline.emplace_back(rgba, delay);
+    });
+    return timeline;
+}
+
+Timeline TimelineAfterSaving(TGIFImage& image) {
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    stream.SetPosition(0);
+    TGIFImage reread;
+    reread.LoadFromStream(stream);
+    return ShownOverTime(reread);
+}
+}  // namespace
+
+// The smallest encoding the command-line tool makes (every step, then frames
+// rebuilt from the screen) shows the same pictures for the same time, and is
+// never larger than the usual steps alone.
+TEST(SmallestEncoding, SharedAnimationsShowTheSameFramesAndShrink) {
+    const auto files = TestGifFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    int checked = 0;
+    for (const auto& file : files) {
+        TGIFImage image;
+        if (!OpenAsTheEditorDoes(file, image)) continue;
+        if (image.Frames().Count() < 2 || std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
+            continue;
+        const Timeline before = ShownOverTime(image);
+        TGIFImage usual, smallest;
+        usual.Assign(&image);
+        smallest.Assign(&image);
+        try {
+            usual.OptimizeAnimation(kAllFrameOptimizations);
+            smallest.OptimizeAnimation(kAllFrameOptimizations | ooSmallest);
+        } catch (const GIFException& e) {
+            ADD_FAILURE() << file << ": " << e.what();
+            continue;
+        }
+        EXPECT_TRUE(TimelineAfterSaving(smallest) == before) << file;
+        EXPECT_LE(SavedSize(smallest), SavedSize(usual)) << file;
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
+
+namespace {
+// A screen of `size` x `size` over a full 256-colour global table; frame k
+// is the picture with a small square moved k pixels to the right.
+void AddMovingSquare(TGIFImage& image, int size, int frames) {
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(size);
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(size);
+    for (int c = 0; c < 256; ++c) image.GlobalColors().AddColor(TColor(c | ((c * 7 & 0xFF) << 8) | ((255 - c) << 16)));
+    for (int k = 0; k < frames; ++k) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        frame->PlaceFrame(0, 0, size, size);
+        std::uint8_t* p = frame->PixelData();
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                *p++ = (x >= 10 + k && x < 20 + k && y >= 10 && y < 20) ? 255 : static_cast<std::uint8_t>((x + y * 3) % 255);
+        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+        control->DelayTime = 5;
+        frame->ExtensionBlocks().Add(std::move(control));
+        image.AddFrame(std::move(frame));
+    }
+}
+}  // namespace
+
+// A full table leaves no index for transparency, so the usual steps cannot
+// merge; the smallest encoding borrows an entry this frame does not draw.
+TEST(SmallestEncoding, AFullTableStillGetsTransparencyAndSmallFrames) {
+    TGIFImage image;
+    AddMovingSquare(image, 64, 4);
+    const Frames before = Shown(image);
+    TGIFImage usual;
+    usual.Assign(&image);
+    usual.OptimizeAnimation(kAllFrameOptimizations);
+    image.OptimizeAnimation(kAllFrameOptimizations | ooSmallest);
+    EXPECT_TRUE(ShownAfterSaving(image) == before);
+    for (int k = 1; k < 4; ++k) {
+        const TGIFSubImage& frame = *image.Frames()[k];
+        EXPECT_LE(frame.Width(), 11) << k;  // the square's trailing column and its new leading one
+        EXPECT_EQ(frame.Height(), 10) << k;
+    }
+    EXPECT_LT(SavedSize(image), SavedSize(usual));
+}
+
+// Readers that fill the screen outside the first frame with the background
+// colour leave that out for a transparent first frame: it stays transparent,
+// and keeps covering what it covered.
+TEST(SmallestEncoding, ATransparentFirstFrameKeepsItsTransparencyAndItsArea) {
+    TGIFImage image;
+    image.Header().ScreenWidth = 40;
+    image.Header().ScreenHeight = 40;
+    image.GlobalColors().AddColor(0x000000);
+    image.GlobalColors().AddColor(0x0000FF);
+    for (int k = 0; k < 2; ++k) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        frame->PlaceFrame(0, 0, 40, 40);
+        std::uint8_t* p = frame->PixelData();
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) *p++ = (x < 10 + 10 * k && y < 10) ? 1 : 0;
+        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
+        control->SetUsesTransparency(true);
+        control->SetTransparentIndex(0);
+        control->DelayTime = 10;
+        frame->ExtensionBlocks().Add(std::move(control));
+        image.AddFrame(std::move(frame));
+    }
+    const Frames before = Shown(image);
+    image.OptimizeAnimation(ooSmallest);
+    EXPECT_TRUE(ShownAfterSaving(image) == before);
+    const TGIFSubImage& first = *image.Frames()[0];
+    ASSERT_TRUE(first.ControlExtension());
+    EXPECT_TRUE(first.ControlExtension()->UsesTransparency());
+    EXPECT_EQ(first.Width(), 40);
+    EXPECT_EQ(first.Height(), 40);
+    // The second frame only adds its new part.
+    EXPECT_EQ(image.Frames()[1]->Width(), 10);
+}

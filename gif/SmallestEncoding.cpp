@@ -1,0 +1,349 @@
+#include "gif/SmallestEncoding.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "gif/LZW.h"
+
+namespace {
+
+// Screen pixels as colour keys: nothing drawn yet, or a colour.
+constexpr std::uint32_t kNothing = 0;
+constexpr std::uint32_t kShown = 0x01000000;
+// In a candidate's pixels: this pixel is left transparent.
+constexpr std::uint32_t kClear = 0xFFFFFFFF;
+
+std::uint32_t KeyOf(const TGIFRGB& c) {
+    return kShown | std::uint32_t(c.red) | (std::uint32_t(c.green) << 8) | (std::uint32_t(c.blue) << 16);
+}
+TGIFRGB ColorOfKey(std::uint32_t key) {
+    return {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8), static_cast<std::uint8_t>(key >> 16)};
+}
+
+bool UsesTransparency(const TGIFSubImage& frame) {
+    const TGIFGraphicControlExtension* control = frame.ControlExtension();
+    return frame.IsTransparent() && control && control->UsesTransparency();
+}
+int Disposal(const TGIFSubImage& frame) {
+    const TGIFGraphicControlExtension* control = frame.ControlExtension();
+    return control ? int(control->DisposalMethod()) : int(dispUnspecified);
+}
+bool LeavesPicture(int disposal) { return disposal == dispUnspecified || disposal == dispLeave; }
+
+int BitsFor(int count) {
+    int n = 1;
+    while ((1 << n) < count) ++n;
+    return n;
+}
+std::int64_t TableBytes(int count) { return count > 0 ? std::int64_t(3) << BitsFor(count) : 0; }
+
+// Counts what an encoder writes, keeping nothing.
+class TCountingStream : public TStream {
+public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void Write(const void*, std::size_t count) override { size_ += std::int64_t(count); }
+    std::int64_t Position() const override { return size_; }
+    void SetPosition(std::int64_t) override {}
+    std::int64_t Size() const override { return size_; }
+
+private:
+    std::int64_t size_ = 0;
+};
+
+std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
+                       int limit, bool interlaced) {
+    TCountingStream counter;
+    EncodeImageData(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
+    return counter.Size();
+}
+
+TGIFGraphicControlExtension& RequireControl(TGIFSubImage& frame) {
+    if (TGIFGraphicControlExtension* control = frame.ControlExtension()) return *control;
+    auto control = std::make_unique<TGIFGraphicControlExtension>(&frame);
+    TGIFGraphicControlExtension& result = *control;
+    frame.ExtensionBlocks().Add(std::move(control));
+    return result;
+}
+
+// Every frame is drawable as the optimiser sees it: inside the screen, with a
+// table, and no pixel past it.
+bool Simple(const TGIFImage& image) {
+    const TGIFImageList& frames = image.Frames();
+    for (int i = 0; i < frames.Count(); ++i) {
+        const TGIFSubImage& frame = *frames[i];
+        if (frame.IsEmpty()) continue;
+        if (frame.PixelDataSize() != std::int64_t(frame.Width()) * frame.Height()) return false;
+        if (frame.Left() + frame.Width() > image.Width() || frame.Top() + frame.Height() > image.Height()) return false;
+        const TGIFColorMap* table = frame.EffectiveColors();
+        if (!table || table->IsEmpty()) return false;
+        const int transparent = UsesTransparency(frame) ? frame.ControlExtension()->TransparentIndex() : -1;
+        const std::uint8_t* p = frame.PixelData();
+        for (std::int64_t k = 0; k < frame.PixelDataSize(); ++k)
+            if (p[k] >= table->Count() && p[k] != transparent) return false;
+    }
+    return true;
+}
+
+// One way of writing a frame: its rectangle's pixels as colour keys or kClear.
+struct TCandidate {
+    std::vector<std::uint8_t> pixels;
+    std::vector<TGIFRGB> local;  // empty: coloured by the global table
+    int transparent = -1;
+    std::int64_t bytes = 0;
+};
+
+class TFrameRebuilder {
+public:
+    TFrameRebuilder(TGIFImage& image) : image_(image) {
+        const TGIFGlobalColorMap& global = image.GlobalColors();
+        for (int i = global.Count() - 1; i >= 0; --i) globalIndex_[KeyOf(global.Entry(i))] = i;
+    }
+
+    // Rebuilds frame `frame` from the screens before and after it; answers
+    // whether a shorter encoding was found and put in place.
+    bool Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before, const std::vector<std::uint32_t>& after);
+
+private:
+    void Consider(const std::vector<std::uint32_t>& keys, bool global, bool keepTransparency, TCandidate& best);
+    std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
+
+    TGIFImage& image_;
+    std::unordered_map<std::uint32_t, int> globalIndex_;
+    int width_ = 0, height_ = 0;
+    bool interlaced_ = false;
+};
+
+std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
+    const TGIFLocalColorMap& local = frame.LocalColors();
+    const int bits = local.IsEmpty() ? image_.MaxBitDepth() : local.BitDepth();
+    const int limit = local.IsEmpty() ? 1 << bits : local.Count();
+    return TableBytes(local.Count()) +
+           DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
+}
+
+void TFrameRebuilder::Consider(const std::vector<std::uint32_t>& keys, bool global, bool keepTransparency,
+                               TCandidate& best) {
+    TCandidate c;
+    c.pixels.resize(keys.size());
+    bool anyClear = keepTransparency;
+    if (global) {
+        const TGIFGlobalColorMap& table = image_.GlobalColors();
+        std::vector<bool> drawn(static_cast<std::size_t>(table.Count()), false);
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (keys[k] == kClear) {
+                anyClear = true;
+                continue;
+            }
+            const auto found = globalIndex_.find(keys[k]);
+            if (found == globalIndex_.end()) return;  // a colour the table lacks
+            c.pixels[k] = static_cast<std::uint8_t>(found->second);
+            drawn[static_cast<std::size_t>(found->second)] = true;
+        }
+        if (anyClear) {
+            // Any entry no drawn pixel needs can stand for transparency.
+            for (int i = 0; i < table.Count() && c.transparent < 0; ++i)
+                if (!drawn[static_cast<std::size_t>(i)]) c.transparent = i;
+            if (c.transparent < 0) return;
+            for (std::size_t k = 0; k < keys.size(); ++k)
+                if (keys[k] == kClear) c.pixels[k] = static_cast<std::uint8_t>(c.transparent);
+        }
+        const int bits = image_.MaxBitDepth();
+        c.bytes = DataBytes(image_, c.pixels.data(), width_, height_, bits, 1 << bits, interlaced_);
+    } else {
+        // A table of just the colours drawn, most used first, then the clear one.
+        std::unordered_map<std::uint32_t, int> uses;
+        for (std::uint32_t key : keys) {
+            if (key == kClear) anyClear = true;
+            else ++uses[key];
+        }
+        if (uses.size() + (anyClear ? 1 : 0) > 256 || uses.empty()) return;
+        std::vector<std::pair<int, std::uint32_t>> order;
+        order.reserve(uses.size());
+        for (const auto& [key, count] : uses) order.emplace_back(-count, key);
+        std::sort(order.begin(), order.end());
+        std::unordered_map<std::uint32_t, int> index;
+        for (const auto& [count, key] : order) {
+            index[key] = static_cast<int>(c.local.size());
+            c.local.push_back(ColorOfKey(key));
+        }
+        if (anyClear) {
+            c.transparent = static_cast<int>(c.local.size());
+            c.local.push_back({0, 0, 0});
+        }
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            c.pixels[k] = static_cast<std::uint8_t>(keys[k] == kClear ? c.transparent : index[keys[k]]);
+        const int count = static_cast<int>(c.local.size());
+        c.bytes = TableBytes(count) +
+                  DataBytes(image_, c.pixels.data(), width_, height_, BitsFor(count), count, interlaced_);
+    }
+    if (best.pixels.empty() || c.bytes < best.bytes) best = std::move(c);
+}
+
+bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before,
+                              const std::vector<std::uint32_t>& after) {
+    const int screenWidth = image_.Width();
+    const int screenHeight = image_.Height();
+    // The smallest rectangle holding every changed pixel.
+    int left = screenWidth, top = screenHeight, right = 0, bottom = 0;
+    for (int y = 0; y < screenHeight; ++y) {
+        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
+        const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
+        int x0 = 0;
+        while (x0 < screenWidth && a[x0] == b[x0]) ++x0;
+        if (x0 == screenWidth) continue;
+        int x1 = screenWidth - 1;
+        while (a[x1] == b[x1]) --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1 + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    if (right <= left) return false;  // nothing changes: the usual steps handle such frames
+    // Outside the first frame readers differ: some show the background
+    // colour there, browsers nothing. The first frame keeps what it covers.
+    const bool first = &frame == image_.Frames()[0];
+    bool coversNothing = false;
+    for (int y = frame.Top(); first && y < frame.Top() + frame.Height() && !coversNothing; ++y) {
+        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth) + std::size_t(frame.Left());
+        coversNothing = std::find(a, a + frame.Width(), kNothing) != a + frame.Width();
+    }
+    if (coversNothing) {
+        left = std::min(left, int(frame.Left()));
+        top = std::min(top, int(frame.Top()));
+        right = std::max(right, int(frame.Left()) + frame.Width());
+        bottom = std::max(bottom, int(frame.Top()) + frame.Height());
+    }
+    width_ = right - left;
+    height_ = bottom - top;
+    interlaced_ = frame.IsInterlaced();
+
+    // The three ways of treating pixels that repeat the screen.
+    const std::size_t n = std::size_t(width_) * std::size_t(height_);
+    std::vector<std::uint32_t> allClear(n), runs(n), fewest(n);
+    std::size_t k = 0;
+    std::uint32_t previous = kClear;
+    for (int y = top; y < bottom; ++y) {
+        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
+        const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
+        for (int x = left; x < right; ++x, ++k) {
+            const std::uint32_t shown = b[x];
+            if (shown != a[x]) {
+                allClear[k] = runs[k] = fewest[k] = shown;
+            } else if (shown == kNothing) {
+                allClear[k] = runs[k] = fewest[k] = kClear;
+            } else {
+                allClear[k] = kClear;
+                fewest[k] = shown;
+                runs[k] = previous == shown ? shown : kClear;
+            }
+            previous = runs[k];
+        }
+    }
+
+    // Readers that show the background colour where nothing is drawn yet
+    // leave it out when the first frame is transparent: it stays so.
+    const bool keepTransparency = first && UsesTransparency(frame);
+    TCandidate best;
+    for (const std::vector<std::uint32_t>* keys : {&allClear, &runs, &fewest}) {
+        if (image_.GlobalColors().Count() > 0) Consider(*keys, true, keepTransparency, best);
+        Consider(*keys, false, keepTransparency, best);
+    }
+    if (best.pixels.empty() || best.bytes >= CurrentBytes(frame)) return false;
+
+    frame.PlaceFrame(left, top, width_, height_);
+    std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());
+    if (best.local.empty()) frame.LocalColors().ClearColors();
+    else frame.LocalColors().LoadFromTable(best.local.data(), static_cast<int>(best.local.size()));
+    if (best.transparent >= 0) {
+        TGIFGraphicControlExtension& control = RequireControl(frame);
+        control.SetUsesTransparency(true);
+        control.SetTransparentIndex(static_cast<std::uint8_t>(best.transparent));
+    } else if (TGIFGraphicControlExtension* control = frame.ControlExtension()) {
+        control->SetUsesTransparency(false);
+    }
+    frame.DropBitmap();
+    frame.DropMask();
+    return true;
+}
+
+// Draws the frame's visible pixels onto the screen.
+void Draw(const TGIFSubImage& frame, int screenWidth, std::vector<std::uint32_t>& screen) {
+    if (frame.IsEmpty()) return;
+    const TGIFColorMap& table = *frame.EffectiveColors();
+    std::array<std::uint32_t, 256> keys{};
+    for (int i = 0; i < table.Count(); ++i) keys[static_cast<std::size_t>(i)] = KeyOf(table.Entry(i));
+    const int transparent = UsesTransparency(frame) ? frame.ControlExtension()->TransparentIndex() : -1;
+    const std::uint8_t* p = frame.PixelData();
+    for (int y = 0; y < frame.Height(); ++y) {
+        std::uint32_t* row = screen.data() + std::size_t(frame.Top() + y) * std::size_t(screenWidth) + std::size_t(frame.Left());
+        for (int x = 0; x < frame.Width(); ++x, ++p)
+            if (*p != transparent) row[x] = keys[*p];
+    }
+}
+
+void Fill(const TGIFSubImage& frame, int screenWidth, std::vector<std::uint32_t>& screen,
+          const std::vector<std::uint32_t>* from) {
+    for (int y = frame.Top(); y < frame.Top() + frame.Height(); ++y) {
+        const std::size_t start = std::size_t(y) * std::size_t(screenWidth) + std::size_t(frame.Left());
+        if (from) std::copy_n(from->begin() + std::ptrdiff_t(start), frame.Width(), screen.begin() + std::ptrdiff_t(start));
+        else std::fill_n(screen.begin() + std::ptrdiff_t(start), frame.Width(), kNothing);
+    }
+}
+
+// Entries past the last one in use go; the writer pads what is left to the
+// next power of two.
+void TrimTable(TGIFColorMap& table, int needed) {
+    needed = std::max(needed, 1);
+    if (needed < table.Count()) {
+        std::vector<TGIFRGB> kept(table.Entries(), table.Entries() + needed);
+        table.LoadFromTable(kept.data(), needed);
+    }
+}
+
+void TrimTables(TGIFImage& image) {
+    TGIFImageList& frames = image.Frames();
+    int globalNeeded = image.Header().BackgroundIndex + 1;
+    for (int i = 0; i < frames.Count(); ++i) {
+        TGIFSubImage& frame = *frames[i];
+        if (frame.IsEmpty()) continue;
+        int needed = UsesTransparency(frame) ? frame.ControlExtension()->TransparentIndex() + 1 : 0;
+        const std::uint8_t* p = frame.PixelData();
+        const std::uint8_t highest = *std::max_element(p, p + frame.PixelDataSize());
+        needed = std::max(needed, int(highest) + 1);
+        if (!frame.LocalColors().IsEmpty()) TrimTable(frame.LocalColors(), needed);
+        else globalNeeded = std::max(globalNeeded, needed);
+    }
+    if (!image.GlobalColors().IsEmpty()) TrimTable(image.GlobalColors(), globalNeeded);
+}
+
+}  // namespace
+
+int FindSmallestEncoding(TGIFImage& image) {
+    if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
+    const int width = image.Width();
+    const std::size_t area = std::size_t(width) * std::size_t(image.Height());
+    std::vector<std::uint32_t> screen(area, kNothing), before, saved;
+    TFrameRebuilder rebuilder(image);
+    int rebuilt = 0;
+    TGIFImageList& frames = image.Frames();
+    for (int i = 0; i < frames.Count(); ++i) {
+        TGIFSubImage& frame = *frames[i];
+        const int disposal = Disposal(frame);
+        if (disposal == dispPrevious) saved = screen;
+        // Only a frame that stays on the screen may change its rectangle:
+        // restoring would clear or bring back a different area otherwise.
+        const bool free = LeavesPicture(disposal) && !frame.IsEmpty();
+        if (free) before = screen;
+        Draw(frame, width, screen);
+        if (free && rebuilder.Rebuild(frame, before, screen)) ++rebuilt;
+        if (frame.IsEmpty()) continue;
+        if (disposal == dispBackground) Fill(frame, width, screen, nullptr);
+        else if (disposal == dispPrevious) Fill(frame, width, screen, &saved);
+    }
+    TrimTables(image);
+    return rebuilt;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Further frame optimisation after the usual steps: every frame that leaves
+// its picture in place is rebuilt from the screens it turns one into the
+// next, and the shortest of several encodings is kept. What every frame
+// shows, and when, stays exactly the same.
+//
+// For each such frame the candidates are: the frame as it is; the smallest
+// rectangle holding every changed pixel, with the pixels that repeat the
+// screen made transparent (all of them; only where that continues a
+// transparent run, keeping runs of one colour going; or none where none must
+// be), each coloured through the global table when it holds the colours
+// (borrowing for transparency an entry no drawn pixel needs, so a full table
+// can still have it) or through a table of just the colours drawn. Every
+// candidate is encoded and the shortest, counting its colour table, wins.
+// Then colour tables lose the entries past the last one in use, even when
+// they are already in order of use.
+
+class TGIFImage;
+
+// Answers the number of frames rebuilt. An image with a frame outside the
+// screen, or pixels past their table, is left as it is.
+int FindSmallestEncoding(TGIFImage& image);
