@@ -154,6 +154,24 @@ inline void TLZWEncoder::ClearCodes(TTable& table) {
     table.ResetTable();
     lastPixel_.fill(NoPixel);
     FreeCode = static_cast<std::uint16_t>(ClearCode + 2);
+    full_ = false;
+}
+
+bool TLZWEncoder::FullTableShouldClear(std::size_t position) {
+    if (!full_) {
+        full_ = true;
+        const std::size_t codes = std::max<std::size_t>(1, FreeCode - FirstFree);
+        filledRate_ = double(position - generationStart_) / double(codes);
+        recentRate_ = filledRate_;
+        lastCodeEnd_ = position;
+        return false;
+    }
+    const double run = double(position - lastCodeEnd_);
+    lastCodeEnd_ = position;
+    recentRate_ += (run - recentRate_) / 32.0;
+    if (recentRate_ >= filledRate_ * 0.85) return false;
+    generationStart_ = position;
+    return true;
 }
 
 void TLZWEncoder::ResetCodes() {
@@ -235,9 +253,11 @@ std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, st
             s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
         }
         if (s.freeCode > 4094) {
-            save();
-            ClearCodes(table);
-            s = LoadState();
+            if (FullTableShouldClear(stretchStart_ + i)) {
+                save();
+                ClearCodes(table);
+                s = LoadState();
+            }
         } else {
             const unsigned id = TTable::IdOf(s.freeCode);
             dict.StoreAt(slot, prefix, c, id);
@@ -291,11 +311,13 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
             s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
         }
         if (s.freeCode > 4094) {
-            writer.Write(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
-            out = buffer.data();
-            StoreState(s);
-            ClearCodes(table);
-            s = LoadState();
+            if (FullTableShouldClear(stretchStart_ + i)) {
+                writer.Write(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
+                out = buffer.data();
+                StoreState(s);
+                ClearCodes(table);
+                s = LoadState();
+            }
         } else {
             dict.StoreAt(slot, prefix, c, TTable::IdOf(s.freeCode));
             ++s.freeCode;
@@ -311,6 +333,8 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
 template <typename TTable>
 void TLZWEncoder::EncodeWith(TTable& table) {
     ClearCodes(table);
+    generationStart_ = 0;
+    std::size_t fed = 0;  // pixels of the rows before this one
     bool first = true;
     bool predictable = true;
     ForEachRow([&](const std::uint8_t* row, std::size_t n) {
@@ -324,11 +348,13 @@ void TLZWEncoder::EncodeWith(TTable& table) {
         // Long strings (few codes per pixel) are what the cache is good at.
         while (i < n) {
             const std::size_t k = std::min(RunLength, n - i);
+            stretchStart_ = fed + i;
             const std::size_t codes = predictable ? EncodeRun(table, row + i, k, prefix)
                                                   : EncodeRunNoisy(table, row + i, k, prefix);
             predictable = codes * PixelsPerCodeForCache < k;
             i += k;
         }
+        fed += n;
         Prefix = static_cast<std::uint16_t>(prefix);
     });
     PutCodeFinal(TTable::CodeOf(Prefix));

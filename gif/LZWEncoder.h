@@ -303,9 +303,24 @@ private:
     template <typename TTable>
     std::size_t EncodeRunNoisy(TTable& table, const std::uint8_t* pixels, std::size_t n, unsigned& prefix);
 
+    // A full table is kept, not cleared at once: strings learned so far often
+    // go on serving the rest of the picture. It is cleared when the strings
+    // written since it filled (a moving average of pixels per code) fall well
+    // below what the table managed while it was filling. Called for each code
+    // written while the table is full, with the pixel position that code ends
+    // at; answers whether to clear now.
+    bool FullTableShouldClear(std::size_t position);
+
     std::uint16_t Prefix = 0;
     std::uint16_t FreeCode = 0;
     bool useHashTable_ = false;
+    // Pixels fed before the stretch being encoded; where this table generation began.
+    std::size_t stretchStart_ = 0;
+    std::size_t generationStart_ = 0;
+    bool full_ = false;
+    std::size_t lastCodeEnd_ = 0;
+    double filledRate_ = 0;  // pixels per code while the table filled
+    double recentRate_ = 0;  // the same, lately (a moving average)
     // The dictionary of the frame being encoded (one of the two).
     std::unique_ptr<THashTable> table_;
     std::unique_ptr<TLZWCodeTable> fastTable_;

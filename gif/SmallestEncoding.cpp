@@ -88,12 +88,93 @@ bool Simple(const TGIFImage& image) {
     return true;
 }
 
-// One way of writing a frame: its rectangle's pixels as colour keys or kClear.
+// What each pixel of the changed rectangle may be.
+enum : std::uint8_t { kMustClear, kOptional, kMustDraw };
+struct TPlanPixel {
+    std::uint32_t key;  // the colour shown there afterwards
+    std::uint8_t kind;
+};
+
+// One way of writing a frame: its rectangle's pixels, its table, its size.
 struct TCandidate {
     std::vector<std::uint8_t> pixels;
     std::vector<TGIFRGB> local;  // empty: coloured by the global table
     int transparent = -1;
-    std::int64_t bytes = 0;
+    std::int64_t bytes = -1;
+};
+
+// Pixels that may be transparent or keep their colour take whichever
+// continues the string the LZW encoder is building (when both do, the one the
+// next pixel continues too); otherwise the clear one.
+// `want` holds the fixed index of each pixel, or -1 where `option` (the
+// pixel's colour, or -1 when the table lacks it) and `clear` are both right.
+class TRunChooser {
+public:
+    void Choose(const std::vector<int>& want, const std::vector<int>& option, int clear, int bits,
+                std::vector<std::uint8_t>& out) {
+        if (child_.empty()) {
+            child_.assign(std::size_t(4096) * 256, 0);
+            stamp_.assign(std::size_t(4096) * 256, 0);
+        }
+        const int first = (1 << std::max(bits, 2)) + 2;
+        NewGeneration();
+        int next = first;
+        int prefix = -1;
+        out.resize(want.size());
+        for (std::size_t k = 0; k < want.size(); ++k) {
+            int symbol = want[k];
+            if (symbol < 0) {
+                symbol = clear;
+                const bool keepExtends = prefix >= 0 && option[k] >= 0 && Find(prefix, option[k]) >= 0;
+                const bool clearExtends = prefix >= 0 && Find(prefix, clear) >= 0;
+                if (keepExtends && !clearExtends) {
+                    symbol = option[k];
+                } else if (keepExtends && k + 1 < want.size()) {
+                    // Both continue the string: the one the next pixel can continue too.
+                    auto continues = [&](int code) {
+                        if (want[k + 1] >= 0) return Find(code, want[k + 1]) >= 0;
+                        return Find(code, clear) >= 0 || (option[k + 1] >= 0 && Find(code, option[k + 1]) >= 0);
+                    };
+                    if (continues(Find(prefix, option[k])) && !continues(Find(prefix, clear))) symbol = option[k];
+                }
+            }
+            out[k] = static_cast<std::uint8_t>(symbol);
+            if (prefix < 0) {
+                prefix = symbol;
+                continue;
+            }
+            const int found = Find(prefix, symbol);
+            if (found >= 0) {
+                prefix = found;
+                continue;
+            }
+            // The string ends: the encoder writes `prefix` and learns prefix +
+            // symbol, until its table is full (which it then mostly keeps).
+            if (next < 4095) Store(prefix, symbol, next++);
+            prefix = symbol;
+        }
+    }
+
+private:
+    int Find(int prefix, int symbol) const {
+        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
+        return stamp_[at] == generation_ ? child_[at] : -1;
+    }
+    void Store(int prefix, int symbol, int code) {
+        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
+        stamp_[at] = generation_;
+        child_[at] = static_cast<std::uint16_t>(code);
+    }
+    void NewGeneration() {
+        if (++generation_ == 0) {
+            std::fill(stamp_.begin(), stamp_.end(), 0);
+            generation_ = 1;
+        }
+    }
+
+    std::vector<std::uint16_t> child_;
+    std::vector<std::uint32_t> stamp_;
+    std::uint32_t generation_ = 0;
 };
 
 class TFrameRebuilder {
@@ -108,11 +189,13 @@ public:
     bool Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before, const std::vector<std::uint32_t>& after);
 
 private:
-    void Consider(const std::vector<std::uint32_t>& keys, bool global, bool keepTransparency, TCandidate& best);
+    // Every way of writing the plan through one table, the shortest into best.
+    void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
 
     TGIFImage& image_;
     std::unordered_map<std::uint32_t, int> globalIndex_;
+    TRunChooser chooser_;
     int width_ = 0, height_ = 0;
     bool interlaced_ = false;
 };
@@ -125,62 +208,103 @@ std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
            DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
 }
 
-void TFrameRebuilder::Consider(const std::vector<std::uint32_t>& keys, bool global, bool keepTransparency,
+void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency,
                                TCandidate& best) {
-    TCandidate c;
-    c.pixels.resize(keys.size());
-    bool anyClear = keepTransparency;
+    const std::size_t n = plan.size();
+    // The index of each colour drawn or kept, and of transparency.
+    std::vector<int> want(n), option(n, -1);
+    std::vector<TGIFRGB> local;
+    int clear = -1;
+    bool needsClear = keepTransparency;
     if (global) {
         const TGIFGlobalColorMap& table = image_.GlobalColors();
         std::vector<bool> drawn(static_cast<std::size_t>(table.Count()), false);
-        for (std::size_t k = 0; k < keys.size(); ++k) {
-            if (keys[k] == kClear) {
-                anyClear = true;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (plan[k].kind == kMustClear) {
+                needsClear = true;
                 continue;
             }
-            const auto found = globalIndex_.find(keys[k]);
-            if (found == globalIndex_.end()) return;  // a colour the table lacks
-            c.pixels[k] = static_cast<std::uint8_t>(found->second);
-            drawn[static_cast<std::size_t>(found->second)] = true;
+            const auto found = globalIndex_.find(plan[k].key);
+            if (plan[k].kind == kMustDraw) {
+                if (found == globalIndex_.end()) return;  // a colour the table lacks
+                drawn[static_cast<std::size_t>(found->second)] = true;
+            } else {
+                needsClear = true;
+                if (found != globalIndex_.end()) option[k] = found->second;
+            }
         }
-        if (anyClear) {
-            // Any entry no drawn pixel needs can stand for transparency.
-            for (int i = 0; i < table.Count() && c.transparent < 0; ++i)
-                if (!drawn[static_cast<std::size_t>(i)]) c.transparent = i;
-            if (c.transparent < 0) return;
-            for (std::size_t k = 0; k < keys.size(); ++k)
-                if (keys[k] == kClear) c.pixels[k] = static_cast<std::uint8_t>(c.transparent);
-        }
-        const int bits = image_.MaxBitDepth();
-        c.bytes = DataBytes(image_, c.pixels.data(), width_, height_, bits, 1 << bits, interlaced_);
+        // Any entry no pixel must draw can stand for transparency: where an
+        // unchanged pixel has that colour, either reading is right.
+        for (int i = 0; needsClear && i < table.Count() && clear < 0; ++i)
+            if (!drawn[static_cast<std::size_t>(i)]) clear = i;
+        if (needsClear && clear < 0) return;
+        for (std::size_t k = 0; k < n; ++k)
+            want[k] = plan[k].kind == kMustClear ? clear
+                      : plan[k].kind == kMustDraw ? globalIndex_.find(plan[k].key)->second
+                                                  : -1;
     } else {
-        // A table of just the colours drawn, most used first, then the clear one.
+        // A table of the colours that must be drawn, most used first, then the clear one.
         std::unordered_map<std::uint32_t, int> uses;
-        for (std::uint32_t key : keys) {
-            if (key == kClear) anyClear = true;
-            else ++uses[key];
+        for (const TPlanPixel& pixel : plan) {
+            if (pixel.kind == kMustDraw) ++uses[pixel.key];
+            else needsClear = true;
         }
-        if (uses.size() + (anyClear ? 1 : 0) > 256 || uses.empty()) return;
+        if (uses.size() + (needsClear ? 1 : 0) > 256 || uses.empty()) return;
         std::vector<std::pair<int, std::uint32_t>> order;
         order.reserve(uses.size());
         for (const auto& [key, count] : uses) order.emplace_back(-count, key);
         std::sort(order.begin(), order.end());
         std::unordered_map<std::uint32_t, int> index;
         for (const auto& [count, key] : order) {
-            index[key] = static_cast<int>(c.local.size());
-            c.local.push_back(ColorOfKey(key));
+            index[key] = static_cast<int>(local.size());
+            local.push_back(ColorOfKey(key));
         }
-        if (anyClear) {
-            c.transparent = static_cast<int>(c.local.size());
-            c.local.push_back({0, 0, 0});
+        if (needsClear) {
+            clear = static_cast<int>(local.size());
+            local.push_back({0, 0, 0});
         }
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            c.pixels[k] = static_cast<std::uint8_t>(keys[k] == kClear ? c.transparent : index[keys[k]]);
-        const int count = static_cast<int>(c.local.size());
-        c.bytes = TableBytes(count) +
-                  DataBytes(image_, c.pixels.data(), width_, height_, BitsFor(count), count, interlaced_);
+        for (std::size_t k = 0; k < n; ++k) {
+            if (plan[k].kind == kMustDraw) {
+                want[k] = index[plan[k].key];
+            } else if (plan[k].kind == kMustClear) {
+                want[k] = clear;
+            } else {
+                want[k] = -1;
+                const auto found = index.find(plan[k].key);
+                if (found != index.end()) option[k] = found->second;
+            }
+        }
     }
-    if (best.pixels.empty() || c.bytes < best.bytes) best = std::move(c);
+    const int count = global ? image_.GlobalColors().Count() : static_cast<int>(local.size());
+    const int bits = global ? image_.MaxBitDepth() : BitsFor(count);
+    const int limit = global ? 1 << bits : count;
+    const std::int64_t tableBytes = global ? 0 : TableBytes(count);
+
+    // Unchanged pixels: all clear; drawn wherever the table has them; kept
+    // only to continue a run of one colour; or chosen along the encoder's strings.
+    std::vector<std::uint8_t> pixels(n);
+    auto offer = [&] {
+        const std::int64_t bytes = tableBytes + DataBytes(image_, pixels.data(), width_, height_, bits, limit, interlaced_);
+        if (best.bytes >= 0 && bytes >= best.bytes) return;
+        best.pixels = pixels;
+        best.local = local;
+        best.transparent = needsClear ? clear : -1;
+        best.bytes = bytes;
+    };
+    for (std::size_t k = 0; k < n; ++k) pixels[k] = static_cast<std::uint8_t>(want[k] >= 0 ? want[k] : clear);
+    offer();
+    for (std::size_t k = 0; k < n; ++k)
+        if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
+    offer();
+    int previous = -1;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int value = want[k] >= 0 ? want[k] : (option[k] >= 0 && option[k] == previous ? option[k] : clear);
+        pixels[k] = static_cast<std::uint8_t>(value);
+        previous = value;
+    }
+    offer();
+    chooser_.Choose(want, option, clear, bits, pixels);
+    offer();
 }
 
 bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before,
@@ -221,26 +345,15 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     height_ = bottom - top;
     interlaced_ = frame.IsInterlaced();
 
-    // The three ways of treating pixels that repeat the screen.
-    const std::size_t n = std::size_t(width_) * std::size_t(height_);
-    std::vector<std::uint32_t> allClear(n), runs(n), fewest(n);
+    // What each pixel of the rectangle may be.
+    std::vector<TPlanPixel> plan(std::size_t(width_) * std::size_t(height_));
     std::size_t k = 0;
-    std::uint32_t previous = kClear;
     for (int y = top; y < bottom; ++y) {
         const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
         const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
         for (int x = left; x < right; ++x, ++k) {
             const std::uint32_t shown = b[x];
-            if (shown != a[x]) {
-                allClear[k] = runs[k] = fewest[k] = shown;
-            } else if (shown == kNothing) {
-                allClear[k] = runs[k] = fewest[k] = kClear;
-            } else {
-                allClear[k] = kClear;
-                fewest[k] = shown;
-                runs[k] = previous == shown ? shown : kClear;
-            }
-            previous = runs[k];
+            plan[k] = {shown, shown != a[x] ? kMustDraw : shown == kNothing ? kMustClear : kOptional};
         }
     }
 
@@ -248,11 +361,9 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     // leave it out when the first frame is transparent: it stays so.
     const bool keepTransparency = first && UsesTransparency(frame);
     TCandidate best;
-    for (const std::vector<std::uint32_t>* keys : {&allClear, &runs, &fewest}) {
-        if (image_.GlobalColors().Count() > 0) Consider(*keys, true, keepTransparency, best);
-        Consider(*keys, false, keepTransparency, best);
-    }
-    if (best.pixels.empty() || best.bytes >= CurrentBytes(frame)) return false;
+    if (image_.GlobalColors().Count() > 0) Consider(plan, true, keepTransparency, best);
+    Consider(plan, false, keepTransparency, best);
+    if (best.bytes < 0 || best.bytes >= CurrentBytes(frame)) return false;
 
     frame.PlaceFrame(left, top, width_, height_);
     std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());

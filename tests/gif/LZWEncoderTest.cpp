@@ -274,7 +274,7 @@ TEST(LZWEncoder, FiveThousandPixelsOfOneValueThroughRLE) {
     }
 }
 
-TEST(LZWEncoder, RandomDataClearsAfterCode4094AndStaysWithin12Bits) {
+TEST(LZWEncoder, AFullTableStaysWithin12BitsAndNeverUsesCode4095) {
     std::mt19937 rng(1);
     for (int bits : {2, 5, 8}) {
         Bytes pixels(400 * 400);
@@ -282,24 +282,41 @@ TEST(LZWEncoder, RandomDataClearsAfterCode4094AndStaysWithin12Bits) {
         const Bytes data = Encode(encLZW, pixels, 400, 400, bits);
         const std::vector<TCode> codes = ParseCodes(data);
         const unsigned clear = 1u << std::max(bits, 2);
-        const std::size_t firstFree = clear + 2;
-        // Between clears: one code per assigned entry (firstFree..4094) plus the one
-        // whose new string finds the table full.
-        const std::size_t perClear = 4094 - firstFree + 2;
-        std::vector<std::size_t> clears;
+        ASSERT_GT(codes.size(), 8000u);
+        EXPECT_EQ(codes[0].code, clear);
         for (std::size_t i = 0; i < codes.size(); ++i) {
             ASSERT_LE(codes[i].width, 12) << "code " << i;
-            if (codes[i].code == clear) clears.push_back(i);
+            ASSERT_LT(codes[i].code, 4095u) << "code " << i;
         }
-        ASSERT_GE(clears.size(), 3u) << "bits " << bits;
-        EXPECT_EQ(clears[0], 0u);
-        for (std::size_t k = 1; k < clears.size(); ++k)
-            EXPECT_EQ(clears[k] - clears[k - 1] - 1, perClear) << "bits " << bits << ", clear " << k;
         EXPECT_EQ(codes.back().code, clear + 1);
         EXPECT_EQ(Decode(data, 400, 400, false), pixels);
-        // Clears are sent at full width, and every code before them used 12 bits.
-        EXPECT_EQ(codes[clears[1]].width, 12);
     }
+}
+
+// A full table is kept while its strings go on serving the picture (no
+// clear code at all after the first), and cleared once they stop.
+TEST(LZWEncoder, AFullTableIsKeptWhileItServesAndClearedWhenItStops) {
+    auto clearsAfterTheFirst = [](const Bytes& data) {
+        int clears = 0;
+        const std::vector<TCode> codes = ParseCodes(data);
+        for (std::size_t i = 1; i < codes.size(); ++i) clears += codes[i].code == 256;
+        return clears;
+    };
+    std::mt19937 rng(7);
+    // A stretch of 8-colour noise, then the same stretch again and again.
+    Bytes repeated(500 * 400);
+    for (std::size_t i = 0; i < 500 * 40; ++i) repeated[i] = static_cast<std::uint8_t>(rng() % 8);
+    for (std::size_t i = 500 * 40; i < repeated.size(); ++i) repeated[i] = repeated[i % (500 * 40)];
+    const Bytes kept = Encode(encLZW, repeated, 500, 400, 8);
+    EXPECT_EQ(clearsAfterTheFirst(kept), 0);
+    EXPECT_EQ(Decode(kept, 500, 400, false), repeated);
+    // Flat stripes, then noise of all 256 colours the stripes taught nothing about.
+    Bytes changing(500 * 400);
+    for (std::size_t i = 0; i < changing.size(); ++i)
+        changing[i] = i < changing.size() / 4 ? static_cast<std::uint8_t>((i / 37) % 3) : static_cast<std::uint8_t>(rng());
+    const Bytes cleared = Encode(encLZW, changing, 500, 400, 8);
+    EXPECT_GE(clearsAfterTheFirst(cleared), 1);
+    EXPECT_EQ(Decode(cleared, 500, 400, false), changing);
 }
 
 TEST(LZWEncoder, RLECodesNeverPass12Bits) {
