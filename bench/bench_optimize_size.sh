@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # File sizes after frame optimisation: `reelix-tool optimize` (all techniques)
 # against gifsicle -O2 and -O3 on the same corpus: the animations of the shared
-# test data plus animations made here with ffmpeg's test sources (made at run
-# time in a temporary folder, never kept). gifdiff -w checks that our output
+# test data, animations made here with ffmpeg's test sources, and the mixed
+# corpus of bench/make_corpus.sh (ffmpeg, ImageMagick and gifsicle animations;
+# all made at run time in a temporary folder, never kept). "ratio" is ours
+# over gifsicle -O3. Then the time to optimise a 300-frame 640x480 animation,
+# ours beside gifsicle -O3. gifdiff -w checks that our output
 # shows what the input shows ("same" column: yes; loop = only the loop count
 # differs (a one-frame result has none and no delay; a file with loop counts on
 # several frames keeps the first, gifdiff reads the last); screen = the reader
@@ -16,7 +19,7 @@ build=${1:-$here/../build}
 tool=$build/bin/reelix-tool
 data=$here/../../shared/testdata/gif
 [ -x "$tool" ] || { echo "no reelix-tool in $build/bin (build the reelix-tool target)" >&2; exit 1; }
-for peer in gifsicle gifdiff ffmpeg; do
+for peer in gifsicle gifdiff ffmpeg convert; do
     command -v "$peer" >/dev/null || { echo "$peer is needed" >&2; exit 1; }
 done
 
@@ -58,11 +61,18 @@ for source in testsrc testsrc2 smptebars mandelbrot; do
     make_gif "ff-$source-320x240-plain" $source 320x240 45 plain
 done
 
+# The mixed corpus (its single pictures are left out: nothing to optimise between frames).
+"$here/make_corpus.sh" "$work/mixed" >/dev/null
+for f in "$work"/mixed/*.gif; do
+    case "$f" in *im-photo-*) continue ;; esac
+    cp "$f" "$work/corpus/"
+done
+
 # --- measure ------------------------------------------------------------------
 size() { stat -c %s "$1"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "-" }'; }
 
-printf '%-58s %10s %10s %10s %10s %5s\n' file input ours "gs -O2" "gs -O3" same
+printf '%-58s %10s %10s %10s %10s %6s %5s\n' file input ours "gs -O2" "gs -O3" ratio same
 total_in=0 total_ours=0 total_o2=0 total_o3=0 failed=0
 for f in "$work"/corpus/*.gif; do
     name=$(basename "$f")
@@ -85,13 +95,33 @@ for f in "$work"/corpus/*.gif; do
         if grep -q '^screen sizes differ' <<<"$diff"; then same=screen; fi
     }
     in=$(size "$f") s=$(size "$ours") s2=$(size "$o2") s3=$(size "$o3")
-    printf '%-58s %10d %10d %10d %10d %5s\n' "$name" "$in" "$s" "$s2" "$s3" "$same"
+    printf '%-58s %10d %10d %10d %10d %6s %5s\n' "$name" "$in" "$s" "$s2" "$s3" "$(ratio "$s" "$s3")" "$same"
     total_in=$((total_in + in)) total_ours=$((total_ours + s))
     total_o2=$((total_o2 + s2)) total_o3=$((total_o3 + s3))
 done
-printf '%-58s %10d %10d %10d %10d\n' TOTAL "$total_in" "$total_ours" "$total_o2" "$total_o3"
+printf '%-58s %10d %10d %10d %10d %6s\n' TOTAL "$total_in" "$total_ours" "$total_o2" "$total_o3" "$(ratio $total_ours $total_o3)"
 echo
 echo "ours / input        $(ratio $total_ours $total_in)"
 echo "ours / gifsicle -O2 $(ratio $total_ours $total_o2)"
 echo "ours / gifsicle -O3 $(ratio $total_ours $total_o3)"
 [ "$failed" -eq 0 ] || echo "$failed files could not be optimised"
+
+# --- speed ---------------------------------------------------------------------
+# A 300-frame 640x480 animation, whole frames through one palette; the median
+# of three runs each.
+long=$work/long-640x480-300.gif
+ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=640x480:rate=25,trim=end_frame=300" \
+    -vf "split[a][b];[a]palettegen[p];[b][p]paletteuse=dither=bayer" -gifflags 0 -y "$long"
+median3() {  # command...: the median wall time of three runs, in seconds
+    local times=() t0 t1
+    for _ in 1 2 3; do
+        t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N)
+        times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')")
+    done
+    printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
+}
+t_ours=$(median3 "$tool" optimize "$long" "$work/out/long-ours.gif")
+t_gs=$(median3 gifsicle -O3 "$long" -o "$work/out/long-gs.gif")
+echo
+echo "300 frames 640x480 ($(size "$long") bytes): ours ${t_ours}s -> $(size "$work/out/long-ours.gif") bytes," \
+     "gifsicle -O3 ${t_gs}s -> $(size "$work/out/long-gs.gif") bytes; time ratio $(ratio "$t_ours" "$t_gs")"
