@@ -111,7 +111,7 @@ struct TCandidate {
 class TRunChooser {
 public:
     void Choose(const std::vector<int>& want, const std::vector<int>& option, int clear, int bits,
-                std::vector<std::uint8_t>& out, bool preferKeep = false) {
+                std::vector<std::uint8_t>& out) {
         if (child_.empty()) {
             child_.assign(std::size_t(4096) * 256, 0);
             stamp_.assign(std::size_t(4096) * 256, 0);
@@ -128,8 +128,6 @@ public:
                 const bool keepExtends = prefix >= 0 && option[k] >= 0 && Find(prefix, option[k]) >= 0;
                 const bool clearExtends = prefix >= 0 && Find(prefix, clear) >= 0;
                 if (keepExtends && !clearExtends) {
-                    symbol = option[k];
-                } else if (preferKeep && !clearExtends && option[k] >= 0) {
                     symbol = option[k];
                 } else if (keepExtends && k + 1 < want.size()) {
                     // Both continue the string: the one the next pixel can continue too.
@@ -157,82 +155,7 @@ public:
         }
     }
 
-    // The same choice with the whole string in view: from each string's start,
-    // the longest string the dictionary holds that the pixels allow (a
-    // depth-first walk of the dictionary, two ways at each optional pixel).
-    void ChooseLongest(const std::vector<int>& want, const std::vector<int>& option, int clear, int bits,
-                       std::vector<std::uint8_t>& out) {
-        if (child_.empty()) {
-            child_.assign(std::size_t(4096) * 256, 0);
-            stamp_.assign(std::size_t(4096) * 256, 0);
-        }
-        parent_.assign(4096, -1);
-        symbolOf_.assign(4096, 0);
-        const int first = (1 << std::max(bits, 2)) + 2;
-        NewGeneration();
-        int next = first;
-        const std::size_t n = want.size();
-        out.resize(n);
-        int pending = -1;  // the last string's code, waiting for the next string's first pixel
-        std::vector<std::pair<int, std::size_t>> stack;
-        for (std::size_t k = 0; k < n;) {
-            int allowed[2];
-            auto allow = [&](std::size_t at) {
-                if (want[at] >= 0) {
-                    allowed[0] = want[at];
-                    return 1;
-                }
-                // Explored last-in first: clear first, so it wins ties.
-                if (option[at] >= 0 && option[at] != clear) {
-                    allowed[0] = option[at];
-                    allowed[1] = clear;
-                    return 2;
-                }
-                allowed[0] = clear;
-                return 1;
-            };
-            int bestNode = -1;
-            std::size_t bestLength = 0;
-            stack.clear();
-            for (int a = 0, c = allow(k); a < c; ++a) stack.emplace_back(allowed[a], 1);
-            while (!stack.empty()) {
-                const auto [node, length] = stack.back();
-                stack.pop_back();
-                if (length > bestLength) {
-                    bestLength = length;
-                    bestNode = node;
-                }
-                if (k + length >= n) continue;
-                for (int a = 0, c = allow(k + length); a < c; ++a) {
-                    const int child = Find(node, allowed[a]);
-                    if (child >= 0) stack.emplace_back(child, length + 1);
-                }
-            }
-            // The string's pixels, read back from its code.
-            int node = bestNode;
-            for (std::size_t at = k + bestLength; at-- > k;) {
-                if (node < first) {
-                    out[at] = static_cast<std::uint8_t>(node);
-                    break;
-                }
-                out[at] = symbolOf_[static_cast<std::size_t>(node)];
-                node = parent_[static_cast<std::size_t>(node)];
-            }
-            if (pending >= 0 && next < 4095) {
-                Store(pending, out[k], next);
-                parent_[static_cast<std::size_t>(next)] = pending;
-                symbolOf_[static_cast<std::size_t>(next)] = out[k];
-                ++next;
-            }
-            pending = bestNode;
-            k += bestLength;
-        }
-    }
-
 private:
-    std::vector<int> parent_;
-    std::vector<std::uint8_t> symbolOf_;
-
     int Find(int prefix, int symbol) const {
         const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
         return stamp_[at] == generation_ ? child_[at] : -1;
@@ -269,6 +192,7 @@ private:
     // Every way of writing the plan through one table, the shortest into best.
     void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
+    bool LocalCouldPay(const std::vector<TPlanPixel>& plan) const;
 
     TGIFImage& image_;
     std::unordered_map<std::uint32_t, int> globalIndex_;
@@ -283,6 +207,13 @@ std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
     const int limit = local.IsEmpty() ? 1 << bits : local.Count();
     return TableBytes(local.Count()) +
            DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
+}
+
+bool TFrameRebuilder::LocalCouldPay(const std::vector<TPlanPixel>& plan) const {
+    std::unordered_map<std::uint32_t, bool> colors;
+    for (const TPlanPixel& pixel : plan)
+        if (pixel.kind == kMustDraw) colors[pixel.key] = true;
+    return BitsFor(static_cast<int>(colors.size()) + 1) < image_.MaxBitDepth();
 }
 
 void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency,
@@ -373,18 +304,11 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     for (std::size_t k = 0; k < n; ++k)
         if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
     offer();
-    int previous = -1;
-    for (std::size_t k = 0; k < n; ++k) {
-        const int value = want[k] >= 0 ? want[k] : (option[k] >= 0 && option[k] == previous ? option[k] : clear);
-        pixels[k] = static_cast<std::uint8_t>(value);
-        previous = value;
-    }
-    offer();
     chooser_.Choose(want, option, clear, bits, pixels);
     offer();
     // Unchanged pixels go clear only in runs of at least `shortest`; shorter
     // runs keep their colour, so scattered changes do not break strings.
-    for (std::size_t shortest : {3u, 6u, 12u, 24u, 48u}) {
+    for (std::size_t shortest : {6u, 12u, 24u}) {
         for (std::size_t k = 0; k < n;) {
             if (want[k] >= 0) {
                 pixels[k] = static_cast<std::uint8_t>(want[k]);
@@ -399,8 +323,6 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         }
         offer();
     }
-    chooser_.ChooseLongest(want, option, clear, bits, pixels);
-    offer();
 }
 
 bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before,
@@ -457,8 +379,10 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     // leave it out when the first frame is transparent: it stays so.
     const bool keepTransparency = first && UsesTransparency(frame);
     TCandidate best;
-    if (image_.GlobalColors().Count() > 0) Consider(plan, true, keepTransparency, best);
-    Consider(plan, false, keepTransparency, best);
+    const bool hasGlobal = image_.GlobalColors().Count() > 0;
+    if (hasGlobal) Consider(plan, true, keepTransparency, best);
+    // A table of its own pays only with fewer bits per pixel than the global one.
+    if (!hasGlobal || best.bytes < 0 || LocalCouldPay(plan)) Consider(plan, false, keepTransparency, best);
     if (best.bytes < 0 || best.bytes >= CurrentBytes(frame)) return false;
 
     frame.PlaceFrame(left, top, width_, height_);

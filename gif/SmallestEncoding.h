@@ -6,14 +6,14 @@
 //
 // For each such frame the candidates are: the frame as it is; the smallest
 // rectangle holding every changed pixel, with the pixels that repeat the
-// screen made transparent (all of them; only where that continues a
-// transparent run, keeping runs of one colour going; or none where none must
-// be), each coloured through the global table when it holds the colours
+// screen made transparent all of them, none of them, only in runs of at
+// least 6, 12 or 24, or where that continues the string the LZW encoder is
+// building; each coloured through the global table when it holds the colours
 // (borrowing for transparency an entry no drawn pixel needs, so a full table
-// can still have it) or through a table of just the colours drawn. Every
-// candidate is encoded and the shortest, counting its colour table, wins.
-// Then colour tables lose the entries past the last one in use, even when
-// they are already in order of use.
+// can still have it) or, when that can save bits, through a table of just the
+// colours drawn. Every candidate is encoded and the shortest, counting its
+// colour table, wins. Then colour tables lose the entries past the last one
+// in use, even when they are already in order of use.
 
 class TGIFImage;
 

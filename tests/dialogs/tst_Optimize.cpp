@@ -62,6 +62,7 @@ private slots:
         TfrmOptimize dialog(*doc, false);
         QVERIFY(dialog.chkOptAll->isChecked());
         QVERIFY(dialog.chkDupPixels->isChecked());
+        QVERIFY(dialog.chkSmallest->isChecked());
         QVERIFY(!dialog.chkTrim->isChecked());
         QVERIFY(!dialog.chkSave->isChecked());
         QVERIFY(dialog.chkRemoveLocal->isEnabled());
@@ -90,7 +91,7 @@ private slots:
         Click(dialog.chkRemoveLocal);
         Click(dialog.chkTrim);
         Click(dialog.chkDupPixels);
-        QVERIFY(dialog.Choices() == (TOptimizeChoices{true, true, true, false}));
+        QVERIFY(dialog.Choices() == (TOptimizeChoices{true, true, true, false, true}));
         QVERIFY(WaitForResult(dialog));
         TGIFImage asSaved, expected;
         asSaved.Assign(doc.get());
@@ -98,11 +99,17 @@ private slots:
         MakeOptimizedCopy(asSaved, dialog.Choices(), expected);
         QCOMPARE(dialog.OptimizedSize(), SavedSize(expected));
         QCOMPARE(dialog.Result()->Frames()[1]->LocalColors().Count(), 0); // one shared table
-        // Unchecking everything gives back the document's own size.
+        // The smallest encoding alone still finds the duplicate pixels, and
+        // never gives more than the document.
         Click(dialog.chkRemoveLocal);
         Click(dialog.chkTrim);
         Click(dialog.chkOptAll);
-        QVERIFY(dialog.Choices() == (TOptimizeChoices{false, false, false, false}));
+        QVERIFY(dialog.Choices() == (TOptimizeChoices{false, false, false, false, true}));
+        QVERIFY(WaitForResult(dialog));
+        QVERIFY(dialog.OptimizedSize() < dialog.CurrentSize());
+        // Unchecking everything gives back the document's own size.
+        Click(dialog.chkSmallest);
+        QVERIFY(dialog.Choices() == (TOptimizeChoices{false, false, false, false, false}));
         QVERIFY(WaitForResult(dialog));
         QCOMPARE(dialog.OptimizedSize(), dialog.CurrentSize());
     }
