@@ -24,6 +24,14 @@ TGIFRGB ColorOfKey(std::uint32_t key) {
     return {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8), static_cast<std::uint8_t>(key >> 16)};
 }
 
+// Squared distance of two shown colours.
+int Distance2(std::uint32_t a, std::uint32_t b) {
+    const int dr = int(a & 0xFF) - int(b & 0xFF);
+    const int dg = int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF);
+    const int db = int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF);
+    return dr * dr + dg * dg + db * db;
+}
+
 bool UsesTransparency(const TGIFSubImage& frame) {
     const TGIFGraphicControlExtension* control = frame.ControlExtension();
     return frame.IsTransparent() && control && control->UsesTransparency();
@@ -110,8 +118,11 @@ struct TCandidate {
 // pixel's colour, or -1 when the table lacks it) and `clear` are both right.
 class TRunChooser {
 public:
+    // `near`, when given, lists for each pixel the indices whose colours are
+    // close enough to stand in for it (lossy): any of them may be taken when
+    // it continues the string.
     void Choose(const std::vector<int>& want, const std::vector<int>& option, int clear, int bits,
-                std::vector<std::uint8_t>& out) {
+                std::vector<std::uint8_t>& out, const std::vector<const std::vector<int>*>* near = nullptr) {
         if (child_.empty()) {
             child_.assign(std::size_t(4096) * 256, 0);
             stamp_.assign(std::size_t(4096) * 256, 0);
@@ -123,7 +134,16 @@ public:
         out.resize(want.size());
         for (std::size_t k = 0; k < want.size(); ++k) {
             int symbol = want[k];
-            if (symbol < 0) {
+            if (near && (*near)[k] && prefix >= 0 && Find(prefix, symbol < 0 ? clear : symbol) < 0 &&
+                (symbol >= 0 || option[k] < 0 || Find(prefix, option[k]) < 0)) {
+                // Neither the exact colour nor clear continues: a close one may.
+                for (int candidate : *(*near)[k])
+                    if (Find(prefix, candidate) >= 0) {
+                        symbol = candidate;
+                        break;
+                    }
+                if (symbol < 0) symbol = clear;
+            } else if (symbol < 0) {
                 symbol = clear;
                 const bool keepExtends = prefix >= 0 && option[k] >= 0 && Find(prefix, option[k]) >= 0;
                 const bool clearExtends = prefix >= 0 && Find(prefix, clear) >= 0;
@@ -179,7 +199,9 @@ private:
 
 class TFrameRebuilder {
 public:
-    TFrameRebuilder(TGIFImage& image) : image_(image) {
+    // `bound2`: how far (squared RGB distance) a shown colour may be from the
+    // true one; 0 keeps every pixel exact.
+    TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2) {
         const TGIFGlobalColorMap& global = image.GlobalColors();
         for (int i = global.Count() - 1; i >= 0; --i) globalIndex_[KeyOf(global.Entry(i))] = i;
     }
@@ -195,6 +217,7 @@ private:
     bool LocalCouldPay(const std::vector<TPlanPixel>& plan) const;
 
     TGIFImage& image_;
+    int bound2_;
     std::unordered_map<std::uint32_t, int> globalIndex_;
     TRunChooser chooser_;
     int width_ = 0, height_ = 0;
@@ -304,7 +327,33 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     for (std::size_t k = 0; k < n; ++k)
         if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
     offer();
-    chooser_.Choose(want, option, clear, bits, pixels);
+    if (bound2_ > 0) {
+        // Lossy: the colours of the table close enough to each pixel's own.
+        std::unordered_map<std::uint32_t, std::vector<int>> closeTo;
+        const int entries = global ? image_.GlobalColors().Count() : static_cast<int>(local.size());
+        auto entryKey = [&](int i) {
+            return global ? KeyOf(image_.GlobalColors().Entry(i)) : KeyOf(local[static_cast<std::size_t>(i)]);
+        };
+        std::vector<const std::vector<int>*> near(n, nullptr);
+        for (std::size_t k = 0; k < n; ++k) {
+            if (plan[k].kind == kMustClear) continue;
+            auto [at, fresh] = closeTo.try_emplace(plan[k].key);
+            if (fresh) {
+                std::vector<std::pair<int, int>> found;
+                for (int i = 0; i < entries; ++i) {
+                    if (i == clear) continue;
+                    const int d = Distance2(entryKey(i), plan[k].key);
+                    if (d <= bound2_) found.emplace_back(d, i);
+                }
+                std::sort(found.begin(), found.end());
+                for (const auto& f : found) at->second.push_back(f.second);
+            }
+            near[k] = &at->second;
+        }
+        chooser_.Choose(want, option, clear, bits, pixels, &near);
+    } else {
+        chooser_.Choose(want, option, clear, bits, pixels);
+    }
     offer();
     // Unchanged pixels go clear only in runs of at least `shortest`; shorter
     // runs keep their colour, so scattered changes do not break strings.
@@ -329,16 +378,20 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
                               const std::vector<std::uint32_t>& after) {
     const int screenWidth = image_.Width();
     const int screenHeight = image_.Height();
+    // A pixel the screen already shows closely enough needs no drawing.
+    auto same = [this](std::uint32_t under, std::uint32_t shown) {
+        return under == shown || (bound2_ > 0 && under != kNothing && shown != kNothing && Distance2(under, shown) <= bound2_);
+    };
     // The smallest rectangle holding every changed pixel.
     int left = screenWidth, top = screenHeight, right = 0, bottom = 0;
     for (int y = 0; y < screenHeight; ++y) {
         const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
         const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
         int x0 = 0;
-        while (x0 < screenWidth && a[x0] == b[x0]) ++x0;
+        while (x0 < screenWidth && same(a[x0], b[x0])) ++x0;
         if (x0 == screenWidth) continue;
         int x1 = screenWidth - 1;
-        while (a[x1] == b[x1]) --x1;
+        while (same(a[x1], b[x1])) --x1;
         left = std::min(left, x0);
         right = std::max(right, x1 + 1);
         top = std::min(top, y);
@@ -371,7 +424,7 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
         const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
         for (int x = left; x < right; ++x, ++k) {
             const std::uint32_t shown = b[x];
-            plan[k] = {shown, shown != a[x] ? kMustDraw : shown == kNothing ? kMustClear : kOptional};
+            plan[k] = {shown, !same(a[x], shown) ? kMustDraw : shown == kNothing ? kMustClear : kOptional};
         }
     }
 
@@ -453,27 +506,38 @@ void TrimTables(TGIFImage& image) {
 
 }  // namespace
 
-int FindSmallestEncoding(TGIFImage& image) {
+int FindSmallestEncoding(TGIFImage& image, int lossy) {
     if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
     const int width = image.Width();
     const std::size_t area = std::size_t(width) * std::size_t(image.Height());
-    std::vector<std::uint32_t> screen(area, kNothing), before, saved;
-    TFrameRebuilder rebuilder(image);
+    // What the animation shows (the target) and what the rebuilt frames show
+    // (the same, unless lossy).
+    std::vector<std::uint32_t> target(area, kNothing), actual(area, kNothing), savedTarget, savedActual;
+    const int bound = std::clamp(lossy, 0, 200) / 4;
+    TFrameRebuilder rebuilder(image, bound * bound);
     int rebuilt = 0;
     TGIFImageList& frames = image.Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage& frame = *frames[i];
         const int disposal = Disposal(frame);
-        if (disposal == dispPrevious) saved = screen;
+        if (disposal == dispPrevious) {
+            savedTarget = target;
+            savedActual = actual;
+        }
         // Only a frame that stays on the screen may change its rectangle:
         // restoring would clear or bring back a different area otherwise.
         const bool free = LeavesPicture(disposal) && !frame.IsEmpty();
-        if (free) before = screen;
-        Draw(frame, width, screen);
-        if (free && rebuilder.Rebuild(frame, before, screen)) ++rebuilt;
+        Draw(frame, width, target);
+        if (free && rebuilder.Rebuild(frame, actual, target)) ++rebuilt;
+        Draw(frame, width, actual);
         if (frame.IsEmpty()) continue;
-        if (disposal == dispBackground) Fill(frame, width, screen, nullptr);
-        else if (disposal == dispPrevious) Fill(frame, width, screen, &saved);
+        if (disposal == dispBackground) {
+            Fill(frame, width, target, nullptr);
+            Fill(frame, width, actual, nullptr);
+        } else if (disposal == dispPrevious) {
+            Fill(frame, width, target, &savedTarget);
+            Fill(frame, width, actual, &savedActual);
+        }
     }
     TrimTables(image);
     return rebuilt;

@@ -19,4 +19,9 @@ class TGIFImage;
 
 // Answers the number of frames rebuilt. An image with a frame outside the
 // screen, or pixels past their table, is left as it is.
-int FindSmallestEncoding(TGIFImage& image);
+//
+// With `lossy` above 0 (up to 200) what a frame shows may differ from the
+// animation's own pixels, each by at most lossy / 4 in RGB distance: a pixel
+// the screen already shows that closely is left alone, and a pixel takes a
+// close colour when that continues the string the LZW encoder is building.
+int FindSmallestEncoding(TGIFImage& image, int lossy = 0);

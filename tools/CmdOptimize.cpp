@@ -1,6 +1,8 @@
-// reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]: the
+// reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest] [--lossy=N]: the
 // frame optimisation the editor offers before saving, with the sizes before and
 // after as the editor shows them. Without a technique flag all five run.
+// --lossy=N (1 to 200) lets each pixel stray by up to N/4 in RGB distance
+// where that makes the file smaller.
 
 #include <cmath>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
+#include "gif/SmallestEncoding.h"
 #include "tools/Command.h"
 
 namespace {
@@ -32,22 +35,33 @@ std::string Bytes(std::int64_t value) {
 int Optimize(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     int options = 0;
+    int lossy = 0;
     for (const std::string& arg : args) {
         if (arg == "--colors") options |= ooColorMaps;
         else if (arg == "--cleanup") options |= ooCleanup;
         else if (arg == "--merge") options |= ooMerge;
         else if (arg == "--crop") options |= ooCrop;
         else if (arg == "--smallest") options |= ooSmallest;
+        else if (arg.rfind("--lossy=", 0) == 0) {
+            char* end = nullptr;
+            const long value = std::strtol(arg.c_str() + 8, &end, 10);
+            if (*end != '\0' || value < 0 || value > 200) {
+                std::fprintf(stderr, "reelix-tool optimize: --lossy takes 0 to 200\n");
+                return 1;
+            }
+            lossy = static_cast<int>(value);
+        }
         else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "reelix-tool optimize: unknown option '%s'\n", arg.c_str());
             return 1;
         } else files.push_back(arg);
     }
     if (files.size() != 2) {
-        std::fputs("usage: reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]\n", stderr);
+        std::fputs("usage: reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest] [--lossy=N]\n", stderr);
         return 1;
     }
     if (options == 0) options = kAllFrameOptimizations | ooSmallest;
+    if (lossy > 0) options |= ooSmallest;
 
     TGIFImage image;
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
@@ -59,7 +73,13 @@ int Optimize(const std::vector<std::string>& args) {
     in.close();
     image.LoadFromFile(files[0]);
     const std::int64_t before = SavedSize(image);
-    image.OptimizeAnimation(options);
+    if (lossy > 0) {
+        // The usual steps, then the smallest encoding allowed to stray.
+        image.OptimizeAnimation(options & ~ooSmallest);
+        FindSmallestEncoding(image, lossy);
+    } else {
+        image.OptimizeAnimation(options);
+    }
     // The output is written before the report so a failed write is never
     // announced as a saving.
     image.SaveToFile(files[1]);
@@ -83,7 +103,7 @@ int Optimize(const std::vector<std::string>& args) {
 }
 
 const bool registered = RegisterToolCommand(
-    {"optimize", "optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest]   frame optimisation (default: all)",
+    {"optimize", "optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest] [--lossy=N]   frame optimisation (default: all)",
      Optimize});
 
 }  // namespace

@@ -231,3 +231,40 @@ TEST(SmallestEncoding, ATransparentFirstFrameKeepsItsTransparencyAndItsArea) {
     // The second frame only adds its new part.
     EXPECT_EQ(image.Frames()[1]->Width(), 10);
 }
+
+#include "gif/SmallestEncoding.h"
+
+// Lossy: smaller than lossless, and no pixel of any composed frame further
+// from the original than lossy / 4 (RGB distance); lossy 0 changes nothing.
+TEST(SmallestEncoding, LossyStaysWithinItsBoundAndShrinks) {
+    TGIFImage original;
+    AddMovingSquare(original, 64, 6);
+    // Noise the lossless path cannot compress away, within close colours.
+    for (int k = 0; k < original.Frames().Count(); ++k) {
+        std::uint8_t* p = original.Frames()[k]->PixelData();
+        for (int i = 0; i < 64 * 64; ++i)
+            if (p[i] != 255) p[i] = static_cast<std::uint8_t>((p[i] + ((i * 7 + k * 13) % 3)) % 255);
+    }
+    const Frames before = Shown(original);
+    TGIFImage exact, lossy;
+    exact.Assign(&original);
+    lossy.Assign(&original);
+    FindSmallestEncoding(exact, 0);
+    FindSmallestEncoding(lossy, 40);
+    EXPECT_TRUE(ShownAfterSaving(exact) == before);
+    EXPECT_LT(SavedSize(lossy), SavedSize(exact));
+    const Frames after = ShownAfterSaving(lossy);
+    ASSERT_EQ(after.size(), before.size());
+    int worst = 0;
+    for (std::size_t f = 0; f < before.size(); ++f)
+        for (std::size_t p = 0; p + 3 < before[f].size(); p += 4) {
+            int d2 = 0;
+            for (int c = 0; c < 3; ++c) {
+                const int d = int(before[f][p + std::size_t(c)]) - int(after[f][p + std::size_t(c)]);
+                d2 += d * d;
+            }
+            worst = std::max(worst, d2);
+            ASSERT_EQ(before[f][p + 3], after[f][p + 3]);
+        }
+    EXPECT_LE(worst, 10 * 10);
+}
