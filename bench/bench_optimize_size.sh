@@ -4,8 +4,9 @@
 # test data, animations made here with ffmpeg's test sources, and the mixed
 # corpus of bench/make_corpus.sh (ffmpeg, ImageMagick and gifsicle animations;
 # all made at run time in a temporary folder, never kept). "ratio" is ours
-# over gifsicle -O3. Then the time to optimise a 300-frame 640x480 animation,
-# ours beside gifsicle -O3. gifdiff -w checks that our output
+# over gifsicle -O3. Then the lossy mode (--lossy=80 on both sides, sizes and
+# mean PSNR against the input), and the time to optimise a 300-frame 640x480
+# animation, ours beside gifsicle -O3. gifdiff -w checks that our output
 # shows what the input shows ("same" column: yes; loop = only the loop count
 # differs (a one-frame result has none and no delay; a file with loop counts on
 # several frames keeps the first, gifdiff reads the last); screen = the reader
@@ -105,6 +106,32 @@ echo "ours / input        $(ratio $total_ours $total_in)"
 echo "ours / gifsicle -O2 $(ratio $total_ours $total_o2)"
 echo "ours / gifsicle -O3 $(ratio $total_ours $total_o3)"
 [ "$failed" -eq 0 ] || echo "$failed files could not be optimised"
+
+# --- lossy ---------------------------------------------------------------------
+# ours --lossy=80 beside gifsicle -O3 --lossy=80 on the animations made here
+# (the shared files are mostly tiny test cases), with the mean PSNR over all
+# composed frames of each against its input (reelix-tool compare).
+echo
+printf '%-58s %10s %10s %8s %10s %8s\n' "lossy=80" input ours PSNR "gs -O3" PSNR
+lossy_in=0 lossy_ours=0 lossy_gs=0 frames_all=0 psnr_ours=0 psnr_gs=0
+for f in "$work"/corpus/ff-*.gif "$work"/corpus/im-*.gif "$work"/corpus/gs-*.gif; do
+    [ -f "$f" ] || continue
+    name=$(basename "$f")
+    "$tool" optimize --lossy=80 "$f" "$work/out/lossy-ours.gif" >/dev/null 2>&1 || continue
+    gifsicle -O3 --lossy=80 "$f" -o "$work/out/lossy-gs.gif" 2>/dev/null || continue
+    read -r n po < <("$tool" compare "$f" "$work/out/lossy-ours.gif" | awk '/^frames/ {n=$2} /^mean PSNR/ {p=$3} END {print n, p}')
+    read -r _ pg < <("$tool" compare "$f" "$work/out/lossy-gs.gif" | awk '/^frames/ {n=$2} /^mean PSNR/ {p=$3} END {print n, p}')
+    in=$(size "$f") s=$(size "$work/out/lossy-ours.gif") g=$(size "$work/out/lossy-gs.gif")
+    printf '%-58s %10d %10d %8s %10d %8s\n' "$name" "$in" "$s" "$po" "$g" "$pg"
+    lossy_in=$((lossy_in + in)) lossy_ours=$((lossy_ours + s)) lossy_gs=$((lossy_gs + g))
+    frames_all=$((frames_all + n))
+    psnr_ours=$(awk -v a="$psnr_ours" -v n="$n" -v p="$po" 'BEGIN { printf "%.4f", a + n * p }')
+    psnr_gs=$(awk -v a="$psnr_gs" -v n="$n" -v p="$pg" 'BEGIN { printf "%.4f", a + n * p }')
+done
+printf '%-58s %10d %10d %8s %10d %8s\n' TOTAL "$lossy_in" "$lossy_ours" \
+    "$(awk -v a="$psnr_ours" -v n="$frames_all" 'BEGIN { printf "%.2f", a / n }')" "$lossy_gs" \
+    "$(awk -v a="$psnr_gs" -v n="$frames_all" 'BEGIN { printf "%.2f", a / n }')"
+echo "lossy ours / gifsicle -O3 --lossy=80 $(ratio $lossy_ours $lossy_gs) (mean PSNR over all composed frames, dB, in the PSNR columns)"
 
 # --- speed ---------------------------------------------------------------------
 # A 300-frame 640x480 animation, whole frames through one palette; the median

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSlider>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -137,6 +138,22 @@ void TfrmOptimize::BuildLayout() {
     fitRow->addWidget(new QLabel(QStringLiteral("KB (colors, frames or size may be given up)"), frames));
     fitRow->addStretch();
     frameRows->addLayout(fitRow);
+    // Lossy: 0 keeps every pixel; up to 200 lets pixels stray by 0.27 x that (RGB distance).
+    auto* lossyRow = new QHBoxLayout;
+    sldLossy = new QSlider(Qt::Horizontal, frames);
+    sldLossy->setObjectName(QStringLiteral("sldLossy"));
+    sldLossy->setRange(0, 200);
+    sldLossy->setSingleStep(5);
+    sldLossy->setPageStep(20);
+    lblLossy = new QLabel(QStringLiteral("Off"), frames);
+    lblLossy->setObjectName(QStringLiteral("lblLossy"));
+    lblLossy->setMinimumWidth(30);
+    auto* lossyCaption = new QLabel(QStringLiteral("&Lossy:"), frames);
+    lossyCaption->setBuddy(sldLossy);
+    lossyRow->addWidget(lossyCaption);
+    lossyRow->addWidget(sldLossy, 1);
+    lossyRow->addWidget(lblLossy);
+    frameRows->addLayout(lossyRow);
     lblFit = new QLabel(frames);
     lblFit->setObjectName(QStringLiteral("lblFit"));
     lblFit->setWordWrap(true);
@@ -168,6 +185,13 @@ void TfrmOptimize::BuildLayout() {
 
     for (QCheckBox* technique : {chkOptAll, chkRemoveLocal, chkTrim, chkDupPixels, chkSmallest})
         connect(technique, &QCheckBox::clicked, this, &TfrmOptimize::Recompute);
+    connect(sldLossy, &QSlider::valueChanged, this, [this](int value) {
+        lblLossy->setText(value == 0 ? QStringLiteral("Off") : QString::number(value));
+        // While dragging, the result waits for the release.
+        if (!sldLossy->isSliderDown())
+            Recompute();
+    });
+    connect(sldLossy, &QSlider::sliderReleased, this, &TfrmOptimize::Recompute);
     connect(chkFitUnder, &QCheckBox::clicked, this, [this](bool On) {
         txtFitUnder->setEnabled(On);
         if (On && txtFitUnder->text().isEmpty() && FCurrentSize > 0)
@@ -190,6 +214,7 @@ TOptimizeChoices TfrmOptimize::Choices() const {
     choices.Trim = chkTrim->isChecked();
     choices.DuplicatePixels = chkDupPixels->isChecked();
     choices.Smallest = chkSmallest->isChecked();
+    choices.Lossy = sldLossy->value();
     return choices;
 }
 

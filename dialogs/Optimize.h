@@ -15,6 +15,7 @@
 #include "painter/FitUnder.h"
 
 class QCheckBox;
+class QSlider;
 class QLabel;
 class QPushButton;
 class TGIFImage;
@@ -46,6 +47,8 @@ public:
     QCheckBox* chkTrim;
     QCheckBox* chkDupPixels;
     QCheckBox* chkSmallest;
+    QSlider* sldLossy;
+    QLabel* lblLossy;
     QCheckBox* chkSave;
     QCheckBox* chkFitUnder;
     TNumericEdit* txtFitUnder;

@@ -3,6 +3,7 @@
 #include "gif/FrameDefaults.h"
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
+#include "gif/SmallestEncoding.h"
 #include "gif/Stream.h"
 
 void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices) {
@@ -10,7 +11,8 @@ void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices) {
     if (choices.OptimizeAll) copy.OptimizeAnimation(ooColorMaps);
     const int frameBits = (choices.Trim ? ooCrop : 0) | (choices.DuplicatePixels ? ooMerge : 0);
     if (frameBits != 0) copy.OptimizeAnimation(frameBits);
-    if (choices.Smallest) copy.OptimizeAnimation(ooSmallest);
+    if (choices.Lossy > 0) FindSmallestEncoding(copy, choices.Lossy);
+    else if (choices.Smallest) copy.OptimizeAnimation(ooSmallest);
 }
 
 void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choices, TGIFImage& result) {
@@ -19,7 +21,7 @@ void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choice
     result.DitherKind = document.DitherKind;
     result.Assign(&document);
     OptimizeCopy(result, choices);
-    if (!choices.Smallest) return;
+    if (!choices.Smallest && choices.Lossy == 0) return;
     // Never bigger: when nothing tried makes it smaller, the document it is.
     TGIFImage original;
     original.Assign(&document);

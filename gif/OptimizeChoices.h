@@ -14,6 +14,9 @@ struct TOptimizeChoices {
     // Frames rebuilt from the screen and the shortest encoding kept; a result
     // no smaller than the document gives the document back unchanged.
     bool Smallest = true;
+    // Above 0 (up to 200): shown pixels may stray by up to 0.27 x Lossy in RGB
+    // distance where that makes the file smaller. 0 changes no pixel.
+    int Lossy = 0;
     friend bool operator==(const TOptimizeChoices&, const TOptimizeChoices&) = default;
 };
 

@@ -513,7 +513,7 @@ int FindSmallestEncoding(TGIFImage& image, int lossy) {
     // What the animation shows (the target) and what the rebuilt frames show
     // (the same, unless lossy).
     std::vector<std::uint32_t> target(area, kNothing), actual(area, kNothing), savedTarget, savedActual;
-    const int bound = std::clamp(lossy, 0, 200) / 4;
+    const int bound = std::clamp(lossy, 0, 200) * 27 / 100;
     TFrameRebuilder rebuilder(image, bound * bound);
     int rebuilt = 0;
     TGIFImageList& frames = image.Frames();

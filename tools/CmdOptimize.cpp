@@ -1,7 +1,7 @@
 // reelix-tool optimize IN OUT [--colors] [--cleanup] [--merge] [--crop] [--smallest] [--lossy=N]: the
 // frame optimisation the editor offers before saving, with the sizes before and
 // after as the editor shows them. Without a technique flag all five run.
-// --lossy=N (1 to 200) lets each pixel stray by up to N/4 in RGB distance
+// --lossy=N (1 to 200) lets each pixel stray by up to 0.27 x N in RGB distance
 // where that makes the file smaller.
 
 #include <cmath>

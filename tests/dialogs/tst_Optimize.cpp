@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <cmath>
 #include <memory>
@@ -112,6 +113,22 @@ private slots:
         QVERIFY(dialog.Choices() == (TOptimizeChoices{false, false, false, false, false}));
         QVERIFY(WaitForResult(dialog));
         QCOMPARE(dialog.OptimizedSize(), dialog.CurrentSize());
+    }
+
+    void lossySliderTradesPixelsForSize() {
+        auto doc = MakeDocument(6, 96, 48);
+        TfrmOptimize dialog(*doc, false);
+        QVERIFY(WaitForResult(dialog));
+        const qint64 exact = dialog.OptimizedSize();
+        QCOMPARE(dialog.lblLossy->text(), QStringLiteral("Off"));
+        dialog.sldLossy->setFocus();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(dialog.sldLossy, Qt::Key_PageUp);
+        QCOMPARE(dialog.sldLossy->value(), 80);
+        QCOMPARE(dialog.lblLossy->text(), QStringLiteral("80"));
+        QCOMPARE(dialog.Choices().Lossy, 80);
+        QVERIFY(WaitForResult(dialog));
+        QVERIFY(dialog.OptimizedSize() <= exact);
     }
 
     void closingWhileComputingIsSafe() {

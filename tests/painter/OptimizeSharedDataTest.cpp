@@ -235,7 +235,7 @@ TEST(SmallestEncoding, ATransparentFirstFrameKeepsItsTransparencyAndItsArea) {
 #include "gif/SmallestEncoding.h"
 
 // Lossy: smaller than lossless, and no pixel of any composed frame further
-// from the original than lossy / 4 (RGB distance); lossy 0 changes nothing.
+// from the original than 0.27 x lossy (RGB distance); lossy 0 changes nothing.
 TEST(SmallestEncoding, LossyStaysWithinItsBoundAndShrinks) {
     TGIFImage original;
     AddMovingSquare(original, 64, 6);
