@@ -1,0 +1,87 @@
+// Optimises arbitrary bytes read as a GIF document with every technique (the
+// usual steps and the smallest encoding, lossless; then lossy on a copy). The
+// lossless result, saved and read back, must show the same pictures for the
+// same time as the document did; the lossy one must save and read back.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gif/GIFFrameOptimizer.h"
+#include "gif/GIFImage.h"
+#include "gif/SmallestEncoding.h"
+#include "painter/GIFCompositor.h"
+#include "platform/raster/GIFException.h"
+
+namespace {
+
+std::unique_ptr<TGIFImage> Load(const void* data, std::size_t size) {
+    auto image = std::make_unique<TGIFImage>();
+    image->OnWarn = [](TPersistent*, int, const std::string&) {};
+    TMemoryStream in(data, size);
+    try {
+        image->LoadFromStream(in);
+    } catch (const GIFException&) {
+        return nullptr;
+    }
+    return image;
+}
+
+// Composed pictures and how long each shows; a repeat only adds its time.
+using TTimeline = std::vector<std::pair<std::vector<std::uint8_t>, long>>;
+
+TTimeline Timeline(TGIFImage& image) {
+    TTimeline timeline;
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor(image).Run([&](int index, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, rgba);
+        const TGIFGraphicControlExtension* control = image.Frames()[index]->ControlExtension();
+        const long delay = control ? control->DelayTime : 0;
+        if (!timeline.empty() && timeline.back().first == rgba) timeline.back().second += delay;
+        else timeline.emplace_back(rgba, delay);
+    });
+    return timeline;
+}
+
+std::unique_ptr<TGIFImage> SavedAndRead(TGIFImage& image) {
+    TMemoryStream saved;
+    image.SaveToStream(saved);
+    return Load(saved.Data(), static_cast<std::size_t>(saved.Size()));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::unique_ptr<TGIFImage> image = Load(data, size);
+    if (!image || image->Frames().Count() == 0) return 0;
+    // Keep each input quick: the optimiser works on whole screens per frame.
+    if (std::uint64_t(image->Width()) * image->Height() * std::uint64_t(image->Frames().Count()) > 4'000'000) return 0;
+    TGIFImage lossy;
+    lossy.Assign(image.get());
+    TTimeline before;
+    try {
+        before = Timeline(*image);
+        image->OptimizeAnimation(kAllFrameOptimizations | ooSmallest);
+        FindSmallestEncoding(lossy, 100);
+    } catch (const GIFException&) {
+        return 0;  // a document the optimiser refuses, e.g. pixels past their table
+    }
+    std::unique_ptr<TGIFImage> reread;
+    try {
+        reread = SavedAndRead(*image);
+        if (!SavedAndRead(lossy)) {
+            std::fputs("the lossy result does not read back\n", stderr);
+            std::abort();
+        }
+    } catch (const GIFException&) {
+        return 0;  // refused on saving, as the document itself would be
+    }
+    if (!reread || Timeline(*reread) != before) {
+        std::fputs("the optimised document shows something else\n", stderr);
+        std::abort();
+    }
+    return 0;
+}
