@@ -43,6 +43,8 @@ TTimeline Timeline(TGIFImage& image) {
         if (!timeline.empty() && timeline.back().first == rgba) timeline.back().second += delay;
         else timeline.emplace_back(rgba, delay);
     });
+    // A single picture shows for ever: its delay means nothing (and goes).
+    if (timeline.size() == 1) timeline[0].second = 0;
     return timeline;
 }
 
