@@ -143,24 +143,15 @@ struct TThumbnailMaker::TJob {
     std::atomic<bool> Cancelled{false};
 };
 
-namespace {
-// The pool is the maker's own, so its destructor can wait for exactly its work.
-QThreadPool& PoolOf(QObject* Maker) {
-    auto* pool = Maker->findChild<QThreadPool*>(QString(), Qt::FindDirectChildrenOnly);
-    return *pool;
-}
-} // namespace
-
-TThumbnailMaker::TThumbnailMaker(QObject* Parent) : QObject(Parent) {
-    auto* pool = new QThreadPool(this);
-    pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+TThumbnailMaker::TThumbnailMaker(QObject* Parent) : QObject(Parent), FPool(new QThreadPool(this)) {
+    FPool->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 TThumbnailMaker::~TThumbnailMaker() {
     // No signal goes out from here: the receivers may be going too.
     if (FJob)
         FJob->Cancelled = true;
-    PoolOf(this).waitForDone();
+    FPool->waitForDone();
 }
 
 QString TThumbnailMaker::CacheKey(const QString& Path, const TThumbnailFile& File, int Edge,
@@ -201,10 +192,9 @@ void TThumbnailMaker::Start(const QString& Folder, const QList<TThumbnailFile>& 
     }
     if (job->ToMake.isEmpty())
         return;
-    QThreadPool& pool = PoolOf(this);
-    const int workers = std::min<int>(pool.maxThreadCount(), job->ToMake.size());
+    const int workers = std::min<int>(FPool->maxThreadCount(), job->ToMake.size());
     for (int w = 0; w < workers; ++w) {
-        pool.start([job, this] {
+        FPool->start([job, this] {
             for (;;) {
                 const int slot = job->Next.fetch_add(1);
                 if (slot >= job->ToMake.size() || job->Cancelled)

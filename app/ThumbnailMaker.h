@@ -15,6 +15,8 @@
 #include <atomic>
 #include <memory>
 
+class QThreadPool;
+
 // A picture file of a scanned folder.
 struct TThumbnailFile {
     QString Name; // the file name, without the folder
@@ -66,6 +68,8 @@ private:
     void Deliver(const std::shared_ptr<TJob>& Job, int Index, const TThumbnail& Thumbnail);
     static QString CacheKey(const QString& Path, const TThumbnailFile& File, int Edge, const QColor& Background);
 
+    // The maker's own pool, so its destructor waits for exactly its work.
+    QThreadPool* FPool;
     std::shared_ptr<TJob> FJob;
     QHash<QString, TThumbnail> FCache;
     int FPending = 0;

@@ -12,20 +12,9 @@
 
 #include "platform/raster/GIFException.h"
 #include "gif/GIFImage.h"
+#include "LoadQuietly.h"
 
 namespace {
-
-std::unique_ptr<TGIFImage> Load(const void* data, std::size_t size) {
-    auto image = std::make_unique<TGIFImage>();
-    image->OnWarn = [](TPersistent*, int, const std::string&) {};
-    TMemoryStream in(data, size);
-    try {
-        image->LoadFromStream(in);
-    } catch (const GIFException&) {
-        return nullptr;
-    }
-    return image;
-}
 
 [[noreturn]] void Fail(const char* what, int frame) {
     std::fprintf(stderr, "save/load round trip: %s (frame %d)\n", what, frame);
@@ -44,7 +33,7 @@ std::vector<const TGIFSubImage*> PixelFrames(const TGIFImage& image) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::unique_ptr<TGIFImage> first = Load(data, size);
+    const std::unique_ptr<TGIFImage> first = LoadQuietly(data, size);
     if (!first || first->Frames().Count() == 0) return 0;
 
     TMemoryStream saved;
@@ -53,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const GIFException&) {
         return 0;  // e.g. indices beyond the colour table: refused, not a fault
     }
-    const std::unique_ptr<TGIFImage> second = Load(saved.Data(), static_cast<std::size_t>(saved.Size()));
+    const std::unique_ptr<TGIFImage> second = LoadQuietly(saved.Data(), static_cast<std::size_t>(saved.Size()));
     if (!second) Fail("saved file does not load", -1);
     const std::vector<const TGIFSubImage*> a = PixelFrames(*first);
     const std::vector<const TGIFSubImage*> b = PixelFrames(*second);

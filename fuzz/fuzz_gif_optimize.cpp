@@ -12,23 +12,12 @@
 
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
+#include "LoadQuietly.h"
 #include "gif/SmallestEncoding.h"
 #include "painter/GIFCompositor.h"
 #include "platform/raster/GIFException.h"
 
 namespace {
-
-std::unique_ptr<TGIFImage> Load(const void* data, std::size_t size) {
-    auto image = std::make_unique<TGIFImage>();
-    image->OnWarn = [](TPersistent*, int, const std::string&) {};
-    TMemoryStream in(data, size);
-    try {
-        image->LoadFromStream(in);
-    } catch (const GIFException&) {
-        return nullptr;
-    }
-    return image;
-}
 
 // Composed pictures and how long each shows; a repeat only adds its time.
 using TTimeline = std::vector<std::pair<std::vector<std::uint8_t>, long>>;
@@ -51,13 +40,13 @@ TTimeline Timeline(TGIFImage& image) {
 std::unique_ptr<TGIFImage> SavedAndRead(TGIFImage& image) {
     TMemoryStream saved;
     image.SaveToStream(saved);
-    return Load(saved.Data(), static_cast<std::size_t>(saved.Size()));
+    return LoadQuietly(saved.Data(), static_cast<std::size_t>(saved.Size()));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::unique_ptr<TGIFImage> image = Load(data, size);
+    const std::unique_ptr<TGIFImage> image = LoadQuietly(data, size);
     if (!image || image->Frames().Count() == 0) return 0;
     // Keep each input quick: the optimiser works on whole screens per frame.
     if (std::uint64_t(image->Width()) * image->Height() * std::uint64_t(image->Frames().Count()) > 4'000'000) return 0;

@@ -6,26 +6,11 @@
 #include <mutex>
 #include <vector>
 
+#include "gif/FrameControl.h"
 #include "gif/GIFImage.h"
 #include "gif/SmallestEncoding.h"
 
 namespace {
-
-// A frame counts as transparent only with a control extension saying so; the
-// flag alone could outlive the extension that set it.
-bool UsesTransparency(const TGIFSubImage& frame) {
-    const TGIFGraphicControlExtension* control = frame.ControlExtension();
-    return frame.IsTransparent() && control && control->UsesTransparency();
-}
-
-int Disposal(const TGIFSubImage& frame) {
-    const TGIFGraphicControlExtension* control = frame.ControlExtension();
-    return control ? int(control->DisposalMethod()) : int(dispUnspecified);
-}
-
-// Disposals that leave the frame's picture on the screen for the next frame.
-// Codes 4-7 are not defined, so nothing is assumed about them.
-bool LeavesPicture(int disposal) { return disposal == dispUnspecified || disposal == dispLeave; }
 
 // Pixels exist and agree with the frame's size, so whole-buffer loops stay in bounds.
 bool HasPixels(const TGIFSubImage& frame) {
@@ -85,14 +70,6 @@ void CropFrameTo(TGIFSubImage& frame, const TRect& rect) {
     std::memcpy(frame.PixelData(), kept.data(), kept.size());
     frame.DropBitmap();
     frame.DropMask();
-}
-
-TGIFGraphicControlExtension& RequireControl(TGIFSubImage& frame) {
-    if (TGIFGraphicControlExtension* control = frame.ControlExtension()) return *control;
-    auto control = std::make_unique<TGIFGraphicControlExtension>(&frame);
-    TGIFGraphicControlExtension& result = *control;
-    frame.ExtensionBlocks().Add(std::move(control));
-    return result;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gif/FrameControl.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
 
@@ -32,16 +33,6 @@ int Distance2(std::uint32_t a, std::uint32_t b) {
     return dr * dr + dg * dg + db * db;
 }
 
-bool UsesTransparency(const TGIFSubImage& frame) {
-    const TGIFGraphicControlExtension* control = frame.ControlExtension();
-    return frame.IsTransparent() && control && control->UsesTransparency();
-}
-int Disposal(const TGIFSubImage& frame) {
-    const TGIFGraphicControlExtension* control = frame.ControlExtension();
-    return control ? int(control->DisposalMethod()) : int(dispUnspecified);
-}
-bool LeavesPicture(int disposal) { return disposal == dispUnspecified || disposal == dispLeave; }
-
 int BitsFor(int count) {
     int n = 1;
     while ((1 << n) < count) ++n;
@@ -67,14 +58,6 @@ std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int w
     TCountingStream counter;
     EncodeImageData(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
     return counter.Size();
-}
-
-TGIFGraphicControlExtension& RequireControl(TGIFSubImage& frame) {
-    if (TGIFGraphicControlExtension* control = frame.ControlExtension()) return *control;
-    auto control = std::make_unique<TGIFGraphicControlExtension>(&frame);
-    TGIFGraphicControlExtension& result = *control;
-    frame.ExtensionBlocks().Add(std::move(control));
-    return result;
 }
 
 // Every frame is drawable as the optimiser sees it: inside the screen, with a

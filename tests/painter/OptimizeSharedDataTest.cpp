@@ -30,6 +30,13 @@ bool OpenAsTheEditorDoes(const std::filesystem::path& file, TGIFImage& image) {
     ExtendColorTablesToPixels(image);
     return true;
 }
+
+// The same, for the animations worth optimising in a test: two frames or
+// more, and not too many pixels to compose quickly.
+bool OpenSharedAnimation(const std::filesystem::path& file, TGIFImage& image) {
+    return OpenAsTheEditorDoes(file, image) && image.Frames().Count() >= 2 &&
+           std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() <= 20'000'000;
+}
 }  // namespace
 
 // Every animation of the shared suites shows the same frames before and after
@@ -40,9 +47,7 @@ TEST(OptimizedCopy, SharedAnimationsShowTheSameFrames) {
     int checked = 0;
     for (const auto& file : files) {
         TGIFImage image;
-        if (!OpenAsTheEditorDoes(file, image)) continue;
-        if (image.Frames().Count() < 2 || std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
-            continue;
+        if (!OpenSharedAnimation(file, image)) continue;
         const Frames before = Shown(image);
         TGIFImage copy;
         try {
@@ -136,9 +141,7 @@ TEST(SmallestEncoding, SharedAnimationsShowTheSameFramesAndShrink) {
     int checked = 0;
     for (const auto& file : files) {
         TGIFImage image;
-        if (!OpenAsTheEditorDoes(file, image)) continue;
-        if (image.Frames().Count() < 2 || std::uint64_t(image.Width()) * image.Height() * image.Frames().Count() > 20'000'000)
-            continue;
+        if (!OpenSharedAnimation(file, image)) continue;
         const Timeline before = ShownOverTime(image);
         TGIFImage usual, smallest;
         usual.Assign(&image);
