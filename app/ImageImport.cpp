@@ -24,33 +24,34 @@ TFileKind FileKindOf(const QString& Path) {
 }
 
 namespace {
-bool LoadBmp(const QString& path, TBitmap& bitmap) {
+QString LoadBmp(const QString& path, TBitmap& bitmap) {
     QImageReader reader(path, "bmp");
     // A few header bytes must not make us allocate gigabytes.
     const QSize size = reader.size();
     if (size.isValid() && !DefaultPixelBudget.FrameFits(std::uint64_t(size.width()), std::uint64_t(size.height())))
-        return false;
+        return QString::fromLatin1(ImageTooLargeText);
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return false;
+        return reader.errorString();
     bitmap = FromQImage(image);
-    return true;
+    return QString();
 }
 } // namespace
 
-bool LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap) {
+QString LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap) {
     try {
         if (Kind == fkJPEG) {
             TBitmap decoded;
-            if (!ReadJpegFile(Path, decoded).Ok)
-                return false;
+            const TJpegReadResult read = ReadJpegFile(Path, decoded);
+            if (!read.Ok)
+                return read.Error.isEmpty() ? QStringLiteral("Not a JPEG picture") : read.Error;
             Bitmap = std::move(decoded);
-            return true;
+            return QString();
         }
         if (Kind == fkBMP)
             return LoadBmp(Path, Bitmap);
-    } catch (const std::exception&) {
-        // A picture the machine cannot hold is a damaged file to the user.
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
     }
-    return false;
+    return QStringLiteral("Unknown file type");
 }

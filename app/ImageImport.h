@@ -13,5 +13,6 @@ TFileKind FileKindOf(const QString& Path);
 
 // A JPEG (through libjpeg) or a BMP (every common variant, through Qt's
 // reader) into a bitmap: paletted files stay 8-bit with their colours, the
-// rest become 24-bit. False, with the bitmap untouched, for a damaged file.
-bool LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap);
+// rest become 24-bit. Answers an empty text, or why the file could not be
+// read (the bitmap untouched then).
+QString LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap);

@@ -165,6 +165,13 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
         PaintShownFrame();
         return true;
     }
+    // A dialog, message box or progress window of ours that goes away gives
+    // the keyboard back to this window (the window manager may not).
+    if (Event->type() == QEvent::Hide) {
+        auto* w = qobject_cast<QWidget*>(Watched);
+        if (w && w != this && w->isWindow() && (w->windowType() == Qt::Dialog || w->windowType() == Qt::Window))
+            QTimer::singleShot(0, this, &TfrmMain::TakeBackKeyboard);
+    }
     // Every key event in the window records the Shift state.
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
         auto* w = qobject_cast<QWidget*>(Watched);
@@ -174,6 +181,18 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
     return QMainWindow::eventFilter(Watched, Event);
 }
 
+void TfrmMain::TakeBackKeyboard() {
+    if (!isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    // Another window of ours that is still open (the help viewer) keeps it.
+    if (QWidget* active = QApplication::activeWindow(); active && active != this && active->isVisible())
+        return;
+    activateWindow();
+    raise();
+    if (!focusWidget() || !focusWidget()->isVisible())
+        lbFrames->setFocus(Qt::OtherFocusReason);
+}
+
 void TfrmMain::showEvent(QShowEvent* Event) {
     QMainWindow::showEvent(Event);
     if (FShownOnce)
@@ -181,7 +200,7 @@ void TfrmMain::showEvent(QShowEvent* Event) {
     FShownOnce = true;
     // Queued so the window is on screen before the tip and the animation.
     QTimer::singleShot(0, this, &TfrmMain::ShowStartupExtras);
-    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("AutoLoadStartUp"), true))
+    if (FSettings.Read(Setting::AutoLoadStartUp))
         QTimer::singleShot(0, this, &TfrmMain::ScanThumbnailFolder);
 }
 
@@ -212,9 +231,9 @@ bool TfrmMain::CloseQuery() {
 
 void TfrmMain::ShowStartupExtras() {
     QCoreApplication::processEvents();
-    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("TipDay"), true))
+    if (FSettings.Read(Setting::TipDay))
         ShowTipOfTheDay(false);
-    if (FSettings.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("DisplayAnimation"), true))
+    if (FSettings.Read(Setting::DisplayAnimation))
         ShowStartupAnimation();
 }
 
@@ -282,7 +301,6 @@ void TfrmMain::ShowTipOfTheDay(bool FromMenu) {
     {
         TWaitCursor wait;
         tips = std::make_unique<TfrmTips>(&FSettings, FProgramFolder, this);
-        tips->SettingsKey = QStringLiteral("Settings\\");
         tips->TipsFileName = QStringLiteral("Tips.txt");
         if (FromMenu)
             tips->ReadShowFlag = true;

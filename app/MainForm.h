@@ -129,8 +129,14 @@ public:
     // Asks to save a modified document; answers whether the caller may go on
     // (the document is clean now).
     bool AskSaveChanges();
-    // Opens a file by its kind into the (new, empty) document.
-    void OpenFile(const QString& Path);
+    // Reads a file by its kind and, once it has been read, makes it the
+    // document (the caller has asked to save changes). A file that cannot be
+    // read leaves the document, its name and its history as they were, and
+    // one error box says why; answers whether the file was opened.
+    bool OpenFile(const QString& Path);
+    // The document emptied: no frames, no history, "Untitled" (New without
+    // asking).
+    void ResetDocument();
     // Fills the frames list from the document loaded from Path.
     void ShowDocument(const QString& Path);
     // Writes the document; on failure tells the user and answers false.
@@ -204,8 +210,9 @@ public:
     // ---- Video (MainFormVideo.cpp) ----
     // New, then a video file chosen and imported as the new animation.
     void mnuFileImportAVIClick();
-    // The first video stream of Path becomes the animation "Untitled".
-    void ImportVideoFile(const QString& Path);
+    // The first video stream of Path becomes the animation "Untitled"; a
+    // video that cannot be read (or a Cancel) leaves the document as it was.
+    bool ImportVideoFile(const QString& Path);
     // The animation written as an uncompressed AVI video.
     void mnuFileExportAVIClick();
     // Chosen frames written as single GIF, JPEG or BMP pictures (MainFormExport.cpp).
@@ -318,7 +325,17 @@ private:
     QAction* NewRecentItem(const QString& Path);
     void SetTitle(const QString& Path);
     bool SaveAsDialog();
-    bool LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress);
+    struct TLoadOutcome {
+        bool Loaded = false;
+        bool Cancelled = false;
+        QString Failure;  // why the file could not be read
+        QString Warnings; // what was repaired or skipped, for the user; empty when nothing
+    };
+    // Reads a GIF completely into Target (which only then takes its frames).
+    TLoadOutcome LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress);
+    void ShowLoadFailure(const QString& Path, const TLoadOutcome& Outcome);
+    void ShowLoadWarnings(const TLoadOutcome& Outcome);
+    void ShowPictureFailure(const QString& Path, const QString& Reason);
     void ClearFrames();
     void AppendFrameEntry();
     void SelectFrame(int Index);
@@ -345,6 +362,8 @@ private:
     void SyncPaneChecks();
     void splitHorzMoved();
     bool CloseQuery();
+    // After a dialog or message box: the keyboard is this window's again.
+    void TakeBackKeyboard();
     void ShowTipOfTheDay(bool FromMenu);
     void ShowStartupAnimation();
     QImage LibraryPicture(const QString& Name);

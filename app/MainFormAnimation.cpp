@@ -23,8 +23,6 @@
 #include <QUndoStack>
 
 namespace {
-const QString SettingsSection = QStringLiteral("Settings\\");
-const QString OptimizePromptKey = QStringLiteral("OptimizePrompt");
 } // namespace
 
 void TfrmMain::mnuEditAniPropClick() {
@@ -74,7 +72,7 @@ void TfrmMain::mnuToolsOptimizeClick() {
     if (doc.Frames().Count() == 0)
         return;
     PausePlayback();
-    const bool prompt = FSettings.ReadBool(SettingsSection, OptimizePromptKey, true);
+    const bool prompt = FSettings.Read(Setting::OptimizePrompt);
     TfrmOptimize dialog(doc, prompt, this, DefaultLoop);
     if (RunDialog(dialog) != QDialog::Accepted)
         return;
@@ -85,7 +83,7 @@ void TfrmMain::mnuToolsOptimizeClick() {
         wait.exec();
     }
     if (dialog.chkSave->isChecked() != prompt)
-        FSettings.WriteBool(SettingsSection, OptimizePromptKey, dialog.chkSave->isChecked());
+        FSettings.Write(Setting::OptimizePrompt, dialog.chkSave->isChecked());
     if (!dialog.Result())
         return;
     TFrameEditLog log;
@@ -97,7 +95,7 @@ void TfrmMain::mnuToolsOptimizeClick() {
 void TfrmMain::PromptOptimizeBeforeSaving() {
     if (Optimized || Document()->Frames().Count() == 0)
         return;
-    if (FSettings.ReadBool(SettingsSection, OptimizePromptKey, true))
+    if (FSettings.Read(Setting::OptimizePrompt))
         mnuToolsOptimizeClick();
 }
 

@@ -13,6 +13,7 @@
 #include "gif/GIFImage.h"
 #include "gif/ImageContents.h"
 #include "platform/services/AtomicFile.h"
+#include "platform/services/MachineMemory.h"
 #include "platform/services/SettingsStore.h"
 
 #include <QAction>
@@ -30,7 +31,6 @@
 
 namespace {
 const QString Untitled = QStringLiteral("Untitled");
-const QString MainSection = QStringLiteral("Settings\\");
 
 const QString OpenFilter = QStringLiteral(
     "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
@@ -52,23 +52,30 @@ void TfrmMain::SetTitle(const QString& Path) {
 }
 
 bool TfrmMain::AskSaveChanges() {
-    if (!Modified)
+    // No leaves the document as it is: it is thrown away only when what
+    // replaces it has been read. The history's own clean state is asked too,
+    // so no error on the way can make a changed document look saved.
+    if (!Modified && FUndo->isClean())
         return true;
     const TMsgResult answer = FPrompts.MessageBox(
         TMsgType::Confirmation, TMsgButtons::YesNoCancel, ApplicationTitle(),
         QStringLiteral("Would you like to save the changes to %1?").arg(FilePart(FileName)));
     if (answer == TMsgResult::Cancel)
         return false;
-    if (answer == TMsgResult::Yes)
+    if (answer == TMsgResult::Yes) {
         mnuFileSaveClick();
-    else
-        Modified = false;
-    return !Modified;
+        return !Modified;
+    }
+    return true;
 }
 
 void TfrmMain::mnuFileNewClick() {
     if (!AskSaveChanges())
         return;
+    ResetDocument();
+}
+
+void TfrmMain::ResetDocument() {
     PausePlayback();
     EmptyPreview();
     Document()->ClearImage();
@@ -84,24 +91,23 @@ void TfrmMain::mnuFileNewClick() {
 }
 
 void TfrmMain::mnuFileOpenClick() {
-    const bool wasModified = Modified;
     if (!AskSaveChanges())
         return;
     const QString path = FPrompts.OpenFileName(QStringLiteral("Open"), FInitialDir, DialogFilter(OpenFilter));
-    if (path.isEmpty()) {
-        Modified = wasModified;
-        UpdateFrameCommands(lbFrames->currentRow());
+    if (path.isEmpty())
         return;
-    }
-    mnuFileNewClick();
-    OpenFile(path);
     FInitialDir = FolderOf(path);
+    OpenFile(path);
 }
 
-bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress) {
+TfrmMain::TLoadOutcome TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress) {
     // Decoded on a worker thread into an image nobody else sees; the frames
     // move into Target only when the whole file has been read.
     TGIFImage loaded;
+    loaded.PixelBudget = MachinePixelBudget();
+    TLoadOutcome outcome;
+    std::vector<std::string> warnings;
+    loaded.OnWarn = [&warnings](TPersistent*, int, const std::string& text) { warnings.push_back(text); };
     std::unique_ptr<TfrmProgress> progress;
     if (WithProgress) {
         progress = std::make_unique<TfrmProgress>(this);
@@ -112,7 +118,6 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
         progress->show();
     }
     const std::string file = QFile::encodeName(Path).toStdString();
-    bool ok = false;
     try {
         RunInBackground(
             [&loaded, &file](const TWorkContext& work) {
@@ -131,47 +136,93 @@ bool TfrmMain::LoadGIF(const QString& Path, TGIFImage& Target, bool WithProgress
                 loaded.OnProgress = nullptr;
             },
             progress.get());
-        ok = true;
+        outcome.Loaded = true;
     } catch (const TLoadCancelled&) {
-    } catch (const std::exception&) {
-        // A file that cannot be read leaves the document as it was.
+        outcome.Cancelled = true;
+    } catch (const std::exception& e) {
+        outcome.Failure = ExceptionText(e);
     }
     loaded.OnProgress = nullptr;
+    loaded.OnWarn = nullptr;
     // A Cancel that came as the last frame was read still counts.
-    if (progress && progress->Cancelled())
-        ok = false;
-    if (!ok)
-        return false;
+    if (progress && progress->Cancelled() && outcome.Loaded) {
+        outcome.Loaded = false;
+        outcome.Cancelled = true;
+    }
+    progress.reset();
+    if (!outcome.Loaded)
+        return outcome;
+    const TGIFImageList& frames = loaded.Frames();
+    if (frames.Count() == 0 || frames[0]->IsEmpty()) {
+        outcome.Loaded = false;
+        outcome.Failure = QStringLiteral("The file holds no picture.");
+        return outcome;
+    }
+    outcome.Warnings = WarningsText(Path, warnings);
     MoveImageContents(Target, loaded);
     // Pixels past their colour table would make the file unsavable.
     ExtendColorTablesToPixels(Target);
-    return true;
+    return outcome;
 }
 
-void TfrmMain::OpenFile(const QString& Path) {
+void TfrmMain::ShowLoadFailure(const QString& Path, const TLoadOutcome& Outcome) {
+    if (Outcome.Cancelled)
+        return;
+    FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                        QStringLiteral("Unable to decode GIF file.\n%1: %2").arg(FilePart(Path), Outcome.Failure));
+}
+
+void TfrmMain::ShowLoadWarnings(const TLoadOutcome& Outcome) {
+    if (!Outcome.Warnings.isEmpty())
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(), Outcome.Warnings);
+}
+
+bool TfrmMain::OpenFile(const QString& Path) {
+    // Whatever the kind, the file is read in full first; only then does it
+    // replace the document, which a file that cannot be read leaves as it was.
     const int kind = FileKindOf(Path);
     switch (kind) {
-    case fkGIF:
-        if (LoadGIF(Path, *Document(), true))
-            ShowDocument(Path);
-        else
-            Document()->ClearImage();
-        return;
+    case fkGIF: {
+        TGIFImage opened;
+        const TLoadOutcome outcome = LoadGIF(Path, opened, true);
+        if (!outcome.Loaded) {
+            ShowLoadFailure(Path, outcome);
+            return false;
+        }
+        ResetDocument();
+        MoveImageContents(*Document(), opened);
+        ShowDocument(Path);
+        ShowLoadWarnings(outcome);
+        return true;
+    }
     case fkAVI:
-        ImportVideoFile(Path);
-        return;
+        return ImportVideoFile(Path);
     case fkJPEG:
     case fkBMP: {
-        TWaitCursor wait;
         TBitmap bitmap;
-        if (LoadImageFile(Path, bitmap, false, kind))
-            AddBitmapAsFrame(std::move(bitmap), -1);
-        return;
+        {
+            TWaitCursor wait;
+            const QString failure = LoadStillPicture(Path, static_cast<TFileKind>(kind), bitmap);
+            if (!failure.isEmpty()) {
+                ShowPictureFailure(Path, failure);
+                return false;
+            }
+        }
+        ResetDocument();
+        AddBitmapAsFrame(std::move(bitmap), -1);
+        return Document()->Frames().Count() > 0;
     }
     default:
         FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
                             QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
+        return false;
     }
+}
+
+void TfrmMain::ShowPictureFailure(const QString& Path, const QString& Reason) {
+    FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+                        QStringLiteral("Error loading %1. Unknown file type or corrupted file.\n%2")
+                            .arg(FilePart(Path), Reason));
 }
 
 void TfrmMain::ShowDocument(const QString& Path) {
@@ -182,12 +233,6 @@ void TfrmMain::ShowDocument(const QString& Path) {
     const int count = frames.Count();
 
     if (count <= 1) {
-        if (count == 0 || frames[0]->IsEmpty()) {
-            Document()->ClearImage();
-            FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
-                                QStringLiteral("Unable to decode GIF file."));
-            return;
-        }
         // A single picture is a new animation made from it.
         PrepareNewFrame(*Document(), 0, DefaultDelay, DefaultLoop);
         AppendFrameEntry();
@@ -204,9 +249,8 @@ void TfrmMain::ShowDocument(const QString& Path) {
         for (int i = 0; i < count; ++i)
             entries += frames[i]->IsEmpty() ? 0 : 1;
         lbFrames->AppendEntries(entries);
-        for (int i = count - 1; i >= 0; --i)
-            if (frames[i]->IsEmpty())
-                MoveFrameKeepingLoop(*Document(), i, frames.Count() - 1);
+        // Empty frames go to the end, keeping their order, in one pass.
+        MoveEmptyFramesToEnd(*Document());
         if (entries == 1)
             PrepareNewFrame(*Document(), 0, DefaultDelay, DefaultLoop);
         FileName = Path;
@@ -227,7 +271,7 @@ void TfrmMain::mnuFileSaveClick() {
     // Whatever the optimisation's outcome, saving goes on.
     PromptOptimizeBeforeSaving();
     if (FileName != Untitled && QFileInfo::exists(FileName)) {
-        if (FSettings.ReadBool(MainSection, QStringLiteral("MakeBackups"), true))
+        if (FSettings.Read(Setting::MakeBackups))
             MakeBackup(FileName);
         TWaitCursor wait;
         SaveDocument(FileName);
@@ -256,12 +300,13 @@ bool TfrmMain::SaveAsDialog() {
 
 bool TfrmMain::SaveDocument(const QString& Path) {
     TWaitCursor wait;
-    NormalizeLoopExtension(*Document(), DefaultLoop);
     QString reason;
     QByteArray bytes;
     try {
+        // What is written is a prepared copy: the document itself, and so the
+        // undo history that refers to its frames and extensions, never change.
         TMemoryStream encoded;
-        Document()->SaveToStream(encoded);
+        PreparedForSaving(*Document(), DefaultLoop)->SaveToStream(encoded);
         bytes = QByteArray(reinterpret_cast<const char*>(encoded.Data()), static_cast<qsizetype>(encoded.Size()));
     } catch (const std::exception& e) {
         reason = QString::fromLocal8Bit(e.what());
@@ -349,11 +394,8 @@ void TfrmMain::OpenRecentFile(QAction* Item) {
         return;
     }
     if (path != FileName) {
-        mnuFileNewClick();
-        if (!Modified) {
-            OpenFile(path);
+        if (AskSaveChanges() && OpenFile(path))
             AddRecentFile(path);
-        }
         return;
     }
     const TMsgResult answer =
@@ -361,8 +403,7 @@ void TfrmMain::OpenRecentFile(QAction* Item) {
                             QStringLiteral("Would you like to reload %1?").arg(FilePart(path)));
     if (answer != TMsgResult::Yes)
         return;
-    mnuFileNewClick();
-    if (!Modified)
+    if (AskSaveChanges())
         OpenFile(path);
 }
 
@@ -398,8 +439,7 @@ void TfrmMain::dropEvent(QDropEvent* Event) {
 
 void TfrmMain::OpenAsNewDocument(const QString& Path) {
     Guarded([&] {
-        mnuFileNewClick();
-        if (!Modified)
+        if (AskSaveChanges())
             OpenFile(Path);
     });
 }

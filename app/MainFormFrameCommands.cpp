@@ -17,6 +17,7 @@
 #include "platform/services/SettingsStore.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QMimeData>
 #include <QUndoStack>
@@ -45,6 +46,10 @@ void TfrmMain::SyncFramesList(int Selection) {
         CenterInScrollBox(sbAnimation, pnlAnimation);
         SetStatusText(1, QString());
     }
+    // While there are frames, one is current and shown: the one asked for,
+    // or its nearest neighbour when it is gone.
+    if (frames > 0)
+        Selection = std::clamp(Selection, 0, frames - 1);
     if (Selection >= 0 && Selection < frames) {
         SelectFrame(Selection);
         SizePreviewToScreen();
@@ -79,7 +84,9 @@ void TfrmMain::popFramesDeleteClick() {
                                           QStringLiteral("Would you like to delete \"Frame %1\"?").arg(index)) !=
                           TMsgResult::Yes)
         return;
-    RemoveFrame(index, QStringLiteral("Delete Frame"), index - 1);
+    // The frame before takes the selection; the first frame's place goes to
+    // the one after it.
+    RemoveFrame(index, QStringLiteral("Delete Frame"), std::max(index - 1, 0));
 }
 
 void TfrmMain::popFramesDeleteAllClick() {

@@ -12,6 +12,7 @@
 #include "gif/FrameDefaults.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
+#include "gif/ImageContents.h"
 #include "platform/services/SettingsStore.h"
 
 #include <QDir>
@@ -20,7 +21,6 @@
 #include <cstring>
 
 namespace {
-const QString MainSection = QStringLiteral("Settings\\");
 const QString AddFilter = QStringLiteral(
     "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
     "Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
@@ -50,16 +50,23 @@ bool TfrmMain::LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPro
                             QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(Path)));
         return false;
     }
-    if (Kind == fkJPEG || Kind == fkBMP)
-        return LoadStillPicture(Path, static_cast<TFileKind>(Kind), Bitmap);
+    if (Kind == fkJPEG || Kind == fkBMP) {
+        const QString failure = LoadStillPicture(Path, static_cast<TFileKind>(Kind), Bitmap);
+        if (!failure.isEmpty())
+            ShowPictureFailure(Path, failure);
+        return failure.isEmpty();
+    }
     if (Kind != fkGIF) {
         FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
                             QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
         return false;
     }
     TGIFImage picture;
-    if (!LoadGIF(Path, picture, false))
+    const TLoadOutcome outcome = LoadGIF(Path, picture, false);
+    if (!outcome.Loaded) {
+        ShowLoadFailure(Path, outcome);
         return false;
+    }
     if (picture.Frames().Count() >= 2 && AllowPrompt) {
         bool openAsAnimation = lbFrames->count() == 0;
         if (!openAsAnimation)
@@ -70,16 +77,22 @@ bool TfrmMain::LoadImageFile(const QString& Path, TBitmap& Bitmap, bool AllowPro
                                    "Otherwise, if No, only the first image will be extracted and inserted into the current animation.")) ==
                 TMsgResult::Yes;
         if (openAsAnimation) {
-            mnuFileNewClick();
-            if (!Modified)
-                OpenFile(Path);
+            if (AskSaveChanges()) {
+                ResetDocument();
+                MoveImageContents(*Document(), picture);
+                ShowDocument(Path);
+                ShowLoadWarnings(outcome);
+            }
             return false;
         }
     }
     // The first image as it appears on the logical screen.
     const TBitmap* flat = picture.GetFlatBitmap();
-    if (!flat || flat->Empty())
+    if (!flat || flat->Empty()) {
+        ShowLoadFailure(Path, {false, false, QStringLiteral("The file holds no picture."), QString()});
         return false;
+    }
+    ShowLoadWarnings(outcome);
     Bitmap = *flat;
     return true;
 }
@@ -125,9 +138,9 @@ int TfrmMain::CheckFrameSize(TBitmap& Bitmap, TFrameEditLog* Log) {
 
 int TfrmMain::ReduceAndAddFrame(const TBitmap& Bitmap, TFrameEditLog& Log) {
     TGIFImage& doc = *Document();
-    bool useGlobal = FSettings.ReadInteger(MainSection, QStringLiteral("PaletteType"), 0) == 0;
+    bool useGlobal = FSettings.Read(Setting::PaletteType) == 0;
     if (BitsPerPixel(Bitmap.PixelFormat()) >= 8) {
-        if (FSettings.ReadBool(MainSection, QStringLiteral("PaletteDefaults"), true)) {
+        if (FSettings.Read(Setting::PaletteDefaults)) {
             TWaitCursor wait;
             useGlobal = ApplyPaletteSettings(doc, FSettings);
         } else {

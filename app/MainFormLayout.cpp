@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int DesignedFrameListWidth = 206;
@@ -221,8 +222,15 @@ QString TfrmMain::StatusText(int Panel) const {
 }
 
 void TfrmMain::SetStatusText(int Panel, const QString& Text) {
-    if (Panel > 0 && Panel < 3)
-        static_cast<QLabel*>(StatusPanel[Panel])->setText(Text);
+    if (Panel <= 0 || Panel >= 3)
+        return;
+    auto* label = static_cast<QLabel*>(StatusPanel[Panel]);
+    label->setText(Text);
+    // The frame panel grows to hold its text whole ("Frame #1234 of 5678").
+    if (Panel == 1) {
+        const int margins = 2 * label->frameWidth() + label->contentsMargins().left() + label->contentsMargins().right() + 2 * label->margin() + 6;
+        label->setFixedWidth(std::max(100, label->fontMetrics().horizontalAdvance(Text) + margins));
+    }
 }
 
 void TfrmMain::PlaceThumbsButton(bool PaneVisible) {

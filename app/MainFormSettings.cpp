@@ -69,19 +69,19 @@ void TfrmMain::LoadSettings() {
     FTreePath = s.ReadString(ThumbSection, QStringLiteral("Directory"), images);
     ThumbDirectory = FTreePath;
     lblCurrFolder->setText(QDir::toNativeSeparators(FTreePath));
-    FilterType = std::clamp(s.ReadInteger(ThumbSection, QStringLiteral("FilterType"), 4), 0, 255);
+    FilterType = std::clamp(s.Read(Setting::FilterType), 0, 255);
     FThumbSize = s.ReadInteger(ThumbSection, QStringLiteral("ThumbailSize"), FThumbSize);
     FThumbsHeight = std::max(100, s.ReadInteger(ThumbSection, QStringLiteral("WindowHeight"), FThumbsHeight));
-    pnlThumbs->setVisible(s.ReadBool(ThumbSection, QStringLiteral("Visible"), true));
+    pnlThumbs->setVisible(s.Read(Setting::ThumbnailsVisible));
     FExplorerWidth = std::max(20, s.ReadInteger(ThumbSection, QStringLiteral("ExplorerWidth"), FExplorerWidth));
-    pnlTV->setVisible(s.ReadBool(ThumbSection, QStringLiteral("ExplorerVisible"), true));
+    pnlTV->setVisible(s.Read(Setting::ExplorerVisible));
     splitThumbs->setSizes({FExplorerWidth, std::max(100, width() - FExplorerWidth)});
     FViewIcons = s.ReadBool(ThumbSection, QStringLiteral("ViewStyle"), FViewIcons);
     splitVert->setSizes({std::max(100, height() - FThumbsHeight), FThumbsHeight});
 
     // Frames list and preview.
-    FrameSize = std::clamp(s.ReadInteger(MainSection, QStringLiteral("FrameSize"), 160), 0, 255);
-    FAutoSizeSplitter = s.ReadBool(MainSection, QStringLiteral("AutoSizeSplitter"), true);
+    FrameSize = std::clamp(s.Read(Setting::FrameSize), 0, 255);
+    FAutoSizeSplitter = s.Read(Setting::AutoSizeSplitter);
     Command(TCommandId::mnuViewFrameSplit)->setChecked(FAutoSizeSplitter);
     FFrameListWidth = std::max(50, s.ReadInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth));
     lbFrames->resize(FFrameListWidth, lbFrames->height());
@@ -96,11 +96,11 @@ void TfrmMain::LoadSettings() {
     lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), lbFrames->SelTextColor);
     ApplyColors();
 
-    DefaultDelay = s.ReadInteger(MainSection, QStringLiteral("DefaultDelay"), 100);
-    DefaultLoop = s.ReadInteger(MainSection, QStringLiteral("DefaultLoop"), 0);
+    DefaultDelay = s.Read(Setting::DefaultDelay);
+    DefaultLoop = s.Read(Setting::DefaultLoop);
 
     // Tool bars.
-    SetToolBarsFlat(!s.ReadBool(ToolbarSection, QStringLiteral("NormalStyle"), false));
+    SetToolBarsFlat(!s.Read(Setting::NormalStyle));
     for (int tag = 0; tag < 3; ++tag) {
         const QString section = ToolbarSection + QLatin1String(ToolBarKeys[tag]);
         TToolBarPlace& place = FToolBarPlaces[tag];
@@ -226,11 +226,11 @@ bool TfrmMain::SaveSettings() {
     s.WriteInteger(MainSection, QStringLiteral("FrameColor"), ColorToInt(lbFrames->FrameColor));
     s.WriteInteger(MainSection, QStringLiteral("FrameHighlightColor"), ColorToInt(lbFrames->HighlightColor));
     s.WriteInteger(MainSection, QStringLiteral("FrameSelTextColor"), ColorToInt(lbFrames->SelTextColor));
-    s.WriteBool(MainSection, QStringLiteral("ClipDefault"), s.ReadBool(MainSection, QStringLiteral("ClipDefault"), false));
-    s.WriteBool(MainSection, QStringLiteral("ClipFrame"), s.ReadBool(MainSection, QStringLiteral("ClipFrame"), true));
+    s.Write(Setting::ClipDefault, s.Read(Setting::ClipDefault));
+    s.Write(Setting::ClipFrame, s.Read(Setting::ClipFrame));
     s.WriteInteger(MainSection, QStringLiteral("DefaultDelay"), DefaultDelay);
     s.WriteInteger(MainSection, QStringLiteral("DefaultLoop"), DefaultLoop);
-    s.WriteBool(MainSection, QStringLiteral("MakeBackups"), s.ReadBool(MainSection, QStringLiteral("MakeBackups"), true));
+    s.Write(Setting::MakeBackups, s.Read(Setting::MakeBackups));
 
     s.WriteBool(ToolbarSection, QStringLiteral("NormalStyle"), !FToolBarsFlat);
     for (int tag = 0; tag < 3; ++tag) {

@@ -11,6 +11,7 @@
 #include "gif/GIFImage.h"
 #include "gif/ImageContents.h"
 #include "painter/AnimationResize.h"
+#include "platform/services/MachineMemory.h"
 #include "platform/services/VideoImport.h"
 #include "platform/services/VideoWriter.h"
 
@@ -27,17 +28,17 @@ const QString AviFilter = QStringLiteral("AVI Animations (*.avi)|*.avi");
 } // namespace
 
 void TfrmMain::mnuFileImportAVIClick() {
-    mnuFileNewClick();
-    if (Modified)
+    if (!AskSaveChanges())
         return; // the user kept the unsaved document
     const QString path = FPrompts.OpenFileName(QStringLiteral("Import AVI"), FInitialDir, DialogFilter(VideoFilter));
     if (!path.isEmpty())
         ImportVideoFile(path);
 }
 
-void TfrmMain::ImportVideoFile(const QString& Path) {
+bool TfrmMain::ImportVideoFile(const QString& Path) {
     PausePlayback();
     TGIFImage loaded;
+    loaded.PixelBudget = MachinePixelBudget();
     TVideoImportResult result;
     QString failure;
     {
@@ -59,16 +60,22 @@ void TfrmMain::ImportVideoFile(const QString& Path) {
             failure = QString::fromUtf8(e.what());
         }
     }
-    if (!failure.isEmpty()) {
+    if (!failure.isEmpty() || loaded.Frames().Count() == 0) {
+        if (failure.isEmpty())
+            failure = QStringLiteral("The video holds no picture.");
         FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
                             QStringLiteral("Could not import %1.\n%2").arg(FilePart(Path), failure));
-        return;
+        return false;
     }
+    // Cancelled: the document stays as it was.
+    if (result.Cancelled)
+        return false;
     if (result.Truncated)
         FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(),
                             QStringLiteral("Image too large: only the first %1 frames of %2 were imported.")
                                 .arg(result.Frames)
                                 .arg(FilePart(Path)));
+    ResetDocument();
     MoveImageContents(*Document(), loaded);
     lbFrames->clear();
     lbFrames->AppendEntries(Document()->Frames().Count());
@@ -80,6 +87,7 @@ void TfrmMain::ImportVideoFile(const QString& Path) {
     FileName = QStringLiteral("Untitled");
     SetTitle(FileName);
     SyncFramesList(0);
+    return true;
 }
 
 void TfrmMain::mnuFileExportAVIClick() {

@@ -15,8 +15,7 @@ int ReductionBitsForColors(int MaxColors) {
 }
 
 bool ApplyPaletteSettings(TGIFImage& Document, const TSettingsStore& Settings) {
-    const QString section = QStringLiteral("Settings\\");
-    int type = Settings.ReadInteger(section, QStringLiteral("PaletteType"), 0);
+    int type = Settings.Read(Setting::PaletteType);
     if (type < 0 || type > 2)
         type = 0; // an unknown choice gets the default
     if (type == 1) {
@@ -25,9 +24,9 @@ bool ApplyPaletteSettings(TGIFImage& Document, const TSettingsStore& Settings) {
     } else {
         Document.ColorReductionKind = crQuantize;
         Document.SetReductionBits(
-            ReductionBitsForColors(Settings.ReadInteger(section, QStringLiteral("MaxColorCount"), 256)));
+            ReductionBitsForColors(Settings.Read(Setting::MaxColorCount)));
     }
-    Document.DitherKind = Settings.ReadInteger(section, QStringLiteral("DitherMethod"), 0) == 1
+    Document.DitherKind = Settings.Read(Setting::DitherMethod) == 1
                               ? dkFloydSteinberg
                               : dkNearest;
     return type != 2;

@@ -1,5 +1,7 @@
 #include "app/Routines.h"
 
+#include "platform/raster/GIFException.h"
+
 #include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -67,4 +69,25 @@ TWaitCursor::TWaitCursor() {
 
 TWaitCursor::~TWaitCursor() {
     QGuiApplication::restoreOverrideCursor();
+}
+
+QString ExceptionText(const std::exception& Error) {
+    QString text = QString::fromUtf8(Error.what());
+    if (const auto* gif = dynamic_cast<const GIFException*>(&Error); gif && !gif->Detail().empty())
+        text += QLatin1Char('\n') + QString::fromUtf8(gif->Detail().c_str());
+    return text;
+}
+
+QString WarningsText(const QString& FileName, const std::vector<std::string>& Warnings) {
+    QStringList distinct;
+    for (const std::string& w : Warnings) {
+        const QString text = QString::fromUtf8(w.c_str());
+        if (!distinct.contains(text))
+            distinct << text;
+    }
+    if (distinct.isEmpty())
+        return QString();
+    return QStringLiteral("%1 is damaged or bends the GIF format; it was opened as far as it could be read.\n\n"
+                          "What was repaired or skipped:\n%2")
+        .arg(FilePart(FileName), QStringLiteral("- ") + distinct.join(QStringLiteral("\n- ")));
 }

@@ -2,6 +2,11 @@
 // Small routines shared by the main window's parts.
 
 #include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <string>
+#include <vector>
 
 class QScrollArea;
 class QWidget;
@@ -36,3 +41,11 @@ struct TWaitCursor {
     TWaitCursor(const TWaitCursor&) = delete;
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
+
+// What an error says to the user: its message and, for the GIF layer's
+// errors, the detail behind it (the limit that was passed, for instance).
+QString ExceptionText(const std::exception& Error);
+
+// The distinct warnings of a file in the order they first came, as one
+// message that lists them; empty when there were none.
+QString WarningsText(const QString& FileName, const std::vector<std::string>& Warnings);

@@ -141,6 +141,12 @@ QAbstractItemView* TThumbnailView::CurrentView() const {
 void TThumbnailView::SetTileSize(int Edge) {
     FTileSize = Edge;
     FIcons->setIconSize(QSize(Edge, Edge));
+    QPixmap blank(Edge, Edge);
+    blank.fill(Qt::transparent);
+    FPlaceholder = QIcon(blank);
+    for (int row = 0; row < Count(); ++row)
+        if (!HasThumbnail(row))
+            FModel->item(row, 0)->setIcon(FPlaceholder);
     // Room for the caption below the tile.
     FIcons->setGridSize(QSize(Edge + 24, Edge + 2 * fontMetrics().height() + 8));
 }
@@ -157,6 +163,7 @@ int TThumbnailView::AddItem(const QString& Path, const QString& SizeText) {
     auto* name = new QStandardItem(QFileInfo(Path).fileName());
     name->setData(Path, PathRole);
     name->setData(false, HasPictureRole);
+    name->setIcon(FPlaceholder);
     name->setToolTip(Path);
     name->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled);
     auto* size = new QStandardItem(SizeText);

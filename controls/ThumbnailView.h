@@ -1,4 +1,6 @@
 #pragma once
+
+#include <QIcon>
 // The list of a folder's picture files: large square thumbnails, or a report
 // with the columns "Filename", "Size" and "Dimensions". Both views show one
 // model, so switching keeps the items and the selection. While empty it shows
@@ -63,4 +65,7 @@ private:
     QListView* FIcons;
     QTreeView* FDetails;
     int FTileSize = 75;
+    // Blank until the picture is made: every item is laid out at its final
+    // size from the start, so a picture arriving later is drawn whole.
+    QIcon FPlaceholder;
 };

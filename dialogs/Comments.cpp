@@ -56,14 +56,20 @@ std::vector<std::string> CommentLines(const QString& Text) {
 
 QString MakeHtmlCode(const QString& FileName, int Height, int Width, const QString& Link, const QString& Hint,
                      const QString& Border) {
-    const QString alt = Hint.isEmpty() ? QString() : QStringLiteral(" alt=\"%1\"").arg(Hint);
-    const QString border = Border.isEmpty() ? QString() : QStringLiteral(" border=\"%1\"").arg(Border);
-    const QString image = QStringLiteral("<img src=\"%1\" height=\"%2\" width=\"%3\"%4%5>")
-                              .arg(FileName)
-                              .arg(Height)
-                              .arg(Width)
-                              .arg(alt, border);
-    return Link.isEmpty() ? image : QStringLiteral("<a href=\"%1\">%2</a>").arg(Link, image);
+    // Every inserted value is an attribute value: quotes, angle brackets and
+    // ampersands are written as entities so the snippet stays valid HTML.
+    const auto attribute = [](const QString& name, const QString& value) {
+        return QStringLiteral(" %1=\"%2\"").arg(name, value.toHtmlEscaped());
+    };
+    QString image = QStringLiteral("<img") + attribute(QStringLiteral("src"), FileName) +
+                    attribute(QStringLiteral("height"), QString::number(Height)) +
+                    attribute(QStringLiteral("width"), QString::number(Width));
+    if (!Hint.isEmpty())
+        image += attribute(QStringLiteral("alt"), Hint);
+    if (!Border.isEmpty())
+        image += attribute(QStringLiteral("border"), Border);
+    image += QLatin1Char('>');
+    return Link.isEmpty() ? image : QStringLiteral("<a") + attribute(QStringLiteral("href"), Link) + QLatin1Char('>') + image + QStringLiteral("</a>");
 }
 
 // ---- one comment typed --------------------------------------------------------

@@ -208,7 +208,10 @@ std::vector<int> TfrmExporter::SelectedFrames() const {
 void TfrmExporter::accept() {
     FPath.clear();
     if (SelectedFrames().empty()) {
-        QDialog::accept(); // nothing selected: just closes
+        // Nothing to write: say so, and let the user choose frames.
+        FPrompts.MessageBox(TMsgType::Information, TMsgButtons::OK, windowTitle(),
+                            QStringLiteral("Select the frames to export first."));
+        lbExport->setFocus();
         return;
     }
     static const char* filters[] = {"GIF Images|*.gif", "Jpg Images|*.jpg", "Bitmap Images|*.bmp"};

@@ -196,8 +196,9 @@ void TfrmProp::BuildLayout() {
                 btnReset->setEnabled(true);
         });
     connect(chkInterlaced, &QCheckBox::clicked, this, [this] { btnReset->setEnabled(true); });
-    connect(chkTransparent, &QCheckBox::clicked, this, [this](bool checked) {
-        if (checked)
+    connect(chkTransparent, &QCheckBox::clicked, this, [this] {
+        // Partly checked (global: each frame keeps its own) picks no colour.
+        if (chkTransparent->checkState() == Qt::Checked)
             btnTransparentClick(true);
         pb->update();
         btnReset->setEnabled(true);
@@ -208,7 +209,7 @@ void TfrmProp::BuildLayout() {
     });
     connect(cbDisposal, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (i >= 0)
-            DisposalIndex = i;
+            DisposalIndex = i - FDisposalKeepEntries;
     });
     // The local palette cannot be added or removed here.
     connect(chkLocalPal, &QCheckBox::clicked, this, [this] { chkLocalPal->setChecked(true); });
@@ -235,8 +236,20 @@ void TfrmProp::ApplyGlobalLayout() {
                          static_cast<QLineEdit*>(txtDelay)})
         e->clear();
     chkCenter->setEnabled(false);
-    cbDisposal->setCurrentIndex(0);
-    DisposalIndex = 0;
+    // Nothing the user leaves alone is written: the boxes start partly
+    // checked and the disposal list on an entry that keeps each frame's.
+    for (QCheckBox* box : {chkInterlaced, chkTransparent}) {
+        box->setTristate(true);
+        box->setCheckState(Qt::PartiallyChecked);
+        box->setToolTip(QStringLiteral("Partly checked: each frame keeps its own setting"));
+    }
+    {
+        const QSignalBlocker quiet(cbDisposal);
+        cbDisposal->insertItem(0, QLatin1String(KeepEachFrameText));
+        FDisposalKeepEntries = 1;
+        cbDisposal->setCurrentIndex(0);
+    }
+    DisposalIndex = -1;
     // The preview side is cut away.
     sbProp->hide();
     btnReset->hide();
@@ -314,10 +327,18 @@ TFramePropertyValues TfrmProp::Values() const {
         v.Top = n;
     if (TNumericEdit::ParseValue(txtDelay->text(), n))
         v.Delay = n;
-    v.Transparent = chkTransparent->isChecked();
+    const auto state = [](const QCheckBox* box) -> std::optional<bool> {
+        if (box->checkState() == Qt::PartiallyChecked)
+            return std::nullopt;
+        return box->checkState() == Qt::Checked;
+    };
+    v.Transparent = state(chkTransparent);
     v.TransparentColor = TransparentColor;
-    v.Interlaced = chkInterlaced->isChecked();
-    v.Disposal = DisposalIndex;
+    v.Interlaced = state(chkInterlaced);
+    if (DisposalIndex >= 0)
+        v.Disposal = DisposalIndex;
+    else
+        v.Disposal.reset();
     return v;
 }
 
@@ -381,8 +402,11 @@ void TfrmProp::SetTransparentBox(bool On) {
 void TfrmProp::btnTransparentClick(bool FromBox) {
     // A cancelled selection leaves the box as it was before: before the click
     // on the box, or as it is when Select was pressed.
-    const bool checkedNow = chkTransparent->isChecked();
-    const bool remembered = FromBox ? !checkedNow : checkedNow;
+    const bool checkedNow = chkTransparent->checkState() == Qt::Checked;
+    // A click that checked the box came from unchecked (one frame) or from
+    // partly checked (global, "keep"); a colour not chosen then leaves it
+    // unchecked, the next state, so every state can be reached.
+    const Qt::CheckState remembered = FromBox ? Qt::Unchecked : chkTransparent->checkState();
     TfrmPalette* dialog = nullptr;
     std::unique_ptr<TfrmPalette> owner;
     if (GlobalMode) {
@@ -410,7 +434,8 @@ void TfrmProp::btnTransparentClick(bool FromBox) {
         SetTransparentBox(true);
         btnReset->setEnabled(true);
     } else {
-        SetTransparentBox(remembered);
+        const QSignalBlocker quiet(chkTransparent);
+        chkTransparent->setCheckState(remembered);
     }
     pb->update();
 }

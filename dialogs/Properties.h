@@ -42,7 +42,9 @@ public:
     int TransparentIndex = 0;
     int FrameIndex = 0;
     int LocalColorCount = 0;
-    int DisposalIndex = 0;
+    int DisposalIndex = 0; // -1: each frame keeps its own (global only)
+    // The global dialog's first disposal entry, which keeps each frame's.
+    static constexpr const char* KeepEachFrameText = "(Keep each frame's)";
     TColor TransparentColor = 0;
     bool TransparentChosen = false;
 
@@ -82,6 +84,7 @@ protected:
 private:
     void BuildLayout();
     void ApplyGlobalLayout();
+    int FDisposalKeepEntries = 0; // entries before "None" in the disposal list
     // The panel centred in its box, or at the margin when it does not fit.
     void CenterPanel();
     void PaintFrame();

@@ -15,44 +15,42 @@ bool IsColorCount(int n) {
 
 TFrameSizeChoice TFrameSizeChoice::Read(const TSettingsStore& Store) {
     TFrameSizeChoice c;
-    c.ClipFrame = Store.ReadBool(Section, QStringLiteral("ClipFrame"), true);
-    c.ClipDefault = Store.ReadBool(Section, QStringLiteral("ClipDefault"), false);
+    c.ClipFrame = Store.Read(Setting::ClipFrame);
+    c.ClipDefault = Store.Read(Setting::ClipDefault);
     return c;
 }
 
 void TFrameSizeChoice::Write(TSettingsStore& Store) const {
-    Store.WriteBool(Section, QStringLiteral("ClipFrame"), ClipFrame);
-    Store.WriteBool(Section, QStringLiteral("ClipDefault"), ClipDefault);
+    Store.WriteIfChanged(Setting::ClipFrame, ClipFrame);
+    Store.WriteIfChanged(Setting::ClipDefault, ClipDefault);
 }
 
 TPaletteChoice TPaletteChoice::Read(const TSettingsStore& Store) {
     TPaletteChoice c;
-    c.PaletteDefaults = Store.ReadBool(Section, QStringLiteral("PaletteDefaults"), false);
-    const int type = Store.ReadInteger(Section, QStringLiteral("PaletteType"), ptLocal);
+    c.PaletteDefaults = Store.Read(Setting::PaletteDefaults);
+    const int type = Store.Read(Setting::PaletteType);
     if (type >= ptOptimized && type <= ptLocal)
         c.PaletteType = type;
-    const int colors = Store.ReadInteger(Section, QStringLiteral("MaxColorCount"), 256);
+    const int colors = Store.Read(Setting::MaxColorCount);
     if (IsColorCount(colors))
         c.MaxColorCount = colors;
-    const int import = Store.ReadInteger(Section, QStringLiteral("MaxImportCount"), 256);
+    const int import = Store.Read(Setting::MaxImportCount);
     if (IsColorCount(import))
         c.MaxImportCount = import;
-    c.DitherMethod = Store.ReadInteger(Section, QStringLiteral("DitherMethod"), 0) == 1 ? 1 : 0;
+    c.DitherMethod = Store.Read(Setting::DitherMethod) == 1 ? 1 : 0;
     return c;
 }
 
 void TPaletteChoice::Write(TSettingsStore& Store) const {
-    if (Store.ReadBool(Section, QStringLiteral("PaletteDefaults"), false) != PaletteDefaults ||
-        !Store.ValueExists(Section, QStringLiteral("PaletteDefaults")))
-        Store.WriteBool(Section, QStringLiteral("PaletteDefaults"), PaletteDefaults);
-    Store.WriteInteger(Section, QStringLiteral("PaletteType"), PaletteType);
-    Store.WriteInteger(Section, QStringLiteral("MaxColorCount"), MaxColorCount);
-    Store.WriteInteger(Section, QStringLiteral("MaxImportCount"), MaxImportCount);
-    Store.WriteInteger(Section, QStringLiteral("DitherMethod"), DitherMethod);
+    // Only what differs from what is in effect is stored.
+    Store.WriteIfChanged(Setting::PaletteDefaults, PaletteDefaults);
+    Store.WriteIfChanged(Setting::PaletteType, PaletteType);
+    Store.WriteIfChanged(Setting::MaxColorCount, MaxColorCount);
+    Store.WriteIfChanged(Setting::MaxImportCount, MaxImportCount);
+    Store.WriteIfChanged(Setting::DitherMethod, DitherMethod);
 }
 
 namespace {
-const QString ToolbarSection = QStringLiteral("Settings\\Toolbars\\");
 const QString ThumbSection = QStringLiteral("ThumbNails\\");
 
 // Colours are stored as one number, red in the low byte.
@@ -60,15 +58,6 @@ int ColorValue(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-void WriteIntIfChanged(TSettingsStore& Store, const QString& Name, int Value, int Default) {
-    if (Store.ReadInteger(Section, Name, Default) != Value)
-        Store.WriteInteger(Section, Name, Value);
-}
-void WriteBoolIfChanged(TSettingsStore& Store, const QString& Section_, const QString& Name, bool Value,
-                        bool Default) {
-    if (Store.ReadBool(Section_, Name, Default) != Value)
-        Store.WriteBool(Section_, Name, Value);
-}
 } // namespace
 
 TProgramOptions DefaultColors() {
@@ -78,12 +67,13 @@ TProgramOptions DefaultColors() {
 TProgramOptions TProgramOptions::Read(const TSettingsStore& Store, const TProgramOptions& Current) {
     TProgramOptions o = Current;
     o.FrameSize = TFrameSizeChoice::Read(Store);
-    o.MakeBackups = Store.ReadBool(Section, QStringLiteral("MakeBackups"), false);
-    o.DisplayAnimation = Store.ReadBool(Section, QStringLiteral("DisplayAnimation"), true);
-    o.DefaultDelay = Store.ReadInteger(Section, QStringLiteral("DefaultDelay"), 100);
-    o.DefaultLoop = Store.ReadInteger(Section, QStringLiteral("DefaultLoop"), 0);
-    o.NormalStyle = Store.ReadBool(ToolbarSection, QStringLiteral("NormalStyle"), Current.NormalStyle);
-    o.AutoLoad = Store.ReadBool(Section, QStringLiteral("AutoLoadStartUp"), true);
+    o.MakeBackups = Store.Read(Setting::MakeBackups);
+    o.DisplayAnimation = Store.Read(Setting::DisplayAnimation);
+    o.DefaultDelay = Store.Read(Setting::DefaultDelay);
+    o.DefaultLoop = Store.Read(Setting::DefaultLoop);
+    // The tool bars' state is what is in effect for the style.
+    o.NormalStyle = Current.NormalStyle;
+    o.AutoLoad = Store.Read(Setting::AutoLoadStartUp);
     const int thumb = Store.ReadInteger(ThumbSection, QStringLiteral("ThumbailSize"), Current.ThumbSize);
     o.ThumbSize = 0;
     for (int size : ThumbnailSizes)
@@ -100,16 +90,11 @@ bool TProgramOptions::SameColors(const TProgramOptions& Other) const {
 }
 
 void TProgramOptions::Write(TSettingsStore& Store, const TProgramOptions& Before) const {
-    WriteBoolIfChanged(Store, Section, QStringLiteral("ClipDefault"), FrameSize.ClipDefault, false);
-    WriteBoolIfChanged(Store, Section, QStringLiteral("ClipFrame"), FrameSize.ClipFrame, true);
-    WriteIntIfChanged(Store, QStringLiteral("DefaultDelay"), DefaultDelay, 100);
-    WriteIntIfChanged(Store, QStringLiteral("DefaultLoop"), DefaultLoop, 0);
-    // Saving makes backups when nothing is stored: what the box showed is
-    // stored, so that it is what happens.
-    if (!Store.ValueExists(Section, QStringLiteral("MakeBackups")) ||
-        Store.ReadBool(Section, QStringLiteral("MakeBackups"), false) != MakeBackups)
-        Store.WriteBool(Section, QStringLiteral("MakeBackups"), MakeBackups);
-    WriteBoolIfChanged(Store, Section, QStringLiteral("DisplayAnimation"), DisplayAnimation, true);
+    FrameSize.Write(Store);
+    Store.WriteIfChanged(Setting::DefaultDelay, DefaultDelay);
+    Store.WriteIfChanged(Setting::DefaultLoop, DefaultLoop);
+    Store.WriteIfChanged(Setting::MakeBackups, MakeBackups);
+    Store.WriteIfChanged(Setting::DisplayAnimation, DisplayAnimation);
     const struct { const char* name; QColor now; QColor before; } colors[] = {
         {"FrameColor", FrameColor, Before.FrameColor},
         {"WindowColor", WindowColor, Before.WindowColor},
@@ -121,8 +106,8 @@ void TProgramOptions::Write(TSettingsStore& Store, const TProgramOptions& Before
         if (c.now != c.before)
             Store.WriteInteger(Section, QLatin1String(c.name), ColorValue(c.now));
     if (NormalStyle != Before.NormalStyle)
-        Store.WriteBool(ToolbarSection, QStringLiteral("NormalStyle"), NormalStyle);
-    WriteBoolIfChanged(Store, Section, QStringLiteral("AutoLoadStartUp"), AutoLoad, true);
+        Store.Write(Setting::NormalStyle, NormalStyle);
+    Store.WriteIfChanged(Setting::AutoLoadStartUp, AutoLoad);
     if (ThumbSize != 0 && ThumbSize != Before.ThumbSize)
         Store.WriteInteger(ThumbSection, QStringLiteral("ThumbailSize"), ThumbSize);
     Palette.Write(Store);

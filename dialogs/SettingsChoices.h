@@ -1,4 +1,6 @@
 #pragma once
+
+#include "platform/services/SettingsSchema.h"
 // The values the settings dialog gathers for its smaller uses, read from and
 // written to the settings store outside the widgets.
 
@@ -19,8 +21,8 @@ struct TFrameSizeChoice {
 // How hi-colour pictures become frames.
 struct TPaletteChoice {
     enum : int { ptOptimized = 0, ptWebSafe = 1, ptLocal = 2 };
-    bool PaletteDefaults = false; // "PaletteDefaults": apply without asking
-    int PaletteType = ptLocal;    // "PaletteType"
+    bool PaletteDefaults = Setting::PaletteDefaults.Default; // apply without asking
+    int PaletteType = Setting::PaletteType.Default;
     int MaxColorCount = 256;      // "MaxColorCount": 256, 128, 64, 32, 16 or 8
     int MaxImportCount = 256;     // "MaxImportCount"
     int DitherMethod = 0;         // "DitherMethod": 0 nearest, 1 Floyd-Steinberg
@@ -42,7 +44,7 @@ struct TProgramOptions {
     TFrameSizeChoice FrameSize;
     int DefaultDelay = 100;        // "DefaultDelay", 1/100 s
     int DefaultLoop = 0;           // "DefaultLoop", 0 = for ever
-    bool MakeBackups = false;      // "MakeBackups"
+    bool MakeBackups = Setting::MakeBackups.Default;
     bool DisplayAnimation = true;  // "DisplayAnimation"
     bool AutoLoad = true;          // "AutoLoadStartUp"
     bool NormalStyle = false;      // "NormalStyle": tool buttons drawn raised

@@ -80,7 +80,7 @@ void TfrmTips::showEvent(QShowEvent* Event) {
         return;
     FShown = true;
     if (ReadShowFlag && FSettings)
-        chkShow->setChecked(FSettings->ReadBool(SettingsKey, QStringLiteral("TipDay"), true));
+        chkShow->setChecked(FSettings->Read(Setting::TipDay));
     if (LoadTips())
         ShowRandomTip();
     else
@@ -120,7 +120,7 @@ void TfrmTips::ShowLoadFailure() {
 
 void TfrmTips::done(int Result) {
     if (FSettings) {
-        FSettings->WriteBool(SettingsKey, QStringLiteral("TipDay"), chkShow->isChecked());
+        FSettings->Write(Setting::TipDay, chkShow->isChecked());
         FSettings->Save();
     }
     QDialog::done(Result);

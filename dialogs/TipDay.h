@@ -21,7 +21,6 @@ public:
     int LastTipIndex = -1;
     // Set when opened from the menu: the check box then shows the stored choice.
     bool ReadShowFlag = false;
-    QString SettingsKey = QStringLiteral("Settings\\");
     QString TipsFileName = QStringLiteral("Tips.txt");
 
     // Makes the random choice reproducible (tests).

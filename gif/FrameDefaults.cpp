@@ -84,3 +84,18 @@ void MoveFrameKeepingLoop(TGIFImage& image, int from, int to) {
     if (touchesFirst)
         AddLoopExtension(*frames[0], loopCount);
 }
+
+void MoveEmptyFramesToEnd(TGIFImage& image) {
+    TGIFImageList& frames = image.Frames();
+    for (int i = frames.Count() - 1; i >= 0; --i)
+        if (frames[i]->IsEmpty())
+            MoveFrameKeepingLoop(image, i, frames.Count() - 1);
+}
+
+std::unique_ptr<TGIFImage> PreparedForSaving(const TGIFImage& image, int defaultLoop) {
+    auto copy = std::make_unique<TGIFImage>();
+    copy->Assign(&image);
+    copy->Encoding = image.Encoding;
+    NormalizeLoopExtension(*copy, defaultLoop);
+    return copy;
+}

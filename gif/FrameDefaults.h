@@ -3,6 +3,7 @@
 // the rule that keeps the loop count on the first frame.
 
 #include <cstdint>
+#include <memory>
 
 class TGIFImage;
 
@@ -26,3 +27,12 @@ void PrepareNewFrame(TGIFImage& image, int index, int defaultDelay, int defaultL
 // move touches position 0, the first frame's looping extension (count 0 when
 // there is none) is taken off and put back on the new first frame.
 void MoveFrameKeepingLoop(TGIFImage& image, int from, int to);
+
+// Frames without pixels (a file's frames that could not be decoded) go to the
+// end in their order, the loop count staying on the first frame.
+void MoveEmptyFramesToEnd(TGIFImage& image);
+
+// What saving writes: a copy of the image with its looping extension
+// normalised (NormalizeLoopExtension). The image itself is left as it is, so
+// that the undo history, which refers to its frames and extensions, holds.
+std::unique_ptr<TGIFImage> PreparedForSaving(const TGIFImage& image, int defaultLoop);

@@ -17,23 +17,23 @@ bool ApplyFrameProperties(TGIFImage&, TGIFSubImage& Frame, const TFramePropertyV
             c->DelayTime = static_cast<std::uint16_t>(std::clamp(*Values.Delay, 0, 0xFFFF));
             changed = true;
         }
-        if (Values.Transparent != c->UsesTransparency()) {
-            c->SetUsesTransparency(Values.Transparent);
+        if (Values.Transparent && *Values.Transparent != c->UsesTransparency()) {
+            c->SetUsesTransparency(*Values.Transparent);
             changed = true;
         }
         // The colour matters only while it is see-through; looking it up may
         // add it to the frame's table.
-        if (Values.Transparent && c->TransparentColor() != Values.TransparentColor) {
+        if (Values.Transparent.value_or(false) && c->TransparentColor() != Values.TransparentColor) {
             c->SetTransparentColor(Values.TransparentColor);
             changed = true;
         }
-        if (Values.Disposal != c->DisposalMethod()) {
-            c->SetDisposalMethod(static_cast<std::uint8_t>(Values.Disposal & 7));
+        if (Values.Disposal && *Values.Disposal != c->DisposalMethod()) {
+            c->SetDisposalMethod(static_cast<std::uint8_t>(*Values.Disposal & 7));
             changed = true;
         }
     }
-    if (Values.Interlaced != Frame.IsInterlaced()) {
-        Frame.SetInterlaced(Values.Interlaced);
+    if (Values.Interlaced && *Values.Interlaced != Frame.IsInterlaced()) {
+        Frame.SetInterlaced(*Values.Interlaced);
         changed = true;
     }
     if (changed) {

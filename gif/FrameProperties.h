@@ -10,12 +10,13 @@ class TGIFImage;
 class TGIFSubImage;
 
 struct TFramePropertyValues {
-    // Empty: each frame keeps its own (the global dialog's empty fields).
+    // Empty: each frame keeps its own (the global dialog's empty fields, and
+    // the check boxes and disposal list the user left on "keep").
     std::optional<int> Left, Top, Delay;
-    bool Transparent = false;
+    std::optional<bool> Transparent = false;
     TColor TransparentColor = 0; // used when Transparent is set
-    bool Interlaced = false;
-    int Disposal = 0;
+    std::optional<bool> Interlaced = false;
+    std::optional<int> Disposal = 0;
 };
 
 // Answers whether anything was written. Delay, transparency and disposal live

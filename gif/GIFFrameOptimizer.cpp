@@ -193,6 +193,8 @@ void TGIFFrameOptimizer::Run(int options) {
     const int frames = image_.Frames().Count();
     steps_ = 6 * frames;
     done_ = 0;
+    const std::uint16_t screenWidth = image_.Header().ScreenWidth;
+    const std::uint16_t screenHeight = image_.Header().ScreenHeight;
     auto skip = [&] { done_ += frames; };
 
     // One shared palette first, so the later steps compare and trim frames
@@ -208,7 +210,15 @@ void TGIFFrameOptimizer::Run(int options) {
     }
     if (options & ooMerge) MergeFrames(); else skip();
     if (options & ooCrop) CropFrames(); else skip();
-    if (options & ooSmallest) FindSmallestEncoding(image_);
+    if (options & ooSmallest) {
+        // Placing trimmed frames may have grown the screen around a frame far
+        // outside it; the smallest encoding works on what is shown, the
+        // animation's own screen (which a frame sticking out of it leaves
+        // as it is), never on buffers the size of the grown one.
+        image_.Header().ScreenWidth = screenWidth;
+        image_.Header().ScreenHeight = screenHeight;
+        FindSmallestEncoding(image_);
+    }
     if (options & ooCleanup) DropNeedlessExtensions();
 }
 

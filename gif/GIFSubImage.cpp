@@ -395,11 +395,14 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     if (!budget.FrameFits(width_, height_))
         throw GIFException(ImageTooLargeText);
     if (owner) {
-        std::uint64_t decoded = pixelCount;
-        for (int i = 0; i < owner->Frames().Count(); ++i)
-            decoded += static_cast<std::uint64_t>(owner->Frames()[i]->PixelDataSize());
+        const std::uint64_t decoded = owner->Frames().DecodedPixels() + pixelCount;
         if (decoded > budget.DocumentPixels)
-            throw GIFException(ImageTooLargeText);
+            throw GIFException(ImageTooLargeText, budget.DocumentLimitText());
+        // Frames short of data are filled, but all of them together never
+        // hold more than the file's data could fill and one picture of fill.
+        const std::uint64_t fillable = MaxDecodablePixels(static_cast<std::uint64_t>(std::max<std::int64_t>(0, stream.Size())));
+        if (decoded > fillable + budget.FramePixels)
+            throw GIFException(ImageTooLargeText, "The file declares more pixels than its data can hold.");
     }
 
     // Hostile sizes: a large frame is only allocated when the remaining data
@@ -450,7 +453,19 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 
 // --- frame list -------------------------------------------------------------
 
+std::uint64_t TGIFImageList::DecodedPixels() const {
+    if (pixelsWhileLoading_) return *pixelsWhileLoading_;
+    std::uint64_t pixels = 0;
+    for (int i = 0; i < Count(); ++i) pixels += static_cast<std::uint64_t>((*this)[i]->PixelDataSize());
+    return pixels;
+}
+
 void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
+    pixelsWhileLoading_ = DecodedPixels();
+    struct TEndOfLoading {
+        std::optional<std::uint64_t>& total;
+        ~TEndOfLoading() { total.reset(); }
+    } endOfLoading{pixelsWhileLoading_};
     int b = SkipZeros(stream);
     while (b >= 0 && b != ';') {
         if (b != '!' && b != ',') {
@@ -472,6 +487,7 @@ void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* parent) {
             ReportWarning(1, e.what());
             return;
         }
+        *pixelsWhileLoading_ += static_cast<std::uint64_t>(frame->PixelDataSize());
         Add(std::move(frame));
         if (parent) {
             const std::int64_t size = std::max<std::int64_t>(1, stream.Size());

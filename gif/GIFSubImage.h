@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 // One frame of an animation: placement on the logical screen, a local colour
 // table, one index byte per pixel, and the extension blocks that precede its
 // image in the file. Bitmaps, masks and palettes derived from it are caches.
@@ -169,8 +170,14 @@ public:
     const char* ClassName() const override { return "TGIFImageList"; }
     // Reads frames up to the trailer; leaves the stream on the byte that ended them.
     void LoadFromStream(TStream& stream, TGIFImage* parent);
+    // The pixels the frames hold, for the pixel budget. While frames are read
+    // this is a running total, so that reading stays linear in their number.
+    std::uint64_t DecodedPixels() const;
 
 protected:
     // A frame taken over from another image now warns and looks up colours here.
     void ItemInserted(TGIFItem* item) override { item->SetOwnerImage(OwnerImage()); }
+
+private:
+    std::optional<std::uint64_t> pixelsWhileLoading_;
 };

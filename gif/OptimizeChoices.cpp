@@ -38,10 +38,7 @@ std::int64_t SavedSize(TGIFImage& image) {
 }
 
 std::int64_t SavedSizeAsSaved(const TGIFImage& image, int defaultLoop) {
-    TGIFImage copy;
-    copy.Assign(&image);
-    NormalizeLoopExtension(copy, defaultLoop);
-    return SavedSize(copy);
+    return SavedSize(*PreparedForSaving(image, defaultLoop));
 }
 
 bool HasLocalColorTables(const TGIFImage& image) {

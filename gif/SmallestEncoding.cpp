@@ -491,6 +491,9 @@ void TrimTables(TGIFImage& image) {
 
 int FindSmallestEncoding(TGIFImage& image, int lossy) {
     if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
+    // Its screens hold 4 bytes a pixel, up to four of them: a screen that
+    // would be refused as a picture is not worth that memory.
+    if (!image.PixelBudget.FrameFits(std::uint64_t(image.Width()), std::uint64_t(image.Height()))) return 0;
     const int width = image.Width();
     const std::size_t area = std::size_t(width) * std::size_t(image.Height());
     // What the animation shows (the target) and what the rebuilt frames show

@@ -328,6 +328,8 @@ void TGIFPainter::ShowFrames(int& passesLeft, int& loopStart, bool& loopSeen, in
                 passesLeft = endless ? -1 : loop->LoopCount;
             } else if (auto* gce = dynamic_cast<TGIFGraphicControlExtension*>(ext)) {
                 disposal = gce->DisposalMethod();
+                // The reserved codes 4-7: drawn, then left, as browsers do.
+                if (disposal > dispPrevious) disposal = dispLeave;
             }
         }
         disposal_ = disposal;
@@ -465,8 +467,6 @@ void TGIFPainter::DrawFrame(TGIFSubImage& frame, int index) {
                 CopyToDestination(*save_);
             }
             break;
-        default:
-            return;  // undefined disposal methods: nothing is drawn
         }
     }
     painted_ = true;

@@ -34,6 +34,7 @@ std::uint64_t DecodeAll(const std::vector<std::vector<std::uint8_t>>& files, boo
         TGIFImage image;
         TMemoryStream stream(bytes.data(), bytes.size());
         try {
+            image.PixelBudget = ToolPixelBudget();
             image.LoadFromStream(stream);
         } catch (const GIFException&) {
             // Damaged files still count with the frames read before the damage.
@@ -77,6 +78,7 @@ std::string Joined(const std::vector<std::string>& items) {
 void PrintDigests(const std::string& path) {
     TGIFImage image;
     try {
+        image.PixelBudget = ToolPixelBudget();
         image.LoadFromFile(path);
     } catch (const GIFException& e) {
         std::printf("%s error=\"%s\"\n", path.c_str(), e.what());

@@ -25,6 +25,7 @@ struct TShownFrame {
 std::vector<TShownFrame> Compose(const std::string& path, int& width, int& height) {
     TGIFImage image;
     image.OnWarn = [](TPersistent*, int, const std::string&) {};
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(path);
     width = image.Width();
     height = image.Height();
@@ -47,6 +48,24 @@ std::vector<TShownFrame> Compose(const std::string& path, int& width, int& heigh
     return frames;
 }
 
+// The frame of OTHER shown when frame i of ORIGINAL is. Frames of no delay
+// share their start: the k-th of ORIGINAL's frames starting at a moment
+// pairs with the k-th of OTHER's (or its last) starting then; otherwise the
+// last frame of OTHER that started before.
+std::size_t ShownAtSameMoment(const std::vector<TShownFrame>& original, std::size_t i,
+                              const std::vector<TShownFrame>& other) {
+    const long start = original[i].start;
+    std::size_t rank = 0;
+    while (rank < i && original[i - rank - 1].start == start) ++rank;
+    const auto byStart = [](const TShownFrame& f, long t) { return f.start < t; };
+    const auto first = std::lower_bound(other.begin(), other.end(), start, byStart);
+    if (first == other.end() || first->start != start)
+        return first == other.begin() ? 0 : std::size_t(first - other.begin()) - 1;
+    std::size_t same = 0;
+    while (first + std::ptrdiff_t(same) != other.end() && first[std::ptrdiff_t(same)].start == start) ++same;
+    return std::size_t(first - other.begin()) + std::min(rank, same - 1);
+}
+
 int Compare(const std::vector<std::string>& args) {
     if (args.size() != 2) {
         std::fputs("usage: reelix-tool compare ORIGINAL OTHER\n", stderr);
@@ -60,10 +79,10 @@ int Compare(const std::vector<std::string>& args) {
         return 1;
     }
     double psnrSum = 0, errorSum = 0;
-    std::size_t samples = 0, j = 0;
-    for (const TShownFrame& frame : original) {
-        // The last frame of OTHER that starts no later than this one.
-        while (j + 1 < other.size() && other[j + 1].start <= frame.start) ++j;
+    std::size_t samples = 0;
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        const TShownFrame& frame = original[i];
+        const std::size_t j = ShownAtSameMoment(original, i, other);
         const std::vector<std::uint8_t>& a = frame.rgb;
         const std::vector<std::uint8_t>& b = other[j].rgb;
         double error = 0;
@@ -79,6 +98,7 @@ int Compare(const std::vector<std::string>& args) {
     const double mse = errorSum / double(samples);
     std::printf("frames %zu\nmean PSNR %.2f dB\noverall PSNR %.2f dB\n", original.size(),
                 psnrSum / double(original.size()), mse == 0 ? 100.0 : 10.0 * std::log10(255.0 * 255.0 / mse));
+    if (errorSum == 0) std::puts("identical");
     return 0;
 }
 

@@ -40,6 +40,7 @@ int RunDecode(const std::vector<std::string>& args) {
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(args[0]);  // completely, before anything is written
 
     std::vector<std::vector<std::uint8_t>> files;

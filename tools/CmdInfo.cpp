@@ -8,9 +8,33 @@
 #include "tools/Command.h"
 
 namespace {
+// The length of the well-formed UTF-8 sequence at text[at], or 0.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    std::uint32_t code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07;
+    else return 0;
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not text.
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
+    return length;
+}
+
+// A JSON string. Comments are written as UTF-8 by the editor and kept as
+// text; bytes that are not UTF-8 (older files' Latin-1) are shown as Latin-1.
 std::string Quote(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -18,9 +42,12 @@ std::string Quote(const std::string& text) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20 || c >= 0x7F) {
+                if (const std::size_t length = c >= 0x80 ? Utf8SequenceAt(text, at) : 0; length > 0) {
+                    out.append(text, at, length);
+                    at += length - 1;
+                } else if (c < 0x20 || c >= 0x7F) {
                     char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);  // bytes shown as Latin-1
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
                     out += buf;
                 } else {
                     out += static_cast<char>(c);
@@ -99,6 +126,7 @@ int RunInfo(const std::vector<std::string>& args) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
     TMemoryStream stream(bytes.data(), bytes.size());
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromStream(stream);
 
     const TGIFAppExtNSLoop* loop = nullptr;

@@ -71,6 +71,7 @@ int Optimize(const std::vector<std::string>& args) {
     std::ifstream in(files[0], std::ios::binary);
     const std::vector<char> original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(files[0]);
     const std::int64_t before = SavedSize(image);
     if (lossy > 0) {

@@ -22,6 +22,7 @@ int OptimizeColors(const std::vector<std::string>& args) {
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(args[0]);
     const std::int64_t before = SavedSize(image);
     image.OptimizeColorMaps();

@@ -24,6 +24,7 @@ int RunRecode(const std::vector<std::string>& args) {
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(paths[0]);
     image.Encoding = rle ? encRLE : encLZW;
     // Encoded in memory first, so a failure leaves no half-written file.

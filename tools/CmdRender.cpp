@@ -29,6 +29,7 @@ int Render(const std::vector<std::string>& args) {
     image.OnWarn = [](TPersistent*, int, const std::string& text) {
         std::fprintf(stderr, "warning: %s\n", text.c_str());
     };
+    image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(args[0]);
     std::filesystem::create_directories(args[1]);
     std::vector<std::uint8_t> rgba;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/raster/PixelBudget.h"
+
 struct TToolCommand {
     const char* name;
     const char* usage;  // one line, shown by `reelix-tool help`
@@ -15,3 +17,7 @@ struct TToolCommand {
 // Registers a command at static-initialisation time; answers true.
 bool RegisterToolCommand(const TToolCommand& command);
 const std::vector<TToolCommand>& ToolCommands();
+
+// What an animation read by the tool may hold: a share of this machine's
+// memory, as in the editor.
+TPixelBudget ToolPixelBudget();

@@ -1,10 +1,13 @@
 // reelix-tool: the command-line companion of the editor, built on the core alone.
 // Errors go to stderr with exit status 1; warnings go to stderr.
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <exception>
 
+#include "platform/raster/GIFException.h"
 #include "tools/Command.h"
 
 namespace {
@@ -27,6 +30,13 @@ bool RegisterToolCommand(const TToolCommand& command) {
 
 const std::vector<TToolCommand>& ToolCommands() { return Registry(); }
 
+TPixelBudget ToolPixelBudget() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return DefaultPixelBudget;
+    return PixelBudgetForMemory(std::uint64_t(pages) * std::uint64_t(pageSize));
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) return Usage(stderr);
     if (std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) return Usage(stdout);
@@ -35,6 +45,12 @@ int main(int argc, char** argv) {
         if (std::strcmp(c.name, argv[1]) != 0) continue;
         try {
             return c.run(args);
+        } catch (const GIFException& e) {
+            if (e.Detail().empty())
+                std::fprintf(stderr, "reelix-tool %s: %s\n", c.name, e.what());
+            else
+                std::fprintf(stderr, "reelix-tool %s: %s (%s)\n", c.name, e.what(), e.Detail().c_str());
+            return 1;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "reelix-tool %s: %s\n", c.name, e.what());
             return 1;

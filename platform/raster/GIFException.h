@@ -8,6 +8,14 @@
 class GIFException : public std::runtime_error {
 public:
     explicit GIFException(const std::string& message) : std::runtime_error(message) {}
+    // The fixed message, and what the user may want to know beyond it (the
+    // limit that was passed, for instance); what() stays the fixed text.
+    GIFException(const std::string& message, std::string detail)
+        : std::runtime_error(message), detail_(std::move(detail)) {}
+    const std::string& Detail() const { return detail_; }
+
+private:
+    std::string detail_;
 };
 
 // Raised where the framework's out-of-memory error would be (a failed large allocation).

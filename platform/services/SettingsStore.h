@@ -5,6 +5,8 @@
 // the file uses its own escaping instead of QSettings, which rewrites slashes,
 // spaces and non-ASCII characters in keys.
 
+#include "platform/services/SettingsSchema.h"
+
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -35,6 +37,18 @@ public:
     void WriteString(const QString& Section, const QString& Name, const QString& Value);
     void WriteInteger(const QString& Section, const QString& Name, int Value);
     void WriteBool(const QString& Section, const QString& Name, bool Value);
+
+    // Through the schema: the value, or its one default.
+    bool Read(const TSetting<bool>& Key) const { return ReadBool(Key.SectionName(), Key.ValueName(), Key.Default); }
+    int Read(const TSetting<int>& Key) const { return ReadInteger(Key.SectionName(), Key.ValueName(), Key.Default); }
+    void Write(const TSetting<bool>& Key, bool Value) { WriteBool(Key.SectionName(), Key.ValueName(), Value); }
+    void Write(const TSetting<int>& Key, int Value) { WriteInteger(Key.SectionName(), Key.ValueName(), Value); }
+    // Stores Value only when it differs from what reading gives now.
+    template <class T>
+    void WriteIfChanged(const TSetting<T>& Key, T Value) {
+        if (Read(Key) != Value)
+            Write(Key, Value);
+    }
 
     void DeleteValue(const QString& Section, const QString& Name);
     // Removes the section with all its values (sub-sections are separate and stay).

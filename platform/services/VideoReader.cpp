@@ -1,5 +1,6 @@
 #include "platform/services/VideoReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -39,6 +40,17 @@ int DelayHundredths(double seconds) {
     return std::max(1, static_cast<int>(hundredths));
 }
 
+int TDelayRounder::Next(double seconds) {
+    if (!(seconds > 0)) return 0;
+    FEndSeconds += seconds;
+    const long long end = std::llround(FEndSeconds * 100.0);
+    // A frame that lasts is never shown for no time; the hundredth it takes
+    // comes back off the frames after it.
+    const long long delay = std::clamp<long long>(end - FEndHundredths, 1, 65535);
+    FEndHundredths += delay;
+    return static_cast<int>(delay);
+}
+
 struct TVideoReader::TState {
     std::unique_ptr<AVFormatContext, TFormatCloser> Format;
     std::unique_ptr<AVCodecContext, TCodecCloser> Codec;
@@ -48,6 +60,7 @@ struct TVideoReader::TState {
     AVRational TimeBase{1, 1};
     double FrameSeconds = 0.1;  // when a frame's own duration is unknown
     TFramePtr Pending;          // decoded, its delay not yet known
+    TDelayRounder Delays;
     bool InputDone = false;
     bool DecoderDone = false;
     std::vector<std::uint8_t> Packed;
@@ -166,7 +179,7 @@ bool TVideoReader::Next(TBitmap& picture, int& delayHundredths) {
         seconds = s.Seconds(next->best_effort_timestamp - at);
     else if (!next && s.Pending->pkt_duration > 0)
         seconds = s.Seconds(s.Pending->pkt_duration);
-    delayHundredths = DelayHundredths(seconds);
+    delayHundredths = s.Delays.Next(seconds);
     s.ToBitmap(*s.Pending, picture);
     s.Pending = std::move(next);
     return true;

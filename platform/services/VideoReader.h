@@ -43,3 +43,16 @@ private:
 // One hundredth-of-a-second delay from a frame's duration in seconds,
 // rounded to nearest (1/15 s -> 7); never below 1 for a frame that lasts.
 int DelayHundredths(double seconds);
+
+// Delays of frames in a row, rounded so that their sum follows the running
+// time: each frame ends at its end time rounded to hundredths (1/15 s frames
+// get 7, 6, 7, 7, 6, 7, ...), so a clip keeps its length instead of the
+// rounding error of every frame adding up.
+class TDelayRounder {
+public:
+    int Next(double seconds);
+
+private:
+    double FEndSeconds = 0;       // where the frames so far end, exactly
+    long long FEndHundredths = 0; // where their delays end
+};

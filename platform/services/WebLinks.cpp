@@ -13,8 +13,11 @@ QUrl SupportMail() { return QUrl(QStringLiteral("mailto:support@pellmark.example
 bool Open(const QUrl& Url, const TUrlOpener& Opener, IUserPrompts& Prompts) {
     if (Opener && Opener(Url))
         return true;
+    // The address is shown so that it can still be typed into a browser.
+    const QString address = Url.scheme() == QLatin1String("mailto") ? Url.path() : Url.toString();
     Prompts.MessageBox(TMsgType::Information, TMsgButtons::OK, QString(),
-                       QStringLiteral("Could not load the default registered client."));
+                       QStringLiteral("Could not load the default registered client.\nThe link could not be opened: %1")
+                           .arg(address));
     return false;
 }
 

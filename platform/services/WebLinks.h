@@ -15,6 +15,7 @@ QUrl OrderPage();
 QUrl SupportPage();
 QUrl SupportMail();
 // Opens Url; when the desktop cannot, tells the user
-// "Could not load the default registered client." and returns false.
+// "Could not load the default registered client." with the address, and
+// returns false.
 bool Open(const QUrl& Url, const TUrlOpener& Opener, IUserPrompts& Prompts);
 } // namespace WebLinks

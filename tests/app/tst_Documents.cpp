@@ -150,7 +150,9 @@ private slots:
         QTest::newRow("bitmap") << "same.bmp" << 1 << true << "Untitled" << "";
         QTest::newRow("jpeg") << "photo.jpg" << 1 << true << "Untitled" << "";
         QTest::newRow(".jpeg is a JPEG too") << "photo.jpeg" << 1 << true << "Untitled" << "";
-        QTest::newRow("damaged jpeg: nothing") << "damaged.jpg" << 0 << false << "Untitled" << "";
+        QTest::newRow("damaged jpeg: nothing, and why") << "damaged.jpg" << 0 << false << "Untitled"
+                                                        << "Error loading damaged.jpg. Unknown file type or corrupted file.\n"
+                                                           "Invalid JPEG file structure: missing SOS marker";
         QTest::newRow("unknown kind") << "notes.txt" << 0 << false << "Untitled"
                                       << "Error loading notes.txt. Unknown file type or corrupted file.";
     }
@@ -374,7 +376,7 @@ private slots:
         TGIFSubImage& added = *rig->Doc().Frames()[1];
         QCOMPARE(QSize(added.Width(), added.Height()), frame);
         if (asked)
-            QCOMPARE(rig->Store.ReadBool(Section, QStringLiteral("ClipFrame"), !clip), clip);
+            QCOMPARE(rig->Store.Read(Setting::ClipFrame), clip);
     }
 
     void frameSizeQuestionCancelledAddsNothing() {

@@ -113,7 +113,8 @@ private slots:
         QTest::addColumn<int>("select");
         QTest::addColumn<QString>("undoText");
         QTest::addColumn<int>("selectedAfter");
-        QTest::newRow("delete first") << "mnuEditDelete" << 0 << "&Undo Delete Frame" << -1;
+        // The frame after it takes the first frame's place, and is shown.
+        QTest::newRow("delete first") << "mnuEditDelete" << 0 << "&Undo Delete Frame" << 0;
         QTest::newRow("delete middle") << "btnFrameDelete" << 2 << "&Undo Delete Frame" << 1;
         QTest::newRow("cut first") << "mnuEditCut" << 0 << "&Undo Cut Frame" << 0;
         QTest::newRow("cut last") << "btnCut" << 3 << "&Undo Cut Frame" << 2;
@@ -281,7 +282,7 @@ private slots:
         QCOMPARE(rig->Form->Document()->PainterList().Count(), 0);
         // New while playing, and playing when the window goes.
         rig->Cmd("mnuViewPlay")->trigger();
-        rig->Form->Modified = false;
+        rig->Prompts.Answers << TMsgResult::No; // the changes go
         rig->Cmd("mnuFileNew")->trigger();
         QVERIFY(!rig->Form->Playing());
         QVERIFY(!rig->Cmd("btnPlay")->isEnabled());

@@ -509,8 +509,11 @@ private slots:
         rig.Form->Command(command)->trigger();
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened[0].scheme().startsWith(QLatin1String("http")));
-        const QStringList want = desktopWorks ? QStringList{}
-                                              : QStringList{QStringLiteral("Could not load the default registered client.")};
+        // With no program to show it, the user is told, and sees the address.
+        const QStringList want =
+            desktopWorks ? QStringList{}
+                         : QStringList{QStringLiteral("Could not load the default registered client.\n"
+                                                      "The link could not be opened: %1").arg(opened[0].toString())};
         QCOMPARE(rig.Prompts.Texts(), want);
         if (!desktopWorks)
             QCOMPARE(rig.Prompts.Shown[0].Type, TMsgType::Information);

@@ -37,7 +37,7 @@ private slots:
         const QString out = FDir.filePath(QStringLiteral("out.gif"));
         int opened = 0;
         for (const QString& file : files) {
-            rig.Form->Modified = false;
+            rig.Form->ResetDocument();
             rig.Prompts.Answers.clear();
             rig.Prompts.FileNames = QStringList{file};
             rig.Cmd("mnuFileOpen")->trigger();

@@ -78,17 +78,19 @@ private slots:
             QCOMPARE(d.tabOptions->count(), 4);
             QCOMPARE(d.txtDelay->text(), QStringLiteral("100"));
             QCOMPARE(d.txtLoop->text(), QStringLiteral("0"));
-            QVERIFY(!d.chkBackUps->isChecked());
+            // What is in effect: saving makes backups, imports take the
+            // palette settings without asking, one self-adapting palette.
+            QVERIFY(d.chkBackUps->isChecked());
             QVERIFY(d.chkAnimation->isChecked());
             QVERIFY(!d.chkFlatTB->isChecked());
             QVERIFY(d.chkAutoLoad->isChecked());
             QCOMPARE(d.cbThumbSize->currentText(), QStringLiteral("75"));
             QVERIFY(d.optClip->isChecked());
             QVERIFY(!d.chkDefault->isChecked());
-            QVERIFY(d.optPalLocal->isChecked());
+            QVERIFY(d.optPalOptimzed->isChecked());
             QVERIFY(d.optNearest->isChecked());
             QCOMPARE(d.cbMaxColors->currentText(), QStringLiteral("256"));
-            QVERIFY(!d.chkDefaultPal->isChecked());
+            QVERIFY(d.chkDefaultPal->isChecked());
             QCOMPARE(d.cbBrushColor->currentText(), QStringLiteral("Default"));
             QCOMPARE(d.cbBrushColor->SelectedColor(), 0xC0C0C0);
             QCOMPARE(d.cbHighlightColor->SelectedColor(), ColorValue(Qt::red));
@@ -180,11 +182,13 @@ private slots:
             QVERIFY2(!s.ValueExists(Main, QLatin1String(name)), name);
         QVERIFY(!s.ValueExists(QStringLiteral("Settings\\Toolbars\\"), QStringLiteral("NormalStyle")));
         QVERIFY(!s.ValueExists(QStringLiteral("ThumbNails\\"), QStringLiteral("ThumbailSize")));
-        // What the boxes showed is what happens from now on: backups off and
-        // the palette page as shown, although elsewhere the defaults differ.
-        QCOMPARE(s.ReadString(Main, QStringLiteral("MakeBackups"), QString()), QStringLiteral("0"));
-        QCOMPARE(s.ReadString(Main, QStringLiteral("PaletteType"), QString()), QStringLiteral("2"));
-        QCOMPARE(s.ReadString(Main, QStringLiteral("PaletteDefaults"), QString()), QStringLiteral("0"));
+        // The boxes showed what is in effect, so OK untouched stores none of
+        // it and nothing changes: backups on, imports without the question.
+        for (const char* name : {"MakeBackups", "PaletteType", "PaletteDefaults", "MaxColorCount", "DitherMethod",
+                                 "MaxImportCount"})
+            QVERIFY2(!s.ValueExists(Main, QLatin1String(name)), name);
+        QVERIFY(s.Read(Setting::MakeBackups));
+        QVERIFY(s.Read(Setting::PaletteDefaults));
         // A second OK with values that are stored already writes nothing new.
         rig.Store.WriteInteger(Main, QStringLiteral("DefaultDelay"), 40);
         RunOptions(*rig.Form, [](TfrmSettings& d) { QCOMPARE(d.txtDelay->text(), QStringLiteral("40")); });

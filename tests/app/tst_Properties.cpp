@@ -181,26 +181,61 @@ private slots:
         UndoRedoExact(*rig, before, Snapshot(doc));
     }
 
-    void globalModeImposesDisposalTransparencyAndInterlacing() {
+    // What the user leaves alone keeps each frame's own value; what the user
+    // chooses is written into every frame.
+    void globalModeWritesOnlyWhatWasChanged_data() {
+        QTest::addColumn<bool>("chooseAll");
+        QTest::newRow("only the delay typed") << false;
+        QTest::newRow("disposal, interlacing and transparency chosen") << true;
+    }
+    void globalModeWritesOnlyWhatWasChanged() {
+        QFETCH(bool, chooseAll);
         auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 1);
         TGIFImage& doc = *rig->Form->Document();
+        struct TKept {
+            int disposal;
+            bool interlaced, transparent;
+        };
+        // Each frame its own: the second see-through, the third interlaced
+        // and restoring the previous picture.
+        doc.Frames()[1]->ControlExtension()->SetTransparentIndex(0);
+        doc.Frames()[1]->ControlExtension()->SetUsesTransparency(true);
+        doc.Frames()[2]->ControlExtension()->SetDisposalMethod(3);
+        doc.Frames()[2]->SetInterlaced(true);
+        QList<TKept> kept;
+        for (int i = 0; i < 3; ++i) {
+            TGIFSubImage& frame = *doc.Frames()[i];
+            kept.append({frame.ControlExtension()->DisposalMethod(), frame.IsInterlaced(),
+                         frame.ControlExtension()->UsesTransparency()});
+        }
         const QByteArray before = Snapshot(doc);
-        rig->Answers << [](QDialog& d) {
+        rig->Answers << [chooseAll](QDialog& d) {
             auto& p = static_cast<TfrmProp&>(d);
             if (!p.GlobalMode || !p.txtXOffset->text().isEmpty() || !p.txtDelay->text().isEmpty() ||
-                p.cbDisposal->currentIndex() != 0 || p.windowTitle() != QLatin1String("Global Frame Properties"))
+                p.cbDisposal->currentText() != QLatin1String(TfrmProp::KeepEachFrameText) ||
+                p.chkInterlaced->checkState() != Qt::PartiallyChecked ||
+                p.chkTransparent->checkState() != Qt::PartiallyChecked ||
+                p.windowTitle() != QLatin1String("Global Frame Properties"))
                 return int(QDialog::Rejected);
-            QTest::mouseClick(p.chkInterlaced, Qt::LeftButton);
+            Type(p.txtDelay, QStringLiteral("9"));
+            if (chooseAll) {
+                p.cbDisposal->setCurrentIndex(p.cbDisposal->findText(QStringLiteral("Background")));
+                QTest::mouseClick(p.chkInterlaced, Qt::LeftButton); // partly -> checked
+                // Partly -> checked asks for the colour; none chosen: unchecked.
+                QTest::mouseClick(p.chkTransparent, Qt::LeftButton);
+                if (p.chkTransparent->checkState() != Qt::Unchecked)
+                    return int(QDialog::Rejected);
+            }
             QTest::mouseClick(p.btnOK, Qt::LeftButton);
             return p.result();
         };
         rig->Cmd("mnuEditGlobal")->trigger();
         for (int i = 0; i < 3; ++i) {
             TGIFSubImage& frame = *doc.Frames()[i];
-            QCOMPARE(int(frame.ControlExtension()->DisposalMethod()), 0); // "None" imposed
-            QVERIFY(frame.IsInterlaced());
-            QVERIFY(!frame.ControlExtension()->UsesTransparency());
-            QCOMPARE(int(frame.ControlExtension()->DelayTime), 20 + i); // empty field: kept
+            QCOMPARE(int(frame.ControlExtension()->DelayTime), 9);
+            QCOMPARE(int(frame.ControlExtension()->DisposalMethod()), chooseAll ? 2 : kept[i].disposal);
+            QCOMPARE(frame.IsInterlaced(), chooseAll ? true : kept[i].interlaced);
+            QCOMPARE(frame.ControlExtension()->UsesTransparency(), chooseAll ? false : kept[i].transparent);
         }
         QCOMPARE(int(doc.Frames()[0]->Left()), 2);
         QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Global Frame Properties"));

@@ -41,8 +41,10 @@ private slots:
         (email ? dlg.btnEmail : dlg.btnPellmark)->click();
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened[0].scheme(), scheme);
+        const QString address = email ? opened[0].path() : opened[0].toString();
         QCOMPARE(prompts.Texts(), works ? QStringList{}
-                                        : QStringList{QStringLiteral("Could not load the default registered client.")});
+                                        : QStringList{QStringLiteral("Could not load the default registered client.\n"
+                                                                     "The link could not be opened: %1").arg(address)});
     }
 };
 

@@ -158,12 +158,16 @@ TEST(PainterDisposal, RestoreToPreviousAfterRestoreToBackgroundComposesOnTheSave
     EXPECT_EQ(shots[3].canvas.Pixel(3, 0), kWhite);
 }
 
-TEST(PainterDisposal, UndefinedDisposalMethodsDrawNothing) {
+// The reserved codes 4-7 draw the frame and then leave it, as giflib, Wuffs,
+// ImageMagick and browsers do: the third frame is drawn over what stays.
+TEST(PainterDisposal, ReservedDisposalMethodsDrawAndLeave) {
     for (int disposal : {4, 5, 6, 7}) {
-        auto image = MakeAnimation(4, 4, {Solid(0, 0, 4, 1, 2), Solid(1, 1, 2, 2, disposal)});
+        auto image = MakeAnimation(4, 4, {Solid(0, 0, 4, 1, 1), Solid(1, 1, 2, 2, disposal), Solid(0, 0, 1, 3, 1)});
         auto shots = Play(*image, 0);
-        ASSERT_EQ(shots.size(), 2u);
-        EXPECT_EQ(shots[1].canvas.Pixel(1, 1), kRed) << "disposal " << disposal;
+        ASSERT_EQ(shots.size(), 3u);
+        EXPECT_EQ(shots[1].canvas.Pixel(1, 1), kGreen) << "disposal " << disposal << ": drawn";
+        EXPECT_EQ(shots[2].canvas.Pixel(1, 1), kGreen) << "disposal " << disposal << ": left as no disposal";
+        EXPECT_EQ(shots[2].canvas.Pixel(0, 0), kBlue) << "disposal " << disposal;
     }
 }
 

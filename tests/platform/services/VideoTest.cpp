@@ -105,13 +105,38 @@ TEST(VideoTiming, DelaysRoundToHundredths) {
     EXPECT_EQ(DelayHundredths(5000), 65535);
 }
 
-TEST_F(Video, AviAt15FramesASecondGivesDelaysOf7) {
-    const fs::path avi = Make("t15.avi", "-f lavfi -i testsrc=size=64x48:rate=15 -t 2 -c:v mpeg4");
+TEST(VideoTiming, DelaysInARowKeepTheRunningTime) {
+    struct TCase {
+        double fps;
+        int frames;
+        int wantHundredths;
+    };
+    for (const TCase c : {TCase{15, 45, 300}, TCase{30, 1000, 3333}, TCase{24, 240, 1000}, TCase{29.97, 300, 1001},
+                          TCase{60, 60, 100}}) {
+        TDelayRounder rounder;
+        int total = 0;
+        for (int f = 0; f < c.frames; ++f) {
+            const int delay = rounder.Next(1.0 / c.fps);
+            EXPECT_GE(delay, 1) << c.fps << " fps, frame " << f;
+            total += delay;
+        }
+        EXPECT_EQ(total, c.wantHundredths) << c.fps << " fps";
+    }
+    TDelayRounder fast;
+    int total = 0;
+    for (int f = 0; f < 1000; ++f) total += fast.Next(1.0 / 1000);
+    EXPECT_EQ(total, 1000) << "a frame that lasts is never shown for no time";
+}
+
+TEST_F(Video, AviAt15FramesASecondRunsAsLongAsTheVideo) {
+    const fs::path avi = Make("t15.avi", "-f lavfi -i testsrc=size=64x48:rate=15 -t 3 -c:v mpeg4");
     TGIFImage image;
     const TVideoImportResult result = ImportVideo(avi.string(), image);
-    EXPECT_EQ(result.Frames, 30);
+    EXPECT_EQ(result.Frames, 45);
     EXPECT_FALSE(result.Cancelled);
-    EXPECT_EQ(Delays(image), std::vector<int>(30, 7));
+    std::vector<int> want;
+    for (int f = 0; f < 45; ++f) want.push_back(f % 3 == 1 ? 6 : 7);
+    EXPECT_EQ(Delays(image), want) << "7, 6, 7: 3 s in all";
     EXPECT_EQ(image.Width(), 64);
     ASSERT_NE(image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>(), nullptr);
     EXPECT_EQ(image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount, 0);
