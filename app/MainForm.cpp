@@ -184,11 +184,15 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
 void TfrmMain::TakeBackKeyboard() {
     if (!isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return;
-    // Another window of ours that is still open (the help viewer) keeps it.
-    if (QWidget* active = QApplication::activeWindow(); active && active != this && active->isVisible())
+    // Another window of ours that is still open (the help viewer) keeps it;
+    // this one, already active, needs only a widget with the focus.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != this && active->isVisible())
         return;
-    activateWindow();
-    raise();
+    if (active != this) {
+        activateWindow();
+        raise();
+    }
     if (!focusWidget() || !focusWidget()->isVisible())
         lbFrames->setFocus(Qt::OtherFocusReason);
 }

@@ -16,10 +16,10 @@ function(_reelix_test_defaults target)
   reelix_warnings(${target})
 endfunction()
 
-# reelix_add_gtest(NAME n SOURCES ... [LIBS ...] [LABELS ...])
+# reelix_add_gtest(NAME n SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT seconds])
 # One GoogleTest executable; each test case is registered with CTest.
 function(reelix_add_gtest)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_SOURCES)
     return()
   endif()
@@ -29,10 +29,14 @@ function(reelix_add_gtest)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 1500)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${T_LABELS}"
+               TIMEOUT ${T_TIMEOUT}
                ENVIRONMENT "XDG_CONFIG_HOME=${REELIX_TEST_HOME}/${T_NAME};HOME=${REELIX_TEST_HOME}")
 endfunction()
 
@@ -51,19 +55,23 @@ function(reelix_add_qttest)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${REELIX_TEST_HOME}/${T_NAME};HOME=${REELIX_TEST_HOME}")
 endfunction()
 
-# Adds one GoogleTest executable per test folder from its *Test.cpp files, and a
-# second one labelled "data" from its *DataTest.cpp files (tests on shared data).
+# Adds one GoogleTest executable per test folder from its *Test.cpp files, a
+# second one labelled "data" from its *DataTest.cpp files (tests on shared
+# data), and a third from its *ScaleTest.cpp files: work on very many frames
+# that must stay linear, run under a timeout a quadratic step cannot meet.
 function(reelix_add_gtest_folder name)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
   file(GLOB data CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*DataTest.cpp)
+  file(GLOB scale CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*ScaleTest.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
   set(unit ${all})
-  if(data)
-    list(REMOVE_ITEM unit ${data})
-  endif()
+  foreach(other IN LISTS data scale)
+    list(REMOVE_ITEM unit ${other})
+  endforeach()
   reelix_add_gtest(NAME ${name}_tests SOURCES ${unit} ${support} LIBS ${T_LIBS} LABELS unit)
   reelix_add_gtest(NAME ${name}_data_tests SOURCES ${data} ${support} LIBS ${T_LIBS} LABELS data)
+  reelix_add_gtest(NAME ${name}_scale_tests SOURCES ${scale} ${support} LIBS ${T_LIBS} LABELS "unit;scale" TIMEOUT 30)
 endfunction()
 
 # Adds one Qt Test executable per tst_*.cpp file in the folder.

@@ -1,11 +1,10 @@
 #pragma once
-
-#include <QIcon>
 // The list of a folder's picture files: large square thumbnails, or a report
 // with the columns "Filename", "Size" and "Dimensions". Both views show one
 // model, so switching keeps the items and the selection. While empty it shows
 // how thumbnails are used. Items are dragged out as their files.
 
+#include <QIcon>
 #include <QStackedWidget>
 
 class QAbstractItemView;

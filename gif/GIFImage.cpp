@@ -271,6 +271,7 @@ TGIFVersion TGIFImage::FileVersion() const {
 }
 
 int TGIFImage::MaxBitDepth() const {
+    if (bitDepthWhileSaving_) return *bitDepthWhileSaving_;
     int depth = header_->GlobalColors().BitDepth();
     for (int i = 0; i < frames_->Count(); ++i) depth = std::max(depth, (*frames_)[i]->BitDepth());
     return depth;
@@ -285,6 +286,13 @@ int TGIFImage::MaxResolutionBits() const {
 // --- reading and writing ----------------------------------------------------
 
 void TGIFImage::SaveToStream(TStream& stream) {
+    // Every frame without a table of its own asks for the depth; nothing
+    // changes it while writing.
+    bitDepthWhileSaving_ = MaxBitDepth();
+    struct TEndOfSaving {
+        std::optional<int>& depth;
+        ~TEndOfSaving() { depth.reset(); }
+    } endOfSaving{bitDepthWhileSaving_};
     Progress(this, psStarting, 0, false, "Saving...");
     try {
         header_->SaveToStream(stream);

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <optional>
 // The animated GIF document: header and frames, document-wide settings, frame
 // management, cached palette and picture, warning and progress dispatch, and
 // the bookkeeping of the painters that play it. This is the GIF layer's chief
@@ -171,6 +173,8 @@ public:
 
     // The highest version the frames need; gvUnknown without frames.
     TGIFVersion FileVersion() const;
+    // The deepest colour table of the image (global or any frame's). While
+    // the image is written it is worked out once, not once per frame.
     int MaxBitDepth() const;
     int MaxResolutionBits() const;
     TColor BackgroundColor() { return header_->BackgroundColor(); }
@@ -189,6 +193,7 @@ private:
     bool inPalette_ = false;
     std::unique_ptr<TGIFImageList> frames_;
     std::unique_ptr<TGIFHeader> header_;
+    std::optional<int> bitDepthWhileSaving_;
     std::unique_ptr<TPalette> screenPalette_;
     TGIFPainterList painters_;
     std::uint16_t paintOptions_ = kDefaultPaintOptions;

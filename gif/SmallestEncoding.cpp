@@ -187,6 +187,11 @@ public:
     TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2) {
         const TGIFGlobalColorMap& global = image.GlobalColors();
         for (int i = global.Count() - 1; i >= 0; --i) globalIndex_[KeyOf(global.Entry(i))] = i;
+        // The image's deepest table, kept as a tally of every table's depth
+        // so that it is known at once after each frame's table changes
+        // (asking the image scans every frame: quadratic over an animation).
+        Tally(global.BitDepth(), +1);
+        for (int i = 0; i < image.Frames().Count(); ++i) Tally(image.Frames()[i]->BitDepth(), +1);
     }
 
     // Rebuilds frame `frame` from the screens before and after it; answers
@@ -199,8 +204,17 @@ private:
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
     bool LocalCouldPay(const std::vector<TPlanPixel>& plan) const;
 
+    void Tally(int depth, int change) { depths_[static_cast<std::size_t>(std::clamp(depth, 0, 8))] += change; }
+    // What image_.MaxBitDepth() answers.
+    int MaxBitDepth() const {
+        for (int depth = 8; depth > 0; --depth)
+            if (depths_[static_cast<std::size_t>(depth)] > 0) return depth;
+        return 0;
+    }
+
     TGIFImage& image_;
     int bound2_;
+    std::array<int, 9> depths_{};
     std::unordered_map<std::uint32_t, int> globalIndex_;
     TRunChooser chooser_;
     int width_ = 0, height_ = 0;
@@ -209,7 +223,7 @@ private:
 
 std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
     const TGIFLocalColorMap& local = frame.LocalColors();
-    const int bits = local.IsEmpty() ? image_.MaxBitDepth() : local.BitDepth();
+    const int bits = local.IsEmpty() ? MaxBitDepth() : local.BitDepth();
     const int limit = local.IsEmpty() ? 1 << bits : local.Count();
     return TableBytes(local.Count()) +
            DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
@@ -219,7 +233,7 @@ bool TFrameRebuilder::LocalCouldPay(const std::vector<TPlanPixel>& plan) const {
     std::unordered_map<std::uint32_t, bool> colors;
     for (const TPlanPixel& pixel : plan)
         if (pixel.kind == kMustDraw) colors[pixel.key] = true;
-    return BitsFor(static_cast<int>(colors.size()) + 1) < image_.MaxBitDepth();
+    return BitsFor(static_cast<int>(colors.size()) + 1) < MaxBitDepth();
 }
 
 void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency,
@@ -290,7 +304,7 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         }
     }
     const int count = global ? image_.GlobalColors().Count() : static_cast<int>(local.size());
-    const int bits = global ? image_.MaxBitDepth() : BitsFor(count);
+    const int bits = global ? MaxBitDepth() : BitsFor(count);
     const int limit = global ? 1 << bits : count;
     const std::int64_t tableBytes = global ? 0 : TableBytes(count);
 
@@ -423,8 +437,10 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
 
     frame.PlaceFrame(left, top, width_, height_);
     std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());
+    Tally(frame.BitDepth(), -1);
     if (best.local.empty()) frame.LocalColors().ClearColors();
     else frame.LocalColors().LoadFromTable(best.local.data(), static_cast<int>(best.local.size()));
+    Tally(frame.BitDepth(), +1);
     if (best.transparent >= 0) {
         TGIFGraphicControlExtension& control = RequireControl(frame);
         control.SetUsesTransparency(true);

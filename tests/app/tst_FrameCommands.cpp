@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QMimeData>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -78,6 +79,41 @@ class TFrameCommandsTest : public QObject {
 
 private slots:
     void init() { QApplication::clipboard()->clear(); }
+
+    // After a delete the neighbour is selected and shown, the status bar
+    // says so, and its texts fit their panel.
+    void deleteShowsTheNeighbour_data() {
+        QTest::addColumn<int>("deleted");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("first: the next takes its place") << 0 << 0;
+        QTest::newRow("middle: the one before") << 2 << 1;
+        QTest::newRow("last: the one before") << 3 << 2;
+    }
+    void deleteShowsTheNeighbour() {
+        QFETCH(int, deleted);
+        QFETCH(int, shown);
+        auto rig = Open(4, deleted);
+        rig->Prompts.Answers << TMsgResult::Yes;
+        rig->Cmd("mnuEditDelete")->trigger();
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 3);
+        QCOMPARE(rig->Form->FramesList()->currentRow(), shown);
+        QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #%1 of 2").arg(shown));
+        const TGIFSubImage& frame = *rig->Form->Document()->Frames()[shown];
+        QCOMPARE(rig->Form->FramePaintBox()->geometry(), QRect(frame.Left(), frame.Top(), frame.Width(), frame.Height()));
+        QVERIFY(!rig->Form->FramePaintBox()->isHidden());
+        rig->Cmd("mnuEditUndo")->trigger();
+        QCOMPARE(rig->Form->FramesList()->currentRow(), deleted);
+    }
+    void statusTextsFitTheirPanel() {
+        auto rig = Open(2, 0);
+        auto* panel = rig->Form->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+        QVERIFY(panel);
+        for (const QString& text : {QStringLiteral("Frame #13 of 1"), QStringLiteral("Frame #12345 of 99999"),
+                                    QStringLiteral("Frame 12345 of 99999")}) {
+            rig->Form->SetStatusText(1, text);
+            QVERIFY2(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(text), qPrintable(text));
+        }
+    }
 
     void enablingFollowsTheSelection_data() {
         QTest::addColumn<int>("select");

@@ -188,6 +188,12 @@ private slots:
                                    << R"(<img src="a.gif" height="50" width="100">)";
         QTest::newRow("link") << "http://x.test/" << "" << "2"
                               << R"(<a href="http://x.test/"><img src="a.gif" height="50" width="100" border="2"></a>)";
+        // Every inserted value stays inside its attribute.
+        QTest::newRow("quotes, brackets, ampersands") << "http://x.test/?a=1&b=2" << R"(Say "hi" <now>)" << ""
+                              << R"(<a href="http://x.test/?a=1&amp;b=2"><img src="a.gif" height="50" width="100" )"
+                                 R"(alt="Say &quot;hi&quot; &lt;now&gt;"></a>)";
+        QTest::newRow("placeholders are text") << "" << "%1 %2" << ""
+                              << R"(<img src="a.gif" height="50" width="100" alt="%1 %2">)";
     }
     void htmlCode() {
         QFETCH(QString, link);

@@ -122,6 +122,19 @@ private slots:
         QCOMPARE(dialog.Path(), FDir.filePath(QStringLiteral("x.gif")));
     }
 
+    void nothingSelectedSaysSoAndStaysOpen() {
+        auto doc = MakeDocument();
+        TScriptedPrompts prompts;
+        TfrmExporter dialog(*doc, prompts);
+        dialog.show();
+        for (int i = 0; i < dialog.lbExport->count(); ++i)
+            dialog.lbExport->item(i)->setSelected(false);
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(prompts.Texts(), QStringList{QStringLiteral("Select the frames to export first.")});
+        QVERIFY(dialog.Path().isEmpty());
+    }
+
     void gifsAreWrittenForTheChosenFrames() {
         auto doc = MakeDocument();
         const QString path = FDir.filePath(QStringLiteral("x.gif"));

@@ -471,3 +471,21 @@ TEST(OptimizeAnimation, RandomAnimationsShowTheSameAfterEverySetOfTechniques) {
 }
 
 }  // namespace
+
+// Found by fuzzing: one 11 x 11 frame far outside an 11 x 11 screen. Trimming
+// grew the screen around it and the smallest encoding then asked for buffers
+// of that size (34 GB for a frame at 65000, 65000). What the optimiser makes
+// stays near what the picture needs, and the screen keeps its size.
+TEST(OptimizeAnimation, FrameFarOutsideTheScreenAsksForNoScreenSizedBuffers) {
+    for (const int at : {4769, 42107, 65000}) {
+        TGIFImage image;
+        AddColors(image.GlobalColors(), 4);
+        AddFrame(image, {0, 0, 11, 11, Pixels(121, 1), -1, dispLeave, 5});
+        AddFrame(image, {at, at, 11, 11, Pixels(121, 2), -1, dispLeave, 5});
+        image.Header().ScreenWidth = 11;
+        image.Header().ScreenHeight = 11;
+        EXPECT_NO_THROW(image.OptimizeAnimation(kAllFrameOptimizations | ooSmallest)) << at;
+        EXPECT_EQ(image.Width(), 11) << at;
+        EXPECT_EQ(image.Height(), 11) << at;
+    }
+}

@@ -177,3 +177,52 @@ TEST(PixelBudget, BitmapDataDeclaringAHugeSizeIsRefused) {
         EXPECT_STREQ(e.what(), ImageTooLargeText);
     }
 }
+
+// The animation budget follows the machine: a quarter of its memory, never
+// less than the default; and the user is told what the limit is.
+TEST(PixelBudget, AnimationBudgetFollowsTheMachinesMemory) {
+    constexpr std::uint64_t GiB = std::uint64_t(1) << 30;
+    EXPECT_EQ(PixelBudgetForMemory(24 * GiB).DocumentPixels, 6 * GiB);
+    EXPECT_EQ(PixelBudgetForMemory(GiB / 2).DocumentPixels, DefaultPixelBudget.DocumentPixels);
+    EXPECT_EQ(PixelBudgetForMemory(24 * GiB).FramePixels, DefaultPixelBudget.FramePixels) << "per picture: unchanged";
+    // A half-minute recording (1000 frames of 640 x 480) is over the default
+    // and well within a machine of 4 GiB.
+    EXPECT_GT(1000ull * 640 * 480, DefaultPixelBudget.DocumentPixels);
+    EXPECT_LT(1000ull * 640 * 480, PixelBudgetForMemory(4 * GiB).DocumentPixels);
+
+    TGIFRecipe r;
+    r.Header(10, 10, 0x81).Table(4);
+    for (int i = 0; i < 3; ++i) r.Image(0, 0, 10, 10, std::vector<int>(100, 1));
+    TGIFImage image;
+    image.PixelBudget = TPixelBudget{100, 250};
+    try {
+        TMemoryStream in(r.Get().data(), r.Get().size());
+        image.LoadFromStream(in);
+        FAIL() << "three frames of 100 pixels pass a budget of 250";
+    } catch (const GIFException& e) {
+        EXPECT_STREQ(e.what(), ImageTooLargeText);
+        EXPECT_NE(e.Detail().find("at most 0 million"), std::string::npos) << e.Detail();
+    }
+}
+
+// Whatever the budget, a small file cannot declare gigabytes of frames that
+// its data could never fill: frames of 4096 x 4096 pixels, each with a few
+// bytes of data, are refused once they pass what the file could fill.
+TEST(PixelBudget, FramesThatTheFileCannotFillAreRefusedWhateverTheBudget) {
+    TGIFRecipe r;
+    r.Header(4096, 4096, 0x81).Table(4);
+    for (int i = 0; i < 300; ++i) r.Image(0, 0, 4096, 4096, {1, 2, 3});
+    const Bytes file = r.Trailer();
+    ASSERT_LT(file.size(), 10000u);
+    EXPECT_TRUE(WithinAddressSpace(512, [&file] {
+        TGIFImage image;
+        image.PixelBudget = PixelBudgetForMemory(std::uint64_t(64) << 30);
+        try {
+            TMemoryStream in(file.data(), file.size());
+            image.LoadFromStream(in);
+            return false;
+        } catch (const GIFException& e) {
+            return std::string(e.what()) == ImageTooLargeText;
+        }
+    }));
+}

@@ -16,6 +16,7 @@
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::MatchesRegex;
 
 namespace {
@@ -76,6 +77,39 @@ TEST_F(ToolCommands, InfoPrintsTheModelAsJson) {
                                    "\"user_input\": true, \"comments\": [], "
                                    "\"extensions\": [{\"label\": 255, \"identifier\": \"XMP DataXMP\"}]}"));
     EXPECT_THAT(run.out, HasSubstr("\"warnings\": []"));
+}
+
+// Comments the editor writes are UTF-8 and print as such; bytes that are not
+// UTF-8 (older files' Latin-1) print as Latin-1.
+TEST_F(ToolCommands, InfoPrintsCommentsAsText) {
+    const fs::path file = Write("comments.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2)
+                                                    .Comment({"gr\xC3\xBC\xC3\x9F \xE2\x82\xAC"})
+                                                    .Comment({"caf\xE9"})
+                                                    .Image(0, 0, 1, 1, {1}).Trailer().Get());
+    const TToolRun run = Run("info " + file.string());
+    ASSERT_EQ(run.status, 0) << Err();
+    EXPECT_THAT(run.out, HasSubstr("\"comments\": [\"gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\", \"caf\\u00e9\"]"));
+}
+
+// Frames of no delay start at the same moment; each is compared with its own
+// counterpart, so an animation compared with itself is identical.
+TEST_F(ToolCommands, CompareOfAnAnimationWithItselfIsIdentical) {
+    TGIFRecipe recipe;
+    recipe.Header(2, 1, 0x81).Table(4);
+    for (int i = 0; i < 6; ++i) recipe.GraphicControl(0, i % 3 == 2 ? 5 : 0, 0).Image(0, 0, 2, 1, {i % 4, (i + 1) % 4});
+    const fs::path file = Write("zero-delays.gif", recipe.Trailer().Get());
+    const TToolRun same = Run("compare " + file.string() + " " + file.string());
+    ASSERT_EQ(same.status, 0) << Err();
+    EXPECT_THAT(same.out, HasSubstr("frames 6\nmean PSNR 100.00 dB\noverall PSNR 100.00 dB\nidentical\n"));
+
+    TGIFRecipe other;
+    other.Header(2, 1, 0x81).Table(4);
+    for (int i = 0; i < 6; ++i) other.GraphicControl(0, i % 3 == 2 ? 5 : 0, 0).Image(0, 0, 2, 1, {i % 4, i == 4 ? 0 : (i + 1) % 4});
+    const fs::path changed = Write("one-pixel-off.gif", other.Trailer().Get());
+    const TToolRun differ = Run("compare " + file.string() + " " + changed.string());
+    ASSERT_EQ(differ.status, 0) << Err();
+    EXPECT_THAT(differ.out, Not(HasSubstr("identical")));
+    EXPECT_THAT(differ.out, Not(HasSubstr("mean PSNR 100.00")));
 }
 
 TEST_F(ToolCommands, InfoListsWarnings) {
