@@ -98,21 +98,25 @@ TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background,
     thumb.Height = Picture.Size.height();
     QImage tile(Edge, Edge, QImage::Format_RGB32);
     tile.fill(Background);
+    // The size label has a strip of its own below the picture, so the two
+    // never overlap.
+    const QFontMetrics metrics(Font);
+    const int strip = std::min(Edge / 3, metrics.height() + 1);
+    const int room = Edge - strip;
     QImage fitted = Picture.Image;
     // Only a picture more than a pixel too large is scaled down: first
     // quickly to twice the tile, then smoothly the rest of the way.
-    if (thumb.Width > Edge + 1 || thumb.Height > Edge + 1) {
-        if (fitted.width() > 4 * Edge || fitted.height() > 4 * Edge)
-            fitted = fitted.scaled(2 * Edge, 2 * Edge, Qt::KeepAspectRatio, Qt::FastTransformation);
-        fitted = fitted.scaled(Edge, Edge, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (thumb.Width > Edge + 1 || thumb.Height > room + 1) {
+        if (fitted.width() > 4 * Edge || fitted.height() > 4 * room)
+            fitted = fitted.scaled(2 * Edge, 2 * room, Qt::KeepAspectRatio, Qt::FastTransformation);
+        fitted = fitted.scaled(Edge, room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     QPainter painter(&tile);
-    painter.drawImage((Edge - fitted.width()) / 2, (Edge - fitted.height()) / 2, fitted);
+    painter.drawImage((Edge - fitted.width()) / 2, std::max(0, (room - fitted.height()) / 2), fitted);
     painter.setFont(Font);
     painter.setPen(Qt::black);
     const QString size = QStringLiteral("(%1 x %2)").arg(thumb.Width).arg(thumb.Height);
-    const QFontMetrics metrics(Font);
-    const QRect text(0, Edge - 1 - metrics.height(), Edge, metrics.height());
+    const QRect text(0, room, Edge, strip);
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, size);
     painter.end();
     thumb.Tile = std::move(tile);

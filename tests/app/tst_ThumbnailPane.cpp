@@ -103,14 +103,22 @@ private slots:
         // Scaled to 75 x 25, centred: red in the middle row, background above.
         QCOMPARE(thumb.Tile.pixelColor(37, 37), QColor(Qt::red));
         QCOMPARE(thumb.Tile.pixelColor(37, 5), QColor(Qt::white));
-        // A picture no more than a pixel larger keeps its size.
+        // A picture that fits keeps its size.
         const QString small = folder.filePath(QStringLiteral("small.bmp"));
-        WritePicture(small, 20, 76, Qt::green);
+        WritePicture(small, 20, 40, Qt::green);
         const TThumbnail kept = MakeThumbnail(small, 75, Qt::white);
-        QCOMPARE(kept.Tile.pixelColor(26, 37), QColor(Qt::white));
-        QCOMPARE(kept.Tile.pixelColor(27, 37), QColor(Qt::green));
-        QCOMPARE(kept.Tile.pixelColor(46, 37), QColor(Qt::green));
-        QCOMPARE(kept.Tile.pixelColor(47, 37), QColor(Qt::white));
+        QCOMPARE(kept.Tile.pixelColor(26, 30), QColor(Qt::white));
+        QCOMPARE(kept.Tile.pixelColor(27, 30), QColor(Qt::green));
+        QCOMPARE(kept.Tile.pixelColor(46, 30), QColor(Qt::green));
+        QCOMPARE(kept.Tile.pixelColor(47, 30), QColor(Qt::white));
+        // The size label has its own strip: a picture filling the tile stops
+        // above it, and no picture pixel is left under the text.
+        const QString full = folder.filePath(QStringLiteral("full.bmp"));
+        WritePicture(full, 300, 300, Qt::red);
+        const TThumbnail filled = MakeThumbnail(full, 75, Qt::white);
+        QCOMPARE(filled.Tile.pixelColor(37, 20), QColor(Qt::red));
+        for (int x = 0; x < 75; ++x)
+            QVERIFY2(filled.Tile.pixelColor(x, 73) != QColor(Qt::red), "the label's strip is the picture's");
         // A damaged file gives no tile.
         const QString broken = folder.filePath(QStringLiteral("broken.gif"));
         WriteBytes(broken, 10);
