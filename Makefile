@@ -7,11 +7,12 @@ JOBS ?= 2
 PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libjpeg62-turbo-dev \
 	libavformat-dev libavcodec-dev libavutil-dev libswscale-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev cmake ninja-build pkg-config g++ \
-	libgif-dev gifsicle imagemagick ffmpeg python3-pil
+	libgif-dev gifsicle imagemagick ffmpeg python3-pil \
+	dpkg-dev file lintian appstream desktop-file-utils
 
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps configure build run test test-asan bench clean
+.PHONY: all deps configure build run test test-asan bench package clean
 
 all: build
 
@@ -41,8 +42,13 @@ run: build
 	fi
 	$(BUILD_DIR)/bin/reelix
 
-test: build
+test: package
 	cd $(BUILD_DIR) && ctest -j$(JOBS) --output-on-failure
+
+# The Debian package, reelix_VERSION_ARCH.deb in the build folder (the tests check it).
+package: build
+	rm -f $(BUILD_DIR)/reelix_*.deb
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The toolkit-free core and its tests under AddressSanitizer and UBSan (CI runs this too).
 test-asan: deps

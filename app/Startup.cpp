@@ -19,6 +19,7 @@ int RunReelix(int argc, char** argv) {
     // Files named on the command line (a desktop's "Open With"): the first opens.
     QStringList files = QCoreApplication::arguments();
     files.removeFirst();
+    files.removeOne(QStringLiteral("--")); // what follows it is a file name
     const QString folder = QCoreApplication::applicationDirPath();
     // Until the main window is up, no window closing may end the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -71,12 +71,27 @@ add_custom_target(reelix_program_folder ALL
 include(GNUInstallDirs)
 install(TARGETS reelix RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/reelix)
 install(DIRECTORY ${PROGRAM_DIR}/ DESTINATION ${CMAKE_INSTALL_LIBDIR}/reelix
-        PATTERN "reelix" EXCLUDE)
+        PATTERN "reelix" EXCLUDE PATTERN "reelix-tool" EXCLUDE)
 install(CODE "
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   file(CREATE_LINK ../${CMAKE_INSTALL_LIBDIR}/reelix/reelix
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/reelix\" SYMBOLIC)")
-install(FILES ${RES_DIR}/reelix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(TARGETS reelix-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${RES_DIR}/example.pellmark.Reelix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${RES_DIR}/example.pellmark.Reelix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manuals, compressed as Debian's policy wants them.
+find_program(GZIP gzip REQUIRED)
+set(MAN_FILES)
+foreach(page reelix reelix-tool)
+  add_custom_command(OUTPUT ${ART_DIR}/man/${page}.1.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ART_DIR}/man
+    COMMAND ${GZIP} -9nc ${RES_DIR}/man/${page}.1 > ${ART_DIR}/man/${page}.1.gz
+    DEPENDS ${RES_DIR}/man/${page}.1)
+  list(APPEND MAN_FILES ${ART_DIR}/man/${page}.1.gz)
+endforeach()
+add_custom_target(reelix_manuals ALL DEPENDS ${MAN_FILES})
+install(FILES ${MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(size ${ICON_SIZES})
   install(FILES ${ART_DIR}/icons/reelix-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME reelix.png)

@@ -19,6 +19,12 @@ std::vector<TToolCommand>& Registry() {
 int Usage(FILE* out) {
     std::fputs("usage: reelix-tool COMMAND ARGS...\n", out);
     for (const TToolCommand& c : Registry()) std::fprintf(out, "  %s\n", c.usage);
+    std::fputs("  help, --help             this text\n"
+               "  --version                the version\n"
+               "Exit status: 0 when the command did its work; 1 when it could not (the reason on\n"
+               "standard error: a usage mistake, a file that cannot be read or written, a bad GIF).\n"
+               "See reelix-tool(1).\n",
+               out);
     return out == stdout ? 0 : 1;
 }
 }  // namespace
@@ -39,7 +45,12 @@ TPixelBudget ToolPixelBudget() {
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage(stderr);
-    if (std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) return Usage(stdout);
+    if (std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
+        return Usage(stdout);
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("reelix-tool " REELIX_VERSION);
+        return 0;
+    }
     std::vector<std::string> args(argv + 2, argv + argc);
     for (const TToolCommand& c : Registry()) {
         if (std::strcmp(c.name, argv[1]) != 0) continue;
