@@ -32,6 +32,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusTipEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QFileSystemModel>
@@ -202,6 +203,15 @@ void TfrmMain::showEvent(QShowEvent* Event) {
     if (FShownOnce)
         return;
     FShownOnce = true;
+    // Designed or stored bounds larger than the screen (a scale factor of 2
+    // on a small display, another monitor) are brought within it.
+    if (const QScreen* shown = screen(); shown && !isMaximized()) {
+        const QRect room = shown->availableGeometry();
+        if (width() > room.width() || height() > room.height()) {
+            resize(std::min(width(), room.width()), std::min(height(), room.height()));
+            move(room.topLeft());
+        }
+    }
     // Queued so the window is on screen before the tip and the animation.
     QTimer::singleShot(0, this, &TfrmMain::ShowStartupExtras);
     if (FSettings.Read(Setting::AutoLoadStartUp))

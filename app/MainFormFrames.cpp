@@ -69,7 +69,8 @@ void TfrmMain::PaintShownFrame() {
     }
     p.drawImage(0, 0, FShownFrame);
     // The frame's outline on its outermost pixels.
-    QPen dotted(Qt::black, 1, Qt::DotLine);
+    // The outline stands out from the preview's background, light or dark.
+    QPen dotted(FAnimationColor.lightness() < 128 ? Qt::white : Qt::black, 1, Qt::DotLine);
     p.setPen(dotted);
     p.drawRect(0, 0, pb->width() - 1, pb->height() - 1);
 }
@@ -152,7 +153,9 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
         Painter.fillRect(bottom.adjusted(1, 1, -1, -1), lbFrames->HighlightColor);
     }
 
-    Painter.setPen(Selected ? lbFrames->SelTextColor : palette.color(QPalette::Text));
+    // The index sits on the frame colour, selected or not; only the bottom
+    // strip takes the highlight, and with it the selected text colour.
+    Painter.setPen(lbFrames->TextColor());
     Painter.drawText(QPoint(r.left() + 6, r.top() + 4 + Painter.fontMetrics().ascent()), QString::number(Index));
     const TGIFImageList& frames = Document()->Frames();
     if (Index < frames.Count()) {
@@ -165,7 +168,7 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
                 Painter.fillRect(glyph.left() + (i % 2) * 5, glyph.top() + (i / 2) * 5, 5, 5, cells[i]);
             Painter.setPen(Qt::black);
             Painter.drawRect(glyph.adjusted(0, 0, -1, -1));
-            Painter.setPen(Selected ? lbFrames->SelTextColor : palette.color(QPalette::Text));
+            Painter.setPen(Selected ? lbFrames->SelTextColor : lbFrames->TextColor());
         }
         Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
                          QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));

@@ -89,11 +89,13 @@ void TfrmMain::LoadSettings() {
     SetFrameWindowSide(align == QLatin1String("Right") ? 1 : 0);
     FInitialDir = s.ReadString(MainSection, QStringLiteral("InitialDir"), images);
 
-    FAnimationColor = ReadColor(s, QStringLiteral("AnimationWindowColor"), FAnimationColor);
-    lbFrames->SetWindowColor(ReadColor(s, QStringLiteral("WindowColor"), lbFrames->WindowColor()));
-    lbFrames->FrameColor = ReadColor(s, QStringLiteral("FrameColor"), lbFrames->FrameColor);
-    lbFrames->HighlightColor = ReadColor(s, QStringLiteral("FrameHighlightColor"), lbFrames->HighlightColor);
-    lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), lbFrames->SelTextColor);
+    // Colours not stored follow the desktop's colour scheme.
+    const TProgramOptions scheme = DefaultColors(palette());
+    FAnimationColor = ReadColor(s, QStringLiteral("AnimationWindowColor"), scheme.AnimationColor);
+    lbFrames->SetWindowColor(ReadColor(s, QStringLiteral("WindowColor"), scheme.WindowColor));
+    lbFrames->FrameColor = ReadColor(s, QStringLiteral("FrameColor"), scheme.FrameColor);
+    lbFrames->HighlightColor = ReadColor(s, QStringLiteral("FrameHighlightColor"), scheme.HighlightColor);
+    lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), scheme.SelTextColor);
     ApplyColors();
 
     DefaultDelay = s.Read(Setting::DefaultDelay);
@@ -221,11 +223,19 @@ bool TfrmMain::SaveSettings() {
                   FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));
     s.WriteInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth);
     s.WriteString(MainSection, QStringLiteral("InitialDir"), FInitialDir);
-    s.WriteInteger(MainSection, QStringLiteral("AnimationWindowColor"), ColorToInt(FAnimationColor));
-    s.WriteInteger(MainSection, QStringLiteral("WindowColor"), ColorToInt(lbFrames->WindowColor()));
-    s.WriteInteger(MainSection, QStringLiteral("FrameColor"), ColorToInt(lbFrames->FrameColor));
-    s.WriteInteger(MainSection, QStringLiteral("FrameHighlightColor"), ColorToInt(lbFrames->HighlightColor));
-    s.WriteInteger(MainSection, QStringLiteral("FrameSelTextColor"), ColorToInt(lbFrames->SelTextColor));
+    // A colour still the scheme's own is not stored, so it keeps following
+    // the scheme; one the user chose (or one stored before) is written.
+    const TProgramOptions scheme = DefaultColors(palette());
+    const struct { const char* name; QColor now, schemes; } colors[] = {
+        {"AnimationWindowColor", FAnimationColor, scheme.AnimationColor},
+        {"WindowColor", lbFrames->WindowColor(), scheme.WindowColor},
+        {"FrameColor", lbFrames->FrameColor, scheme.FrameColor},
+        {"FrameHighlightColor", lbFrames->HighlightColor, scheme.HighlightColor},
+        {"FrameSelTextColor", lbFrames->SelTextColor, scheme.SelTextColor},
+    };
+    for (const auto& c : colors)
+        if (c.now != c.schemes || s.ValueExists(MainSection, QLatin1String(c.name)))
+            s.WriteInteger(MainSection, QLatin1String(c.name), ColorToInt(c.now));
     s.Write(Setting::ClipDefault, s.Read(Setting::ClipDefault));
     s.Write(Setting::ClipFrame, s.Read(Setting::ClipFrame));
     s.WriteInteger(MainSection, QStringLiteral("DefaultDelay"), DefaultDelay);

@@ -12,7 +12,10 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QtMath>
+#include <cmath>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
@@ -92,11 +95,15 @@ QFont CaptionFont() {
     return font;
 }
 
-TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background, const QFont& Font) {
+TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background, const QFont& Font, qreal Ratio) {
     TThumbnail thumb;
     thumb.Width = Picture.Size.width();
     thumb.Height = Picture.Size.height();
-    QImage tile(Edge, Edge, QImage::Format_RGB32);
+    // Edge is in the view's units; the tile has Ratio device pixels to each,
+    // so it stays sharp on a scaled display.
+    const int pixels = qCeil(Edge * Ratio);
+    QImage tile(pixels, pixels, QImage::Format_RGB32);
+    tile.setDevicePixelRatio(Ratio);
     tile.fill(Background);
     // The size label has a strip of its own below the picture, so the two
     // never overlap.
@@ -106,15 +113,24 @@ TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background,
     QImage fitted = Picture.Image;
     // Only a picture more than a pixel too large is scaled down: first
     // quickly to twice the tile, then smoothly the rest of the way.
+    const int roomPixels = qFloor(room * Ratio);
     if (thumb.Width > Edge + 1 || thumb.Height > room + 1) {
-        if (fitted.width() > 4 * Edge || fitted.height() > 4 * room)
-            fitted = fitted.scaled(2 * Edge, 2 * room, Qt::KeepAspectRatio, Qt::FastTransformation);
-        fitted = fitted.scaled(Edge, room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (fitted.width() > 4 * pixels || fitted.height() > 4 * roomPixels)
+            fitted = fitted.scaled(2 * pixels, 2 * roomPixels, Qt::KeepAspectRatio, Qt::FastTransformation);
+        fitted = fitted.scaled(pixels, roomPixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else if (Ratio != 1) {
+        // A picture that fits keeps its size in the view's units.
+        fitted = fitted.scaled(qRound(fitted.width() * Ratio), qRound(fitted.height() * Ratio), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
     }
+    fitted.setDevicePixelRatio(Ratio);
+    const QSizeF shown = fitted.deviceIndependentSize();
     QPainter painter(&tile);
-    painter.drawImage((Edge - fitted.width()) / 2, std::max(0, (room - fitted.height()) / 2), fitted);
+    painter.drawImage(QPointF(std::floor((Edge - shown.width()) / 2), std::max(0.0, std::floor((room - shown.height()) / 2))),
+                      fitted);
     painter.setFont(Font);
-    painter.setPen(Qt::black);
+    // Readable on the pane's background, light or dark.
+    painter.setPen(Background.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
     const QString size = QStringLiteral("(%1 x %2)").arg(thumb.Width).arg(thumb.Height);
     const QRect text(0, room, Edge, strip);
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, size);
@@ -125,13 +141,13 @@ TThumbnail DrawTile(const TPicture& Picture, int Edge, const QColor& Background,
 
 } // namespace
 
-TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background) {
-    if (Edge <= 0)
+TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background, qreal Ratio) {
+    if (Edge <= 0 || Ratio <= 0)
         return {};
-    const TPicture picture = ReadPicture(Path, Edge);
+    const TPicture picture = ReadPicture(Path, qCeil(Edge * Ratio));
     if (picture.Image.isNull())
         return {};
-    return DrawTile(picture, Edge, Background, CaptionFont());
+    return DrawTile(picture, Edge, Background, CaptionFont(), Ratio);
 }
 
 // One scan: the files, what is left to make, and whether it still matters.
@@ -141,6 +157,7 @@ struct TThumbnailMaker::TJob {
     QStringList Keys;
     QList<int> ToMake; // indices not found among the kept tiles, in order
     int Edge = 75;
+    qreal Ratio = 1;
     QColor Background;
     QFont Font;
     std::atomic<int> Next{0};
@@ -175,6 +192,8 @@ void TThumbnailMaker::Start(const QString& Folder, const QList<TThumbnailFile>& 
     job->Folder = Folder;
     job->Files = Files;
     job->Edge = Edge;
+    // Read here, on the GUI thread, for the workers.
+    job->Ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     job->Background = Background;
     job->Font = CaptionFont();
     FJob = job;
@@ -205,10 +224,10 @@ void TThumbnailMaker::Start(const QString& Folder, const QList<TThumbnailFile>& 
                     return;
                 const int index = job->ToMake[slot];
                 const QString path = QDir(job->Folder).filePath(job->Files[index].Name);
-                const TPicture picture = ReadPicture(path, job->Edge);
+                const TPicture picture = ReadPicture(path, qCeil(job->Edge * job->Ratio));
                 TThumbnail thumb;
                 if (!picture.Image.isNull())
-                    thumb = DrawTile(picture, job->Edge, job->Background, job->Font);
+                    thumb = DrawTile(picture, job->Edge, job->Background, job->Font, job->Ratio);
                 if (job->Cancelled)
                     return;
                 // The destructor waits for this worker, so the maker is alive here.

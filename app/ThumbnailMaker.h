@@ -38,9 +38,10 @@ QStringList ThumbnailExtensions(int FilterType);
 QList<TThumbnailFile> ListPictureFiles(const QString& Folder, int FilterType);
 // A file's size as the list shows it: whole kilobytes, and 1 for up to 1024 bytes.
 QString ThumbnailSizeText(qint64 Bytes);
-// The tile of the picture in Path, Edge pixels square on Background; an
-// invalid thumbnail when the file cannot be read. Safe on any thread.
-TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background);
+// The tile of the picture in Path, Edge pixels square on Background (with
+// Ratio device pixels to each, for a scaled display); an invalid thumbnail
+// when the file cannot be read. Safe on any thread.
+TThumbnail MakeThumbnail(const QString& Path, int Edge, const QColor& Background, qreal Ratio = 1);
 
 class TThumbnailMaker : public QObject {
     Q_OBJECT

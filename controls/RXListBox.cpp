@@ -1,5 +1,7 @@
 #include "controls/RXListBox.h"
 
+#include <cstdlib>
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -18,7 +20,7 @@ public:
         const bool selected = Option.state.testFlag(QStyle::State_Selected);
         if (!FList->OnDrawItem) {
             Painter->fillRect(Option.rect, selected ? FList->HighlightColor : FList->WindowColor());
-            Painter->setPen(selected ? FList->SelTextColor : FList->palette().color(QPalette::Text));
+            Painter->setPen(selected ? FList->SelTextColor : FList->TextColor());
             Painter->drawText(Option.rect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
                               Index.data().toString());
             return;
@@ -133,4 +135,11 @@ void TRXListBox::dropEvent(QDropEvent* Event) {
     }
     Event->acceptProposedAction();
     emit FilesDropped(at.isValid() ? at.row() : -1, files);
+}
+
+QColor TRXListBox::TextColor() const {
+    const QColor text = palette().color(QPalette::Text);
+    if (std::abs(text.lightness() - FrameColor.lightness()) >= 96)
+        return text;
+    return FrameColor.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black);
 }

@@ -14,6 +14,11 @@ class TRXListBox : public QListWidget {
 public:
     explicit TRXListBox(QWidget* Parent = nullptr);
 
+    // The text colour for unselected cells: the scheme's text colour, or
+    // its opposite when that would not stand out from the frame colour (a
+    // stored light colour on a dark scheme, say).
+    QColor TextColor() const;
+
     int ItemHeight() const { return FItemHeight; }
     void SetItemHeight(int Value);
     // The width of the cells, which is the list's horizontal scrolling extent.

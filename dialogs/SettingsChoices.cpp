@@ -60,8 +60,16 @@ int ColorValue(const QColor& c) {
 
 } // namespace
 
-TProgramOptions DefaultColors() {
-    return TProgramOptions();
+TProgramOptions DefaultColors(const QPalette& Scheme) {
+    TProgramOptions colors;
+    // On a dark scheme the light defaults would glare and hide the list's
+    // texts: the frames list and the preview take the scheme's own colours.
+    if (Scheme.color(QPalette::Window).lightness() < 128) {
+        colors.FrameColor = Scheme.color(QPalette::Button);
+        colors.WindowColor = Scheme.color(QPalette::Base);
+        colors.AnimationColor = Scheme.color(QPalette::Base);
+    }
+    return colors;
 }
 
 TProgramOptions TProgramOptions::Read(const TSettingsStore& Store, const TProgramOptions& Current) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "platform/services/SettingsSchema.h"
+
+#include <QGuiApplication>
+#include <QPalette>
 // The values the settings dialog gathers for its smaller uses, read from and
 // written to the settings store outside the widgets.
 
@@ -64,5 +67,7 @@ struct TProgramOptions {
     bool SameColors(const TProgramOptions& Other) const;
 };
 
-// The colours a fresh frames list and preview have ("Default" in each list).
-TProgramOptions DefaultColors();
+// The colours a fresh frames list and preview have ("Default" in each list):
+// silver frames on white on a light colour scheme, the scheme's own colours
+// on a dark one.
+TProgramOptions DefaultColors(const QPalette& Scheme = QGuiApplication::palette());

@@ -119,6 +119,12 @@ private slots:
         QCOMPARE(filled.Tile.pixelColor(37, 20), QColor(Qt::red));
         for (int x = 0; x < 75; ++x)
             QVERIFY2(filled.Tile.pixelColor(x, 73) != QColor(Qt::red), "the label's strip is the picture's");
+        // On a display scaled by 2 the tile has twice the pixels, for the
+        // same place in the view.
+        const TThumbnail sharp = MakeThumbnail(wide, 75, Qt::white, 2.0);
+        QCOMPARE(sharp.Tile.size(), QSize(150, 150));
+        QCOMPARE(sharp.Tile.devicePixelRatio(), 2.0);
+        QCOMPARE(sharp.Tile.pixelColor(75, 70), QColor(Qt::red));
         // A damaged file gives no tile.
         const QString broken = folder.filePath(QStringLiteral("broken.gif"));
         WriteBytes(broken, 10);
