@@ -1,8 +1,8 @@
 #include "app/ImageImport.h"
 
-#include "platform/raster/PixelBudget.h"
-#include "platform/services/JpegReader.h"
-#include "platform/services/QtRasterBridge.h"
+#include "raster/PixelBudget.h"
+#include "services/JpegReader.h"
+#include "services/QtRasterBridge.h"
 
 #include <QFileInfo>
 #include <QImage>

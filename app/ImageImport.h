@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 // By the extension, lower-cased: 0 GIF, 1 JPEG (".jpg" and ".jpeg"), 2 BMP,
 // 3 video (".avi", and ".mp4", ".m4v", ".webm", ".mov", ".mkv"), 5 anything else.

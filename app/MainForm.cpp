@@ -4,16 +4,16 @@
 #include "app/ThumbnailMaker.h"
 
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/HelpViewer.h"
 #include "dialogs/Settings.h"
 #include "dialogs/TipDay.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtAnimationPlayer.h"
-#include "platform/services/ResourceLibrary.h"
-#include "platform/services/SettingsStore.h"
-#include "platform/services/Shell.h"
+#include "services/QtAnimationPlayer.h"
+#include "services/ResourceLibrary.h"
+#include "services/SettingsStore.h"
+#include "services/Shell.h"
 
 #include <QAction>
 #include <QActionGroup>

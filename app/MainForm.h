@@ -4,7 +4,7 @@
 
 #include "app/CommandIds.h"
 #include "dialogs/SettingsChoices.h"
-#include "platform/services/WebLinks.h"
+#include "services/WebLinks.h"
 
 #include <QColor>
 #include <QHash>

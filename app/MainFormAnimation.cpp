@@ -4,7 +4,7 @@
 
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "app/Routines.h"
 #include "dialogs/Comments.h"
@@ -16,7 +16,7 @@
 #include "gif/GIFImage.h"
 #include "painter/AnimationInfoEdit.h"
 #include "painter/AnimationResize.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QEventLoop>
 #include <QListWidget>

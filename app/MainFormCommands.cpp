@@ -2,11 +2,11 @@
 #include "app/MainForm.h"
 
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
-#include "platform/services/ClipboardAdapter.h"
+#include "services/ClipboardAdapter.h"
 
 #include <QAction>
 #include <QActionGroup>

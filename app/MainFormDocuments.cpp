@@ -5,16 +5,16 @@
 #include "app/BackgroundWork.h"
 #include "app/ImageImport.h"
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Progress.h"
 #include "gif/ColorTableRepair.h"
 #include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 #include "gif/ImageContents.h"
-#include "platform/services/AtomicFile.h"
-#include "platform/services/MachineMemory.h"
-#include "platform/services/SettingsStore.h"
+#include "services/AtomicFile.h"
+#include "services/MachineMemory.h"
+#include "services/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>

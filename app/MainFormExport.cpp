@@ -3,11 +3,11 @@
 
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "dialogs/Exporter.h"
 #include "dialogs/Progress.h"
 #include "gif/GIFImage.h"
-#include "platform/services/ImageExport.h"
+#include "services/ImageExport.h"
 
 void TfrmMain::mnuFileExportImagesClick() {
     const TGIFImage& doc = *Document();

@@ -6,15 +6,15 @@
 #include "app/FrameEditStep.h"
 #include "app/ImageImport.h"
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Properties.h"
 #include "gif/FrameProperties.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
-#include "platform/services/ClipboardAdapter.h"
-#include "platform/services/QtRasterBridge.h"
-#include "platform/services/SettingsStore.h"
+#include "services/ClipboardAdapter.h"
+#include "services/QtRasterBridge.h"
+#include "services/SettingsStore.h"
 
 #include <QApplication>
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtAnimationPlayer.h"
-#include "platform/services/QtRasterBridge.h"
+#include "services/QtAnimationPlayer.h"
+#include "services/QtRasterBridge.h"
 
 #include <QAction>
 #include <QFrame>

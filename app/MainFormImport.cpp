@@ -5,7 +5,7 @@
 #include "app/ImageImport.h"
 #include "app/PaletteSettings.h"
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Comments.h"
 #include "dialogs/Settings.h"
@@ -13,7 +13,7 @@
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "gif/ImageContents.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>

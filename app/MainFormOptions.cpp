@@ -5,7 +5,7 @@
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Settings.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtAnimationPlayer.h"
+#include "services/QtAnimationPlayer.h"
 
 #include <QAction>
 #include <QFrame>

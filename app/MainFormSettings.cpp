@@ -4,7 +4,7 @@
 #include "app/PaletteSettings.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QAction>
 #include <QDir>

@@ -9,8 +9,8 @@
 #include "controls/ThumbnailView.h"
 #include "dialogs/Progress.h"
 #include "dialogs/Settings.h"
-#include "platform/services/ClipboardAdapter.h"
-#include "platform/services/UserPrompts.h"
+#include "services/ClipboardAdapter.h"
+#include "services/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>

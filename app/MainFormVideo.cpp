@@ -5,15 +5,15 @@
 #include "app/BackgroundWork.h"
 #include "app/MainForm.h"
 #include "app/Routines.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Progress.h"
 #include "gif/GIFImage.h"
 #include "gif/ImageContents.h"
 #include "painter/AnimationResize.h"
-#include "platform/services/MachineMemory.h"
-#include "platform/services/VideoImport.h"
-#include "platform/services/VideoWriter.h"
+#include "services/MachineMemory.h"
+#include "services/VideoImport.h"
+#include "services/VideoWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

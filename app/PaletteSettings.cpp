@@ -1,7 +1,7 @@
 #include "app/PaletteSettings.h"
 
 #include "gif/GIFImage.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 int ReductionBitsForColors(int MaxColors) {
     switch (MaxColors) {

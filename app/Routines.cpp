@@ -1,6 +1,6 @@
 #include "app/Routines.h"
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 
 #include <QGuiApplication>
 #include <QScrollArea>

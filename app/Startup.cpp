@@ -1,11 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/MainForm.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "dialogs/Splash.h"
-#include "platform/services/QtPainterBridge.h"
-#include "platform/services/ResourceLibrary.h"
-#include "platform/services/SettingsStore.h"
+#include "services/QtPainterBridge.h"
+#include "services/ResourceLibrary.h"
+#include "services/SettingsStore.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,9 +2,9 @@
 
 #include "app/ImageImport.h"
 #include "gif/GIFImage.h"
-#include "platform/raster/PixelBudget.h"
-#include "platform/services/JpegReader.h"
-#include "platform/services/QtRasterBridge.h"
+#include "raster/PixelBudget.h"
+#include "services/JpegReader.h"
+#include "services/QtRasterBridge.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,14 @@
-# The layers, lowest first, one library each:
+# The layers, lowest first, one library each, each in the top-level folder
+# named like it:
 #
-#   reelix_raster    platform/raster    bitmaps, canvas, geometry, the error type
-#   reelix_color     color              lookups, ditherers, quantiser, reduction
-#   reelix_gif       gif                the document model, codec and operations
-#   reelix_painter   painter            animation painters and compositing
-#   reelix_platform  platform/services  settings, clipboard, shell, prompts, video, JPEG
-#   reelix_controls  controls           widgets
-#   reelix_dialogs   dialogs            one unit per dialog
-#   reelix_gui       app                the main window and start-up
+#   reelix_raster    raster    bitmaps, canvas, geometry, the error type
+#   reelix_color     color     lookups, ditherers, quantiser, reduction
+#   reelix_gif       gif       the document model, codec and operations
+#   reelix_painter   painter   animation painters and compositing
+#   reelix_services  services  settings, clipboard, shell, prompts, video, JPEG
+#   reelix_controls  controls  widgets
+#   reelix_dialogs   dialogs   one unit per dialog
+#   reelix_app       app       the main window and start-up
 #
 # A layer sees its own folder and the folders of the layers below it, and
 # nothing else: its include path is a view, a folder of links in the build

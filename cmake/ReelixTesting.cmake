@@ -46,7 +46,7 @@ function(reelix_add_qttest)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} reelix_gui Qt6::Test)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} reelix_app Qt6::Test)
   _reelix_test_defaults(${T_NAME})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 
 class TColorLookup {
 public:

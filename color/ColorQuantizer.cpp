@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 TColorQuantizer::TColorQuantizer(int maxColors, int colorBits)
     : maxColors_(std::max(maxColors, 1)), colorBits_(std::clamp(colorBits, 1, 8)) {}

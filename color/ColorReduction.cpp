@@ -6,8 +6,8 @@
 #include "color/ColorQuantizer.h"
 #include "color/DitherEngine.h"
 #include "color/FixedPalettes.h"
-#include "platform/raster/GIFException.h"
-#include "platform/raster/SystemPalettes.h"
+#include "raster/GIFException.h"
+#include "raster/SystemPalettes.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "color/ReductionKinds.h"
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Palette.h"
+#include "raster/Bitmap.h"
+#include "raster/Palette.h"
 
 // Reduces `source` (unchanged) and answers a new bitmap:
 //  - crNone: a 24-bit copy;

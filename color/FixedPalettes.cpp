@@ -1,6 +1,6 @@
 #include "color/FixedPalettes.h"
 
-#include "platform/raster/SystemPalettes.h"
+#include "raster/SystemPalettes.h"
 
 namespace {
 TPaletteEntry Grey(int v, std::uint8_t flags) {

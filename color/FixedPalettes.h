@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 
 // The 216-colour palette of every dithered rendering: entry r*36 + g*6 + b
 // (r, g, b in 0..5) holds the colour (51r, 51g, 51b); flags 0. Index for index

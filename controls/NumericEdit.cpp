@@ -1,7 +1,7 @@
 #include "controls/NumericEdit.h"
 
 #include "controls/UpDown.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
 #include "dialogs/Comments.h"
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"

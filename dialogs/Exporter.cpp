@@ -1,9 +1,9 @@
 #include "dialogs/Exporter.h"
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "dialogs/DialogButtons.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtRasterBridge.h"
+#include "services/QtRasterBridge.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

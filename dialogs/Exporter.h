@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "platform/services/ImageExport.h"
+#include "services/ImageExport.h"
 
 class IUserPrompts;
 class QCheckBox;

@@ -1,11 +1,11 @@
 #include "dialogs/Palette.h"
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtRasterBridge.h"
+#include "services/QtRasterBridge.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "dialogs/Properties.h"
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/Palette.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtRasterBridge.h"
+#include "services/QtRasterBridge.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "dialogs/Settings.h"
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 #include "dialogs/DialogButtons.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 // palette page and the favourites on its tabs (SettingsOptions.cpp,
 // SettingsFavorites.cpp).
 
-#include "platform/services/WebLinks.h"
+#include "services/WebLinks.h"
 #include "dialogs/SettingsChoices.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "dialogs/SettingsChoices.h"
 
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 namespace {
 const QString Section = QStringLiteral("Settings\\");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/services/SettingsSchema.h"
+#include "services/SettingsSchema.h"
 
 #include <QGuiApplication>
 #include <QPalette>

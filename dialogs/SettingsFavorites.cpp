@@ -2,7 +2,7 @@
 #include "dialogs/Settings.h"
 
 #include "dialogs/DialogButtons.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>

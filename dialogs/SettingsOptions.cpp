@@ -5,7 +5,7 @@
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

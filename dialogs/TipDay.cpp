@@ -1,6 +1,6 @@
 #include "dialogs/TipDay.h"
 
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gif/GIFImage.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 
 inline std::unique_ptr<TGIFImage> LoadQuietly(const void* data, std::size_t size) {
     auto image = std::make_unique<TGIFImage>();

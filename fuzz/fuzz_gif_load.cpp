@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "LoadQuietly.h"
 

@@ -15,7 +15,7 @@
 #include "LoadQuietly.h"
 #include "gif/SmallestEncoding.h"
 #include "painter/GIFCompositor.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/LZW.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

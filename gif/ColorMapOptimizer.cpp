@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "gif/GIFImage.h"
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 
 namespace {
 int ColorKey(const TGIFRGB& c) { return (c.red << 16) | (c.green << 8) | c.blue; }

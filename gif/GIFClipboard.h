@@ -2,7 +2,7 @@
 // An image's clipboard data, independent of any clipboard: a bitmap (what
 // every program can paste) and, for programs that know it, the complete GIF
 // file under the format "GIF Image", which carries the whole animation. The
-// system clipboard adapter in platform/services moves this data to and from
+// system clipboard adapter in services moves this data to and from
 // the real clipboard.
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 // The format names of the two parts.
 inline constexpr const char* GIFClipboardFormat = "GIF Image";

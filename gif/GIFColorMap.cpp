@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 
 namespace {
 TGIFRGB ToRGB(TColor color) { return {ColorRed(color), ColorGreen(color), ColorBlue(color)}; }

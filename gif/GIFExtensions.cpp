@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"

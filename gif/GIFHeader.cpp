@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
 

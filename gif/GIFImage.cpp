@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "color/FixedPalettes.h"
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 void TBitmapDeleter::operator()(TBitmap* bitmap) const noexcept { delete bitmap; }
 

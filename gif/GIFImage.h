@@ -12,7 +12,7 @@
 #include <string>
 
 #include "gif/GIFColorMap.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFHeader.h"
@@ -21,11 +21,11 @@
 #include "gif/GIFSubImage.h"
 #include "gif/GIFTypes.h"
 #include "gif/LZW.h"
-#include "platform/raster/PixelBudget.h"
+#include "raster/PixelBudget.h"
 #include "gif/Stream.h"
 
 class TCanvas;
-#include "platform/raster/Palette.h"  // palettes are passed by unique_ptr
+#include "raster/Palette.h"  // palettes are passed by unique_ptr
 struct TGIFClipboardData;
 
 // Painting options: bit numbers in TGIFImage::PaintOptions.

@@ -5,7 +5,7 @@
 
 #include "gif/GIFImage.h"
 #include "gif/GIFPainterHost.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 // Sets a flag for the lifetime of a scope.

@@ -4,7 +4,7 @@
 // painter host (gif/GIFPainterHost.h). Without one, an animated image is drawn
 // as its flat picture.
 
-#include "platform/raster/Geometry.h"
+#include "raster/Geometry.h"
 
 class TCanvas;
 class TGIFImage;

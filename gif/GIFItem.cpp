@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 // A frame's transparency mask as it is built while rendering: rows top to
 // bottom, each padded to whole 16-bit words, most significant bit first; a set

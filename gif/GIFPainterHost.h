@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/raster/Geometry.h"
+#include "raster/Geometry.h"
 
 class TCanvas;
 class TGIFImage;

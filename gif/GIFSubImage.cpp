@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "color/FixedPalettes.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFExtensionRegistry.h"
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
 #include "gif/Stream.h"
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Palette.h"
+#include "raster/Bitmap.h"
+#include "raster/Palette.h"
 
 namespace {
 std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }

@@ -14,7 +14,7 @@
 #include "gif/GIFItem.h"
 
 class TCanvas;
-#include "platform/raster/Palette.h"  // palettes are passed by unique_ptr
+#include "raster/Palette.h"  // palettes are passed by unique_ptr
 
 class TGIFSubImage : public TGIFItem {
 public:

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "color/ColorReduction.h"
-#include "platform/raster/DIB.h"
+#include "raster/DIB.h"
 #include "gif/GIFImage.h"
 
 namespace {

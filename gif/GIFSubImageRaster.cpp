@@ -9,10 +9,10 @@
 
 #include "color/ColorLookup.h"
 #include "color/DitherEngine.h"
-#include "platform/raster/DIB.h"
+#include "raster/DIB.h"
 #include "gif/GIFMaskBuffer.h"
 #include "gif/GIFImage.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 

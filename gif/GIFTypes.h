@@ -9,7 +9,7 @@
 #include <string>
 
 #include "color/ReductionKinds.h"  // TColorReductionKind, TDitherKind, shared with the colour layer
-#include "platform/raster/Geometry.h"  // TRect
+#include "raster/Geometry.h"  // TRect
 
 // GIF versions, ordered so that the larger one is the more demanding.
 enum TGIFVersion : std::uint8_t { gvUnknown = 0, gv87a = 1, gv89a = 2 };

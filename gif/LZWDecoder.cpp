@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/LZWInterlace.h"
 
 namespace {

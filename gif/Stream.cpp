@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (Read(buffer, count) != count) throw GIFException("Premature end of data");

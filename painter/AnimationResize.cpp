@@ -9,10 +9,10 @@
 
 #include "color/ColorLookup.h"
 #include "color/ColorReduction.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFSubImage.h"
-#include "platform/raster/PixelBudget.h"
+#include "raster/PixelBudget.h"
 #include "painter/GIFCompositor.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFImageDraw.h"
 #include "painter/GIFPainter.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // animation, either straight onto the caller's canvas (poDirect) or onto the
 // image's flat picture, which Draw then shows.
 
-#include "platform/raster/Geometry.h"
+#include "raster/Geometry.h"
 
 class TCanvas;
 class TGIFImage;

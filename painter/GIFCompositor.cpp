@@ -6,7 +6,7 @@
 
 #include "gif/GIFImage.h"
 #include "painter/GIFPainter.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 // Drawing on a 32-bit canvas sets every pixel's fourth byte to one fixed

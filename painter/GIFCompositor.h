@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 class TGIFImage;
 

@@ -8,7 +8,7 @@
 #include "painter/PainterBuffers.h"
 #include "painter/PainterFastDraw.h"
 #include "painter/PainterTiming.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 constexpr TColor kSystemWindowColor = 0xFFFFFF;

@@ -24,8 +24,8 @@
 #include "gif/GIFTypes.h"
 #include "painter/PainterClock.h"
 #include "gif/GIFPainterHost.h"
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Geometry.h"
+#include "raster/Bitmap.h"
+#include "raster/Geometry.h"
 
 class TCanvas;
 class TGIFImage;

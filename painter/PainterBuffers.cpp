@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 void CopyPixels(TBitmap& target, TPoint at, const TBitmap& source, const TRect& sourceRect) {
     // Clip the source rectangle to the source, then the placed result to the target.

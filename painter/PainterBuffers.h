@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Geometry.h"
+#include "raster/Bitmap.h"
+#include "raster/Geometry.h"
 
 class TCanvas;
 

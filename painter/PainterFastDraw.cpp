@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "gif/GIFImage.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 namespace {
 

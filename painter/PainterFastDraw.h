@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Geometry.h"
+#include "raster/Bitmap.h"
+#include "raster/Geometry.h"
 
 class TGIFSubImage;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/raster/PixelBudget.h"
+#include "raster/PixelBudget.h"
 
 struct TToolCommand {
     const char* name;

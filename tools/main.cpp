@@ -7,7 +7,7 @@
 #include <cstring>
 #include <exception>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "tools/Command.h"
 
 namespace {

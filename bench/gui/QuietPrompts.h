@@ -1,7 +1,7 @@
 #pragma once
 // Answers for a benchmark's main window: no question stops it, no dialog opens.
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 
 struct TQuietPrompts : IUserPrompts {
     TMsgResult MessageBox(TMsgType, TMsgButtons b, const QString&, const QString&) override {

@@ -10,7 +10,7 @@
 #include "QuietPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -11,7 +11,7 @@
 #include "app/ThumbnailMaker.h"
 #include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 #include "QuietPrompts.h"
 
 #include <QApplication>

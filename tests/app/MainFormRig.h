@@ -6,7 +6,7 @@
 
 #include "app/MainForm.h"
 #include "app/ScriptedPrompts.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,7 +2,7 @@
 // Answers the program's questions from a script and records every text shown,
 // so tests run without a person and can check each message.
 
-#include "platform/services/UserPrompts.h"
+#include "services/UserPrompts.h"
 
 #include <QList>
 #include <QStringList>

@@ -5,7 +5,7 @@
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 #include <QApplication>
 #include <QClipboard>

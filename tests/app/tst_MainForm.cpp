@@ -5,7 +5,7 @@
 #include "app/Routines.h"
 #include "app/ScriptedPrompts.h"
 #include "controls/RXListBox.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
-#include "platform/services/QtRasterBridge.h"
+#include "services/QtRasterBridge.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Stored palette choices become the document's colour reduction.
 #include "app/PaletteSettings.h"
 #include "gif/GIFImage.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

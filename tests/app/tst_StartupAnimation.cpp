@@ -4,8 +4,8 @@
 #include "app/MainForm.h"
 #include "app/MainFormRig.h"
 #include "app/ScriptedPrompts.h"
-#include "platform/services/QtAnimationPlayer.h"
-#include "platform/services/SettingsStore.h"
+#include "services/QtAnimationPlayer.h"
+#include "services/SettingsStore.h"
 
 #include <QFile>
 #include <QLabel>

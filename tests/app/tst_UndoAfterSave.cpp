@@ -11,7 +11,7 @@
 #include "dialogs/Optimize.h"
 #include "dialogs/Properties.h"
 #include "gif/GIFImage.h"
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "color/ColorQuantizer.h"
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <set>
 
 #include "color/ColorReduction.h"
-#include "platform/raster/GIFException.h"
-#include "platform/raster/SystemPalettes.h"
+#include "raster/GIFException.h"
+#include "raster/SystemPalettes.h"
 
 namespace {
 

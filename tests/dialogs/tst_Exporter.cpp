@@ -5,8 +5,8 @@
 #include "app/ScriptedPrompts.h"
 #include "dialogs/Exporter.h"
 #include "gif/GIFImage.h"
-#include "platform/services/ImageExport.h"
-#include "platform/services/JpegReader.h"
+#include "services/ImageExport.h"
+#include "services/JpegReader.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Tip of the Day: the random pick, the tips file and the "show at startup" flag.
 #include "dialogs/TipDay.h"
-#include "platform/services/SettingsStore.h"
+#include "services/SettingsStore.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -6,7 +6,7 @@
 
 #include "support/FrameBuilders.h"
 #include "gif/GIFImage.h"
-#include "platform/raster/Palette.h"
+#include "raster/Palette.h"
 #include "support/WarningCollector.h"
 
 using ::testing::ElementsAre;

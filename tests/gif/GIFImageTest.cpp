@@ -11,8 +11,8 @@
 #include "gif/GIFPainterHost.h"
 #include "gif/GIFImage.h"
 #include "support/ErrorText.h"
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Palette.h"
+#include "raster/Bitmap.h"
+#include "raster/Palette.h"
 #include "support/WarningCollector.h"
 
 using ::testing::ElementsAre;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/LZW.h"
 #include "gif/LZWEncoder.h"
 #include "gif/LZWInterlace.h"

@@ -1,10 +1,10 @@
 // The pixel budget: what a file may declare is checked before anything is
 // allocated for it. Each odd file is built from a recipe that says what it is.
-#include "platform/raster/DIB.h"
+#include "raster/DIB.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFRecipe.h"
-#include "platform/raster/PixelBudget.h"
-#include "platform/raster/Bitmap.h"
+#include "raster/PixelBudget.h"
+#include "raster/Bitmap.h"
 #include "support/WarningCollector.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gif/GIFImage.h"
-#include "platform/raster/Bitmap.h"
+#include "raster/Bitmap.h"
 #include "support/ErrorText.h"
 #include "support/FrameBuilders.h"
 #include "support/WarningCollector.h"

@@ -11,7 +11,7 @@
 #include "gif/GIFImage.h"
 #include "gif/GIFImageDraw.h"
 #include "gif/GIFPainterHost.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 #include "support/FrameBuilders.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "gif/FrameEditLog.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
 #include "gif/Stream.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gif/ColorTableRepair.h"
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
 #include "gif/Stream.h"

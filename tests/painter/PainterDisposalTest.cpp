@@ -7,7 +7,7 @@
 
 #include "painter/GIFPainter.h"
 #include "painter/PainterTestSupport.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 using namespace painter_test;
 

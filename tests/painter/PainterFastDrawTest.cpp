@@ -8,7 +8,7 @@
 
 #include "painter/PainterFastDraw.h"
 #include "painter/PainterTestSupport.h"
-#include "platform/raster/Canvas.h"
+#include "raster/Canvas.h"
 
 using namespace painter_test;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/raster/GIFException.h"
+#include "raster/GIFException.h"
 
 template <class F>
 std::string ErrorOf(F&& action) {

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "gif/GIFImage.h"
-#include "platform/raster/Bitmap.h"
-#include "platform/raster/Palette.h"
+#include "raster/Bitmap.h"
+#include "raster/Palette.h"
 
 // Adds an extension of type T to `frame` and answers it.
 template <class T>

@@ -1,7 +1,0 @@
-#pragma once
-// What the machine can hold: the pixel budget of the animations the editor
-// reads, from the physical memory (see PixelBudget.h).
-
-#include "platform/raster/PixelBudget.h"
-
-TPixelBudget MachinePixelBudget();

@@ -1,0 +1,1 @@
+#include "raster/Palette.h"
