@@ -12,6 +12,7 @@
 #include "gif/FrameProperties.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
+#include "painter/FrameOperations.h"
 #include "services/ClipboardAdapter.h"
 #include "services/QtRasterBridge.h"
 #include "services/SettingsStore.h"
@@ -65,15 +66,9 @@ void TfrmMain::SyncFramesList(int Selection) {
 }
 
 void TfrmMain::RemoveFrame(int Index, const QString& Name, int SelectAfter) {
-    TGIFImage& doc = *Document();
-    if (Index < 0 || Index >= doc.Frames().Count())
-        return;
     TFrameEditLog log;
-    const int loops = Index == 0 ? log.TakeLoop(doc) : 0;
-    log.RemoveFrame(doc, Index);
-    if (Index == 0 && doc.Frames().Count() > 0)
-        log.GiveLoop(doc, loops);
-    PushEdit(Name, std::move(log), Index, SelectAfter);
+    if (DeleteFrame(*Document(), Index, log))
+        PushEdit(Name, std::move(log), Index, SelectAfter);
 }
 
 void TfrmMain::popFramesDeleteClick() {
@@ -211,12 +206,9 @@ void TfrmMain::mnuEditPasteClick() {
 }
 
 void TfrmMain::MoveFrame(int From, int To) {
-    TGIFImage& doc = *Document();
-    if (From < 0 || From >= doc.Frames().Count() || To < 0 || To >= doc.Frames().Count() || From == To)
-        return;
     TFrameEditLog log;
-    log.MoveFrameKeepingLoop(doc, From, To);
-    PushEdit(QStringLiteral("Move Frame"), std::move(log), From, To);
+    if (::MoveFrame(*Document(), From, To, log))
+        PushEdit(QStringLiteral("Move Frame"), std::move(log), From, To);
 }
 
 void TfrmMain::popFramesMoveUpClick() {

@@ -1,5 +1,7 @@
 #include "gif/GIFImage.h"
+
 #include "gif/ColorMapOptimizer.h"
+#include "gif/FlagGuard.h"
 #include "gif/GIFClipboard.h"
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFPainterHost.h"
@@ -16,20 +18,6 @@ void TBitmapDeleter::operator()(TBitmap* bitmap) const noexcept { delete bitmap;
 
 std::atomic<bool> TGIFSettings::RenderOnLoad{false};
 std::atomic<bool> TGIFSettings::PaletteDevice{false};
-
-namespace {
-// Sets a flag for the lifetime of a scope.
-class TFlagGuard {
-public:
-    explicit TFlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TFlagGuard() { flag_ = false; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-}  // namespace
 
 TGIFImage::TGIFImage()
     : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {

@@ -3,23 +3,10 @@
 
 #include "gif/GIFImageDraw.h"
 
+#include "gif/FlagGuard.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainterHost.h"
 #include "raster/Canvas.h"
-
-namespace {
-// Sets a flag for the lifetime of a scope.
-class TDrawGuard {
-public:
-    explicit TDrawGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TDrawGuard() { flag_ = false; }
-    TDrawGuard(const TDrawGuard&) = delete;
-    TDrawGuard& operator=(const TDrawGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-}  // namespace
 
 TBitmap* TGIFImage::GetFlatBitmap() {
     if (Empty()) return nullptr;
@@ -77,7 +64,7 @@ void DrawGIFFlatBitmap(TGIFImage& image, TCanvas& canvas, const TRect& rect) {
 
 void TGIFImage::Draw(TCanvas& canvas, const TRect& rect) {
     if (InDraw || Empty()) return;
-    TDrawGuard guard(InDraw);
+    TFlagGuard guard(InDraw);
     if (Frames().Count() == 1 || !HasPaintOption(poAnimate)) {
         Frames()[0]->DrawFrame(canvas, rect, HasPaintOption(poTile), HasPaintOption(poTransparent));
         return;

@@ -112,6 +112,32 @@ TEST_F(ToolCommands, CompareOfAnAnimationWithItselfIsIdentical) {
     EXPECT_THAT(differ.out, Not(HasSubstr("mean PSNR 100.00")));
 }
 
+// edit applies the frame operations in the order given; a mistake writes nothing.
+TEST_F(ToolCommands, EditAppliesItsStepsInOrderAndRefusesMistakes) {
+    TGIFRecipe recipe;
+    recipe.Header(2, 1, 0x81).Table(4).Loop(2);
+    for (int i = 0; i < 4; ++i) recipe.GraphicControl(0, 10 + i, 0).Image(0, 0, 2, 1, {i, i});
+    const fs::path in = Write("four.gif", recipe.Trailer().Get());
+    const fs::path out = dir_ / "edited.gif";
+    ASSERT_EQ(Run("edit " + in.string() + " " + out.string() + " --delete=0,2 --move=1:0 --delay=0:7 --loop=0").status, 0)
+        << Err();
+    const TToolRun info = Run("info " + out.string());
+    // Frames 1 and 3 are left, in the order 3, 1; the first has delay 7.
+    EXPECT_THAT(info.out, HasSubstr("\"loop_count\": 0"));
+    const std::size_t seven = info.out.find("\"delay\": 7,"), eleven = info.out.find("\"delay\": 11,");
+    EXPECT_NE(seven, std::string::npos) << info.out;
+    EXPECT_NE(eleven, std::string::npos) << info.out;
+    EXPECT_LT(seven, eleven) << info.out;
+    EXPECT_EQ(info.out.find("\"delay\": 10,"), std::string::npos) << "frame 0 went";
+    for (const char* bad : {"--delete=9", "--move=0", "--delay=all", "--loop=-1", "--frobnicate"}) {
+        fs::remove(out);
+        const TToolRun run = Run("edit " + in.string() + " " + out.string() + " " + bad);
+        EXPECT_EQ(run.status, 1) << bad;
+        EXPECT_THAT(Err(), HasSubstr("reelix-tool edit: ")) << bad;
+        EXPECT_FALSE(fs::exists(out)) << bad << ": nothing is written";
+    }
+}
+
 TEST_F(ToolCommands, InfoListsWarnings) {
     const fs::path file = Write("junk.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2).Image(0, 0, 1, 1, {1})
                                                 .Raw({0x40}).Get());
