@@ -79,6 +79,23 @@ int Accept(QDialog& d, QPushButton* ok) {
     return d.result();
 }
 
+// The comment editor: Add, type Text, OK, Done.
+void AddComment(TRig& rig, const QString& text) {
+    rig.Answers << [&rig, text](QDialog& d) {
+        auto& editor = static_cast<TfrmComments&>(d);
+        rig.Answers << [text](QDialog& e) {
+            auto& entry = static_cast<TCommentEntry&>(e);
+            QTest::keyClicks(entry.txtComments, text);
+            QTest::keyClick(entry.txtComments, Qt::Key_Return);
+            return entry.result();
+        };
+        QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
+        QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
+        return editor.result();
+    };
+    rig.Form->mnuToolsCommentClick();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TStep)
@@ -141,21 +158,7 @@ private slots:
             };
             r.Form->mnuEditAniPropClick();
         });
-        QTest::newRow("comment") << TStep([](TRig& r) {
-            r.Answers << [&r](QDialog& d) {
-                auto& editor = static_cast<TfrmComments&>(d);
-                r.Answers << [](QDialog& e) {
-                    auto& entry = static_cast<TCommentEntry&>(e);
-                    QTest::keyClicks(entry.txtComments, QStringLiteral("made here"));
-                    QTest::keyClick(entry.txtComments, Qt::Key_Return);
-                    return entry.result();
-                };
-                QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
-                QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
-                return editor.result();
-            };
-            r.Form->mnuToolsCommentClick();
-        });
+        QTest::newRow("comment") << TStep([](TRig& r) { AddComment(r, QStringLiteral("made here")); });
         QTest::newRow("optimize") << TStep([](TRig& r) {
             r.Answers << [](QDialog& d) {
                 auto& o = static_cast<TfrmOptimize&>(d);
@@ -213,19 +216,7 @@ private slots:
         rig.Prompts.FileNames << Path(QStringLiteral("two.gif"));
         rig.Cmd("mnuFileOpen")->trigger();
         TGIFImage& doc = *rig.Form->Document();
-        rig.Answers << [&rig](QDialog& d) {
-            auto& editor = static_cast<TfrmComments&>(d);
-            rig.Answers << [](QDialog& e) {
-                auto& entry = static_cast<TCommentEntry&>(e);
-                QTest::keyClicks(entry.txtComments, QStringLiteral("note"));
-                QTest::keyClick(entry.txtComments, Qt::Key_Return);
-                return entry.result();
-            };
-            QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
-            QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
-            return editor.result();
-        };
-        rig.Form->mnuToolsCommentClick();
+        AddComment(rig, QStringLiteral("note"));
         QVERIFY(rig.Form->SaveDocument(Path(QStringLiteral("commented.gif"))));
         QVERIFY2(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>() == nullptr,
                  "saving leaves the document's blocks alone");

@@ -6,36 +6,23 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ToolRunner.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <unistd.h>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-struct TRun {
-    int status = -1;
-    std::string out;
-};
+using TRun = TToolRun;
 
-TRun Shell(const std::string& command) {
-    TRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
+// A command line with its standard error in its output.
+TRun Shell(const std::string& command) { return RunCommand(command + " 2>&1"); }
 
 bool Have(const std::string& tool) { return Shell("command -v " + tool).status == 0; }
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 fs::path BuiltPackage() {
     for (const auto& entry : fs::directory_iterator(REELIX_BINARY_DIR)) {

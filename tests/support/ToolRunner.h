@@ -16,9 +16,8 @@ struct TToolRun {
 // A path as one shell word.
 inline std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
-#ifdef REELIX_TOOL_PATH
-inline TToolRun RunTool(const std::string& arguments, const std::filesystem::path& errFile) {
-    const std::string command = std::string(REELIX_TOOL_PATH) + " " + arguments + " 2>" + Quoted(errFile);
+// Runs a shell command line: its exit status and standard output.
+inline TToolRun RunCommand(const std::string& command) {
     TToolRun run{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -28,5 +27,10 @@ inline TToolRun RunTool(const std::string& arguments, const std::filesystem::pat
     const int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return run;
+}
+
+#ifdef REELIX_TOOL_PATH
+inline TToolRun RunTool(const std::string& arguments, const std::filesystem::path& errFile) {
+    return RunCommand(std::string(REELIX_TOOL_PATH) + " " + arguments + " 2>" + Quoted(errFile));
 }
 #endif
