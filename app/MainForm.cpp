@@ -1,4 +1,9 @@
 #include "app/MainForm.h"
+#include "app/AnimationCommands.h"
+#include "app/DocumentCommands.h"
+#include "app/FrameCommands.h"
+#include "session/EditSession.h"
+#include "session/PaletteSettings.h"
 #include "controls/ThumbnailView.h"
 #include "dialogs/Progress.h"
 #include "app/ThumbnailMaker.h"
@@ -34,6 +39,10 @@
 #include <QStatusTipEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTreeView>
 #include <QFileSystemModel>
 #include <QSignalBlocker>
@@ -51,26 +60,19 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     move(80, 60);
     resize(780, 580);
 
-    FDocument = std::make_unique<TGIFImage>();
-    FFrameClipboard = std::make_unique<TGIFImage>();
+    FSession = std::make_unique<TEditSession>(Settings);
+    FDocuments = std::make_unique<TDocumentCommands>(*FSession, Prompts, *this);
+    FFrames = std::make_unique<TFrameCommands>(*FSession, Prompts, *this);
+    FAnimation = std::make_unique<TAnimationCommands>(*FSession, Prompts, *this);
 
     CreatePanes();
     CreateCommands();
+    FDocuments->SetRecentMenu(FRecentMenu);
     LoadSettings();
     setAcceptDrops(true);
 
-    // Frame size item: anything but the five small sizes checks 160.
-    bool sizeChecked = false;
-    for (QAction* a : FFrameSizeGroup->actions()) {
-        a->setChecked(a->property("Tag").toInt() == FrameSize);
-        sizeChecked = sizeChecked || a->isChecked();
-    }
-    if (!sizeChecked)
-        Command(TCommandId::mnuViewThumbSize160)->setChecked(true);
-
     PlaceThumbsButton(!pnlThumbs->isHidden());
     PlaceTreeButton(!pnlTV->isHidden());
-    SyncPaneChecks();
     RebuildFavoritesMenu(FFavorites);
     lvThumbs->SetTileSize(FThumbSize);
     lvThumbs->SetLargeIcons(FViewIcons);
@@ -92,10 +94,10 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     };
     connect(lbFrames, &QListWidget::currentRowChanged, this, [this] { lbFramesClick(); });
     // A double click on a tile opens its properties.
-    connect(lbFrames, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { popFramesFPropClick(); }); });
-    connect(lbFrames, &TRXListBox::MoveRequested, this, [this](int from, int to) { Guarded([=] { MoveFrame(from, to); }); });
+    connect(lbFrames, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { FFrames->Properties(); }); });
+    connect(lbFrames, &TRXListBox::MoveRequested, this, [this](int from, int to) { Guarded([=, this] { FFrames->Move(from, to); }); });
     connect(lbFrames, &TRXListBox::FilesDropped, this,
-            [this](int row, const QStringList& files) { Guarded([=] { FilesDroppedOnList(row, files); }); });
+            [this](int row, const QStringList& files) { Guarded([=, this] { FFrames->FilesDropped(row, files); }); });
     connect(lbFrames, &TRXListBox::Pressed, this, [this](int row, Qt::MouseButton) {
         // A click on a tile while playing stops the animation at that tile.
         if (row >= 0 && Playing()) {
@@ -105,13 +107,13 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
         if (row >= 0)
             SetStatusText(1, QStringLiteral("Frame #%1 of %2").arg(row).arg(Document()->Frames().Count() - 1));
     });
-    // The document is modified exactly when it differs from the saved state.
-    connect(FUndo, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        Modified = !clean;
+    connect(FSession.get(), &TEditSession::StateChanged, this, [this] {
+        SetTitle(FSession->FileName());
         UpdateCommandStates();
     });
+    connect(FSession.get(), &TEditSession::DocumentChanged, this, [this](int shown) { SyncFramesList(shown); });
+    connect(FSession.get(), &TEditSession::DocumentReplaced, this, &TfrmMain::ShowReplacedDocument);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommandStates(); });
-    FileName = QStringLiteral("Untitled");
 
     UpdateCommandStates();
     splitHorzMoved();
@@ -127,7 +129,7 @@ TfrmMain::~TfrmMain() {
     // they go: the undo stack says it is clean once more while it is deleted.
     if (FPlayer)
         FPlayer->Stop();
-    FUndo->disconnect(this);
+    FSession->disconnect(this);
     QApplication::clipboard()->disconnect(this);
     // The painter draws into the preview label until it has stopped.
     if (FStartupAnimation)
@@ -136,6 +138,18 @@ TfrmMain::~TfrmMain() {
         FHelp->close();
     if (!SaveSettings())
         qWarning("Reelix: could not write the settings file %s", qPrintable(FSettings.FileName()));
+}
+
+const TGIFImage* TfrmMain::FrameClipboard() const {
+    return &FFrames->Clipboard();
+}
+
+const TGIFImage* TfrmMain::Document() const {
+    return &FSession->Document();
+}
+
+QUndoStack* TfrmMain::UndoStack() const {
+    return &FSession->History();
 }
 
 QToolBar* TfrmMain::ToolBar(int Tag) const {
@@ -238,7 +252,7 @@ void TfrmMain::closeEvent(QCloseEvent* Event) {
 bool TfrmMain::CloseQuery() {
     // Yes closes only after a successful save; a cancelled save dialog keeps
     // the window open.
-    return AskSaveChanges();
+    return FDocuments->AskSaveChanges();
 }
 
 // ---- Start-up extras ------------------------------------------------------
@@ -326,11 +340,7 @@ void TfrmMain::ShowTipOfTheDay(bool FromMenu) {
 
 // ---- Handlers ---------------------------------------------------------------
 
-void TfrmMain::mnuFileExitClick() {
-    close();
-}
-
-void TfrmMain::mnuHelpContentsClick() {
+void TfrmMain::ShowHelp() {
     const QString file = QDir(FProgramFolder).filePath(QLatin1String(TfrmHelp::HelpFileName));
     if (!FHelp) {
         FHelp = new TfrmHelp(this);
@@ -346,11 +356,7 @@ void TfrmMain::mnuHelpContentsClick() {
     FHelp->raise();
 }
 
-void TfrmMain::mnuHelpTipClick() {
-    ShowTipOfTheDay(true);
-}
-
-void TfrmMain::mnuHelpAboutClick() {
+void TfrmMain::ShowAbout() {
     std::unique_ptr<TfrmSettings> about;
     {
         TWaitCursor wait;
@@ -360,16 +366,9 @@ void TfrmMain::mnuHelpAboutClick() {
     about->exec();
 }
 
-void TfrmMain::mnuHelpHomeClick() {
-    WebLinks::Open(WebLinks::HomePage(), FUrlOpener, FPrompts);
-}
-
-void TfrmMain::mnuHelpOrderClick() {
-    WebLinks::Open(WebLinks::OrderPage(), FUrlOpener, FPrompts);
-}
-
-void TfrmMain::mnuHelpSupportClick() {
-    WebLinks::Open(WebLinks::SupportPage(), FUrlOpener, FPrompts);
+void TfrmMain::OpenWebPage(int Page) {
+    const QUrl pages[] = {WebLinks::HomePage(), WebLinks::OrderPage(), WebLinks::SupportPage()};
+    WebLinks::Open(pages[std::clamp(Page, 0, 2)], FUrlOpener, FPrompts);
 }
 
 void TfrmMain::Guarded(const std::function<void()>& Work) {
@@ -380,8 +379,8 @@ void TfrmMain::Guarded(const std::function<void()>& Work) {
     }
 }
 
-void TfrmMain::mnuViewFrameSplitClick() {
-    FAutoSizeSplitter = Command(TCommandId::mnuViewFrameSplit)->isChecked();
+void TfrmMain::ToggleAutoSizeSplitter() {
+    FAutoSizeSplitter = !FAutoSizeSplitter;
     ApplyAutoSizeSplitter();
 }
 
@@ -400,15 +399,8 @@ void TfrmMain::ApplyAutoSizeSplitter() {
     splitHorzMoved();
 }
 
-void TfrmMain::mnuViewThumbSize80Click() {
-    if (auto* a = FSender)
-        SetFrameSize(a->property("Tag").toInt());
-}
-
 void TfrmMain::SetFrameSize(int Size) {
     FrameSize = Size;
-    for (QAction* a : FFrameSizeGroup->actions())
-        a->setChecked(a->property("Tag").toInt() == Size);
     lbFrames->SetItemHeight(FrameSize + 65);
     lbFrames->SetCurrentWidth(FrameSize + 26);
     FTilePictures.clear();
@@ -418,23 +410,45 @@ void TfrmMain::SetFrameSize(int Size) {
     lbFrames->viewport()->update();
 }
 
-void TfrmMain::mnuViewWindowALeftClick() {
-    if (auto* a = FSender)
-        SetFrameWindowSide(a->property("Tag").toInt());
+void TfrmMain::ToggleToolBar(int Tag) {
+    QToolBar* bar = ToolBar(Tag);
+    bar->setVisible(bar->isHidden());
 }
 
-void TfrmMain::mnuViewTBStandardClick() {
-    auto* a = FSender;
-    if (!a)
+void TfrmMain::Undo() {
+    FSession->History().undo();
+}
+
+void TfrmMain::Redo() {
+    FSession->History().redo();
+}
+
+int TfrmMain::RunDialog(QDialog& Dialog) {
+    return FRunDialog ? FRunDialog(Dialog) : Dialog.exec();
+}
+
+// ---- Files from outside -----------------------------------------------------
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* Event) {
+    const QMimeData* data = Event->mimeData();
+    if (data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) {
+                Event->acceptProposedAction();
+                return;
+            }
+    QMainWindow::dragEnterEvent(Event);
+}
+
+void TfrmMain::dropEvent(QDropEvent* Event) {
+    if (DropThumbnailOnPreview(*Event->mimeData(), Event->position().toPoint())) {
+        Event->acceptProposedAction();
         return;
-    // Items are matched to their own tool bar: the menu lists Animation before
-    // Frame while the tool bars' identities run Standard, Frame, Animation.
-    const QString name = a->objectName();
-    QToolBar* bar = tbStandard;
-    if (name.endsWith(QLatin1String("Ani")))
-        bar = tbAnimation;
-    else if (name.endsWith(QLatin1String("Frame")))
-        bar = tbFrame;
-    bar->setVisible(a->isChecked());
-    mnuViewTBClick();
+    }
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile()) {
+            Event->acceptProposedAction();
+            FDocuments->OpenAsNewDocument(url.toLocalFile());
+            return;
+        }
 }

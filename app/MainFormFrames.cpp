@@ -4,6 +4,7 @@
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
+#include "session/EditSession.h"
 #include "services/QtAnimationPlayer.h"
 #include "services/QtRasterBridge.h"
 
@@ -12,6 +13,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QSignalBlocker>
+#include <algorithm>
 #include <qdrawutil.h>
 
 void TfrmMain::ClearFrames() {
@@ -21,9 +24,80 @@ void TfrmMain::ClearFrames() {
     pb->hide();
 }
 
-void TfrmMain::AppendFrameEntry() {
-    lbFrames->AppendEntries(1);
+int TfrmMain::CurrentFrame() const {
+    return lbFrames->currentRow();
 }
+
+void TfrmMain::SelectFrameQuietly(int Index) {
+    const QSignalBlocker quiet(lbFrames);
+    lbFrames->setCurrentRow(Index);
+}
+
+void TfrmMain::SetTitle(const QString& Path) {
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FilePart(Path));
+}
+
+void TfrmMain::ShowReplacedDocument() {
+    PausePlayback();
+    EmptyPreview();
+    ClearFrames();
+    SetStatusText(1, QString());
+    lbFrames->SetItemHeight(FrameSize + 65);
+    lbFrames->SetCurrentWidth(FrameSize + 26);
+    pnlAnimation->hide();
+    // Entries are placeholders and tiles are drawn only when seen, so the
+    // whole list is filled at once. Empty frames (at the end) get none.
+    const TGIFImageList& frames = Document()->Frames();
+    int entries = 0;
+    for (int i = 0; i < frames.Count(); ++i)
+        entries += frames[i]->IsEmpty() ? 0 : 1;
+    lbFrames->AppendEntries(entries);
+    if (entries > 0) {
+        SelectFrame(0);
+        lbFrames->scrollToTop();
+        lbFramesClick();
+        SizePreviewToScreen();
+    }
+    SetTitle(FSession->FileName());
+    UpdateCommandStates();
+    splitHorzMoved();
+}
+
+void TfrmMain::SyncFramesList(int Selection) {
+    PausePlayback();
+    const int frames = Document()->Frames().Count();
+    if (lbFrames->count() != frames) {
+        const QSignalBlocker quiet(lbFrames);
+        lbFrames->clear();
+        lbFrames->AppendEntries(frames);
+    }
+    // Any frame may have changed: tiles are made again as they come into view.
+    FTilePictures.clear();
+    if (frames == 0) {
+        FShownFrame = QImage();
+        pb->hide();
+        pnlAnimation->resize(100, 100);
+        CenterInScrollBox(sbAnimation, pnlAnimation);
+        SetStatusText(1, QString());
+    }
+    // While there are frames, one is current and shown: the one asked for,
+    // or its nearest neighbour when it is gone.
+    if (frames > 0)
+        Selection = std::clamp(Selection, 0, frames - 1);
+    if (Selection >= 0 && Selection < frames) {
+        SelectFrame(Selection);
+        SizePreviewToScreen();
+        lbFramesClick();
+    } else {
+        const QSignalBlocker quiet(lbFrames);
+        lbFrames->setCurrentRow(-1);
+        if (frames > 0)
+            SizePreviewToScreen();
+    }
+    lbFrames->viewport()->update();
+    UpdateCommandStates();
+}
+
 
 void TfrmMain::SelectFrame(int Index) {
     lbFrames->setCurrentRow(Index);
@@ -50,7 +124,7 @@ void TfrmMain::ShowFrame(int Index) {
         FStartupAnimation.reset();
     }
     Animation->hide();
-    TGIFImageList& frames = Document()->Frames();
+    const TGIFImageList& frames = Document()->Frames();
     if (Index < 0 || Index >= frames.Count())
         return;
     const TGIFSubImage& frame = *frames[Index];
@@ -95,7 +169,7 @@ void TfrmMain::EmptyPreview() {
 }
 
 QImage TfrmMain::TilePicture(int Index) {
-    TGIFImageList& frames = Document()->Frames();
+    const TGIFImageList& frames = Document()->Frames();
     if (Index < 0 || Index >= frames.Count())
         return QImage();
     const TGIFSubImage* frame = frames[Index];

@@ -162,7 +162,7 @@ void TfrmMain::CreateThumbnailPane() {
     lvThumbs = new TThumbnailView(splitThumbs);
     lvThumbs->setObjectName(QStringLiteral("lvThumbs"));
     connect(lvThumbs, &TThumbnailView::CurrentChanged, this, &TfrmMain::ThumbnailSelected);
-    connect(lvThumbs, &TThumbnailView::Activated, this, [this] { Guarded([this] { popThumbsInsertClick(); }); });
+    connect(lvThumbs, &TThumbnailView::Activated, this, [this] { Guarded([this] { InsertSelectedThumbnail(); }); });
     connect(splitThumbs, &QSplitter::splitterMoved, lvThumbs, &TThumbnailView::ArrangeIcons);
 
     FThumbMaker = new TThumbnailMaker(this);
@@ -178,8 +178,8 @@ void TfrmMain::CreateThumbnailPane() {
         if (!FScannedFolder.isEmpty() && !FScanProgress && !pnlThumbs->isHidden())
             ScanThumbFolder(FScannedFolder, true);
     });
-    connect(btnCloseThumbs, &QToolButton::clicked, this, [this] { mnuViewThumbsClick(); });
-    connect(btnTVClose, &QToolButton::clicked, this, [this] { mnuViewExplorerClick(); });
+    connect(btnCloseThumbs, &QToolButton::clicked, this, [this] { ToggleThumbnailPane(); });
+    connect(btnTVClose, &QToolButton::clicked, this, [this] { ToggleFolderTree(); });
     splitThumbs->addWidget(pnlTV);
     splitThumbs->addWidget(lvThumbs);
     splitThumbs->setStretchFactor(1, 1);
@@ -281,10 +281,6 @@ void TfrmMain::splitHorzMoved() {
 
 void TfrmMain::SetFrameWindowSide(int Tag) {
     const int width = lbFrames->width();
-    if (QAction* left = Command(TCommandId::mnuViewWindowALeft))
-        left->setChecked(Tag == 0);
-    if (QAction* right = Command(TCommandId::mnuViewWindowARight))
-        right->setChecked(Tag != 0);
     // The list keeps its width on either side; the preview takes the rest.
     const int total = splitHorz->width() > 0 ? splitHorz->width() : width + 400;
     if (Tag == 0) {

@@ -1,7 +1,7 @@
 // Program Options: filled from the store and the window, stored and applied on OK.
 #include "app/MainForm.h"
 
-#include "app/PaletteSettings.h"
+#include "session/EditSession.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Settings.h"
@@ -18,12 +18,12 @@ TProgramOptions TfrmMain::CurrentOptions() const {
     o.AnimationColor = FAnimationColor;
     o.NormalStyle = !FToolBarsFlat;
     o.ThumbSize = FThumbSize;
-    o.DefaultDelay = DefaultDelay;
-    o.DefaultLoop = DefaultLoop;
+    o.DefaultDelay = FSettings.Read(Setting::DefaultDelay);
+    o.DefaultLoop = FSettings.Read(Setting::DefaultLoop);
     return o;
 }
 
-void TfrmMain::mnuToolsOptionsClick() {
+void TfrmMain::ShowProgramOptions() {
     PausePlayback();
     std::unique_ptr<TfrmSettings> dialog;
     const TProgramOptions current = CurrentOptions();
@@ -56,12 +56,12 @@ void TfrmMain::mnuToolsOptionsClick() {
     }
     dialog.reset();
     if (thumbSizeChanged && !FScannedFolder.isEmpty())
-        popThumbsRefreshClick();
+        RefreshThumbnails();
 }
 
 void TfrmMain::ApplyOptions(const TProgramOptions& Options) {
-    DefaultDelay = Options.DefaultDelay;
-    DefaultLoop = Options.DefaultLoop;
+    FSettings.WriteIfChanged(Setting::DefaultDelay, Options.DefaultDelay);
+    FSettings.WriteIfChanged(Setting::DefaultLoop, Options.DefaultLoop);
     lbFrames->FrameColor = Options.FrameColor;
     lbFrames->SetWindowColor(Options.WindowColor);
     lbFrames->HighlightColor = Options.HighlightColor;
@@ -72,7 +72,7 @@ void TfrmMain::ApplyOptions(const TProgramOptions& Options) {
         SetToolBarsFlat(!Options.NormalStyle);
     if (Options.ThumbSize != 0)
         FThumbSize = Options.ThumbSize;
-    ApplyPaletteSettings(*Document(), FSettings);
+    FSession->UsePaletteSettings();
     lbFrames->viewport()->update();
     if (pb)
         pb->update();

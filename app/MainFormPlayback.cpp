@@ -13,16 +13,12 @@
 #include <QStatusBar>
 
 bool TfrmMain::Playing() const {
-    return !Command(TCommandId::btnPlay)->isEnabled() && Command(TCommandId::btnPause)->isEnabled();
+    return FPlaying;
 }
 
-void TfrmMain::mnuViewPlayClick() {
-    const bool frames = Document()->Frames().Count() > 0;
-    if (!frames) {
-        for (TCommandId id : {TCommandId::btnPlay, TCommandId::mnuViewPlay, TCommandId::btnPause, TCommandId::mnuViewPause})
-            Command(id)->setEnabled(false);
+void TfrmMain::Play() {
+    if (Document()->Frames().Count() == 0)
         return;
-    }
     if (FStartupAnimation) {
         FStartupAnimation->Stop();
         FStartupAnimation.reset();
@@ -38,12 +34,8 @@ void TfrmMain::mnuViewPlayClick() {
     const bool started = FPlayer->Play(FAnimationColor, [this](const QImage& picture, int index, int count) {
         ShowPlaybackFrame(picture, index, count);
     });
-    if (!started)
-        return;
-    Command(TCommandId::btnPlay)->setEnabled(false);
-    Command(TCommandId::mnuViewPlay)->setEnabled(false);
-    Command(TCommandId::btnPause)->setEnabled(true);
-    Command(TCommandId::mnuViewPause)->setEnabled(true);
+    FPlaying = started;
+    UpdateCommandStates();
 }
 
 void TfrmMain::ShowPlaybackFrame(const QImage& Picture, int Index, int Count) {
@@ -52,19 +44,14 @@ void TfrmMain::ShowPlaybackFrame(const QImage& Picture, int Index, int Count) {
     statusBar()->repaint();
 }
 
-void TfrmMain::btnPauseClick() {
-    const int count = Document()->Frames().Count();
+void TfrmMain::PausePlayback() {
     if (FPlayer)
         FPlayer->Stop();
-    if (count == 0) {
-        for (TCommandId id : {TCommandId::btnPlay, TCommandId::mnuViewPlay, TCommandId::btnPause, TCommandId::mnuViewPause})
-            Command(id)->setEnabled(false);
+    if (!FPlaying)
         return;
-    }
-    Command(TCommandId::btnPlay)->setEnabled(true);
-    Command(TCommandId::mnuViewPlay)->setEnabled(true);
-    Command(TCommandId::btnPause)->setEnabled(false);
-    Command(TCommandId::mnuViewPause)->setEnabled(false);
+    FPlaying = false;
+    UpdateCommandStates();
+    const int count = Document()->Frames().Count();
     const int index = lbFrames->currentRow();
     if (index >= 0) {
         ShowFrame(index);
@@ -72,9 +59,3 @@ void TfrmMain::btnPauseClick() {
     }
 }
 
-void TfrmMain::PausePlayback() {
-    if (FPlayer && FPlayer->Playing())
-        FPlayer->Stop();
-    if (Playing())
-        btnPauseClick();
-}

@@ -1,7 +1,8 @@
 // Reading the window's settings at start-up and writing them back at exit.
 #include "app/MainForm.h"
+#include "app/DocumentCommands.h"
+#include "session/EditSession.h"
 
-#include "app/PaletteSettings.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
 #include "services/SettingsStore.h"
@@ -82,7 +83,6 @@ void TfrmMain::LoadSettings() {
     // Frames list and preview.
     FrameSize = std::clamp(s.Read(Setting::FrameSize), 0, 255);
     FAutoSizeSplitter = s.Read(Setting::AutoSizeSplitter);
-    Command(TCommandId::mnuViewFrameSplit)->setChecked(FAutoSizeSplitter);
     FFrameListWidth = std::max(50, s.ReadInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth));
     lbFrames->resize(FFrameListWidth, lbFrames->height());
     const QString align = s.ReadString(MainSection, QStringLiteral("FrameWindowAlign"), QStringLiteral("Right"));
@@ -98,8 +98,6 @@ void TfrmMain::LoadSettings() {
     lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), scheme.SelTextColor);
     ApplyColors();
 
-    DefaultDelay = s.Read(Setting::DefaultDelay);
-    DefaultLoop = s.Read(Setting::DefaultLoop);
 
     // Tool bars.
     SetToolBarsFlat(!s.Read(Setting::NormalStyle));
@@ -117,13 +115,8 @@ void TfrmMain::LoadSettings() {
         if (!name.isEmpty())
             FFavorites << name;
     // Stored newest first, as the menu shows them.
-    for (const QString& name : s.ReadSection(MRUSection))
-        if (!name.isEmpty() && FRecentFiles.size() < MaxRecentFiles)
-            FRecentFiles << NewRecentItem(name);
-    NumberRecentFiles();
+    FDocuments->SetRecentFiles(s.ReadSection(MRUSection));
 
-    if (Document())
-        ApplyPaletteSettings(*Document(), s);
 }
 
 void TfrmMain::SaveFavorites() {
@@ -217,7 +210,7 @@ bool TfrmMain::SaveSettings() {
     }
 
     s.WriteBool(MainSection, QStringLiteral("AutoSizeSplitter"),
-                Command(TCommandId::mnuViewFrameSplit)->isChecked());
+                FAutoSizeSplitter);
     s.WriteInteger(MainSection, QStringLiteral("FrameSize"), FrameSize);
     s.WriteString(MainSection, QStringLiteral("FrameWindowAlign"),
                   FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));
@@ -238,8 +231,8 @@ bool TfrmMain::SaveSettings() {
             s.WriteInteger(MainSection, QLatin1String(c.name), ColorToInt(c.now));
     s.Write(Setting::ClipDefault, s.Read(Setting::ClipDefault));
     s.Write(Setting::ClipFrame, s.Read(Setting::ClipFrame));
-    s.WriteInteger(MainSection, QStringLiteral("DefaultDelay"), DefaultDelay);
-    s.WriteInteger(MainSection, QStringLiteral("DefaultLoop"), DefaultLoop);
+    s.Write(Setting::DefaultDelay, s.Read(Setting::DefaultDelay));
+    s.Write(Setting::DefaultLoop, s.Read(Setting::DefaultLoop));
     s.Write(Setting::MakeBackups, s.Read(Setting::MakeBackups));
 
     s.WriteBool(ToolbarSection, QStringLiteral("NormalStyle"), !FToolBarsFlat);
@@ -252,8 +245,8 @@ bool TfrmMain::SaveSettings() {
 
     // Lists are rewritten whole so removed entries disappear.
     s.EraseSection(MRUSection);
-    for (QAction* a : FRecentFiles)
-        s.WriteString(MRUSection, a->data().toString(), QString());
+    for (const QString& path : FDocuments->RecentFiles())
+        s.WriteString(MRUSection, path, QString());
     WriteFavorites(s, FFavorites);
 
     s.WriteString(ThumbSection, QStringLiteral("Directory"), FTreePath);

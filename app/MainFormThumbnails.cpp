@@ -1,6 +1,7 @@
 // The thumbnail pane: the folder tree, the thumbnails of the chosen folder,
 // their commands, the favourite folders, and showing or hiding the pane.
 #include "app/MainForm.h"
+#include "app/FrameCommands.h"
 
 #include "app/ImageImport.h"
 #include "app/Routines.h"
@@ -96,7 +97,7 @@ void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
     FScannedFolder = folder;
 
     const QList<TThumbnailFile> files = ListPictureFiles(folder, FilterType);
-    Command(TCommandId::mnuViewClearWindow)->setEnabled(!files.isEmpty());
+    Command(TCommandId::ClearWindow)->setEnabled(!files.isEmpty());
     if (files.isEmpty())
         return;
     for (const TThumbnailFile& file : files)
@@ -139,7 +140,7 @@ void TfrmMain::ThumbnailScanFinished(bool Cancelled) {
             if (lvThumbs->Caption(row) == FScanSelection)
                 lvThumbs->SetCurrentRow(row);
     FScanSelection.clear();
-    Command(TCommandId::mnuViewClearWindow)->setEnabled(lvThumbs->Count() > 0);
+    Command(TCommandId::ClearWindow)->setEnabled(lvThumbs->Count() > 0);
     if (FScanProgress) {
         FScanProgress->hide();
         FScanProgress.reset();
@@ -147,31 +148,29 @@ void TfrmMain::ThumbnailScanFinished(bool Cancelled) {
     }
 }
 
-void TfrmMain::popThumbsRefreshClick() {
+void TfrmMain::RefreshThumbnails() {
     ScanThumbFolder(TreeFolder());
 }
 
-void TfrmMain::mnuViewClearWindowClick() {
+void TfrmMain::ClearThumbnails() {
     FThumbMaker->Cancel();
     lvThumbs->setUpdatesEnabled(false);
     lvThumbs->Clear();
     lvThumbs->setUpdatesEnabled(true);
     SetStatusText(2, QString());
-    Command(TCommandId::mnuViewClearWindow)->setEnabled(false);
+    Command(TCommandId::ClearWindow)->setEnabled(false);
 }
 
-void TfrmMain::popThumbsFilterClick() {
-    if (!FSender)
-        return;
-    FilterType = FSender->property("Tag").toInt();
-    SyncPaneChecks();
+void TfrmMain::SetThumbnailFilter(int Filter) {
+    FilterType = Filter;
+    UpdateCommandStates();
     ScanThumbFolder(TreeFolder());
 }
 
-void TfrmMain::popThumbsViewClick() {
-    FViewIcons = FSender != Command(TCommandId::popThumbsViewDetails);
+void TfrmMain::SetLargeThumbnails(bool Large) {
+    FViewIcons = Large;
     lvThumbs->SetLargeIcons(FViewIcons);
-    SyncPaneChecks();
+    UpdateCommandStates();
 }
 
 // ---- Commands on the selected thumbnail --------------------------------------
@@ -181,7 +180,7 @@ void TfrmMain::ThumbnailSelected(int Row) {
         SetStatusText(2, QStringLiteral("%1 (%2)").arg(lvThumbs->Caption(Row), lvThumbs->Dimensions(Row)));
 }
 
-void TfrmMain::popThumbsInsertClick() {
+void TfrmMain::InsertSelectedThumbnail() {
     InsertThumbnail(lvThumbs->Path(lvThumbs->CurrentRow()));
 }
 
@@ -192,18 +191,18 @@ void TfrmMain::InsertThumbnail(const QString& Path) {
     TBitmap bitmap;
     {
         TWaitCursor wait;
-        if (!LoadImageFile(Path, bitmap, true, FileKindOf(Path)))
+        if (!FFrames->LoadPicture(Path, bitmap, true))
             return;
     }
-    const int position = AskInsertPosition();
+    const int position = FFrames->AskInsertPosition();
     if (position == -2)
         return;
     TWaitCursor wait;
-    AddBitmapAsFrame(std::move(bitmap), position);
+    FFrames->AddPicture(std::move(bitmap), position);
     UpdateCommandStates();
 }
 
-void TfrmMain::popThumbsEditClick() {
+void TfrmMain::EditSelectedThumbnail() {
     const QString path = lvThumbs->Path(lvThumbs->CurrentRow());
     if (path.isEmpty())
         return;
@@ -212,13 +211,13 @@ void TfrmMain::popThumbsEditClick() {
                             QStringLiteral("No program could be started for \"%1\".").arg(QDir::toNativeSeparators(path)));
 }
 
-void TfrmMain::popThumbsCopyClick() {
+void TfrmMain::CopySelectedThumbnail() {
     const QString path = lvThumbs->Path(lvThumbs->CurrentRow());
     if (path.isEmpty())
         return;
     TWaitCursor wait;
     TBitmap bitmap;
-    if (!LoadImageFile(path, bitmap, false, FileKindOf(path)))
+    if (!FFrames->LoadPicture(path, bitmap, false))
         return;
     TGIFClipboardData data;
     data.bitmap = std::move(bitmap);
@@ -241,9 +240,9 @@ bool TfrmMain::DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At) {
 
 // ---- Browsing ---------------------------------------------------------------
 
-void TfrmMain::mnuViewBrowseClick() {
+void TfrmMain::BrowseForFolder() {
     if (pnlThumbs->isHidden())
-        mnuViewThumbsClick();
+        ToggleThumbnailPane();
     const QString start = FBrowseFolder.isEmpty() ? TreeFolder() : FBrowseFolder;
     const QString chosen = FPrompts.FolderName(QStringLiteral("Select a folder to search for images"), start);
     if (chosen.isEmpty()) {
@@ -273,7 +272,7 @@ void TfrmMain::RebuildFavoritesMenu(const QStringList& Folders) {
     }
 }
 
-void TfrmMain::popThumbsFavoritesAddClick() {
+void TfrmMain::AddFavoriteFolder() {
     const QString folder = QDir::toNativeSeparators(TreeFolder());
     if (FFavorites.contains(folder))
         return;
@@ -281,7 +280,7 @@ void TfrmMain::popThumbsFavoritesAddClick() {
     SaveFavorites();
 }
 
-void TfrmMain::popThumbsFavoritesOrganizeClick() {
+void TfrmMain::OrganizeFavorites() {
     TfrmSettings dialog(TfrmSettings::dtFavorites, FPrompts, FUrlOpener, QImage(), this);
     dialog.SetFavorites(FFavorites, TreeFolder());
     if (RunDialog(dialog) != QDialog::Accepted || !dialog.FavoritesChanged)
@@ -292,45 +291,44 @@ void TfrmMain::popThumbsFavoritesOrganizeClick() {
 
 // ---- Showing and hiding ----------------------------------------------------------
 
-void TfrmMain::mnuViewThumbsClick() {
+void TfrmMain::ToggleThumbnailPane() {
     const bool show = pnlThumbs->isHidden();
     pnlThumbs->setVisible(show);
     PlaceThumbsButton(show);
-    SyncPaneChecks();
+    UpdateCommandStates();
     CenterInScrollBox(sbAnimation, pnlAnimation);
     statusBar()->update();
     if (show && WithSlash(TreeFolder()) != FScannedFolder && FShownOnce)
         tvShellChange();
 }
 
-void TfrmMain::mnuViewExplorerClick() {
+void TfrmMain::ToggleFolderTree() {
     const bool show = pnlTV->isHidden();
     pnlTV->setVisible(show);
     PlaceTreeButton(show);
-    SyncPaneChecks();
+    UpdateCommandStates();
 }
 
-void TfrmMain::popThumbsCloseClick() {
+void TfrmMain::CloseThumbnailPane() {
     if (FThumbsPopupOverList)
-        mnuViewThumbsClick();
+        ToggleThumbnailPane();
     else if (!pnlTV->isHidden())
-        mnuViewExplorerClick();
+        ToggleFolderTree();
 }
 
-void TfrmMain::popThumbsPopup(bool OverList) {
+void TfrmMain::PrepareThumbsPopup(bool OverList) {
     FThumbsPopupOverList = OverList;
     const bool selected = OverList && lvThumbs->CurrentRow() >= 0;
     const bool items = lvThumbs->Count() > 0;
-    for (TCommandId id : {TCommandId::popThumbsInsert, TCommandId::popThumbsEdit, TCommandId::popThumbsCopy})
+    UpdateCommandStates();
+    for (TCommandId id : {TCommandId::InsertThumbnail, TCommandId::EditThumbnail, TCommandId::CopyThumbnail})
         Command(id)->setVisible(selected);
     FThumbsSelectionSeparator->setVisible(selected);
-    Command(TCommandId::popThumbsClear)->setVisible(items);
-    Command(TCommandId::popThumbsRefresh)->setVisible(OverList);
-    Command(TCommandId::mnuViewClearWindow)->setEnabled(items);
-    Command(TCommandId::popThumbsFavoritesAdd)->setEnabled(!pnlTV->isHidden());
-    QAction* close = Command(TCommandId::popThumbsCloseWindow);
+    Command(TCommandId::RefreshThumbnails)->setVisible(OverList);
+    Command(TCommandId::ClearWindow)->setEnabled(items);
+    QAction* close = Command(TCommandId::CloseThumbnailWindow);
     const QString which = OverList ? QStringLiteral("Thumbnail") : QStringLiteral("Explorer");
     close->setStatusTip(QStringLiteral("Hide %1 Window").arg(which));
     close->setToolTip(close->statusTip());
-    SyncPaneChecks();
+    UpdateCommandStates();
 }

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/MainForm.h"
+#include "app/DocumentCommands.h"
 #include "services/UserPrompts.h"
 #include "dialogs/Splash.h"
 #include "services/QtPainterBridge.h"
@@ -64,7 +65,7 @@ int RunReelix(int argc, char** argv) {
     main->show();
     QApplication::setQuitOnLastWindowClosed(true);
     if (!files.isEmpty())
-        QTimer::singleShot(0, main.get(), [&main, files] { main->OpenCommandLineFiles(files); });
+        QTimer::singleShot(0, main.get(), [&main, files] { main->Documents().OpenCommandLineFiles(files); });
     const int result = app.exec();
     main.reset(); // writes the settings
     return result;

@@ -6,6 +6,7 @@
 #   reelix_gif       gif       the document model, codec and operations
 #   reelix_painter   painter   animation painters and compositing
 #   reelix_services  services  settings, clipboard, shell, prompts, video, JPEG
+#   reelix_session   session   the document being edited, its history, settings
 #   reelix_controls  controls  widgets
 #   reelix_dialogs   dialogs   one unit per dialog
 #   reelix_app       app       the main window and start-up

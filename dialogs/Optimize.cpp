@@ -3,6 +3,7 @@
 #include "controls/NumericEdit.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/Info.h"
+#include "dialogs/LongWork.h"
 #include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 
@@ -35,7 +36,7 @@ struct TfrmOptimize::TJob {
     TOptimizeChoices Choices;
     qint64 FitTarget = 0;
     bool MeasureCurrent = false;
-    std::thread Thread;
+    std::unique_ptr<TBackgroundJob> Worker; // runs Run
     // Results, read after the thread has ended.
     qint64 Current = -1;
     qint64 Size = -1;
@@ -72,7 +73,7 @@ struct TfrmOptimize::TJob {
     }
 };
 
-TfrmOptimize::TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent, int DefaultLoop)
+TfrmOptimize::TfrmOptimize(const TGIFImage& Document, bool PromptOnSave, QWidget* Parent, int DefaultLoop)
     : QDialog(Parent), FDocument(Document), FDefaultLoop(DefaultLoop) {
     setObjectName(QStringLiteral("frmOptimize"));
     setWindowTitle(QStringLiteral("Optimize Animation"));
@@ -92,8 +93,7 @@ TfrmOptimize::~TfrmOptimize() {
     for (const auto& job : FJobs)
         job->Cancel = true;
     for (const auto& job : FJobs)
-        if (job->Thread.joinable())
-            job->Thread.join();
+        job->Worker.reset(); // waits
 }
 
 void TfrmOptimize::BuildLayout() {
@@ -249,10 +249,8 @@ void TfrmOptimize::Recompute() {
         lblFit->clear();
     UpdateButtons();
     TJob* raw = job.get();
-    job->Thread = std::thread([this, raw] {
-        raw->Run();
-        QMetaObject::invokeMethod(this, [this, raw] { Finished(raw); }, Qt::QueuedConnection);
-    });
+    job->Worker = std::make_unique<TBackgroundJob>(
+        this, [raw](const std::atomic<bool>&) { raw->Run(); }, [this, raw] { Finished(raw); });
 }
 
 void TfrmOptimize::Finished(TJob* Job) {
@@ -261,8 +259,7 @@ void TfrmOptimize::Finished(TJob* Job) {
         return;
     std::shared_ptr<TJob> job = *it;
     FJobs.erase(it);
-    if (job->Thread.joinable())
-        job->Thread.join();
+    job->Worker->Join();
     if (job->Current >= 0 && FCurrentSize < 0) {
         FCurrentSize = job->Current;
         lblCurrSize->setText(BytesText(FCurrentSize));

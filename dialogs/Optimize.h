@@ -27,7 +27,7 @@ public:
     // PromptOnSave: the stored "OptimizePrompt", shown by chkSave. DefaultLoop:
     // the loop count saving gives a first frame without a looping block; the
     // copy gets it too, so the sizes shown are what Save writes.
-    TfrmOptimize(TGIFImage& Document, bool PromptOnSave, QWidget* Parent = nullptr, int DefaultLoop = 0);
+    TfrmOptimize(const TGIFImage& Document, bool PromptOnSave, QWidget* Parent = nullptr, int DefaultLoop = 0);
     ~TfrmOptimize() override;
 
     TOptimizeChoices Choices() const;
@@ -74,7 +74,7 @@ private:
     void ShowResult(TJob& Job);
     void UpdateButtons();
 
-    TGIFImage& FDocument;
+    const TGIFImage& FDocument;
     int FDefaultLoop = 0;
     std::vector<std::shared_ptr<TJob>> FJobs;  // started, not yet collected
     TJob* FRunning = nullptr;                  // the newest computation

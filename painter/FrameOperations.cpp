@@ -4,6 +4,9 @@
 #include "gif/FrameProperties.h"
 #include "gif/GIFImage.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 bool IsFrame(const TGIFImage& image, int index) { return index >= 0 && index < image.Frames().Count(); }
 }  // namespace
@@ -47,5 +50,59 @@ bool SetLoopCount(TGIFImage& image, int count, TFrameEditLog& log) {
     if (loop && loop->LoopCount == count) return false;
     log.TakeLoop(image);
     log.GiveLoop(image, count);
+    return true;
+}
+
+bool DeleteFrames(TGIFImage& image, const std::vector<int>& frames, TFrameEditLog& log) {
+    std::vector<int> order(frames);
+    std::sort(order.begin(), order.end(), std::greater<>());
+    order.erase(std::unique(order.begin(), order.end()), order.end());
+    bool changed = false;
+    // From the last, so the numbers of those still to go stay right.
+    for (int index : order)
+        changed = DeleteFrame(image, index, log) || changed;
+    return changed;
+}
+
+bool DeleteAllFrames(TGIFImage& image, TFrameEditLog& log) {
+    const int count = image.Frames().Count();
+    for (int i = count - 1; i >= 0; --i)
+        log.RemoveFrame(image, i);
+    return count > 0;
+}
+
+bool SetFrameProperties(TGIFImage& image, const std::vector<int>& frames, const TFramePropertyValues& values,
+                        TFrameEditLog& log) {
+    std::vector<int> chosen(frames);
+    if (chosen.size() == 1 && chosen[0] == -1) {
+        chosen.clear();
+        for (int i = 0; i < image.Frames().Count(); ++i)
+            chosen.push_back(i);
+    }
+    bool changed = false;
+    for (int index : chosen) {
+        if (!IsFrame(image, index))
+            continue;
+        TGIFSubImage& frame = *image.Frames()[index];
+        log.FrameProperties(image, frame);
+        changed = ApplyFrameProperties(image, frame, values) || changed;
+        log.FramePropertiesChanged(image);
+    }
+    return changed;
+}
+
+bool SetFramePalette(TGIFImage& image, int index, const std::vector<TGIFRGB>& colors, TFrameEditLog& log) {
+    if (!IsFrame(image, index) || colors.empty() || colors.size() > 256)
+        return false;
+    TGIFSubImage& frame = *image.Frames()[index];
+    log.FrameProperties(image, frame);
+    frame.LocalColors().LoadFromTable(colors.data(), static_cast<int>(colors.size()));
+    frame.DropBitmap();
+    log.FramePropertiesChanged(image);
+    return true;
+}
+
+bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& log) {
+    log.ReplaceImage(image, replacement);
     return true;
 }

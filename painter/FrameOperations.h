@@ -5,6 +5,11 @@
 // 0; an operation given a frame that does not exist changes nothing and
 // answers false.
 
+#include "gif/FrameProperties.h"
+#include "gif/GIFTypes.h"
+
+#include <vector>
+
 class TFrameEditLog;
 class TGIFImage;
 
@@ -21,3 +26,23 @@ bool SetDelay(TGIFImage& image, int index, int delay, TFrameEditLog& log);
 
 // The number of times the animation repeats (0: for ever), on the first frame.
 bool SetLoopCount(TGIFImage& image, int count, TFrameEditLog& log);
+
+// Takes the given frames out (any order, repeats ignored); the loop count
+// stays on whichever frame is first. Answers whether any frame went.
+bool DeleteFrames(TGIFImage& image, const std::vector<int>& frames, TFrameEditLog& log);
+
+// Every frame out, the animation's header kept.
+bool DeleteAllFrames(TGIFImage& image, TFrameEditLog& log);
+
+// Frame Properties: Values written into each given frame (-1 alone: every
+// frame), a field left unset keeping each frame's own. Answers whether
+// anything changed.
+bool SetFrameProperties(TGIFImage& image, const std::vector<int>& frames, const TFramePropertyValues& values,
+                        TFrameEditLog& log);
+
+// A frame's own colour table replaced by `colors`.
+bool SetFramePalette(TGIFImage& image, int index, const std::vector<TGIFRGB>& colors, TFrameEditLog& log);
+
+// The animation takes over the frames and header of `replacement` (an
+// optimised version of itself, say), which is left empty.
+bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& log);

@@ -7,6 +7,10 @@
 //   --write=FILE only writes the animation (to time `reelix-tool info FILE`).
 // Runs offscreen without a display.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "QuietPrompts.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
@@ -85,15 +89,14 @@ void BM_EditorOpen(benchmark::State& state) {
     TfrmMain& form = window.Form;
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        form.OpenCommandLineFiles({GifPath});
+        form.Documents().OpenCommandLineFiles({GifPath});
         // First paint of the list and the preview.
         form.FramesList()->viewport()->repaint();
         form.FramePaintBox()->repaint();
         if (form.FramesList()->count() != FrameCount)
             state.SkipWithError("the animation did not open");
         state.PauseTiming();
-        form.Modified = false;
-        form.mnuFileNewClick();
+        form.Session().Reset();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
@@ -103,7 +106,7 @@ void BM_EditorOpen(benchmark::State& state) {
 void BM_ScrollWholeList(benchmark::State& state) {
     TWindow window;
     TfrmMain& form = window.Form;
-    form.OpenCommandLineFiles({GifPath});
+    form.Documents().OpenCommandLineFiles({GifPath});
     QScrollBar* bar = form.FramesList()->verticalScrollBar();
     int pages = 0;
     for (auto _ : state) {

@@ -5,13 +5,36 @@
 // animation is on only when a test asks for it.
 
 #include "app/MainForm.h"
+#include "app/AnimationCommands.h"
+#include "app/DocumentCommands.h"
+#include "app/FrameCommands.h"
+#include "session/EditSession.h"
 #include "app/ScriptedPrompts.h"
 #include "services/SettingsStore.h"
 
+#include "gif/GIFImage.h"
+#include "gif/Stream.h"
+
 #include <QAction>
+#include <QByteArray>
 #include <QMenu>
+#include <QUndoStack>
 #include <QString>
 #include <memory>
+
+// What the document would save, for comparing states of it ("empty" without
+// frames). Saved from a copy: the document itself is the session's.
+inline QByteArray Snapshot(const TGIFImage& doc) {
+    if (doc.Frames().Count() == 0)
+        return QByteArray("empty");
+    TGIFImage copy;
+    copy.Assign(&doc);
+    TMemoryStream s;
+    copy.SaveToStream(s);
+    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
+}
+
+Q_DECLARE_METATYPE(TCommandId)
 
 struct TMainFormRig {
     TSettingsStore Store;
@@ -26,13 +49,12 @@ struct TMainFormRig {
         // want it turn it back on.
         Store.WriteBool(QStringLiteral("Settings\\"), QStringLiteral("OptimizePrompt"), false);
         Form = std::make_unique<TfrmMain>(Store, Prompts, folder);
+        CheckDocument();
     }
-    QAction* Cmd(const char* name) const {
-        QAction* a = Form->Command(QLatin1String(name));
-        if (!a)
-            qFatal("no command %s", name);
-        return a;
-    }
+    QAction* Cmd(TCommandId id) const { return Form->Command(id); }
+    // Every session in the tests checks that nothing but an operation
+    // changes the document.
+    void CheckDocument() const { Form->Session().SetChecking(true); }
     // Lets the menu update its items as it would before dropping down.
     void DropDown(const char* menu) const {
         auto* m = Form->findChild<QMenu*>(QLatin1String(menu));

@@ -2,6 +2,10 @@
 // undo step, Cancel changing nothing, the sizes shown against the bytes saved,
 // and Save offering the optimisation first.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
@@ -55,12 +59,6 @@ void WriteGif(const QString& path, bool withLoop = true) {
     image.SaveToFile(QFile::encodeName(path).toStdString());
 }
 
-QByteArray Snapshot(TGIFImage& doc) {
-    TMemoryStream s;
-    doc.SaveToStream(s);
-    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
-}
-
 void Type(QLineEdit* field, const QString& text) {
     field->setFocus();
     field->selectAll();
@@ -68,7 +66,7 @@ void Type(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-int LoopOf(TGIFImage& doc) {
+int LoopOf(const TGIFImage& doc) {
     const auto* loop = doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
     return loop ? loop->LoopCount : -1;
 }
@@ -98,15 +96,15 @@ class TAnimationCommandsTest : public QObject {
         QFile::remove(FDir.filePath(QStringLiteral("work.gif")));
         QFile::copy(FDir.filePath(QStringLiteral("a.gif")), FDir.filePath(QStringLiteral("work.gif")));
         rig->Prompts.FileNames << FDir.filePath(QStringLiteral("work.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Form->FramesList()->setCurrentRow(0);
         return rig;
     }
     static void UndoRedoExact(TRig& rig, const QByteArray& before, const QByteArray& after) {
-        TGIFImage& doc = *rig.Form->Document();
-        rig.Cmd("mnuEditUndo")->trigger();
+        const TGIFImage& doc = *rig.Form->Document();
+        rig.Cmd(TCommandId::Undo)->trigger();
         QCOMPARE(Snapshot(doc), before);
-        rig.Cmd("mnuEditRedo")->trigger();
+        rig.Cmd(TCommandId::Redo)->trigger();
         QCOMPARE(Snapshot(doc), after);
     }
     // Waits for the optimisation shown, then presses OK (or Cancel).
@@ -125,12 +123,12 @@ class TAnimationCommandsTest : public QObject {
         };
     }
 
-    static int CommentCount(TGIFImage& doc) { return int(AllComments(doc).size()); }
+    static int CommentCount(const TGIFImage& doc) { return int(AllComments(doc).size()); }
 
 private slots:
     void commentChangesAreUndoSteps() {
         auto rig = Open();
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [&rig](QDialog& d) {
             auto& editor = static_cast<TfrmComments&>(d);
@@ -146,16 +144,16 @@ private slots:
             QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
             return editor.result();
         };
-        rig->Cmd("mnuToolsComment")->trigger();
+        rig->Cmd(TCommandId::CommentEditor)->trigger();
         QCOMPARE(CommentCount(doc), 1);
         QCOMPARE(AllComments(doc)[0]->Lines, std::vector<std::string>{"made with Reelix"});
-        QVERIFY(rig->Form->Modified);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Add Comment"));
+        QVERIFY(rig->Form->Session().Modified());
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Add Comment"));
         UndoRedoExact(*rig, before, Snapshot(doc));
 
         // Removing it is a step of its own, and marks the document too.
-        rig->Form->Command(QStringLiteral("mnuFileSave"))->trigger();
-        QVERIFY(!rig->Form->Modified);
+        rig->Form->Command(TCommandId::Save)->trigger();
+        QVERIFY(!rig->Form->Session().Modified());
         const QByteArray withComment = Snapshot(doc);
         rig->Prompts.Answers << TMsgResult::Yes;
         rig->Answers << [](QDialog& d) {
@@ -163,10 +161,10 @@ private slots:
             QTest::mouseClick(editor.btnDelete, Qt::LeftButton);
             return int(QDialog::Accepted);
         };
-        rig->Cmd("btnAddComment")->trigger();
+        rig->Cmd(TCommandId::AddComment)->trigger();
         QCOMPARE(CommentCount(doc), 0);
-        QVERIFY(rig->Form->Modified);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Remove Comment"));
+        QVERIFY(rig->Form->Session().Modified());
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Remove Comment"));
         UndoRedoExact(*rig, withComment, Snapshot(doc));
     }
 
@@ -180,26 +178,26 @@ private slots:
     void sizesShownCountWhatSavingAdds() {
         auto rig = Open();
         rig->Prompts.FileNames << FDir.filePath(QStringLiteral("noloop.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         qint64 infoSize = -1;
         rig->Answers << [&infoSize](QDialog& d) {
             infoSize = static_cast<TfrmAniInfo&>(d).FileSize();
             return int(QDialog::Rejected);
         };
-        rig->Cmd("mnuEditAniProp")->trigger();
+        rig->Cmd(TCommandId::AnimationInformation)->trigger();
         qint64 shown = -1;
         rig->Answers << AnswerOptimize(true, &shown);
-        rig->Cmd("mnuToolsOptimize")->trigger();
+        rig->Cmd(TCommandId::Optimize)->trigger();
         rig->Prompts.FileNames << FDir.filePath(QStringLiteral("noloop-saved.gif"));
-        rig->Cmd("mnuFileSaveAs")->trigger();
+        rig->Cmd(TCommandId::SaveAs)->trigger();
         QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("noloop-saved.gif"))).size(), shown);
-        rig->Cmd("mnuEditUndo")->trigger(); // back to the file as opened
+        rig->Cmd(TCommandId::Undo)->trigger(); // back to the file as opened
         QVERIFY(infoSize > QFileInfo(FDir.filePath(QStringLiteral("noloop.gif"))).size());
     }
 
     void informationResizesAndLoopsAsOneStep() {
         auto rig = Open();
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [](QDialog& d) {
             auto& info = static_cast<TfrmAniInfo&>(d);
@@ -209,7 +207,7 @@ private slots:
             QTest::mouseClick(info.btnOK, Qt::LeftButton);
             return info.result();
         };
-        rig->Cmd("mnuEditAniProp")->trigger();
+        rig->Cmd(TCommandId::AnimationInformation)->trigger();
         QCOMPARE(doc.Width(), 160);
         QCOMPARE(doc.Height(), 80);
         QCOMPARE(doc.Frames().Count(), 3);
@@ -217,11 +215,11 @@ private slots:
         const TGIFSubImage& last = *doc.Frames()[2];
         QCOMPARE(QRect(last.Left(), last.Top(), last.Width(), last.Height()), QRect(0, 0, 160, 80));
         QCOMPARE(LoopOf(doc), 7);
-        QVERIFY(rig->Form->Modified);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Animation Information"));
+        QVERIFY(rig->Form->Session().Modified());
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Animation Information"));
         UndoRedoExact(*rig, before, Snapshot(doc));
-        rig->Cmd("mnuEditUndo")->trigger();
-        QVERIFY(!rig->Form->Modified);
+        rig->Cmd(TCommandId::Undo)->trigger();
+        QVERIFY(!rig->Form->Session().Modified());
     }
 
     void informationClampsTheWidthTo1000() {
@@ -232,14 +230,14 @@ private slots:
             QTest::mouseClick(info.btnOK, Qt::LeftButton);
             return info.result();
         };
-        rig->Cmd("btnAniInfo")->trigger();
+        rig->Cmd(TCommandId::AnimationInformation)->trigger();
         QCOMPARE(rig->Form->Document()->Width(), 1000);
         QCOMPARE(rig->Form->Document()->Height(), 40);
     }
 
     void cancelChangesNothing() {
         auto rig = Open();
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [](QDialog& d) {
             auto& info = static_cast<TfrmAniInfo&>(d);
@@ -247,30 +245,30 @@ private slots:
             QTest::mouseClick(info.btnCancel, Qt::LeftButton);
             return info.result();
         };
-        rig->Cmd("mnuEditAniProp")->trigger();
+        rig->Cmd(TCommandId::AnimationInformation)->trigger();
         rig->Answers << AnswerOptimize(false);
-        rig->Cmd("mnuToolsOptimize")->trigger();
+        rig->Cmd(TCommandId::Optimize)->trigger();
         QCOMPARE(Snapshot(doc), before);
-        QVERIFY(!rig->Form->Modified);
-        QVERIFY(!rig->Form->Optimized);
+        QVERIFY(!rig->Form->Session().Modified());
+        QVERIFY(!rig->Form->Session().Optimized());
     }
 
     void optimizeReplacesTheDocumentAndSavesTheSizeShown() {
         auto rig = Open();
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         qint64 shown = -1;
         rig->Answers << AnswerOptimize(true, &shown);
-        rig->Cmd("mnuToolsOptimize")->trigger();
-        QVERIFY(rig->Form->Optimized);
-        QVERIFY(rig->Form->Modified);
+        rig->Cmd(TCommandId::Optimize)->trigger();
+        QVERIFY(rig->Form->Session().Optimized());
+        QVERIFY(rig->Form->Session().Modified());
         QVERIFY(shown > 0);
         QVERIFY2(shown < before.size(), qPrintable(QStringLiteral("%1 -> %2").arg(before.size()).arg(shown)));
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Optimize Animation"));
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Optimize Animation"));
         UndoRedoExact(*rig, before, Snapshot(doc));
         // Save writes exactly the size the dialog showed, without asking again.
         const int asked = rig->Asked;
-        rig->Cmd("mnuFileSave")->trigger();
+        rig->Cmd(TCommandId::Save)->trigger();
         QCOMPARE(rig->Asked, asked);
         QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("work.gif"))).size(), shown);
     }
@@ -279,18 +277,18 @@ private slots:
         auto rig = Open(true);
         // Cancel: saving still goes on, unoptimised.
         rig->Answers << AnswerOptimize(false);
-        rig->Cmd("mnuFileSaveAs")->trigger(); // no file name given: nothing written
+        rig->Cmd(TCommandId::SaveAs)->trigger(); // no file name given: nothing written
         QCOMPARE(rig->Asked, 1);
         // OK with the prompt box cleared: the setting is written, the file optimised.
         qint64 shown = -1;
         rig->Answers << AnswerOptimize(true, &shown, true);
         rig->Prompts.FileNames << FDir.filePath(QStringLiteral("saved.gif"));
-        rig->Cmd("mnuFileSaveAs")->trigger();
+        rig->Cmd(TCommandId::SaveAs)->trigger();
         QCOMPARE(rig->Asked, 2);
         QVERIFY(!rig->Store.ReadBool(QStringLiteral("Settings\\"), QStringLiteral("OptimizePrompt"), true));
         QCOMPARE(QFileInfo(FDir.filePath(QStringLiteral("saved.gif"))).size(), shown);
         // Optimised now: Save does not ask again.
-        rig->Cmd("mnuFileSave")->trigger();
+        rig->Cmd(TCommandId::Save)->trigger();
         QCOMPARE(rig->Asked, 2);
     }
 };

@@ -71,7 +71,7 @@ class TAppearanceTest : public QObject {
         rig->Form->resize(900, 620);
         rig->Form->show();
         rig->Prompts.FileNames << FDir.filePath(QStringLiteral("a.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QTest::qWait(50);
         return rig;
     }

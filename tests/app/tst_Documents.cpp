@@ -7,6 +7,7 @@
 #include "dialogs/Comments.h"
 #include "dialogs/Progress.h"
 #include "dialogs/Settings.h"
+#include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 
 #include <QCheckBox>
@@ -65,7 +66,7 @@ QByteArray Bytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-int LoopCount(TGIFImage& image) {
+int LoopCount(const TGIFImage& image) {
     if (image.Frames().Count() == 0)
         return -1;
     auto* loop = image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
@@ -93,7 +94,7 @@ class TDocumentsTest : public QObject {
             });
         }
         TfrmMain& F() { return *Form; }
-        TGIFImage& Doc() { return *Form->Document(); }
+        const TGIFImage& Doc() { return *Form->Document(); }
         int Entries() { return Form->FramesList()->count(); }
     };
     std::unique_ptr<TRig> NewRig() {
@@ -167,13 +168,13 @@ private slots:
         rig->Store.WriteInteger(Section, QStringLiteral("DefaultDelay"), 42);
         rig->Form = std::make_unique<TfrmMain>(rig->Store, rig->Prompts, Path("program"));
         rig->Prompts.FileNames << FDir.filePath(file);
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->Entries(), entries);
         QCOMPARE(rig->Doc().Frames().Count(), entries);
-        QCOMPARE(rig->F().Modified, modified);
+        QCOMPARE(rig->F().Session().Modified(), modified);
         QCOMPARE(rig->F().windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - ") + title);
         QCOMPARE(rig->Prompts.Texts().join(QLatin1Char('|')), message);
-        QCOMPARE(rig->Cmd("btnSave")->isEnabled(), modified);
+        QCOMPARE(rig->Cmd(TCommandId::Save)->isEnabled(), modified);
         if (entries == 1) {
             // A new animation from one picture: loop count, delay, disposal.
             TGIFSubImage& frame = *rig->Doc().Frames()[0];
@@ -184,7 +185,7 @@ private slots:
             QCOMPARE(rig->F().StatusText(1), QStringLiteral("Frame #0 of 0"));
         }
         if (entries == 3)
-            QCOMPARE(rig->F().RecentFiles().value(0), FDir.filePath(file));
+            QCOMPARE(rig->F().Documents().RecentFiles().value(0), FDir.filePath(file));
     }
 
     void saveChangesPrompt_data() {
@@ -199,37 +200,37 @@ private slots:
         QFETCH(bool, cleared);
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("still.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
-        QVERIFY(rig->F().Modified);
+        rig->Cmd(TCommandId::Open)->trigger();
+        QVERIFY(rig->F().Session().Modified());
         rig->Prompts.Shown.clear();
         rig->Prompts.Answers << TMsgResult(answer);
-        rig->Cmd("mnuFileNew")->trigger();
+        rig->Cmd(TCommandId::New)->trigger();
         QCOMPARE(rig->Prompts.Texts().value(0), QStringLiteral("Would you like to save the changes to Untitled?"));
         QCOMPARE(rig->Prompts.Shown.value(0).Buttons, TMsgButtons::YesNoCancel);
         QCOMPARE(rig->Entries(), cleared ? 0 : 1);
-        QCOMPARE(rig->F().Modified, !cleared);
+        QCOMPARE(rig->F().Session().Modified(), !cleared);
     }
 
     void openCancelledAfterNoKeepsModified() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("still.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Prompts.Answers << TMsgResult::No;
-        rig->Cmd("mnuFileOpen")->trigger(); // no file name: the dialog is cancelled
-        QVERIFY(rig->F().Modified);
+        rig->Cmd(TCommandId::Open)->trigger(); // no file name: the dialog is cancelled
+        QVERIFY(rig->F().Session().Modified());
         QCOMPARE(rig->Entries(), 1);
     }
 
     void singleImageSaveAsksForAName() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("still.gif") << Path("saved-still");
-        rig->Cmd("mnuFileOpen")->trigger();
-        rig->Cmd("mnuFileSave")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
+        rig->Cmd(TCommandId::Save)->trigger();
         QVERIFY(QFile::exists(Path("saved-still.gif")));
-        QVERIFY(!rig->F().Modified);
-        QCOMPARE(rig->F().FileName, Path("saved-still.gif"));
+        QVERIFY(!rig->F().Session().Modified());
+        QCOMPARE(rig->F().Session().FileName(), Path("saved-still.gif"));
         QCOMPARE(rig->F().windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - saved-still.gif"));
-        QVERIFY(!rig->Cmd("btnSave")->isEnabled());
+        QVERIFY(!rig->Cmd(TCommandId::Save)->isEnabled());
         TGIFImage back;
         back.LoadFromFile(Path("saved-still.gif").toStdString());
         QCOMPARE(back.Frames().Count(), 1);
@@ -239,11 +240,11 @@ private slots:
     void savingNormalisesTheLoopExtension() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("loops.gif") << Path("loops-out.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->Entries(), 3);
-        rig->F().Modified = true;
+        rig->F().Session().History().resetClean(); // counts as changed
         rig->F().UpdateCommandStates();
-        rig->Cmd("mnuFileSaveAs")->trigger();
+        rig->Cmd(TCommandId::SaveAs)->trigger();
         TGIFImage back;
         back.LoadFromFile(Path("loops-out.gif").toStdString());
         QCOMPARE(LoopCount(back), 0); // DefaultLoop on the first frame
@@ -259,15 +260,15 @@ private slots:
         const QByteArray before = Bytes(file);
         auto rig = NewRig();
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         // Add a frame so the file changes.
         rig->Prompts.FileNames << Path("same.bmp");
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After);
-        rig->Cmd("AddFrame1")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->Entries(), 3);
-        QVERIFY(rig->F().Modified);
-        rig->Cmd("mnuFileSave")->trigger();
-        QVERIFY(!rig->F().Modified);
+        QVERIFY(rig->F().Session().Modified());
+        rig->Cmd(TCommandId::Save)->trigger();
+        QVERIFY(!rig->F().Session().Modified());
         QCOMPARE(Bytes(Path("backup-me.~gi")), before);
         QVERIFY(Bytes(file) != before);
     }
@@ -280,13 +281,13 @@ private slots:
         auto rig = NewRig();
         rig->Store.WriteBool(Section, QStringLiteral("MakeBackups"), false);
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
-        rig->F().Modified = true;
+        rig->Cmd(TCommandId::Open)->trigger();
+        rig->F().Session().History().resetClean(); // counts as changed
         rig->F().UpdateCommandStates();
-        rig->F().SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("No space left on device"); });
-        rig->Cmd("mnuFileSave")->trigger();
+        rig->F().Documents().SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("No space left on device"); });
+        rig->Cmd(TCommandId::Save)->trigger();
         QCOMPARE(Bytes(file), before);
-        QVERIFY(rig->F().Modified);
+        QVERIFY(rig->F().Session().Modified());
         QVERIFY(!rig->Prompts.Shown.isEmpty());
         QCOMPARE(rig->Prompts.Texts().last(),
                  QStringLiteral("Could not save %1.\nNo space left on device").arg(QDir::toNativeSeparators(file)));
@@ -310,29 +311,29 @@ private slots:
         auto rig = NewRig();
         rig->Store.WriteBool(Section, QStringLiteral("MakeBackups"), false);
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         // Grow the animation past what the file system holds.
-        TGIFImage& doc = rig->Doc();
-        for (int i = 0; i < 3; ++i) {
-            auto frame = std::make_unique<TGIFSubImage>(&doc);
-            frame->PlaceFrame(0, 0, 8, 6);
-            for (int c = 0; c < 256; ++c)
-                frame->LocalColors().AddColor(TColor(c * 65793));
-            frame->PlaceFrame(0, 0, 200, 200);
-            std::uint32_t noise = 2463534242u + static_cast<std::uint32_t>(i);
-            for (int p = 0; p < 200 * 200; ++p) {
-                noise ^= noise << 13;
-                noise ^= noise >> 17;
-                noise ^= noise << 5;
-                frame->PixelData()[p] = static_cast<std::uint8_t>(noise);
+        rig->F().Session().Apply(QStringLiteral("Grow"), [](TGIFImage& doc, TFrameEditLog& log) {
+            for (int i = 0; i < 3; ++i) {
+                auto frame = std::make_unique<TGIFSubImage>(&doc);
+                frame->PlaceFrame(0, 0, 8, 6);
+                for (int c = 0; c < 256; ++c)
+                    frame->LocalColors().AddColor(TColor(c * 65793));
+                frame->PlaceFrame(0, 0, 200, 200);
+                std::uint32_t noise = 2463534242u + static_cast<std::uint32_t>(i);
+                for (int p = 0; p < 200 * 200; ++p) {
+                    noise ^= noise << 13;
+                    noise ^= noise >> 17;
+                    noise ^= noise << 5;
+                    frame->PixelData()[p] = static_cast<std::uint8_t>(noise);
+                }
+                log.FrameAdded(doc, doc.AddFrame(std::move(frame)));
             }
-            doc.AddFrame(std::move(frame));
-        }
-        rig->F().Modified = true;
-        rig->F().UpdateCommandStates();
-        rig->Cmd("mnuFileSave")->trigger();
+            return true;
+        }, {0, 0});
+        rig->Cmd(TCommandId::Save)->trigger();
         QCOMPARE(Bytes(file), before);
-        QVERIFY(rig->F().Modified);
+        QVERIFY(rig->F().Session().Modified());
         QVERIFY(!rig->Prompts.Shown.isEmpty());
         QVERIFY(rig->Prompts.Texts().last().startsWith(QStringLiteral("Could not save ")));
         QCOMPARE(QDir(mountPoint.path()).entryList(QDir::Files), QStringList{QStringLiteral("small.gif")});
@@ -358,7 +359,7 @@ private slots:
         QFETCH(QSize, frame);
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("anim.gif") << FDir.filePath(file);
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After);
         if (asked)
             rig->Dialogs << [clip](QDialog& d) {
@@ -369,7 +370,7 @@ private slots:
                 QTest::mouseClick(dlg->btnOK, Qt::LeftButton);
                 return dlg->result();
             };
-        rig->Cmd("btnFrameAdd")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->DialogTitles.contains(QStringLiteral("Frame Size Difference")), asked);
         QCOMPARE(rig->Entries(), 4);
         QCOMPARE(QSize(rig->Doc().Width(), rig->Doc().Height()), screen);
@@ -382,12 +383,12 @@ private slots:
     void frameSizeQuestionCancelledAddsNothing() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("anim.gif") << Path("two-larger.bmp");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After); // the size dialog then gets no answer: Cancel
-        rig->Cmd("btnFrameAdd")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->Entries(), 3);
         QCOMPARE(rig->Doc().Frames().Count(), 3);
-        QVERIFY(!rig->F().Modified);
+        QVERIFY(!rig->F().Session().Modified());
     }
 
     void paletteQuestion() {
@@ -395,7 +396,7 @@ private slots:
         rig->Store.WriteBool(Section, QStringLiteral("PaletteDefaults"), false);
         rig->Prompts.FileNames << Path("photo.jpg") << Path("photo.jpg");
         // Cancel first: nothing added.
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->DialogTitles, QStringList{QStringLiteral("Palette Options")});
         QCOMPARE(rig->Entries(), 0);
         // Then 16 colours of a local palette.
@@ -408,7 +409,7 @@ private slots:
             QTest::mouseClick(dlg.btnOK, Qt::LeftButton);
             return dlg.result();
         };
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QVERIFY(separatorShown);
         QCOMPARE(rig->Entries(), 1);
         QVERIFY(rig->Doc().Frames()[0]->LocalColors().Count() <= 16);
@@ -431,10 +432,10 @@ private slots:
         QFETCH(int, landsAt);
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("loops.gif") << Path("same.bmp");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->F().FramesList()->setCurrentRow(selected);
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace(place));
-        rig->Cmd("btnFrameAdd")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->Entries(), 4);
         QCOMPARE(rig->F().FramesList()->currentRow(), landsAt);
         // The picture is the only frame with a local table of its own colours
@@ -442,17 +443,17 @@ private slots:
         QCOMPARE(int(rig->Doc().Frames()[landsAt]->ControlExtension()->DelayTime), 100);
         // Whichever frame is first carries the loop count.
         QVERIFY(rig->Doc().Frames()[0]->FindExtension<TGIFAppExtNSLoop>());
-        QVERIFY(rig->F().Modified);
+        QVERIFY(rig->F().Session().Modified());
     }
 
     void severalFilesLandInTheirOrder() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("anim.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->F().FramesList()->setCurrentRow(0);
         rig->Prompts.FileNames << Path("same.bmp") + QLatin1Char('\n') + Path("photo.jpeg");
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After) << DropAnswer(TfrmComments::TDropPlace::After);
-        rig->Cmd("btnFrameAdd")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->DialogTitles, (QStringList{QStringLiteral("Drop Image"), QStringLiteral("Drop Image")}));
         QCOMPARE(rig->Entries(), 5);
         // The two pictures follow frame 0 in the order chosen; the old frames
@@ -475,11 +476,11 @@ private slots:
         QFETCH(QString, title);
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("same.bmp") << Path("anim.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Prompts.Shown.clear();
         rig->Prompts.Answers << TMsgResult(answer) << TMsgResult::No; // then: do not save the changes
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After);
-        rig->Cmd("AddFrame1")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QVERIFY(rig->Prompts.Texts().value(0).startsWith(
             QStringLiteral("This GIF Image appears to be animated. Would you like to open it as a new animation?\n")));
         QCOMPARE(rig->Entries(), entries);
@@ -489,7 +490,7 @@ private slots:
     void missingFileWarns() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("nowhere.bmp");
-        rig->Cmd("btnFrameAdd")->trigger();
+        rig->Cmd(TCommandId::AddFrame)->trigger();
         QCOMPARE(rig->Prompts.Texts(),
                  QStringList{QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(Path("nowhere.bmp")))});
         QCOMPARE(rig->Entries(), 0);
@@ -504,36 +505,36 @@ private slots:
         }
         for (const QString& f : files) {
             rig->Prompts.FileNames << f;
-            rig->Cmd("mnuFileOpen")->trigger();
+            rig->Cmd(TCommandId::Open)->trigger();
         }
-        QCOMPARE(rig->F().RecentFiles().size(), 10);
-        QCOMPARE(rig->F().RecentFiles().first(), files.last());
-        QCOMPARE(rig->F().RecentFileItems().first()->text(), QStringLiteral("&0 ") + files.last());
+        QCOMPARE(rig->F().Documents().RecentFiles().size(), 10);
+        QCOMPARE(rig->F().Documents().RecentFiles().first(), files.last());
+        QCOMPARE(rig->F().Documents().RecentFileItems().first()->text(), QStringLiteral("&0 ") + files.last());
         // Reopening the third item moves it to the top.
-        const QString third = rig->F().RecentFiles().at(2);
-        rig->F().RecentFileItems().at(2)->trigger();
-        QCOMPARE(rig->F().FileName, third);
-        QCOMPARE(rig->F().RecentFiles().first(), third);
-        QCOMPARE(rig->F().RecentFileItems().at(1)->text(), QStringLiteral("&1 ") + files.last());
+        const QString third = rig->F().Documents().RecentFiles().at(2);
+        rig->F().Documents().RecentFileItems().at(2)->trigger();
+        QCOMPARE(rig->F().Session().FileName(), third);
+        QCOMPARE(rig->F().Documents().RecentFiles().first(), third);
+        QCOMPARE(rig->F().Documents().RecentFileItems().at(1)->text(), QStringLiteral("&1 ") + files.last());
         // The current file asks to reload; No leaves everything.
         rig->Prompts.Answers << TMsgResult::No;
-        rig->F().RecentFileItems().at(0)->trigger();
+        rig->F().Documents().RecentFileItems().at(0)->trigger();
         QCOMPARE(rig->Prompts.Texts().last(), QStringLiteral("Would you like to reload %1?").arg(QFileInfo(third).fileName()));
-        QCOMPARE(rig->F().FileName, third);
+        QCOMPARE(rig->F().Session().FileName(), third);
         // A file that has gone is removed with a warning.
-        const QString gone = rig->F().RecentFiles().at(4);
+        const QString gone = rig->F().Documents().RecentFiles().at(4);
         QFile::remove(gone);
-        rig->F().RecentFileItems().at(4)->trigger();
+        rig->F().Documents().RecentFileItems().at(4)->trigger();
         QCOMPARE(rig->Prompts.Texts().last(), QStringLiteral("Could not open %1. The file may have moved.").arg(gone));
-        QCOMPARE(rig->F().RecentFiles().size(), 9);
-        QVERIFY(!rig->F().RecentFiles().contains(gone));
-        QCOMPARE(rig->F().RecentFileItems().at(4)->text().left(3), QStringLiteral("&4 "));
+        QCOMPARE(rig->F().Documents().RecentFiles().size(), 9);
+        QVERIFY(!rig->F().Documents().RecentFiles().contains(gone));
+        QCOMPARE(rig->F().Documents().RecentFileItems().at(4)->text().left(3), QStringLiteral("&4 "));
         // The list survives a restart in its order.
-        const QStringList order = rig->F().RecentFiles();
+        const QStringList order = rig->F().Documents().RecentFiles();
         rig->Form.reset();
         TSettingsStore again(Path("settings.ini"));
         TfrmMain reopened(again, rig->Prompts, Path("program"));
-        QCOMPARE(reopened.RecentFiles(), order);
+        QCOMPARE(reopened.Documents().RecentFiles(), order);
     }
 
     void dropsOpenTheFirstFile() {
@@ -548,15 +549,15 @@ private slots:
         QApplication::sendEvent(&rig->F(), &drop);
         QVERIFY2(drop.isAccepted(), qPrintable(rig->Prompts.Texts().join(QLatin1Char('|'))));
         QCOMPARE(rig->Entries(), 3);
-        QCOMPARE(rig->F().FileName, Path("anim.gif"));
+        QCOMPARE(rig->F().Session().FileName(), Path("anim.gif"));
         delete mime;
     }
 
     void commandLineOpensTheFirstFile() {
         auto rig = NewRig();
-        rig->F().OpenCommandLineFiles({Path("anim.gif"), Path("still.gif")});
+        rig->F().Documents().OpenCommandLineFiles({Path("anim.gif"), Path("still.gif")});
         QCOMPARE(rig->F().windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - anim.gif"));
-        rig->F().OpenCommandLineFiles({Path("absent.gif")});
+        rig->F().Documents().OpenCommandLineFiles({Path("absent.gif")});
         QVERIFY(rig->Prompts.Texts().last().startsWith(QStringLiteral("The selected file \"")));
         QCOMPARE(rig->Entries(), 3);
     }
@@ -568,10 +569,10 @@ private slots:
         broken.close();
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("broken.gif");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->Entries(), 0);
         QCOMPARE(rig->Doc().Frames().Count(), 0);
-        QVERIFY(!rig->F().Modified);
+        QVERIFY(!rig->F().Session().Modified());
     }
 
     void cancelLoadingLeavesTheDocumentEmpty() {
@@ -590,12 +591,12 @@ private slots:
         });
         poll.start(0);
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         poll.stop();
         QVERIFY(pressed);
         QCOMPARE(rig->Entries(), 0);
         QCOMPARE(rig->Doc().Frames().Count(), 0);
-        QVERIFY(!rig->F().Modified);
+        QVERIFY(!rig->F().Session().Modified());
         QVERIFY(rig->F().isEnabled());
         QCOMPARE(rig->F().windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
     }
@@ -608,7 +609,7 @@ private slots:
         rig->F().show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig->F()));
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->Entries(), 200);
         QTest::qWait(50);
         QCoreApplication::processEvents();

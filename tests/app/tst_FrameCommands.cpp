@@ -2,8 +2,13 @@
 // redone to exactly the document before and after, the loop count on the
 // first frame, Shift+Del, the tile sizes, clipboard round trips and playback.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
+#include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "raster/Bitmap.h"
 
@@ -46,15 +51,7 @@ void WriteGif(const QString& path, int frames) {
 }
 
 // The document as bytes: frames, order, pixels, tables and every extension.
-QByteArray Snapshot(TGIFImage& doc) {
-    if (doc.Frames().Count() == 0)
-        return QByteArray("empty");
-    TMemoryStream s;
-    doc.SaveToStream(s);
-    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
-}
-
-int Delay(TGIFImage& doc, int i) {
+int Delay(const TGIFImage& doc, int i) {
     return doc.Frames()[i]->ControlExtension()->DelayTime;
 }
 } // namespace
@@ -72,7 +69,7 @@ class TFrameCommandsTest : public QObject {
                                                   FDir.filePath(QStringLiteral("program")), false);
         rig->Form->SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Form->FramesList()->setCurrentRow(select);
         return rig;
     }
@@ -94,14 +91,14 @@ private slots:
         QFETCH(int, shown);
         auto rig = Open(4, deleted);
         rig->Prompts.Answers << TMsgResult::Yes;
-        rig->Cmd("mnuEditDelete")->trigger();
+        rig->Cmd(TCommandId::DeleteFrame)->trigger();
         QCOMPARE(rig->Form->Document()->Frames().Count(), 3);
         QCOMPARE(rig->Form->FramesList()->currentRow(), shown);
         QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #%1 of 2").arg(shown));
         const TGIFSubImage& frame = *rig->Form->Document()->Frames()[shown];
         QCOMPARE(rig->Form->FramePaintBox()->geometry(), QRect(frame.Left(), frame.Top(), frame.Width(), frame.Height()));
         QVERIFY(!rig->Form->FramePaintBox()->isHidden());
-        rig->Cmd("mnuEditUndo")->trigger();
+        rig->Cmd(TCommandId::Undo)->trigger();
         QCOMPARE(rig->Form->FramesList()->currentRow(), deleted);
     }
     void statusTextsFitTheirPanel() {
@@ -128,73 +125,73 @@ private slots:
         QFETCH(bool, up);
         QFETCH(bool, down);
         auto rig = Open(3, select);
-        QCOMPARE(rig->Cmd("btnFrameMoveTop")->isEnabled(), up);
-        QCOMPARE(rig->Cmd("btnFrameMoveUp")->isEnabled(), up);
-        QCOMPARE(rig->Cmd("btnFrameMoveDown")->isEnabled(), down);
-        QCOMPARE(rig->Cmd("btnFrameMoveBottom")->isEnabled(), down);
-        for (const char* c : {"btnCut", "btnCopy", "btnFrameDelete", "btnGlobalProps", "btnPlay"})
-            QVERIFY2(rig->Cmd(c)->isEnabled(), c);
-        QVERIFY(!rig->Cmd("btnPaste")->isEnabled());
-        QVERIFY(!rig->Cmd("btnPause")->isEnabled());
+        QCOMPARE(rig->Cmd(TCommandId::MoveToStart)->isEnabled(), up);
+        QCOMPARE(rig->Cmd(TCommandId::MoveUp)->isEnabled(), up);
+        QCOMPARE(rig->Cmd(TCommandId::MoveDown)->isEnabled(), down);
+        QCOMPARE(rig->Cmd(TCommandId::MoveToEnd)->isEnabled(), down);
+        for (TCommandId c : {TCommandId::Cut, TCommandId::Copy, TCommandId::DeleteFrame, TCommandId::GlobalProperties, TCommandId::Play})
+            QVERIFY2(rig->Cmd(c)->isEnabled(), CommandName(c));
+        QVERIFY(!rig->Cmd(TCommandId::Paste)->isEnabled());
+        QVERIFY(!rig->Cmd(TCommandId::Pause)->isEnabled());
         rig->DropDown("mnuEdit");
-        QCOMPARE(rig->Cmd("mnuEditMoveUp")->isEnabled(), up);
-        QCOMPARE(rig->Cmd("mnuEditMoveDown")->isEnabled(), down);
-        rig->Form->popFramesPopup();
-        QCOMPARE(rig->Cmd("popFramesFProp")->text(), QStringLiteral("Frame %1 P&roperties...").arg(select));
+        QCOMPARE(rig->Cmd(TCommandId::MoveUp)->isEnabled(), up);
+        QCOMPARE(rig->Cmd(TCommandId::MoveDown)->isEnabled(), down);
+        rig->Form->PrepareFramesPopup();
+        QCOMPARE(rig->Cmd(TCommandId::FrameProperties)->text(), QStringLiteral("Frame %1 P&roperties...").arg(select));
         QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #%1 of 2").arg(select));
     }
 
     void everyCommandUndoesAndRedoesExactly_data() {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<TCommandId>("command");
         QTest::addColumn<int>("select");
         QTest::addColumn<QString>("undoText");
         QTest::addColumn<int>("selectedAfter");
         // The frame after it takes the first frame's place, and is shown.
-        QTest::newRow("delete first") << "mnuEditDelete" << 0 << "&Undo Delete Frame" << 0;
-        QTest::newRow("delete middle") << "btnFrameDelete" << 2 << "&Undo Delete Frame" << 1;
-        QTest::newRow("cut first") << "mnuEditCut" << 0 << "&Undo Cut Frame" << 0;
-        QTest::newRow("cut last") << "btnCut" << 3 << "&Undo Cut Frame" << 2;
-        QTest::newRow("move up") << "mnuEditMoveUp" << 1 << "&Undo Move Frame" << 0;
-        QTest::newRow("move down") << "mnuEditMoveDown" << 0 << "&Undo Move Frame" << 1;
-        QTest::newRow("to beginning") << "btnFrameMoveTop" << 3 << "&Undo Move Frame" << 0;
-        QTest::newRow("to end") << "btnFrameMoveBottom" << 0 << "&Undo Move Frame" << 3;
-        QTest::newRow("delete all") << "popFramesDeleteAll" << 1 << "&Undo Delete All Frames" << -1;
-        QTest::newRow("copy, paste") << "paste" << 1 << "&Undo Paste" << 2;
-        QTest::newRow("add a picture after frame 1") << "add" << 1 << "&Undo Add Frame" << 2;
+        QTest::newRow("delete first") << TCommandId::DeleteFrame << 0 << "&Undo Delete Frame" << 0;
+        QTest::newRow("delete middle") << TCommandId::DeleteFrame << 2 << "&Undo Delete Frame" << 1;
+        QTest::newRow("cut first") << TCommandId::Cut << 0 << "&Undo Cut Frame" << 0;
+        QTest::newRow("cut last") << TCommandId::Cut << 3 << "&Undo Cut Frame" << 2;
+        QTest::newRow("move up") << TCommandId::MoveUp << 1 << "&Undo Move Frame" << 0;
+        QTest::newRow("move down") << TCommandId::MoveDown << 0 << "&Undo Move Frame" << 1;
+        QTest::newRow("to beginning") << TCommandId::MoveToStart << 3 << "&Undo Move Frame" << 0;
+        QTest::newRow("to end") << TCommandId::MoveToEnd << 0 << "&Undo Move Frame" << 3;
+        QTest::newRow("delete all") << TCommandId::DeleteAllFrames << 1 << "&Undo Delete All Frames" << -1;
+        QTest::newRow("copy, paste") << TCommandId::Paste << 1 << "&Undo Paste" << 2;
+        QTest::newRow("add a picture after frame 1") << TCommandId::AddFrame << 1 << "&Undo Add Frame" << 2;
     }
     void everyCommandUndoesAndRedoesExactly() {
-        QFETCH(QString, command);
+        QFETCH(TCommandId, command);
         QFETCH(int, select);
         QFETCH(QString, undoText);
         QFETCH(int, selectedAfter);
         auto rig = Open(4, select);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
-        QVERIFY(!rig->Form->Modified);
+        QVERIFY(!rig->Form->Session().Modified());
         rig->Prompts.Answers << TMsgResult::Yes;
-        if (command == QLatin1String("paste")) {
-            rig->Cmd("mnuEditCopy")->trigger();
-            QVERIFY(rig->Cmd("btnPaste")->isEnabled());
-            rig->Cmd("mnuEditPaste")->trigger();
+        if (command == TCommandId::Paste) {
+            rig->Cmd(TCommandId::Copy)->trigger();
+            QVERIFY(rig->Cmd(TCommandId::Paste)->isEnabled());
+            rig->Cmd(TCommandId::Paste)->trigger();
             QCOMPARE(doc.Frames().Count(), 5);
             QCOMPARE(Delay(doc, 2), Delay(doc, 1)); // the copy keeps its delay
-        } else if (command == QLatin1String("add")) {
+        } else if (command == TCommandId::AddFrame) {
             const QString picture = FDir.filePath(QStringLiteral("picture.bmp"));
             QImage image(6, 4, QImage::Format_RGB32);
             image.fill(qRgb(10, 200, 60));
             QVERIFY(image.save(picture, "BMP"));
             rig->Prompts.FileNames << picture;
-            rig->Cmd("AddFrame1")->trigger();
+            rig->Cmd(TCommandId::AddFrame)->trigger();
             QCOMPARE(doc.Frames().Count(), 5);
         } else {
-            rig->Cmd(command.toLatin1().constData())->trigger();
+            rig->Cmd(command)->trigger();
         }
         const QByteArray after = Snapshot(doc);
         QVERIFY(after != before);
-        QVERIFY(rig->Form->Modified);
+        QVERIFY(rig->Form->Session().Modified());
         QCOMPARE(rig->Form->FramesList()->count(), doc.Frames().Count());
         QCOMPARE(rig->Form->FramesList()->currentRow(), selectedAfter);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), undoText);
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), undoText);
         // The loop count stays on whichever frame is first.
         if (doc.Frames().Count() > 0) {
             QVERIFY(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>());
@@ -203,20 +200,20 @@ private slots:
                 QVERIFY(!doc.Frames()[i]->FindExtension<TGIFAppExtNSLoop>());
         }
         for (int round = 0; round < 2; ++round) {
-            rig->Cmd("mnuEditUndo")->trigger();
+            rig->Cmd(TCommandId::Undo)->trigger();
             QCOMPARE(Snapshot(doc), before);
             QCOMPARE(rig->Form->FramesList()->count(), doc.Frames().Count());
-            QVERIFY2(!rig->Form->Modified, "undoing to the saved state clears Modified");
-            rig->Cmd("mnuEditRedo")->trigger();
+            QVERIFY2(!rig->Form->Session().Modified(), "undoing to the saved state clears Modified");
+            rig->Cmd(TCommandId::Redo)->trigger();
             QCOMPARE(Snapshot(doc), after);
-            QVERIFY(rig->Form->Modified);
+            QVERIFY(rig->Form->Session().Modified());
         }
     }
 
     void deleteAsksUnlessShiftIsHeld() {
         auto rig = Open(3, 1);
         rig->Prompts.Answers << TMsgResult::No;
-        rig->Cmd("mnuEditDelete")->trigger();
+        rig->Cmd(TCommandId::DeleteFrame)->trigger();
         QCOMPARE(rig->Prompts.Texts().value(0), QStringLiteral("Would you like to delete \"Frame 1\"?"));
         QCOMPARE(rig->Prompts.Shown.value(0).Buttons, TMsgButtons::YesNoCancel);
         QCOMPARE(rig->Form->Document()->Frames().Count(), 3);
@@ -231,12 +228,12 @@ private slots:
 
     void dragInsideTheListMovesTheFrame() {
         auto rig = Open(4, 0);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         emit rig->Form->FramesList()->MoveRequested(0, 2);
         QCOMPARE(Delay(doc, 2), 10);
         QVERIFY(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>());
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Move Frame"));
-        rig->Cmd("mnuEditUndo")->trigger();
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Move Frame"));
+        rig->Cmd(TCommandId::Undo)->trigger();
         QCOMPARE(Delay(doc, 0), 10);
     }
 
@@ -253,22 +250,26 @@ private slots:
         QFETCH(QSize, tile);
         auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("tiles.ini")),
                                                   FDir.filePath(QStringLiteral("program")), false);
-        TGIFImage& doc = *rig->Form->Document();
-        doc.GlobalColors().AddColor(0);
-        doc.GlobalColors().AddColor(0xFFFFFF);
-        auto f = std::make_unique<TGIFSubImage>(&doc);
-        f->PlaceFrame(0, 0, frame.width(), frame.height());
-        doc.AddFrame(std::move(f));
+        rig->Form->Session().Apply(QStringLiteral("Frame"), [&frame](TGIFImage& doc, TFrameEditLog& log) {
+            log.Colors(doc);
+            doc.GlobalColors().AddColor(0);
+            doc.GlobalColors().AddColor(0xFFFFFF);
+            log.ColorsChanged(doc);
+            auto f = std::make_unique<TGIFSubImage>(&doc);
+            f->PlaceFrame(0, 0, frame.width(), frame.height());
+            log.FrameAdded(doc, doc.AddFrame(std::move(f)));
+            return true;
+        }, {-1, 0});
         QCOMPARE(rig->Form->TilePicture(0).size(), tile);
     }
 
     void framesTravelBetweenTwoDocuments() {
         auto a = Open(3, 2);
-        a->Cmd("mnuEditCopy")->trigger();
+        a->Cmd(TCommandId::Copy)->trigger();
         QVERIFY(QApplication::clipboard()->mimeData()->hasImage());
         auto b = Open(2, 0);
-        b->Cmd("mnuEditPaste")->trigger();
-        TGIFImage& doc = *b->Form->Document();
+        b->Cmd(TCommandId::Paste)->trigger();
+        const TGIFImage& doc = *b->Form->Document();
         QCOMPARE(doc.Frames().Count(), 3);
         QCOMPARE(b->Form->FramesList()->currentRow(), 1);
         QCOMPARE(Delay(doc, 1), 12);
@@ -283,48 +284,48 @@ private slots:
         QImage outside(5, 3, QImage::Format_RGB32);
         outside.fill(qRgb(200, 10, 30));
         QApplication::clipboard()->setImage(outside);
-        QVERIFY(rig->Cmd("btnPaste")->isEnabled());
-        rig->Cmd("mnuEditPaste")->trigger();
-        TGIFImage& doc = *rig->Form->Document();
+        QVERIFY(rig->Cmd(TCommandId::Paste)->isEnabled());
+        rig->Cmd(TCommandId::Paste)->trigger();
+        const TGIFImage& doc = *rig->Form->Document();
         QCOMPARE(doc.Frames().Count(), 3);
         QCOMPARE(int(doc.Frames()[2]->Width()), 5);
         TBitmap picture;
         doc.Frames()[2]->AssignTo(picture);
         QCOMPARE(picture.Pixel(2, 1), RGBColor(200, 10, 30));
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Paste"));
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Paste"));
     }
 
     void playbackCountsFramesAndStopsForChanges() {
         auto rig = Open(5, 2);
         rig->Form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig->Form.get()));
-        rig->Cmd("mnuViewPlay")->trigger();
-        QVERIFY(!rig->Cmd("btnPlay")->isEnabled());
-        QVERIFY(rig->Cmd("btnPause")->isEnabled());
+        rig->Cmd(TCommandId::Play)->trigger();
+        QVERIFY(!rig->Cmd(TCommandId::Play)->isEnabled());
+        QVERIFY(rig->Cmd(TCommandId::Pause)->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(rig->Form->StatusText(1) == QStringLiteral("Frame 2 of 5"), 5000);
         // Something copied in another program does not stop it.
         QApplication::clipboard()->setText(QStringLiteral("elsewhere"));
         QCoreApplication::processEvents();
         QVERIFY(rig->Form->Playing());
-        rig->Cmd("btnPause")->trigger();
+        rig->Cmd(TCommandId::Pause)->trigger();
         QCOMPARE(rig->Form->StatusText(1), QStringLiteral("Frame #2 of 4"));
-        QVERIFY(rig->Cmd("btnPlay")->isEnabled());
+        QVERIFY(rig->Cmd(TCommandId::Play)->isEnabled());
         // A change while playing stops the painter first.
-        rig->Cmd("mnuViewPlay")->trigger();
+        rig->Cmd(TCommandId::Play)->trigger();
         QVERIFY(rig->Form->Playing());
         rig->Prompts.Answers << TMsgResult::Yes;
-        rig->Cmd("mnuEditDelete")->trigger();
+        rig->Cmd(TCommandId::DeleteFrame)->trigger();
         QVERIFY(!rig->Form->Playing());
-        QCOMPARE(rig->Form->Document()->PainterList().Count(), 0);
+        QCOMPARE(rig->Form->Session().DocumentForDrawing().PainterList().Count(), 0);
         // New while playing, and playing when the window goes.
-        rig->Cmd("mnuViewPlay")->trigger();
+        rig->Cmd(TCommandId::Play)->trigger();
         rig->Prompts.Answers << TMsgResult::No; // the changes go
-        rig->Cmd("mnuFileNew")->trigger();
+        rig->Cmd(TCommandId::New)->trigger();
         QVERIFY(!rig->Form->Playing());
-        QVERIFY(!rig->Cmd("btnPlay")->isEnabled());
-        QVERIFY(!rig->Cmd("btnPause")->isEnabled());
+        QVERIFY(!rig->Cmd(TCommandId::Play)->isEnabled());
+        QVERIFY(!rig->Cmd(TCommandId::Pause)->isEnabled());
         auto again = Open(3, 0);
-        again->Cmd("mnuViewPlay")->trigger();
+        again->Cmd(TCommandId::Play)->trigger();
         QTest::qWait(50);
         again->Form.reset(); // must not hang or crash
     }

@@ -1,6 +1,10 @@
 // Behaviour of the main window: enabling rules, panes, tool bars, hints,
 // start-up and exit with the settings store.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/Routines.h"
 #include "app/ScriptedPrompts.h"
@@ -43,43 +47,42 @@ private slots:
 
     void emptyDocumentEnabling_data() {
         QTest::addColumn<QString>("menu");
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<TCommandId>("command");
         QTest::addColumn<bool>("enabled");
-        const struct { const char* menu; const char* cmd; bool on; } rows[] = {
-            {"mnuFile", "mnuFileNew", true},          {"mnuFile", "mnuFileOpen", true},
-            {"mnuFile", "mnuFileSave", false},        {"mnuFile", "mnuFileSaveAs", false},
-            {"mnuFile", "mnuFileExportImages", false}, {"mnuFile", "mnuFileExportAVI", false},
-            {"mnuFile", "mnuFileImportAVI", true},    {"mnuFile", "mnuFileExit", true},
-            {"mnuEdit", "mnuEditCut", false},         {"mnuEdit", "mnuEditCopy", false},
-            {"mnuEdit", "mnuEditPaste", false},       {"mnuEdit", "mnuEditDelete", false},
-            {"mnuEdit", "mnuEditFrameProp", false},   {"mnuEdit", "mnuEditComment", false},
-            {"mnuEdit", "mnuEditMoveUp", false},      {"mnuEdit", "mnuEditMoveDown", false},
-            {"mnuEdit", "mnuEditAniProp", false},     {"mnuEdit", "mnuEditGlobal", false},
-            {"mnuEdit", "AddFrame1", true},
-            {"mnuView", "mnuViewPlay", false},        {"mnuView", "mnuViewPause", false},
-            {"mnuTools", "mnuToolsOptimize", false},  {"mnuTools", "mnuToolsComment", false},
-            {"mnuTools", "mnuToolsHTML", false},      {"mnuTools", "mnuToolsOptions", true},
-            // Tool buttons: set by the operations, checked without any menu.
-            {"", "btnSave", false},    {"", "btnCut", false},          {"", "btnPaste", false},
-            {"", "btnPlay", false},    {"", "btnPause", false},        {"", "btnFrameMoveTop", false},
-            {"", "btnFrameMoveBottom", false}, {"", "btnAniInfo", false}, {"", "btnFrameAdd", true},
-            {"", "btnHelp", true},     {"", "btnNew", true},
+        const struct { const char* menu; TCommandId cmd; bool on; } rows[] = {
+            {"mnuFile", TCommandId::New, true},          {"mnuFile", TCommandId::Open, true},
+            {"mnuFile", TCommandId::Save, false},        {"mnuFile", TCommandId::SaveAs, false},
+            {"mnuFile", TCommandId::ExportImages, false}, {"mnuFile", TCommandId::ExportVideo, false},
+            {"mnuFile", TCommandId::ImportVideo, true},    {"mnuFile", TCommandId::Exit, true},
+            {"mnuEdit", TCommandId::Cut, false},         {"mnuEdit", TCommandId::Copy, false},
+            {"mnuEdit", TCommandId::Paste, false},       {"mnuEdit", TCommandId::DeleteFrame, false},
+            {"mnuEdit", TCommandId::FrameProperties, false},   {"mnuEdit", TCommandId::AddComment, false},
+            {"mnuEdit", TCommandId::MoveUp, false},      {"mnuEdit", TCommandId::MoveDown, false},
+            {"mnuEdit", TCommandId::AnimationInformation, false},     {"mnuEdit", TCommandId::GlobalProperties, false},
+            {"mnuEdit", TCommandId::AddFrame, true},
+            {"mnuView", TCommandId::Play, false},        {"mnuView", TCommandId::Pause, false},
+            {"mnuTools", TCommandId::Optimize, false},  {"mnuTools", TCommandId::CommentEditor, false},
+            {"mnuTools", TCommandId::HtmlCode, false},      {"mnuTools", TCommandId::ProgramOptions, true},
+            // Without any menu: set as the state changes.
+            {"", TCommandId::Save, false},    {"", TCommandId::Cut, false},          {"", TCommandId::Paste, false},
+            {"", TCommandId::Play, false},    {"", TCommandId::Pause, false},        {"", TCommandId::MoveToStart, false},
+            {"", TCommandId::MoveToEnd, false}, {"", TCommandId::AnimationInformation, false}, {"", TCommandId::AddFrame, true},
+            {"", TCommandId::HelpContents, true},     {"", TCommandId::New, true},
             // The frames popup.
-            {"popFrames", "popFramesFProp", false},   {"popFrames", "popFramesDeleteAll", false},
-            {"popFrames", "popFramesPaste", false},   {"popFrames", "popFramesAdd", true},
+            {"popFrames", TCommandId::FrameProperties, false},   {"popFrames", TCommandId::DeleteAllFrames, false},
+            {"popFrames", TCommandId::Paste, false},   {"popFrames", TCommandId::AddFrame, true},
         };
         for (const auto& r : rows)
-            QTest::newRow(r.cmd) << QString::fromLatin1(r.menu) << QString::fromLatin1(r.cmd) << r.on;
+            QTest::addRow("%s %s", r.menu, CommandName(r.cmd)) << QString::fromLatin1(r.menu) << r.cmd << r.on;
     }
     void emptyDocumentEnabling() {
         QFETCH(QString, menu);
-        QFETCH(QString, command);
+        QFETCH(TCommandId, command);
         QFETCH(bool, enabled);
         TRig rig(StorePath(), ProgramFolder());
         if (!menu.isEmpty())
             rig.DropDown(menu.toLatin1().constData());
         QAction* a = rig.Form->Command(command);
-        QVERIFY2(a, qPrintable(command));
         QCOMPARE(a->isEnabled(), enabled);
     }
 
@@ -87,15 +90,15 @@ private slots:
     void pasteFollowsTheClipboard() {
         TRig rig(StorePath(), ProgramFolder());
         rig.DropDown("mnuEdit");
-        QVERIFY(!rig.Cmd("mnuEditPaste")->isEnabled());
+        QVERIFY(!rig.Cmd(TCommandId::Paste)->isEnabled());
         QImage picture(4, 4, QImage::Format_RGB32);
         picture.fill(Qt::red);
         QApplication::clipboard()->setImage(picture);
         rig.DropDown("mnuEdit");
-        QVERIFY(rig.Cmd("mnuEditPaste")->isEnabled());
+        QVERIFY(rig.Cmd(TCommandId::Paste)->isEnabled());
         QApplication::clipboard()->setText(QStringLiteral("just text"));
         rig.DropDown("mnuEdit");
-        QVERIFY(!rig.Cmd("mnuEditPaste")->isEnabled());
+        QVERIFY(!rig.Cmd(TCommandId::Paste)->isEnabled());
     }
 
     void recentFilesOnlyWhenThereAreSome() {
@@ -120,52 +123,51 @@ private slots:
         QVERIFY(!rig.Form->FramesOnLeft());
         const int width = rig.Form->FramesList()->width();
 
-        rig.Cmd("mnuViewWindowALeft")->trigger();
+        rig.Cmd(TCommandId::FramesLeft)->trigger();
         QVERIFY(rig.Form->FramesOnLeft());
-        QVERIFY(rig.Cmd("mnuViewWindowALeft")->isChecked());
-        QVERIFY(!rig.Cmd("mnuViewWindowARight")->isChecked());
+        QVERIFY(rig.Cmd(TCommandId::FramesLeft)->isChecked());
+        QVERIFY(!rig.Cmd(TCommandId::FramesRight)->isChecked());
         QTRY_COMPARE(rig.Form->FramesList()->width(), width);
         QVERIFY(rig.Form->FramesList()->x() < rig.Form->AnimationBox()->x());
 
-        rig.Cmd("mnuViewWindowARight")->trigger();
+        rig.Cmd(TCommandId::FramesRight)->trigger();
         QVERIFY(!rig.Form->FramesOnLeft());
-        QVERIFY(rig.Cmd("mnuViewWindowARight")->isChecked());
+        QVERIFY(rig.Cmd(TCommandId::FramesRight)->isChecked());
         QTRY_COMPARE(rig.Form->FramesList()->width(), width);
         QVERIFY(rig.Form->FramesList()->x() > rig.Form->AnimationBox()->x());
     }
 
     void toolBarVisibility_data() {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("menuItem");
-        QTest::addColumn<QString>("popupItem");
+        QTest::addColumn<TCommandId>("item");
+        QTest::addColumn<QString>("list");
         QTest::addColumn<int>("tag");
-        QTest::newRow("standard from menu") << "mnuViewTBStandard" << "mnuViewTBStandard" << "popTBStd" << 0;
-        QTest::newRow("animation from menu") << "mnuViewTBAni" << "mnuViewTBAni" << "popTBAni" << 2;
-        QTest::newRow("frame from menu") << "mnuViewTBFrame" << "mnuViewTBFrame" << "popTBFrame" << 1;
-        QTest::newRow("standard from popup") << "popTBStd" << "mnuViewTBStandard" << "popTBStd" << 0;
-        QTest::newRow("animation from popup") << "popTBAni" << "mnuViewTBAni" << "popTBAni" << 2;
-        QTest::newRow("frame from popup") << "popTBFrame" << "mnuViewTBFrame" << "popTBFrame" << 1;
+        for (const char* list : {"mnuViewTB", "popTB"}) {
+            QTest::addRow("standard from %s", list) << TCommandId::StandardToolBar << list << 0;
+            QTest::addRow("animation from %s", list) << TCommandId::AnimationToolBar << list << 2;
+            QTest::addRow("frame from %s", list) << TCommandId::FrameToolBar << list << 1;
+        }
     }
     void toolBarVisibility() {
-        QFETCH(QString, item);
-        QFETCH(QString, menuItem);
-        QFETCH(QString, popupItem);
+        QFETCH(TCommandId, item);
+        QFETCH(QString, list);
         QFETCH(int, tag);
         TRig rig(StorePath(), ProgramFolder());
         rig.Form->show();
-        rig.DropDown(item.startsWith("pop") ? "popTB" : "mnuViewTB");
+        rig.DropDown(list.toLatin1().constData());
         QAction* a = rig.Form->Command(item);
+        // The menu and the tool bars' popup hold the same item.
+        QVERIFY(rig.Form->findChild<QMenu*>(QStringLiteral("mnuViewTB"))->actions().contains(a));
+        QVERIFY(rig.Form->findChild<QMenu*>(QStringLiteral("popTB"))->actions().contains(a));
         QVERIFY(a->isChecked());
         a->trigger(); // hides
         QVERIFY(rig.Form->ToolBar(tag)->isHidden());
-        // Reopening either list shows exactly that tool bar unchecked.
+        // Reopening the list shows exactly that tool bar unchecked.
         rig.DropDown("mnuViewTB");
         for (int other = 0; other < 3; ++other)
             QCOMPARE(rig.Form->ToolBar(other)->isHidden(), other == tag);
-        QVERIFY(!rig.Form->Command(menuItem)->isChecked());
-        QVERIFY(!rig.Form->Command(popupItem)->isChecked());
+        QVERIFY(!a->isChecked());
         int checked = 0;
-        for (const char* n : {"mnuViewTBStandard", "mnuViewTBAni", "mnuViewTBFrame"})
+        for (TCommandId n : {TCommandId::StandardToolBar, TCommandId::AnimationToolBar, TCommandId::FrameToolBar})
             checked += rig.Cmd(n)->isChecked();
         QCOMPARE(checked, 2);
         a->trigger(); // shows again
@@ -173,14 +175,14 @@ private slots:
         // A tool bar hidden some other way is shown unchecked too.
         rig.Form->ToolBar(tag)->hide();
         rig.DropDown("popTB");
-        QVERIFY(!rig.Form->Command(popupItem)->isChecked());
+        QVERIFY(!a->isChecked());
     }
 
     void hintsGoToStatusPanel2() {
         TRig rig(StorePath(), ProgramFolder());
         rig.Form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
-        QAction* help = rig.Cmd("btnHelp");
+        QAction* help = rig.Cmd(TCommandId::HelpContents);
         QCOMPARE(help->toolTip(), QStringLiteral("Help"));
         QWidget* button = rig.Form->findChild<QToolBar*>(QStringLiteral("tbStandard"))->widgetForAction(help);
         QVERIFY(button);
@@ -189,11 +191,11 @@ private slots:
         QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Opens Help"));
         // A menu item's hint arrives the same way while the menu is browsed.
         // (Qt reports menu hovers through the menu bar that opened the menu.)
-        rig.Cmd("mnuViewThumbSize96")->showStatusText(rig.Form->menuBar());
+        rig.Cmd(TCommandId::FrameSize96)->showStatusText(rig.Form->menuBar());
         QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Changes the frame preview size to 96 x 96 pixels"));
         // Popup items (the frames list's menu) report their hints too.
         auto* popup = rig.Form->findChild<QMenu*>(QStringLiteral("popFrames"));
-        emit popup->hovered(rig.Cmd("popFramesDeleteAll"));
+        emit popup->hovered(rig.Cmd(TCommandId::DeleteAllFrames));
         QCOMPARE(rig.Form->StatusText(2), QStringLiteral("Deletes every frame"));
         emit popup->aboutToHide();
         QCOMPARE(rig.Form->StatusText(2), QString());
@@ -213,16 +215,16 @@ private slots:
         QCOMPARE(form.size(), QSize(780, 580));
         QCOMPARE(form.pos(), QPoint(80, 60));
         QVERIFY(!form.FramesOnLeft());
-        QCOMPARE(form.DefaultDelay, 100);
-        QCOMPARE(form.DefaultLoop, 0);
+        QCOMPARE(form.Session().Read(Setting::DefaultDelay), 100);
+        QCOMPARE(form.Session().Read(Setting::DefaultLoop), 0);
         QCOMPARE(form.FrameSize, 160);
         QCOMPARE(form.FilterType, 4);
-        QCOMPARE(form.FileName, QStringLiteral("Untitled"));
-        QVERIFY(!form.Modified);
-        QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize160"))->isChecked());
-        QVERIFY(form.Command(QStringLiteral("mnuViewThumbs"))->isChecked());
-        QVERIFY(form.Command(QStringLiteral("mnuViewExplorer"))->isChecked());
-        QVERIFY(form.Command(QStringLiteral("popThumbsFilterAll"))->isChecked());
+        QCOMPARE(form.Session().FileName(), QStringLiteral("Untitled"));
+        QVERIFY(!form.Session().Modified());
+        QVERIFY(form.Command(TCommandId::FrameSize160)->isChecked());
+        QVERIFY(form.Command(TCommandId::ThumbnailWindow)->isChecked());
+        QVERIFY(form.Command(TCommandId::ExplorerWindow)->isChecked());
+        QVERIFY(form.Command(TCommandId::FilterAll)->isChecked());
         QVERIFY(form.ToolBarsFlat());
         QCOMPARE(form.ToolBarRowSize(), 26);
         QCOMPARE(form.AnimationPanel()->size(), QSize(100, 100));
@@ -249,14 +251,14 @@ private slots:
         if (name == "WindowState") {
             QVERIFY(form.windowState().testFlag(Qt::WindowMaximized));
         } else if (name == "FrameSize") {
-            QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize160"))->isChecked());
+            QVERIFY(form.Command(TCommandId::FrameSize160)->isChecked());
             QCOMPARE(form.FrameSize, 100); // kept until another size is chosen
             QCOMPARE(form.FramesList()->ItemHeight(), 165);
         } else if (name == "DefaultDelay") {
-            QCOMPARE(form.DefaultDelay, 100);
+            QCOMPARE(form.Session().Read(Setting::DefaultDelay), 100);
         } else {
             QVERIFY(form.FramesOnLeft());
-            QVERIFY(form.Command(QStringLiteral("mnuViewWindowALeft"))->isChecked());
+            QVERIFY(form.Command(TCommandId::FramesLeft)->isChecked());
         }
     }
 
@@ -282,11 +284,11 @@ private slots:
             rig.Form = std::make_unique<TfrmMain>(rig.Store, rig.Prompts, ProgramFolder());
             rig.Form->show();
             QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
-            rig.Cmd("mnuViewWindowALeft")->trigger();
+            rig.Cmd(TCommandId::FramesLeft)->trigger();
             rig.DropDown("mnuViewTB");
-            rig.Cmd("mnuViewTBFrame")->trigger();
-            rig.Cmd("mnuViewThumbSize96")->trigger();
-            rig.Cmd("mnuViewFrameSplit")->trigger();
+            rig.Cmd(TCommandId::FrameToolBar)->trigger();
+            rig.Cmd(TCommandId::FrameSize96)->trigger();
+            rig.Cmd(TCommandId::AutoSizeSplitter)->trigger();
             rig.Form->resize(700, 500);
             rig.Form->move(33, 44);
             QTest::qWait(50);
@@ -316,12 +318,12 @@ private slots:
         TfrmMain form(reread, prompts, ProgramFolder());
         QVERIFY(form.FramesOnLeft());
         QCOMPARE(form.FrameSize, 96);
-        QVERIFY(form.Command(QStringLiteral("mnuViewThumbSize96"))->isChecked());
-        QVERIFY(!form.Command(QStringLiteral("mnuViewFrameSplit"))->isChecked());
+        QVERIFY(form.Command(TCommandId::FrameSize96)->isChecked());
+        QVERIFY(!form.Command(TCommandId::AutoSizeSplitter)->isChecked());
         QVERIFY(form.ToolBar(1)->isHidden());
         QVERIFY(!form.ToolBar(0)->isHidden());
-        QCOMPARE(form.DefaultDelay, 7);
-        QCOMPARE(form.DefaultLoop, 3);
+        QCOMPARE(form.Session().Read(Setting::DefaultDelay), 7);
+        QCOMPARE(form.Session().Read(Setting::DefaultLoop), 3);
         QCOMPARE(form.size(), size);
         QCOMPARE(form.pos(), QPoint(33, 44));
         QCOMPARE(reread.ReadInteger(QStringLiteral("ThumbNails"), QStringLiteral("WindowHeight"), -1), thumbsHeight);
@@ -353,11 +355,11 @@ private slots:
         store.WriteBool(QStringLiteral("ThumbNails\\"), QStringLiteral("ViewStyle"), false);
         TScriptedPrompts prompts;
         TfrmMain form(store, prompts, ProgramFolder());
-        QCOMPARE(form.Command(QStringLiteral("mnuViewThumbs"))->isChecked(), pane);
-        QCOMPARE(form.Command(QStringLiteral("mnuViewExplorer"))->isChecked(), tree);
-        QCOMPARE(form.Command(QStringLiteral("popThumbsExplorer"))->isChecked(), tree);
-        QVERIFY(form.Command(QStringLiteral("popThumbsViewDetails"))->isChecked());
-        QVERIFY(!form.Command(QStringLiteral("popThumbsViewIcons"))->isChecked());
+        QCOMPARE(form.Command(TCommandId::ThumbnailWindow)->isChecked(), pane);
+        QCOMPARE(form.Command(TCommandId::ExplorerWindow)->isChecked(), tree);
+        QCOMPARE(form.Command(TCommandId::ExplorerWindow)->isChecked(), tree);
+        QVERIFY(form.Command(TCommandId::Details)->isChecked());
+        QVERIFY(!form.Command(TCommandId::LargeIcons)->isChecked());
         auto* paneButton = form.findChild<QToolButton*>(QStringLiteral("btnCloseThumbs"));
         QCOMPARE(paneButton->parentWidget()->objectName(),
                  pane ? QStringLiteral("pnlThumbCaption") : QStringLiteral("StatusPanel0"));
@@ -393,7 +395,7 @@ private slots:
             QTRY_VERIFY(rig.Form->ToolBar(2)->y() > rig.Form->ToolBar(0)->y());
             QCOMPARE(rig.Form->ToolBar(1)->y(), rig.Form->ToolBar(0)->y());
             QVERIFY(rig.Form->ToolBar(1)->x() > rig.Form->ToolBar(0)->x());
-            auto* button = qobject_cast<QToolButton*>(rig.Form->ToolBar(0)->widgetForAction(rig.Cmd("btnNew")));
+            auto* button = qobject_cast<QToolButton*>(rig.Form->ToolBar(0)->widgetForAction(rig.Cmd(TCommandId::New)));
             QVERIFY(button && !button->autoRaise());
             rig.Form.reset();
         }
@@ -423,9 +425,9 @@ private slots:
         QFETCH(bool, closes);
         TRig rig(StorePath(), ProgramFolder());
         rig.Form->show();
-        rig.Form->Modified = true;
+        rig.Form->Session().History().resetClean(); // counts as changed
         rig.Prompts.Answers << TMsgResult(answer);
-        rig.Cmd("mnuFileExit")->trigger();
+        rig.Cmd(TCommandId::Exit)->trigger();
         QCOMPARE(rig.Prompts.Texts(), QStringList{QStringLiteral("Would you like to save the changes to Untitled?")});
         QCOMPARE(rig.Prompts.Shown[0].Buttons, TMsgButtons::YesNoCancel);
         QCOMPARE(rig.Form->isVisible(), !closes);
@@ -434,7 +436,7 @@ private slots:
     void exitWithoutChangesAsksNothing() {
         TRig rig(StorePath(), ProgramFolder());
         rig.Form->show();
-        rig.Cmd("mnuFileExit")->trigger();
+        rig.Cmd(TCommandId::Exit)->trigger();
         QVERIFY(!rig.Form->isVisible());
         QVERIFY(rig.Prompts.Shown.isEmpty());
     }
@@ -493,15 +495,15 @@ private slots:
     }
 
     void webLinks_data() {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<TCommandId>("command");
         QTest::addColumn<bool>("desktopWorks");
-        for (const char* c : {"mnuHelpHome", "mnuHelpOrder", "mnuHelpSupport"}) {
-            QTest::newRow(qPrintable(QString("%1 ok").arg(c))) << QString(c) << true;
-            QTest::newRow(qPrintable(QString("%1 failing").arg(c))) << QString(c) << false;
+        for (TCommandId c : {TCommandId::HomePage, TCommandId::OrderPage, TCommandId::SupportPage}) {
+            QTest::addRow("%s ok", CommandName(c)) << c << true;
+            QTest::addRow("%s failing", CommandName(c)) << c << false;
         }
     }
     void webLinks() {
-        QFETCH(QString, command);
+        QFETCH(TCommandId, command);
         QFETCH(bool, desktopWorks);
         TRig rig(StorePath(), ProgramFolder());
         QList<QUrl> opened;
@@ -521,7 +523,7 @@ private slots:
 
     void helpWithoutItsFileSaysSo() {
         TRig rig(StorePath(), ProgramFolder());
-        rig.Cmd("mnuHelpContents")->trigger();
+        rig.Cmd(TCommandId::HelpContents)->trigger();
         QCOMPARE(rig.Prompts.Shown.size(), 1);
         QVERIFY(rig.Prompts.Shown[0].Text.contains(QStringLiteral("Reelix.html")));
     }
@@ -529,7 +531,7 @@ private slots:
     void helpShowsTheProgramsPages() {
         const QString folder = QStringLiteral(REELIX_SOURCE_DIR "/resources/help");
         TRig rig(StorePath(), folder);
-        rig.Cmd("btnHelp")->trigger();
+        rig.Cmd(TCommandId::HelpContents)->trigger();
         QVERIFY(rig.Prompts.Shown.isEmpty());
         QWidget* help = rig.Form->findChild<QWidget*>(QStringLiteral("frmHelp"));
         QVERIFY(help && help->isVisible());

@@ -4,6 +4,10 @@
 // keyboard comes back after every message; Exit asks whenever the document
 // is modified, whatever error came before.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"
@@ -78,8 +82,8 @@ class TOpenFailuresTest : public QObject {
         QFile::remove(Path(QStringLiteral("s.ini")));
         auto rig = std::make_unique<TMainFormRig>(Path(QStringLiteral("s.ini")), Path(QStringLiteral("p")), false);
         rig->Prompts.FileNames << Path(QStringLiteral("anim.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
-        rig->Form->MoveFrame(0, 2);
+        rig->Cmd(TCommandId::Open)->trigger();
+        rig->Form->Frames().Move(0, 2);
         rig->Prompts.Shown.clear();
         return rig;
     }
@@ -110,12 +114,12 @@ private slots:
         const TWayIn open = [](TMainFormRig& r, const QString& f) {
             r.Prompts.Answers << TMsgResult::No; // do not save: the document is still thrown away only once read
             r.Prompts.FileNames << f;
-            r.Cmd("mnuFileOpen")->trigger();
+            r.Cmd(TCommandId::Open)->trigger();
         };
         const TWayIn recent = [](TMainFormRig& r, const QString& f) {
-            r.Form->AddRecentFile(f);
+            r.Form->Documents().AddRecentFile(f);
             r.Prompts.Answers << TMsgResult::No;
-            r.Form->RecentFileItems().first()->trigger();
+            r.Form->Documents().RecentFileItems().first()->trigger();
         };
         const TWayIn drop = [](TMainFormRig& r, const QString& f) {
             r.Prompts.Answers << TMsgResult::No;
@@ -123,17 +127,17 @@ private slots:
         };
         const TWayIn commandLine = [](TMainFormRig& r, const QString& f) {
             r.Prompts.Answers << TMsgResult::No;
-            r.Form->OpenCommandLineFiles({f});
+            r.Form->Documents().OpenCommandLineFiles({f});
         };
         const TWayIn addFrame = [](TMainFormRig& r, const QString& f) {
             r.Prompts.FileNames << f;
-            r.Cmd("btnFrameAdd")->trigger();
+            r.Cmd(TCommandId::AddFrame)->trigger();
         };
         const TWayIn thumbnail = [](TMainFormRig& r, const QString& f) { r.Form->InsertThumbnail(f); };
         const TWayIn video = [](TMainFormRig& r, const QString& f) {
             r.Prompts.Answers << TMsgResult::No;
             r.Prompts.FileNames << f;
-            r.Cmd("mnuFileImportAVI")->trigger();
+            r.Cmd(TCommandId::ImportVideo)->trigger();
         };
         const QString gif = QStringLiteral("Unable to decode GIF file.\n");
         struct TWay {
@@ -160,14 +164,14 @@ private slots:
         QFETCH(TWayIn, way);
         QFETCH(QString, says);
         auto rig = Edited();
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const int steps = rig->Form->UndoStack()->count();
         way(*rig, Path(file));
         QCOMPARE(doc.Frames().Count(), 3);
         QCOMPARE(rig->Form->FramesList()->count(), 3);
-        QCOMPARE(rig->Form->FileName, Path(QStringLiteral("anim.gif")));
+        QCOMPARE(rig->Form->Session().FileName(), Path(QStringLiteral("anim.gif")));
         QCOMPARE(rig->Form->windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - anim.gif"));
-        QVERIFY(rig->Form->Modified);
+        QVERIFY(rig->Form->Session().Modified());
         QCOMPARE(rig->Form->UndoStack()->count(), steps);
         QVERIFY(rig->Form->UndoStack()->canUndo());
         // Besides the question to save, exactly one error box, saying why.
@@ -183,10 +187,10 @@ private slots:
         auto rig = Edited();
         rig->Prompts.Answers << TMsgResult::No;
         rig->Prompts.FileNames << Path(QStringLiteral("cut.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         const int frames = rig->Form->Document()->Frames().Count();
         QVERIFY(frames > 0 && frames < 20);
-        QCOMPARE(rig->Form->FileName, Path(QStringLiteral("cut.gif")));
+        QCOMPARE(rig->Form->Session().FileName(), Path(QStringLiteral("cut.gif")));
         QStringList warnings;
         for (const auto& shown : rig->Prompts.Shown)
             if (shown.Type == TMsgType::Warning)
@@ -197,7 +201,7 @@ private slots:
         // A file that bends nothing says nothing.
         rig->Prompts.Shown.clear();
         rig->Prompts.FileNames << Path(QStringLiteral("anim.gif"));
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig->Prompts.Texts(), QStringList());
     }
 
@@ -234,22 +238,22 @@ private slots:
     void exitAsksAfterAnyError_data() {
         QTest::addColumn<TWayIn>("failure");
         QTest::newRow("failed save") << TWayIn([](TMainFormRig& r, const QString&) {
-            r.Form->SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("Read-only file system"); });
+            r.Form->Documents().SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("Read-only file system"); });
             r.Prompts.FileNames << QStringLiteral("/read-only/out.gif");
-            r.Cmd("mnuFileSaveAs")->trigger();
+            r.Cmd(TCommandId::SaveAs)->trigger();
         });
         QTest::newRow("failed save over the file") << TWayIn([](TMainFormRig& r, const QString&) {
-            r.Form->SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("Permission denied"); });
-            r.Cmd("mnuFileSave")->trigger();
+            r.Form->Documents().SetFileWriter([](const QString&, const QByteArray&) { return QStringLiteral("Permission denied"); });
+            r.Cmd(TCommandId::Save)->trigger();
         });
         QTest::newRow("failed open") << TWayIn([](TMainFormRig& r, const QString& dir) {
             r.Prompts.Answers << TMsgResult::No;
             r.Prompts.FileNames << dir + QStringLiteral("/text.gif");
-            r.Cmd("mnuFileOpen")->trigger();
+            r.Cmd(TCommandId::Open)->trigger();
         });
         QTest::newRow("failed add frame") << TWayIn([](TMainFormRig& r, const QString& dir) {
             r.Prompts.FileNames << dir + QStringLiteral("/text.jpg");
-            r.Cmd("btnFrameAdd")->trigger();
+            r.Cmd(TCommandId::AddFrame)->trigger();
         });
     }
     void exitAsksAfterAnyError() {
@@ -257,7 +261,7 @@ private slots:
         auto rig = Edited();
         rig->Form->ShiftHeld = true;
         rig->Form->FramesList()->setCurrentRow(1);
-        rig->Form->popFramesDeleteClick();
+        rig->Form->Frames().Delete();
         rig->Form->ShiftHeld = false;
         failure(*rig, FDir.path());
         rig->Prompts.Shown.clear();

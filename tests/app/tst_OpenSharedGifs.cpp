@@ -2,6 +2,10 @@
 // that does not open leaves an empty document; one that opens saves and reads
 // back showing the same frames.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
@@ -37,11 +41,11 @@ private slots:
         const QString out = FDir.filePath(QStringLiteral("out.gif"));
         int opened = 0;
         for (const QString& file : files) {
-            rig.Form->ResetDocument();
+            rig.Form->Session().Reset();
             rig.Prompts.Answers.clear();
             rig.Prompts.FileNames = QStringList{file};
-            rig.Cmd("mnuFileOpen")->trigger();
-            TGIFImage& doc = *rig.Form->Document();
+            rig.Cmd(TCommandId::Open)->trigger();
+            const TGIFImage& doc = *rig.Form->Document();
             const int entries = rig.Form->FramesList()->count();
             if (entries == 0) {
                 QVERIFY2(doc.Frames().Count() == 0, qPrintable(file));
@@ -49,7 +53,7 @@ private slots:
             }
             ++opened;
             QFile::remove(out);
-            QVERIFY2(rig.Form->SaveDocument(out), qPrintable(file + QLatin1String(": ") + rig.Prompts.Texts().join('|')));
+            QVERIFY2(rig.Form->Documents().SaveDocument(out), qPrintable(file + QLatin1String(": ") + rig.Prompts.Texts().join('|')));
             TGIFImage back;
             back.LoadFromFile(QFile::encodeName(out).toStdString());
             // Frames without pixels carry only extensions (a trailing comment, say).

@@ -1,5 +1,5 @@
 // Stored palette choices become the document's colour reduction.
-#include "app/PaletteSettings.h"
+#include "session/PaletteSettings.h"
 #include "gif/GIFImage.h"
 #include "services/SettingsStore.h"
 

@@ -1,6 +1,10 @@
 // Program Options and Organize Favorites, driven through their controls from
 // the main window: what they show, what they store, what they change at once.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/ColorComboBox.h"
 #include "controls/NumericEdit.h"
@@ -62,7 +66,7 @@ class TProgramOptionsTest : public QObject {
             Work(*dialog);
             return Answer;
         });
-        Form.Command(TCommandId::mnuToolsOptions)->trigger();
+        Form.Command(TCommandId::ProgramOptions)->trigger();
         QVERIFY(ran);
     }
 
@@ -99,8 +103,8 @@ private slots:
             QCOMPARE(d.lbSample->count(), 2);
             QCOMPARE(d.lbSample->currentRow(), 0);
         }, QDialog::Rejected);
-        QCOMPARE(form.DefaultDelay, 100);
-        QCOMPARE(form.DefaultLoop, 0);
+        QCOMPARE(form.Session().Read(Setting::DefaultDelay), 100);
+        QCOMPARE(form.Session().Read(Setting::DefaultLoop), 0);
     }
 
     void chosenValuesAreAppliedAndSurviveARestart() {
@@ -132,8 +136,8 @@ private slots:
                 chosen = d.Options();
             });
             // Applied at once.
-            QCOMPARE(form.DefaultDelay, 250);
-            QCOMPARE(form.DefaultLoop, 3);
+            QCOMPARE(form.Session().Read(Setting::DefaultDelay), 250);
+            QCOMPARE(form.Session().Read(Setting::DefaultLoop), 3);
             QVERIFY(!form.ToolBarsFlat());
             QCOMPARE(form.ToolBarRowSize(), 28);
             QCOMPARE(form.FramesList()->FrameColor, QColor(0, 0, 0x80));
@@ -142,16 +146,16 @@ private slots:
             QCOMPARE(form.Document()->ReductionBits(), 6);
             QCOMPARE(int(form.Document()->DitherKind), int(dkFloydSteinberg));
             // A new frame takes the new delay.
-            form.FilesDroppedOnList(-1, {picture});
+            form.Frames().FilesDropped(-1, {picture});
             QCOMPARE(int(form.Document()->Frames()[0]->ControlExtension()->DelayTime), 250);
-            form.Modified = false;
+            form.Session().History().setClean();
             QVERIFY(form.SaveSettings());
         }
         QCOMPARE(chosen.DefaultDelay, 250);
         TSettingsStore store(StorePath());
         TScriptedPrompts prompts;
         TfrmMain again(store, prompts, ProgramFolder());
-        QCOMPARE(again.DefaultDelay, 250);
+        QCOMPARE(again.Session().Read(Setting::DefaultDelay), 250);
         QVERIFY(!again.ToolBarsFlat());
         RunOptions(again, [&](TfrmSettings& d) {
             const TProgramOptions shown = d.Options();
@@ -193,7 +197,7 @@ private slots:
         rig.Store.WriteInteger(Main, QStringLiteral("DefaultDelay"), 40);
         RunOptions(*rig.Form, [](TfrmSettings& d) { QCOMPARE(d.txtDelay->text(), QStringLiteral("40")); });
         QCOMPARE(rig.Store.ReadInteger(Main, QStringLiteral("DefaultDelay"), 0), 40);
-        QCOMPARE(rig.Form->DefaultDelay, 40);
+        QCOMPARE(rig.Form->Session().Read(Setting::DefaultDelay), 40);
     }
 
     void aStoredThumbnailSizeOffTheListSelectsNothing() {
@@ -285,7 +289,7 @@ private slots:
             organize(s);
             return int(QDialog::Accepted);
         });
-        rig.Cmd("popThumbsFavoritesOrganize")->trigger();
+        rig.Cmd(TCommandId::OrganizeFavorites)->trigger();
         QCOMPARE(rig.Prompts.Texts().last(), QStringLiteral("Do you want to remove %1 the Favorites list?").arg(c));
         QCOMPARE(form.Favorites(), (QStringList{b, d, a}));
         QCOMPARE(menu->actions().size(), 3 + 3);
@@ -297,8 +301,8 @@ private slots:
         // Add Current Folder adds the tree's folder once.
         QTemporaryDir shown;
         form.SetTreeFolder(shown.path());
-        rig.Cmd("popThumbsFavoritesAdd")->trigger();
-        rig.Cmd("popThumbsFavoritesAdd")->trigger();
+        rig.Cmd(TCommandId::AddFavorite)->trigger();
+        rig.Cmd(TCommandId::AddFavorite)->trigger();
         QCOMPARE(form.Favorites().size(), 4);
         QCOMPARE(form.Favorites().last(), QDir::toNativeSeparators(QDir::cleanPath(shown.path())));
     }

@@ -2,12 +2,17 @@
 // the entry rules, centring, transparency picked from the picture, the local
 // palette editor, and the document after OK, undo and redo.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
 #include "controls/UpDown.h"
 #include "dialogs/Palette.h"
 #include "dialogs/Properties.h"
+#include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 
 #include <QCheckBox>
@@ -49,12 +54,6 @@ void WriteGif(const QString& path, int frameWidth = 6, int frameHeight = 4) {
     image.SaveToFile(QFile::encodeName(path).toStdString());
 }
 
-QByteArray Snapshot(TGIFImage& doc) {
-    TMemoryStream s;
-    doc.SaveToStream(s);
-    return QByteArray(reinterpret_cast<const char*>(s.Data()), static_cast<qsizetype>(s.Size()));
-}
-
 void Type(TNumericEdit* field, const QString& text) {
     field->setFocus();
     field->selectAll();
@@ -81,15 +80,15 @@ class TPropertiesTest : public QObject {
         QFile::remove(FDir.filePath(QStringLiteral("s.ini")));
         auto rig = std::make_unique<TRig>(FDir.filePath(QStringLiteral("s.ini")), FDir.filePath(QStringLiteral("p")));
         rig->Prompts.FileNames << file;
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Form->FramesList()->setCurrentRow(select);
         return rig;
     }
     static void UndoRedoExact(TRig& rig, const QByteArray& before, const QByteArray& after) {
-        TGIFImage& doc = *rig.Form->Document();
-        rig.Cmd("mnuEditUndo")->trigger();
+        const TGIFImage& doc = *rig.Form->Document();
+        rig.Cmd(TCommandId::Undo)->trigger();
         QCOMPARE(Snapshot(doc), before);
-        rig.Cmd("mnuEditRedo")->trigger();
+        rig.Cmd(TCommandId::Redo)->trigger();
         QCOMPARE(Snapshot(doc), after);
     }
 
@@ -98,7 +97,7 @@ private slots:
 
     void offsetAndDelayChangedThenUndone() {
         auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [](QDialog& d) {
             auto& p = static_cast<TfrmProp&>(d);
@@ -111,12 +110,12 @@ private slots:
             QTest::mouseClick(p.btnOK, Qt::LeftButton);
             return p.result();
         };
-        rig->Cmd("mnuEditFrameProp")->trigger();
+        rig->Cmd(TCommandId::FrameProperties)->trigger();
         TGIFSubImage& frame = *doc.Frames()[0];
         QCOMPARE(int(frame.Left()), 7);
         QCOMPARE(int(frame.ControlExtension()->DelayTime), 55);
         QCOMPARE(int(frame.ControlExtension()->DisposalMethod()), 2);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Frame Properties"));
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Frame Properties"));
         UndoRedoExact(*rig, before, Snapshot(doc));
     }
 
@@ -136,7 +135,7 @@ private slots:
             return p.result();
         };
         const QByteArray before = Snapshot(*rig->Form->Document());
-        rig->Cmd("btnFrameProps")->trigger();
+        rig->Cmd(TCommandId::FrameProperties)->trigger();
         QCOMPARE(prompts.Texts().value(0), QStringLiteral("'32767' is not a valid integer value."));
         QCOMPARE(afterLeaving, QStringLiteral("21"));
         QCOMPARE(Snapshot(*rig->Form->Document()), before);
@@ -153,13 +152,13 @@ private slots:
             offsets = QPoint(p.udX->Position(), p.udY->Position());
             return int(QDialog::Rejected);
         };
-        rig->Cmd("btnFrameProps")->trigger();
+        rig->Cmd(TCommandId::FrameProperties)->trigger();
         QCOMPARE(offsets, QPoint(0, 0));
     }
 
     void transparencyPickedFromThePicture() {
         auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [this, &rig](QDialog& d) {
             auto& p = static_cast<TfrmProp&>(d);
@@ -174,7 +173,7 @@ private slots:
             QTest::mouseClick(palette.btnOK, Qt::LeftButton);
             return palette.result();
         };
-        rig->Cmd("mnuEditFrameProp")->trigger();
+        rig->Cmd(TCommandId::FrameProperties)->trigger();
         TGIFSubImage& frame = *doc.Frames()[0];
         QVERIFY(frame.ControlExtension()->UsesTransparency());
         QCOMPARE(frame.LocalColors().GetColor(frame.ControlExtension()->TransparentIndex()), TColor(0xFF0000));
@@ -191,17 +190,24 @@ private slots:
     void globalModeWritesOnlyWhatWasChanged() {
         QFETCH(bool, chooseAll);
         auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 1);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         struct TKept {
             int disposal;
             bool interlaced, transparent;
         };
         // Each frame its own: the second see-through, the third interlaced
         // and restoring the previous picture.
-        doc.Frames()[1]->ControlExtension()->SetTransparentIndex(0);
-        doc.Frames()[1]->ControlExtension()->SetUsesTransparency(true);
-        doc.Frames()[2]->ControlExtension()->SetDisposalMethod(3);
-        doc.Frames()[2]->SetInterlaced(true);
+        rig->Form->Session().Apply(QStringLiteral("Set up"), [](TGIFImage& d, TFrameEditLog& log) {
+            log.FrameProperties(d, *d.Frames()[1]);
+            d.Frames()[1]->ControlExtension()->SetTransparentIndex(0);
+            d.Frames()[1]->ControlExtension()->SetUsesTransparency(true);
+            log.FramePropertiesChanged(d);
+            log.FrameProperties(d, *d.Frames()[2]);
+            d.Frames()[2]->ControlExtension()->SetDisposalMethod(3);
+            d.Frames()[2]->SetInterlaced(true);
+            log.FramePropertiesChanged(d);
+            return true;
+        }, {1, 1});
         QList<TKept> kept;
         for (int i = 0; i < 3; ++i) {
             TGIFSubImage& frame = *doc.Frames()[i];
@@ -229,7 +235,7 @@ private slots:
             QTest::mouseClick(p.btnOK, Qt::LeftButton);
             return p.result();
         };
-        rig->Cmd("mnuEditGlobal")->trigger();
+        rig->Cmd(TCommandId::GlobalProperties)->trigger();
         for (int i = 0; i < 3; ++i) {
             TGIFSubImage& frame = *doc.Frames()[i];
             QCOMPARE(int(frame.ControlExtension()->DelayTime), 9);
@@ -238,13 +244,13 @@ private slots:
             QCOMPARE(frame.ControlExtension()->UsesTransparency(), chooseAll ? false : kept[i].transparent);
         }
         QCOMPARE(int(doc.Frames()[0]->Left()), 2);
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Global Frame Properties"));
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Global Frame Properties"));
         UndoRedoExact(*rig, before, Snapshot(doc));
     }
 
     void cancelAfterEditingTheLocalPaletteKeepsIt() {
         auto rig = Open(FDir.filePath(QStringLiteral("a.gif")), 0);
-        TGIFImage& doc = *rig->Form->Document();
+        const TGIFImage& doc = *rig->Form->Document();
         const QByteArray before = Snapshot(doc);
         rig->Answers << [](QDialog& d) {
             auto& p = static_cast<TfrmProp&>(d);
@@ -259,9 +265,9 @@ private slots:
             QTest::mouseClick(palette.btnOK, Qt::LeftButton);
             return palette.result();
         };
-        rig->Cmd("mnuEditFrameProp")->trigger();
+        rig->Cmd(TCommandId::FrameProperties)->trigger();
         QCOMPARE(doc.Frames()[0]->LocalColors().GetColor(0), TColor(0x0001FF));
-        QCOMPARE(rig->Cmd("mnuEditUndo")->text(), QStringLiteral("&Undo Edit Palette"));
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Edit Palette"));
         UndoRedoExact(*rig, before, Snapshot(doc));
     }
 };

@@ -1,6 +1,10 @@
 // The thumbnail pane: scanning folders, the list's columns, Cancel, the hint,
 // the pane's commands and thumbnails dragged onto the frames list.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/ThumbnailMaker.h"
 #include "controls/RXListBox.h"
@@ -242,7 +246,7 @@ private slots:
         QDropEvent dropPreview(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form, &dropPreview);
         QVERIFY(QTest::qWaitFor([&] { return form.Document()->Frames().Count() == 2; }, 5000));
-        QCOMPARE(form.FileName, QStringLiteral("Untitled"));
+        QCOMPARE(form.Session().FileName(), QStringLiteral("Untitled"));
     }
 
     void insertAndCopyWorkOnTheSelectedThumbnail() {
@@ -254,29 +258,29 @@ private slots:
         QVERIFY(ScanEnds(form));
         // Without a selection the popup offers neither.
         form.ThumbnailView()->SetCurrentRow(-1);
-        form.popThumbsPopup(true);
-        QVERIFY(!rig->Cmd("popThumbsInsert")->isVisible());
-        QVERIFY(rig->Cmd("popThumbsClear")->isVisible());
+        form.PrepareThumbsPopup(true);
+        QVERIFY(!rig->Cmd(TCommandId::InsertThumbnail)->isVisible());
+        QVERIFY(rig->Cmd(TCommandId::ClearWindow)->isVisible());
         // Picked with the mouse, then Enter inserts it.
         form.show();
         QListView* icons = form.ThumbnailView()->IconView();
         const QRect item = icons->visualRect(icons->model()->index(0, 0));
         QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, item.center());
         QCOMPARE(form.ThumbnailView()->CurrentRow(), 0);
-        form.popThumbsPopup(true);
-        QVERIFY(rig->Cmd("popThumbsInsert")->isVisible());
+        form.PrepareThumbsPopup(true);
+        QVERIFY(rig->Cmd(TCommandId::InsertThumbnail)->isVisible());
         QTest::keyClick(icons, Qt::Key_Return);
         QCOMPARE(form.Document()->Frames().Count(), 1);
-        QVERIFY(rig->Cmd("btnPlay")->isEnabled());
+        QVERIFY(rig->Cmd(TCommandId::Play)->isEnabled());
         QApplication::clipboard()->clear();
-        rig->Cmd("popThumbsCopy")->trigger();
+        rig->Cmd(TCommandId::CopyThumbnail)->trigger();
         const QImage copied = QApplication::clipboard()->image();
         QCOMPARE(copied.size(), QSize(16, 12));
         QCOMPARE(copied.pixelColor(3, 3), QColor(Qt::red));
         // Over the tree, Close Window hides the tree.
-        form.popThumbsPopup(false);
-        QVERIFY(!rig->Cmd("popThumbsRefresh")->isVisible());
-        QCOMPARE(rig->Cmd("popThumbsCloseWindow")->statusTip(), QStringLiteral("Hide Explorer Window"));
+        form.PrepareThumbsPopup(false);
+        QVERIFY(!rig->Cmd(TCommandId::RefreshThumbnails)->isVisible());
+        QCOMPARE(rig->Cmd(TCommandId::CloseThumbnailWindow)->statusTip(), QStringLiteral("Hide Explorer Window"));
     }
 
     void clearFilterAndViewCommands() {
@@ -289,21 +293,21 @@ private slots:
         QVERIFY(ScanEnds(form));
         QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
         QCOMPARE(form.ThumbnailView()->Count(), 2);
-        rig->Cmd("popThumbsFilterJpg")->trigger();
+        rig->Cmd(TCommandId::FilterJpg)->trigger();
         QVERIFY(ScanEnds(form));
         QCOMPARE(form.FilterType, 1);
         QCOMPARE(form.ThumbnailView()->Count(), 1);
         QCOMPARE(form.ThumbnailView()->Caption(0), QStringLiteral("b.jpg"));
-        rig->Cmd("popThumbsViewDetails")->trigger();
+        rig->Cmd(TCommandId::Details)->trigger();
         QVERIFY(!form.ThumbnailView()->LargeIcons());
-        QVERIFY(rig->Cmd("popThumbsViewDetails")->isChecked());
-        rig->Cmd("popThumbsViewIcons")->trigger();
+        QVERIFY(rig->Cmd(TCommandId::Details)->isChecked());
+        rig->Cmd(TCommandId::LargeIcons)->trigger();
         QVERIFY(form.ThumbnailView()->LargeIcons());
-        rig->Cmd("mnuViewClearWindow")->trigger();
+        rig->Cmd(TCommandId::ClearWindow)->trigger();
         QCOMPARE(form.ThumbnailView()->Count(), 0);
         rig->DropDown("mnuView");
-        QVERIFY(!rig->Cmd("mnuViewClearWindow")->isEnabled());
-        rig->Cmd("popThumbsRefresh")->trigger();
+        QVERIFY(!rig->Cmd(TCommandId::ClearWindow)->isEnabled());
+        rig->Cmd(TCommandId::RefreshThumbnails)->trigger();
         QVERIFY(ScanEnds(form));
         QCOMPARE(form.ThumbnailView()->Count(), 1);
     }
@@ -314,12 +318,12 @@ private slots:
         WritePicture(folder.filePath(QStringLiteral("a.bmp")), 16, 12);
         TfrmMain& form = *rig->Form;
         rig->Prompts.FileNames << folder.path();
-        rig->Cmd("mnuViewBrowse")->trigger();
+        rig->Cmd(TCommandId::Browse)->trigger();
         QCOMPARE(rig->Prompts.FolderCaptions, QStringList{"Select a folder to search for images"});
         QVERIFY(ScanEnds(form));
         QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
         QCOMPARE(form.ThumbnailView()->Count(), 1);
-        rig->Cmd("mnuViewBrowse")->trigger(); // cancelled
+        rig->Cmd(TCommandId::Browse)->trigger(); // cancelled
         QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
     }
 
@@ -366,10 +370,10 @@ private slots:
         auto* tree = form.findChild<QWidget*>(QStringLiteral("pnlTV"));
         auto* paneButton = form.findChild<QToolButton*>(QStringLiteral("btnCloseThumbs"));
         auto* treeButton = form.findChild<QToolButton*>(QStringLiteral("btnTVClose"));
-        QVERIFY(rig->Cmd("mnuViewThumbs")->isChecked());
-        rig->Cmd("mnuViewThumbs")->trigger();
+        QVERIFY(rig->Cmd(TCommandId::ThumbnailWindow)->isChecked());
+        rig->Cmd(TCommandId::ThumbnailWindow)->trigger();
         QVERIFY(pane->isHidden());
-        QVERIFY(!rig->Cmd("mnuViewThumbs")->isChecked());
+        QVERIFY(!rig->Cmd(TCommandId::ThumbnailWindow)->isChecked());
         QCOMPARE(paneButton->parentWidget()->objectName(), QStringLiteral("StatusPanel0"));
         QCOMPARE(paneButton->statusTip(), QStringLiteral("Show Thumbnails Window"));
         QTest::mouseClick(paneButton, Qt::LeftButton);
@@ -377,18 +381,18 @@ private slots:
         QCOMPARE(paneButton->statusTip(), QStringLiteral("Hide Thumbnails Window"));
         QCOMPARE(paneButton->parentWidget()->objectName(), QStringLiteral("pnlThumbCaption"));
 
-        rig->Cmd("mnuViewExplorer")->trigger();
+        rig->Cmd(TCommandId::ExplorerWindow)->trigger();
         QVERIFY(tree->isHidden());
-        QVERIFY(!rig->Cmd("popThumbsExplorer")->isChecked());
+        QVERIFY(!rig->Cmd(TCommandId::ExplorerWindow)->isChecked());
         QCOMPARE(treeButton->parentWidget()->objectName(), QStringLiteral("pnlThumbCaption"));
         QCOMPARE(treeButton->statusTip(), QStringLiteral("Show Explorer Window"));
         QTest::mouseClick(treeButton, Qt::LeftButton);
         QVERIFY(!tree->isHidden());
         QCOMPARE(treeButton->parentWidget()->objectName(), QStringLiteral("pnlTVCaption"));
         // Close Window over the thumbnails hides the pane.
-        form.popThumbsPopup(true);
-        QCOMPARE(rig->Cmd("popThumbsCloseWindow")->statusTip(), QStringLiteral("Hide Thumbnail Window"));
-        rig->Cmd("popThumbsCloseWindow")->trigger();
+        form.PrepareThumbsPopup(true);
+        QCOMPARE(rig->Cmd(TCommandId::CloseThumbnailWindow)->statusTip(), QStringLiteral("Hide Thumbnail Window"));
+        rig->Cmd(TCommandId::CloseThumbnailWindow)->trigger();
         QVERIFY(pane->isHidden());
     }
 };

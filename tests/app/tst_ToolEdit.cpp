@@ -2,6 +2,10 @@
 // on a shared animation, delete two frames, move one and give every frame a
 // delay, in the window and on the command line, and compare the bytes saved.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
@@ -30,19 +34,19 @@ private slots:
             return p.result();
         });
         rig.Prompts.FileNames << shared;
-        rig.Cmd("mnuFileOpen")->trigger();
+        rig.Cmd(TCommandId::Open)->trigger();
         QVERIFY(rig.Form->Document()->Frames().Count() > 4);
         rig.Form->ShiftHeld = true;
         for (int frame : {3, 1}) {
             rig.Form->FramesList()->setCurrentRow(frame);
-            rig.Cmd("mnuEditDelete")->trigger();
+            rig.Cmd(TCommandId::DeleteFrame)->trigger();
         }
         rig.Form->ShiftHeld = false;
-        rig.Form->MoveFrame(0, 2);
+        rig.Form->Frames().Move(0, 2);
         rig.Form->FramesList()->setCurrentRow(0);
-        rig.Cmd("mnuEditGlobal")->trigger();
+        rig.Cmd(TCommandId::GlobalProperties)->trigger();
         const QString byEditor = dir.filePath(QStringLiteral("editor.gif"));
-        QVERIFY(rig.Form->SaveDocument(byEditor));
+        QVERIFY(rig.Form->Documents().SaveDocument(byEditor));
 
         const QString byTool = dir.filePath(QStringLiteral("tool.gif"));
         QProcess tool;

@@ -3,6 +3,10 @@
 // the document showed at that point (the file saved after undo is the file
 // saved before the step, byte for byte).
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
@@ -93,7 +97,7 @@ void AddComment(TRig& rig, const QString& text) {
         QTest::mouseClick(editor.btnDonw, Qt::LeftButton);
         return editor.result();
     };
-    rig.Form->mnuToolsCommentClick();
+    rig.Form->WholeAnimation().Comments();
 }
 
 } // namespace
@@ -117,20 +121,20 @@ private slots:
         QTest::newRow("delete frame") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);
             r.Form->ShiftHeld = true;
-            r.Form->popFramesDeleteClick();
+            r.Form->Frames().Delete();
             r.Form->ShiftHeld = false;
         });
         QTest::newRow("cut frame") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);
-            r.Form->mnuEditCutClick();
+            r.Form->Frames().Cut();
         });
         QTest::newRow("paste frame") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(1);
-            r.Form->mnuEditCopyClick();
+            r.Form->Frames().Copy();
             r.Form->FramesList()->setCurrentRow(0);
-            r.Form->mnuEditPasteClick();
+            r.Form->Frames().Paste();
         });
-        QTest::newRow("move frame") << TStep([](TRig& r) { r.Form->MoveFrame(1, 0); });
+        QTest::newRow("move frame") << TStep([](TRig& r) { r.Form->Frames().Move(1, 0); });
         QTest::newRow("frame properties") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);
             r.Answers << [](QDialog& d) {
@@ -138,7 +142,7 @@ private slots:
                 Type(p.txtDelay, QStringLiteral("55"));
                 return Accept(d, p.btnOK);
             };
-            r.Form->popFramesFPropClick();
+            r.Form->Frames().Properties();
         });
         QTest::newRow("global frame properties") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);
@@ -147,7 +151,7 @@ private slots:
                 Type(p.txtDelay, QStringLiteral("7"));
                 return Accept(d, p.btnOK);
             };
-            r.Form->mnuEditGlobalClick();
+            r.Form->Frames().GlobalProperties();
         });
         QTest::newRow("animation information") << TStep([](TRig& r) {
             r.Answers << [](QDialog& d) {
@@ -156,7 +160,7 @@ private slots:
                 Type(info.txtAniW, QStringLiteral("36"));
                 return Accept(d, info.btnOK);
             };
-            r.Form->mnuEditAniPropClick();
+            r.Form->WholeAnimation().Information();
         });
         QTest::newRow("comment") << TStep([](TRig& r) { AddComment(r, QStringLiteral("made here")); });
         QTest::newRow("optimize") << TStep([](TRig& r) {
@@ -166,7 +170,7 @@ private slots:
                     return int(QDialog::Rejected);
                 return Accept(d, o.btnOK);
             };
-            r.Form->mnuToolsOptimizeClick();
+            r.Form->WholeAnimation().Optimize();
         });
         QTest::newRow("add picture") << TStep([](TRig& r) {
             TBitmap picture(24, 16, pf24bit);
@@ -174,7 +178,7 @@ private slots:
                 for (int x = 0; x < 24 * 3; ++x)
                     picture.ScanLine(y)[x] = std::uint8_t(x * 3 + y * 7);
             r.Form->FramesList()->setCurrentRow(0);
-            r.Form->AddBitmapAsFrame(std::move(picture), 0);
+            r.Form->Frames().AddPicture(std::move(picture), 0);
         });
     }
     void everyStepSavesUndoesAndRedoes() {
@@ -182,29 +186,29 @@ private slots:
         QFile::remove(Path(QStringLiteral("s.ini")));
         TRig rig(Path(QStringLiteral("s.ini")), Path(QStringLiteral("p")));
         rig.Prompts.FileNames << Path(QStringLiteral("two.gif"));
-        rig.Cmd("mnuFileOpen")->trigger();
+        rig.Cmd(TCommandId::Open)->trigger();
         QCOMPARE(rig.Form->Document()->Frames().Count(), 2);
 
         const auto save = [&rig, this](const char* name) {
             const QString file = Path(QLatin1String(name));
-            QVERIFY(rig.Form->SaveDocument(file));
-            QVERIFY(!rig.Form->Modified);
+            QVERIFY(rig.Form->Documents().SaveDocument(file));
+            QVERIFY(!rig.Form->Session().Modified());
         };
         save("before.gif");
         const int steps = rig.Form->UndoStack()->count();
         step(rig);
         QCOMPARE(rig.Form->UndoStack()->count(), steps + 1);
-        QVERIFY(rig.Form->Modified);
+        QVERIFY(rig.Form->Session().Modified());
         save("edited.gif");
-        rig.Cmd("mnuEditUndo")->trigger();
+        rig.Cmd(TCommandId::Undo)->trigger();
         save("undone.gif");
         QCOMPARE(Bytes(Path(QStringLiteral("undone.gif"))), Bytes(Path(QStringLiteral("before.gif"))));
-        rig.Cmd("mnuEditRedo")->trigger();
+        rig.Cmd(TCommandId::Redo)->trigger();
         save("redone.gif");
         QCOMPARE(Bytes(Path(QStringLiteral("redone.gif"))), Bytes(Path(QStringLiteral("edited.gif"))));
         // And once more, the way a person would go back and forth.
-        rig.Cmd("mnuEditUndo")->trigger();
-        rig.Cmd("mnuEditRedo")->trigger();
+        rig.Cmd(TCommandId::Undo)->trigger();
+        rig.Cmd(TCommandId::Redo)->trigger();
         save("again.gif");
         QCOMPARE(Bytes(Path(QStringLiteral("again.gif"))), Bytes(Path(QStringLiteral("edited.gif"))));
     }
@@ -214,13 +218,13 @@ private slots:
         QFile::remove(Path(QStringLiteral("s.ini")));
         TRig rig(Path(QStringLiteral("s.ini")), Path(QStringLiteral("p")));
         rig.Prompts.FileNames << Path(QStringLiteral("two.gif"));
-        rig.Cmd("mnuFileOpen")->trigger();
-        TGIFImage& doc = *rig.Form->Document();
+        rig.Cmd(TCommandId::Open)->trigger();
+        const TGIFImage& doc = *rig.Form->Document();
         AddComment(rig, QStringLiteral("note"));
-        QVERIFY(rig.Form->SaveDocument(Path(QStringLiteral("commented.gif"))));
+        QVERIFY(rig.Form->Documents().SaveDocument(Path(QStringLiteral("commented.gif"))));
         QVERIFY2(doc.Frames()[0]->FindExtension<TGIFAppExtNSLoop>() == nullptr,
                  "saving leaves the document's blocks alone");
-        rig.Cmd("mnuEditUndo")->trigger();
+        rig.Cmd(TCommandId::Undo)->trigger();
         for (int i = 0; i < 2; ++i) {
             QVERIFY2(doc.Frames()[i]->ControlExtension(), qPrintable(QStringLiteral("frame %1").arg(i)));
             QCOMPARE(int(doc.Frames()[i]->ControlExtension()->DelayTime), 10 + i);

@@ -2,6 +2,10 @@
 // the import command, a file that is not a video, and Export As AVI. The test
 // videos are made with ffmpeg (a peer, test-only); skipped without it.
 #include "app/MainForm.h"
+#include "session/EditSession.h"
+#include "app/AnimationCommands.h"
+#include "app/FrameCommands.h"
+#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
@@ -41,17 +45,17 @@ private slots:
     void openingAVideoMakesAnUntitledAnimation() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("clip.mp4");
-        rig->Cmd("mnuFileOpen")->trigger();
-        TGIFImage& doc = *rig->Form->Document();
+        rig->Cmd(TCommandId::Open)->trigger();
+        const TGIFImage& doc = *rig->Form->Document();
         QCOMPARE(doc.Frames().Count(), 12);
         QCOMPARE(int(doc.Frames()[5]->ControlExtension()->DelayTime), 10);
         QCOMPARE(rig->Form->FramesList()->count(), 12);
         QCOMPARE(rig->Form->windowTitle(), QStringLiteral("Pellmark Reelix 2.0 - Untitled"));
-        QVERIFY(rig->Form->Modified);
+        QVERIFY(rig->Form->Session().Modified());
         QVERIFY(rig->Prompts.Shown.isEmpty());
         // Saved as GIF, it reads back with its frames.
         rig->Prompts.FileNames << Path("clip.gif");
-        rig->Cmd("mnuFileSaveAs")->trigger();
+        rig->Cmd(TCommandId::SaveAs)->trigger();
         TGIFImage saved;
         saved.LoadFromFile(QFile::encodeName(Path("clip.gif")).toStdString());
         QCOMPARE(saved.Frames().Count(), 12);
@@ -60,16 +64,16 @@ private slots:
     void importCommandAndAFileThatIsNotAVideo() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("sound.wav");
-        rig->Cmd("mnuFileImportAVI")->trigger();
+        rig->Cmd(TCommandId::ImportVideo)->trigger();
         QCOMPARE(rig->Prompts.Texts().value(0), QStringLiteral("Could not import sound.wav.\nFailed to open AVI stream"));
         QCOMPARE(rig->Form->Document()->Frames().Count(), 0);
         rig->Prompts.FileNames << Path("clip.mp4");
-        rig->Cmd("mnuFileImportAVI")->trigger();
+        rig->Cmd(TCommandId::ImportVideo)->trigger();
         QCOMPARE(rig->Form->Document()->Frames().Count(), 12);
         // A modified animation whose save question is cancelled stays.
         rig->Prompts.Answers << TMsgResult::Cancel;
         rig->Prompts.FileNames << Path("sound.wav");
-        rig->Cmd("mnuFileImportAVI")->trigger();
+        rig->Cmd(TCommandId::ImportVideo)->trigger();
         QCOMPARE(rig->Form->Document()->Frames().Count(), 12);
         QCOMPARE(rig->Prompts.FileNames.size(), 1); // no file was asked for
     }
@@ -77,9 +81,9 @@ private slots:
     void exportWritesAnAviOfTheAnimation() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("clip.mp4");
-        rig->Cmd("mnuFileOpen")->trigger();
+        rig->Cmd(TCommandId::Open)->trigger();
         rig->Prompts.FileNames << Path("out"); // no extension: ".avi" is added
-        rig->Cmd("mnuFileExportAVI")->trigger();
+        rig->Cmd(TCommandId::ExportVideo)->trigger();
         QVERIFY(rig->Prompts.Shown.isEmpty());
         QVERIFY(QFileInfo(Path("out.avi")).size() > 12 * 80 * 60);
         QProcess probe;

@@ -29,6 +29,7 @@ std::unique_ptr<TGIFImage> FourFrames() {
 }
 
 std::string Saved(TGIFImage& image) {
+    if (image.Frames().Count() == 0) return "no frames";
     TMemoryStream s;
     image.SaveToStream(s);
     return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
@@ -53,6 +54,18 @@ TEST(FrameOperations, EachIsTakenBackExactly) {
         {"every delay", [](TGIFImage& i, TFrameEditLog& l) { return SetDelay(i, -1, 7, l); }},
         {"one delay", [](TGIFImage& i, TFrameEditLog& l) { return SetDelay(i, 2, 7, l); }},
         {"loop count", [](TGIFImage& i, TFrameEditLog& l) { return SetLoopCount(i, 0, l); }},
+        {"delete several", [](TGIFImage& i, TFrameEditLog& l) { return DeleteFrames(i, {2, 0, 2}, l); }},
+        {"delete all", [](TGIFImage& i, TFrameEditLog& l) { return DeleteAllFrames(i, l); }},
+        {"properties of two",
+         [](TGIFImage& i, TFrameEditLog& l) {
+             TFramePropertyValues v;
+             v.Delay = 3;
+             v.Disposal = 2;
+             v.Interlaced = true;
+             return SetFrameProperties(i, {1, 3}, v, l);
+         }},
+        {"a frame's palette",
+         [](TGIFImage& i, TFrameEditLog& l) { return SetFramePalette(i, 2, {{1, 2, 3}, {4, 5, 6}}, l); }},
     };
     for (const TCase& c : cases) {
         auto image = FourFrames();
@@ -110,5 +123,46 @@ TEST(FrameOperations, FramesThatDoNotExistChangeNothing) {
     EXPECT_FALSE(SetDelay(*image, 9, 5, log));
     EXPECT_FALSE(SetLoopCount(*image, -1, log));
     EXPECT_TRUE(log.Empty());
+    EXPECT_EQ(Saved(*image), before);
+}
+
+TEST(FrameOperations, SeveralFramesAtOnce) {
+    auto image = FourFrames();
+    TFrameEditLog log;
+    // Numbers name the frames as they were; the loop block moves to the new first.
+    ASSERT_TRUE(DeleteFrames(*image, {0, 2}, log));
+    ASSERT_EQ(image->Frames().Count(), 2);
+    EXPECT_EQ(Delay(*image, 0), 11);
+    EXPECT_EQ(Delay(*image, 1), 13);
+    EXPECT_EQ(Loop(*image), 5);
+    EXPECT_FALSE(DeleteFrames(*image, {5, -1}, log));
+
+    // -1 alone is every frame; what is left unset stays each frame's own.
+    auto other = FourFrames();
+    other->Frames()[1]->SetInterlaced(true);
+    TFramePropertyValues v;
+    v.Delay = 4;
+    v.Interlaced.reset();
+    v.Transparent.reset();
+    v.Disposal.reset();
+    TFrameEditLog log2;
+    ASSERT_TRUE(SetFrameProperties(*other, {-1}, v, log2));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Delay(*other, i), 4);
+    EXPECT_TRUE(other->Frames()[1]->IsInterlaced());
+    EXPECT_FALSE(other->Frames()[0]->IsInterlaced());
+    EXPECT_FALSE(SetFrameProperties(*other, {-1}, v, log2)) << "nothing left to change";
+}
+
+TEST(FrameOperations, ReplacingTheAnimationIsTakenBack) {
+    auto image = FourFrames();
+    const std::string before = Saved(*image);
+    TGIFImage smaller;
+    smaller.GlobalColors().AddColor(0x102030);
+    AddPlacedFrame(smaller, 0, 0, 1, 1);
+    TFrameEditLog log;
+    ASSERT_TRUE(ReplaceAnimation(*image, smaller, log));
+    EXPECT_EQ(image->Frames().Count(), 1);
+    EXPECT_EQ(smaller.Frames().Count(), 0);
+    log.Undo(*image);
     EXPECT_EQ(Saved(*image), before);
 }

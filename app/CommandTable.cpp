@@ -1,0 +1,211 @@
+#include "app/CommandTable.h"
+
+#include "app/AnimationCommands.h"
+#include "app/DocumentCommands.h"
+#include "app/FrameCommands.h"
+#include "app/MainForm.h"
+
+#include <array>
+#include <map>
+
+namespace {
+using S = TCommandState;
+using W = TfrmMain;
+using C = TCommandId;
+
+bool Always(const S&) { return true; }
+bool HasFrames(const S& s) { return s.Frames > 0; }
+bool Selected(const S& s) { return s.Selected(); }
+bool NotFirst(const S& s) { return s.Selected() && s.Current != 0; }
+bool NotLast(const S& s) { return s.Selected() && s.Current != s.Frames - 1; }
+
+// The table. Captions and hints are the program's own texts; rows follow the
+// menus' order.
+const TCommandSpec Specs[] = {
+    {C::New, "&New...", "New|Creates a new animation", "Ctrl+N", [](W& w) { w.Documents().New(); }, Always},
+    {C::Open, "&Open...", "Open|Opens an existing animation", "Ctrl+O", [](W& w) { w.Documents().Open(); }, Always},
+    {C::Save, "&Save", "Save|Saves the animation", "Ctrl+S", [](W& w) { w.Documents().Save(); },
+     [](const S& s) { return s.Modified; }},
+    {C::SaveAs, "Save &As...", "Save As|Saves the animation under a new name", nullptr,
+     [](W& w) { w.Documents().SaveAs(); }, HasFrames},
+    {C::ImportVideo, "&AVI Animation...",
+     "Import AVI|Imports AVI animation file and converts it to a GIF animation", nullptr,
+     [](W& w) { w.Documents().ImportVideo(); }, Always},
+    {C::ExportImages, "&Single Images...",
+     "Export images|Opens export dialog to save each image as a single image file", nullptr,
+     [](W& w) { w.Documents().ExportImages(); }, HasFrames},
+    {C::ExportVideo, "As &AVI Animation", "Export AVI|Exports the current animation to an AVI animation file",
+     nullptr, [](W& w) { w.Documents().ExportVideo(); }, HasFrames},
+    {C::Exit, "E&xit", "Exit|Closes the program", nullptr, [](W& w) { w.close(); }, Always},
+
+    {C::Undo, "&Undo", "Undo|Takes back the last change", "Ctrl+Z", [](W& w) { w.Undo(); },
+     [](const S& s) { return s.CanUndo; }},
+    {C::Redo, "&Redo", "Redo|Makes the change taken back again", "Ctrl+Shift+Z;Ctrl+Y", [](W& w) { w.Redo(); },
+     [](const S& s) { return s.CanRedo; }},
+    {C::Cut, "Cu&t", "Cut|Moves the selected frame to the clipboard", "Ctrl+X", [](W& w) { w.Frames().Cut(); },
+     Selected},
+    {C::Copy, "&Copy", "Copy|Copies the selected frame to the clipboard", "Ctrl+C", [](W& w) { w.Frames().Copy(); },
+     Selected},
+    {C::Paste, "&Paste", "Paste|Inserts the frame from the clipboard", "Ctrl+V", [](W& w) { w.Frames().Paste(); },
+     [](const S& s) { return s.CanPaste; }},
+    // Shift+Del deletes without asking; both keys reach the command.
+    {C::DeleteFrame, "&Delete Frame", "Delete|Deletes the selected frame", "Del;Shift+Del",
+     [](W& w) { w.Frames().Delete(); }, Selected},
+    {C::DeleteAllFrames, "Delete &All", "Delete All|Deletes every frame", nullptr,
+     [](W& w) { w.Frames().DeleteAll(); }, HasFrames},
+    {C::AddFrame, "&Add Frame...", "Add Frame|Adds pictures from files as new frames", "Ctrl+A",
+     [](W& w) { w.Frames().AddFrame(); }, Always},
+    {C::AddComment, "Add Co&mment...", "Comment|Adds a comment to the animation", nullptr,
+     [](W& w) { w.WholeAnimation().Comments(); }, HasFrames},
+    {C::MoveUp, "Move Frame &Up", "Move Up|Moves the selected frame up", "Ctrl+U", [](W& w) { w.Frames().MoveUp(); },
+     NotFirst},
+    {C::MoveDown, "Move Frame Do&wn", "Move Down|Moves the selected frame down", "Ctrl+D",
+     [](W& w) { w.Frames().MoveDown(); }, NotLast},
+    {C::MoveToStart, "Move to &Beginning", "Move to Beginning|Makes the selected frame the first", nullptr,
+     [](W& w) { w.Frames().MoveToStart(); }, NotFirst},
+    {C::MoveToEnd, "Move to &End", "Move to End|Makes the selected frame the last", nullptr,
+     [](W& w) { w.Frames().MoveToEnd(); }, NotLast},
+    {C::FrameProperties, "&Frame Properties...", "Frame Properties|Edits the selected frame's properties",
+     "Alt+Return", [](W& w) { w.Frames().Properties(); }, Selected},
+    {C::GlobalProperties, "&Global Frame Properties", "Global Properties|Edits properties of all frames at once",
+     "Ctrl+G", [](W& w) { w.Frames().GlobalProperties(); }, HasFrames},
+    {C::AnimationInformation, "&Animation Information...",
+     "Information|Shows and edits the animation's properties", "Ctrl+I", [](W& w) { w.WholeAnimation().Information(); },
+     HasFrames},
+
+    {C::Play, "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R", [](W& w) { w.Play(); },
+     [](const S& s) { return s.Frames > 0 && !s.Playing; }},
+    {C::Pause, "Pa&use Animation", "Pause|Stops the animation in the preview", nullptr, [](W& w) { w.PausePlayback(); },
+     [](const S& s) { return s.Playing; }},
+#define REELIX_FRAME_SIZE(n, caption)                                                                      \
+    {C::FrameSize##n, caption, "Frame size|Changes the frame preview size to " #n " x " #n " pixels", nullptr, \
+     [](W& w) { w.SetFrameSize(n); }, Always, [](const S& s) { return s.FrameSize == n; }}
+    REELIX_FRAME_SIZE(80, "&80 x 80"), REELIX_FRAME_SIZE(96, "&96 x 96"), REELIX_FRAME_SIZE(112, "&112 x 112"),
+    REELIX_FRAME_SIZE(128, "1&28 x 128"), REELIX_FRAME_SIZE(144, "1&44 x 144"),
+    {C::FrameSize160, "1&60 x 160", "Frame size|Changes the frame preview size to 160 x 160 pixels", nullptr,
+     [](W& w) { w.SetFrameSize(160); }, Always,
+     // Anything but the five small sizes checks 160.
+     [](const S& s) { return s.FrameSize != 80 && s.FrameSize != 96 && s.FrameSize != 112 && s.FrameSize != 128 &&
+                             s.FrameSize != 144; }},
+#undef REELIX_FRAME_SIZE
+    {C::AutoSizeSplitter, "&Auto Size Splitter Bar", "Auto size|Sizes the frames list to fit its frames", nullptr,
+     [](W& w) { w.ToggleAutoSizeSplitter(); }, Always, [](const S& s) { return s.AutoSizeSplitter; }},
+    {C::FramesLeft, "Align Left", "Align left|Puts the frames list on the left", nullptr,
+     [](W& w) { w.SetFrameWindowSide(0); }, Always, [](const S& s) { return s.FramesOnLeft; }},
+    {C::FramesRight, "Align &Right", "Align right|Puts the frames list on the right", nullptr,
+     [](W& w) { w.SetFrameWindowSide(1); }, Always, [](const S& s) { return !s.FramesOnLeft; }},
+    {C::ThumbnailWindow, "&Thumbnail Window", "Thumbnails|Shows or hides the thumbnail window", "Ctrl+Shift+T",
+     [](W& w) { w.ToggleThumbnailPane(); }, Always, [](const S& s) { return s.ThumbnailsShown; }},
+    {C::ExplorerWindow, "&Explorer Window", "Explorer|Shows or hides the folder tree", "Ctrl+Shift+E",
+     [](W& w) { w.ToggleFolderTree(); }, Always, [](const S& s) { return s.TreeShown; }},
+    {C::Browse, "&Browse...", "Browse|Picks a folder to show as thumbnails", "Ctrl+B",
+     [](W& w) { w.BrowseForFolder(); }, Always},
+    {C::ClearWindow, "&Clear Window", "Clear|Empties the thumbnail window", nullptr,
+     [](W& w) { w.ClearThumbnails(); }, [](const S& s) { return s.HasThumbnails; }},
+    {C::StandardToolBar, "&Standard", "Standard|Shows or hides the Standard tool bar", nullptr,
+     [](W& w) { w.ToggleToolBar(0); }, Always, [](const S& s) { return s.ToolBarShown[0]; }},
+    {C::AnimationToolBar, "&Animation", "Animation|Shows or hides the Animation tool bar", nullptr,
+     [](W& w) { w.ToggleToolBar(2); }, Always, [](const S& s) { return s.ToolBarShown[2]; }},
+    {C::FrameToolBar, "&Frame", "Frame|Shows or hides the Frame tool bar", nullptr, [](W& w) { w.ToggleToolBar(1); },
+     Always, [](const S& s) { return s.ToolBarShown[1]; }},
+
+    {C::Optimize, "Optimize &Animation...", "Optimize|Makes the animation file smaller", nullptr,
+     [](W& w) { w.WholeAnimation().Optimize(); }, HasFrames},
+    {C::CommentEditor, "&Comment Editor...", "Comments|Edits the animation's comments", nullptr,
+     [](W& w) { w.WholeAnimation().Comments(); }, HasFrames},
+    {C::HtmlCode, "&HTML Code...", "HTML|Puts HTML code that shows the animation on the clipboard", nullptr,
+     [](W& w) { w.WholeAnimation().HtmlCode(); }, HasFrames},
+    {C::ProgramOptions, "Program &Options...", "Options|Changes the program's settings", nullptr,
+     [](W& w) { w.ShowProgramOptions(); }, Always},
+
+    {C::HelpContents, "&Contents", "Help|Opens Help", "F1", [](W& w) { w.ShowHelp(); }, Always},
+    {C::TipOfTheDay, "&Tip of the Day...", "Tip|Shows a tip about using the program", nullptr,
+     [](W& w) { w.ShowTipOfTheDay(true); }, Always},
+    {C::HomePage, "P&ellmark Home Page", "Home page|Opens default browser to Pellmark Home Page", nullptr,
+     [](W& w) { w.OpenWebPage(0); }, Always},
+    {C::OrderPage, "&Order Pellmark Software", "Order|Opens default browser to Pellmark Software order page", nullptr,
+     [](W& w) { w.OpenWebPage(1); }, Always},
+    {C::SupportPage, "&Support Online", "Support|Opens default browser to online support", nullptr,
+     [](W& w) { w.OpenWebPage(2); }, Always},
+    {C::About, "&About Reelix...", "About|Shows the program's version and maker", nullptr, [](W& w) { w.ShowAbout(); },
+     Always},
+
+    // The thumbnail pane's popup: its items' states are set as it opens.
+    {C::InsertThumbnail, "&Insert", "Insert|Adds the selected picture as a new frame", nullptr,
+     [](W& w) { w.InsertSelectedThumbnail(); }, nullptr},
+    {C::EditThumbnail, "&Edit...", "Edit|Opens the selected picture in its own program", nullptr,
+     [](W& w) { w.EditSelectedThumbnail(); }, nullptr},
+    {C::CopyThumbnail, "&Copy to clipboard", "Copy|Copies the selected picture to the clipboard", nullptr,
+     [](W& w) { w.CopySelectedThumbnail(); }, nullptr},
+    {C::RefreshThumbnails, "Re&fresh", "Refresh|Reloads the thumbnails of the folder", "F5",
+     [](W& w) { w.RefreshThumbnails(); }, nullptr},
+    {C::AddFavorite, "&Add Current Folder", "Add favourite|Adds the folder shown to the favourites", nullptr,
+     [](W& w) { w.AddFavoriteFolder(); }, [](const S& s) { return s.TreeShown; }},
+    {C::OrganizeFavorites, "&Organize Favorites...", "Organize|Reorders or removes favourite folders", nullptr,
+     [](W& w) { w.OrganizeFavorites(); }, Always},
+#define REELIX_FILTER(id, caption, n)                                                               \
+    {C::id, caption, "Filter|Changes thumbnail image filter to " caption, nullptr,                  \
+     [](W& w) { w.SetThumbnailFilter(n); }, Always, [](const S& s) { return s.FilterType == n; }}
+    REELIX_FILTER(FilterGif, "Gif Images", 0), REELIX_FILTER(FilterJpg, "Jpg Images", 1),
+    REELIX_FILTER(FilterBmp, "Bitmap Images", 2), REELIX_FILTER(FilterAll, "All Images", 4),
+#undef REELIX_FILTER
+    {C::LargeIcons, "Lar&ge Icons", "Large icons|Shows the thumbnails as pictures", nullptr,
+     [](W& w) { w.SetLargeThumbnails(true); }, Always, [](const S& s) { return s.LargeIcons; }},
+    {C::Details, "&Details", "Details|Shows the file details", nullptr, [](W& w) { w.SetLargeThumbnails(false); },
+     Always, [](const S& s) { return !s.LargeIcons; }},
+    {C::CloseThumbnailWindow, "Cl&ose Window", "Close|Hide Thumbnail Window", nullptr,
+     [](W& w) { w.CloseThumbnailPane(); }, nullptr},
+};
+
+using L = std::vector<TCommandId>;
+const std::map<TCommandPlace, L> Layouts = {
+    {TCommandPlace::FileMenu, {C::New, C::Open, C::Save, C::SaveAs, Separator}},
+    {TCommandPlace::FileImportMenu, {C::ImportVideo}},
+    {TCommandPlace::FileExportMenu, {C::ExportImages, C::ExportVideo}},
+    {TCommandPlace::EditMenu,
+     {C::Undo, C::Redo, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, Separator, C::AddFrame, C::AddComment,
+      Separator, C::MoveUp, C::MoveDown, Separator, C::FrameProperties, C::GlobalProperties,
+      C::AnimationInformation}},
+    {TCommandPlace::ViewMenu, {C::Play, C::Pause, Separator}},
+    {TCommandPlace::FrameSizeMenu,
+     {C::FrameSize80, C::FrameSize96, C::FrameSize112, C::FrameSize128, C::FrameSize144, C::FrameSize160}},
+    {TCommandPlace::FrameWindowMenu, {C::FramesLeft, C::FramesRight}},
+    {TCommandPlace::ViewPanesMenu, {C::ThumbnailWindow, C::ExplorerWindow, C::Browse, C::ClearWindow, Separator}},
+    {TCommandPlace::ToolBarsMenu, {C::StandardToolBar, C::AnimationToolBar, C::FrameToolBar}},
+    {TCommandPlace::ToolsMenu, {C::Optimize, C::CommentEditor, C::HtmlCode, Separator, C::ProgramOptions}},
+    {TCommandPlace::HelpMenu,
+     {C::HelpContents, C::TipOfTheDay, Separator, C::HomePage, C::OrderPage, C::SupportPage, Separator, C::About}},
+    {TCommandPlace::StandardBar, {C::New, C::Open, C::Save, Separator, C::Cut, C::Copy, C::Paste, Separator,
+                                  C::HelpContents}},
+    {TCommandPlace::FrameBar,
+     {C::AddFrame, C::DeleteFrame, Separator, C::MoveToStart, C::MoveUp, C::MoveDown, C::MoveToEnd, Separator,
+      C::FrameProperties, C::GlobalProperties, C::AddComment}},
+    {TCommandPlace::AnimationBar, {C::Play, C::Pause, C::AnimationInformation}},
+    {TCommandPlace::FramesPopup,
+     {C::FrameProperties, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, C::DeleteAllFrames, Separator,
+      C::AddFrame, C::AddComment, Separator, C::MoveUp, C::MoveDown}},
+    {TCommandPlace::ThumbsPopup, {C::InsertThumbnail, C::EditThumbnail, C::CopyThumbnail, Separator, C::Browse,
+                                  C::RefreshThumbnails}},
+    {TCommandPlace::ThumbsFavoritesMenu, {C::AddFavorite, C::OrganizeFavorites, Separator}},
+    {TCommandPlace::ThumbsFilterMenu, {C::FilterGif, C::FilterJpg, C::FilterBmp, Separator, C::FilterAll}},
+    {TCommandPlace::ThumbsViewMenu, {C::LargeIcons, C::Details}},
+    {TCommandPlace::ThumbsPopupEnd, {C::ClearWindow, Separator, C::ExplorerWindow, C::CloseThumbnailWindow}},
+};
+
+} // namespace
+
+const TCommandSpec& CommandSpec(TCommandId Id) {
+    // Indexed once; a command missing from the table stops the program at
+    // start-up (and its test), not at the first click.
+    static const std::array<const TCommandSpec*, size_t(TCommandId::Count)> byId = [] {
+        std::array<const TCommandSpec*, size_t(TCommandId::Count)> index{};
+        for (const TCommandSpec& spec : Specs)
+            index[size_t(spec.Id)] = &spec;
+        return index;
+    }();
+    return *byId.at(size_t(Id));
+}
+
+const std::vector<TCommandId>& CommandLayout(TCommandPlace Place) {
+    return Layouts.at(Place);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The command table: for each command id its caption, hint, shortcuts, the
+// handler it runs and the rules that enable and check it, and the layouts of
+// the menus, tool bars and popups built from it. Handlers live with their
+// area (documents, frames, the whole animation, the window's own view).
+
+#include "app/CommandIds.h"
+
+#include <vector>
+
+class TfrmMain;
+
+// What enabling and check rules look at, taken at one moment from the session
+// and the window.
+struct TCommandState {
+    int Frames = 0;
+    int Current = -1;
+    bool CanPaste = false;
+    bool Playing = false;
+    bool Modified = false;
+    bool CanUndo = false;
+    bool CanRedo = false;
+    bool HasThumbnails = false;
+    bool ThumbnailsShown = true;
+    bool TreeShown = true;
+    bool LargeIcons = true;
+    int FilterType = 4;
+    int FrameSize = 160;
+    bool FramesOnLeft = false;
+    bool AutoSizeSplitter = true;
+    bool ToolBarShown[3] = {true, true, true}; // Standard, Frame, Animation
+
+    bool Selected() const { return Current >= 0 && Current < Frames; }
+};
+
+struct TCommandSpec {
+    TCommandId Id;
+    const char* Caption;   // the menu text, with its accelerator
+    const char* Hint;      // "short|long": the tool tip, and the status bar's text
+    const char* Shortcuts; // ";"-separated key sequences; null for none
+    void (*Run)(TfrmMain& Window);
+    bool (*Enabled)(const TCommandState& State); // null: left as the window sets it
+    bool (*Checked)(const TCommandState& State); // null: not checkable
+};
+
+const TCommandSpec& CommandSpec(TCommandId Id);
+
+// Where commands appear. Separator marks a line between groups.
+enum class TCommandPlace {
+    FileMenu, FileImportMenu, FileExportMenu, EditMenu, ViewMenu, FrameSizeMenu, FrameWindowMenu,
+    ViewPanesMenu, ToolBarsMenu, ToolsMenu, HelpMenu,
+    StandardBar, FrameBar, AnimationBar, FramesPopup,
+    ThumbsPopup, ThumbsFavoritesMenu, ThumbsFilterMenu, ThumbsViewMenu, ThumbsPopupEnd,
+};
+inline constexpr TCommandId Separator = TCommandId::Count;
+const std::vector<TCommandId>& CommandLayout(TCommandPlace Place);

@@ -1,0 +1,349 @@
+#include "app/FrameCommands.h"
+
+#include "app/DocumentCommands.h"
+#include "app/DocumentLoading.h"
+#include "app/ImageImport.h"
+#include "app/MainForm.h"
+#include "app/Routines.h"
+#include "controls/RXListBox.h"
+#include "dialogs/Comments.h"
+#include "dialogs/Properties.h"
+#include "dialogs/Settings.h"
+#include "gif/FrameEditLog.h"
+#include "gif/FrameProperties.h"
+#include "gif/GIFImage.h"
+#include "painter/FrameImport.h"
+#include "painter/FrameOperations.h"
+#include "services/ClipboardAdapter.h"
+#include "services/QtRasterBridge.h"
+#include "services/UserPrompts.h"
+#include "session/EditSession.h"
+#include "session/PaletteSettings.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeData>
+#include <algorithm>
+
+namespace {
+const QString AddFilter = QStringLiteral(
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
+    "Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
+} // namespace
+
+TFrameCommands::TFrameCommands(TEditSession& Session, IUserPrompts& Prompts, TfrmMain& Window)
+    : FSession(Session), FPrompts(Prompts), FWindow(Window), FClipboard(std::make_unique<TGIFImage>()) {}
+
+TFrameCommands::~TFrameCommands() = default;
+
+bool TFrameCommands::Edit(const QString& Name, const std::function<bool(TGIFImage&, TFrameEditLog&)>& Operation,
+                          int Before, int After) {
+    FWindow.PausePlayback();
+    TWaitCursor wait;
+    return FSession.Apply(Name, Operation, {Before, After});
+}
+
+void TFrameCommands::Remove(int Index, const QString& Name, int SelectAfter) {
+    Edit(Name, [Index](TGIFImage& d, TFrameEditLog& log) { return DeleteFrame(d, Index, log); }, Index, SelectAfter);
+}
+
+void TFrameCommands::Delete() {
+    const int index = FWindow.CurrentFrame();
+    if (index < 0)
+        return;
+    if (!FWindow.ShiftHeld &&
+        FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNoCancel, TfrmMain::ApplicationTitle(),
+                            QStringLiteral("Would you like to delete \"Frame %1\"?").arg(index)) != TMsgResult::Yes)
+        return;
+    // The frame before takes the selection; the first frame's place goes to
+    // the one after it.
+    Remove(index, QStringLiteral("Delete Frame"), std::max(index - 1, 0));
+}
+
+void TFrameCommands::DeleteAll() {
+    if (FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::YesNo, TfrmMain::ApplicationTitle(),
+                            QStringLiteral("Do you want to delete ALL frame?")) != TMsgResult::Yes)
+        return;
+    Edit(QStringLiteral("Delete All Frames"), DeleteAllFrames, FWindow.CurrentFrame(), -1);
+}
+
+void TFrameCommands::Cut() {
+    const int index = FWindow.CurrentFrame();
+    if (index < 0)
+        return;
+    Copy();
+    // The frame that moves up takes the place.
+    Remove(index, QStringLiteral("Cut Frame"), std::min(index, FSession.Document().Frames().Count() - 2));
+}
+
+void TFrameCommands::Copy() {
+    const int index = FWindow.CurrentFrame();
+    auto copied = FrameAsAnimation(FSession.Document(), index);
+    if (!copied)
+        return;
+    TWaitCursor wait;
+    FClipboard = std::move(copied);
+    const TGIFSubImage& frame = *FSession.Document().Frames()[index];
+    FStoredLeft = frame.Left();
+    FStoredTop = frame.Top();
+    // Other programs get the picture; other Reelix windows the frame itself.
+    TClipboardAdapter(QApplication::clipboard()).PutImage(*FClipboard);
+    FWindow.UpdateCommandStates();
+}
+
+void TFrameCommands::Paste() {
+    const int selection = FWindow.CurrentFrame();
+    QClipboard* system = QApplication::clipboard();
+    const QMimeData* mime = system->mimeData();
+    TGIFImage pasted;
+    // Frames copied in a Reelix window come with their delay, disposal and
+    // transparency; pictures from other programs become plain new frames.
+    if (mime && mime->hasFormat(QLatin1String(TClipboardAdapter::kGifMimeType)) &&
+        TClipboardAdapter(system).PasteInto(pasted) && pasted.Frames().Count() > 0 &&
+        !pasted.Frames()[0]->IsEmpty()) {
+        TGIFSubImage& source = *pasted.Frames()[0];
+        TAddPicture add;
+        source.AssignTo(add.Picture);
+        if (!AskPictureQuestions(add.Picture, add))
+            return;
+        const int count = FSession.Document().Frames().Count();
+        add.Position = selection >= 0 ? selection + 1 : count;
+        TPastedAttributes attributes = AttributesOf(source);
+        const TGIFImageList& mine = FClipboard->Frames();
+        attributes.KeepPlace =
+            mine.Count() > 0 && mine[0]->Width() == source.Width() && mine[0]->Height() == source.Height();
+        attributes.Left = FStoredLeft;
+        attributes.Top = FStoredTop;
+        Edit(QStringLiteral("Paste"),
+             [&](TGIFImage& d, TFrameEditLog& log) { return PasteFrame(d, add, attributes, log) >= 0; }, selection,
+             std::min(add.Position, count));
+        return;
+    }
+    if (mime && mime->hasImage()) {
+        const QImage picture = qvariant_cast<QImage>(mime->imageData());
+        if (!picture.isNull()) {
+            AddPicture(FromQImage(picture), selection, QStringLiteral("Paste"));
+            return;
+        }
+    }
+    if (FClipboard->Frames().Count() > 0) {
+        TBitmap bitmap;
+        FClipboard->Frames()[0]->AssignTo(bitmap);
+        AddPicture(std::move(bitmap), selection, QStringLiteral("Paste"));
+    }
+}
+
+void TFrameCommands::Move(int From, int To) {
+    Edit(QStringLiteral("Move Frame"),
+         [From, To](TGIFImage& d, TFrameEditLog& log) { return MoveFrame(d, From, To, log); }, From, To);
+}
+
+void TFrameCommands::MoveUp() {
+    const int s = FWindow.CurrentFrame();
+    Move(s, s - 1);
+}
+
+void TFrameCommands::MoveDown() {
+    const int s = FWindow.CurrentFrame();
+    Move(s, s + 1);
+}
+
+void TFrameCommands::MoveToStart() {
+    Move(FWindow.CurrentFrame(), 0);
+}
+
+void TFrameCommands::MoveToEnd() {
+    Move(FWindow.CurrentFrame(), FSession.Document().Frames().Count() - 1);
+}
+
+void TFrameCommands::Properties() {
+    const int index = FWindow.CurrentFrame();
+    if (index < 0 || index >= FSession.Document().Frames().Count())
+        return;
+    FWindow.PausePlayback();
+    std::unique_ptr<TfrmProp> dialog;
+    {
+        TWaitCursor wait;
+        dialog = std::make_unique<TfrmProp>(TfrmProp::pmFrame, FSession.DocumentForDrawing(), FPrompts,
+                                            FWindow.PreviewColor(), &FWindow);
+        dialog->RunDialog = [this](QDialog& d) { return FWindow.RunDialog(d); };
+        // An edited local palette is written at once, as a step of its own.
+        dialog->OnLocalPaletteEdited = [this, index](const TGIFColorMap& map) {
+            const std::vector<TGIFRGB> colors(map.Entries(), map.Entries() + map.Count());
+            Edit(QStringLiteral("Edit Palette"),
+                 [&](TGIFImage& d, TFrameEditLog& log) { return SetFramePalette(d, index, colors, log); }, index,
+                 index);
+        };
+        dialog->LoadFrame(index);
+    }
+    if (FWindow.RunDialog(*dialog) != QDialog::Accepted)
+        return;
+    const TFramePropertyValues values = dialog->Values();
+    Edit(QStringLiteral("Frame Properties"),
+         [&](TGIFImage& d, TFrameEditLog& log) { return SetFrameProperties(d, {index}, values, log); }, index, index);
+}
+
+void TFrameCommands::GlobalProperties() {
+    const int index = FWindow.CurrentFrame();
+    if (index < 0 || index >= FSession.Document().Frames().Count())
+        return;
+    FWindow.PausePlayback();
+    TfrmProp dialog(TfrmProp::pmGlobal, FSession.DocumentForDrawing(), FPrompts, FWindow.PreviewColor(), &FWindow);
+    dialog.RunDialog = [this](QDialog& d) { return FWindow.RunDialog(d); };
+    if (TGIFGraphicControlExtension* c = FSession.Document().Frames()[index]->ControlExtension())
+        dialog.TransparentColor = c->TransparentColor();
+    if (FWindow.RunDialog(dialog) != QDialog::Accepted)
+        return;
+    const TFramePropertyValues values = dialog.Values();
+    Edit(QStringLiteral("Global Frame Properties"),
+         [&](TGIFImage& d, TFrameEditLog& log) { return SetFrameProperties(d, {-1}, values, log); }, index, index);
+}
+
+// ---- Pictures becoming frames ---------------------------------------------
+
+bool TFrameCommands::LoadPicture(const QString& Path, TBitmap& Bitmap, bool AllowPrompt) {
+    const QString title = TfrmMain::ApplicationTitle();
+    if (!QFileInfo::exists(Path)) {
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, title,
+                            QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(Path)));
+        return false;
+    }
+    const TFileKind kind = FileKindOf(Path);
+    if (kind == fkJPEG || kind == fkBMP) {
+        const QString failure = LoadStillPicture(Path, kind, Bitmap);
+        if (!failure.isEmpty())
+            ShowPictureFailure(FPrompts, Path, failure);
+        return failure.isEmpty();
+    }
+    if (kind != fkGIF) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, title,
+                            QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
+        return false;
+    }
+    TGIFImage picture;
+    const TLoadOutcome outcome = ReadGIF(Path, picture, nullptr);
+    if (!outcome.Loaded) {
+        ShowLoadFailure(FPrompts, Path, outcome);
+        return false;
+    }
+    if (picture.Frames().Count() >= 2 && AllowPrompt) {
+        bool openAsAnimation = FSession.Document().Frames().Count() == 0;
+        if (!openAsAnimation)
+            openAsAnimation =
+                FPrompts.MessageBox(
+                    TMsgType::Information, TMsgButtons::YesNo, title,
+                    QStringLiteral("This GIF Image appears to be animated. Would you like to open it as a new animation?\n"
+                                   "Otherwise, if No, only the first image will be extracted and inserted into the current animation.")) ==
+                TMsgResult::Yes;
+        if (openAsAnimation) {
+            if (FWindow.Documents().AskSaveChanges())
+                FWindow.Documents().ShowOpened(Path, picture, outcome);
+            return false;
+        }
+    }
+    // The first image as it appears on the logical screen.
+    const TBitmap* flat = picture.GetFlatBitmap();
+    if (!flat || flat->Empty()) {
+        ShowLoadFailure(FPrompts, Path, {false, false, QStringLiteral("The file holds no picture."), QString()});
+        return false;
+    }
+    ShowLoadWarnings(FPrompts, outcome);
+    Bitmap = *flat;
+    return true;
+}
+
+bool TFrameCommands::AskPictureQuestions(const TBitmap& Bitmap, TAddPicture& Add) {
+    TSettingsStore& settings = FSession.Settings();
+    if (PictureExceedsScreen(FSession.Document(), Bitmap)) {
+        TFrameSizeChoice choice = TFrameSizeChoice::Read(settings);
+        if (!choice.ClipDefault) {
+            TfrmSettings dialog(TfrmSettings::dtFrameSize, FPrompts, FWindow.UrlOpener(), QImage(), &FWindow);
+            dialog.SetFrameSizeChoice(choice);
+            if (FWindow.RunDialog(dialog) != QDialog::Accepted)
+                return false;
+            choice = dialog.FrameSizeChoice();
+            choice.Write(settings);
+        }
+        Add.Large = choice.ClipFrame ? TLargePicture::Clip : TLargePicture::GrowScreen;
+    }
+    if (BitsPerPixel(Bitmap.PixelFormat()) >= 8 && !settings.Read(Setting::PaletteDefaults)) {
+        TfrmSettings dialog(TfrmSettings::dtPalette, FPrompts, FWindow.UrlOpener(), QImage(), &FWindow);
+        dialog.SetPaletteChoice(TPaletteChoice::Read(settings));
+        if (FWindow.RunDialog(dialog) != QDialog::Accepted)
+            return false;
+        dialog.PaletteChoice().Write(settings);
+    }
+    Add.Palette = PaletteUseFromSettings(settings);
+    // A picture with a palette of its own joins the shared table only when
+    // the self-adapting global palette is chosen.
+    if (BitsPerPixel(Bitmap.PixelFormat()) < 8)
+        Add.Palette.Shared = settings.Read(Setting::PaletteType) == 0;
+    Add.DefaultDelay = settings.Read(Setting::DefaultDelay);
+    Add.DefaultLoop = settings.Read(Setting::DefaultLoop);
+    return true;
+}
+
+void TFrameCommands::AddPicture(TBitmap Bitmap, int AfterIndex, const QString& StepName) {
+    FWindow.PausePlayback();
+    TAddPicture add;
+    if (!AskPictureQuestions(Bitmap, add))
+        return;
+    add.Picture = std::move(Bitmap);
+    const int selection = FWindow.CurrentFrame();
+    const int count = FSession.Document().Frames().Count();
+    add.Position = selection >= 0 && count > 0 ? std::clamp(AfterIndex + 1, 0, count) : count;
+    Edit(StepName.isEmpty() ? QStringLiteral("Add Frame") : StepName,
+         [&add](TGIFImage& d, TFrameEditLog& log) { return ::AddPicture(d, add, log) >= 0; }, selection, add.Position);
+}
+
+int TFrameCommands::AskInsertPosition() {
+    const int selection = FWindow.CurrentFrame();
+    if (selection < 0)
+        return -1;
+    TfrmComments dialog(TfrmComments::cmDropImage, &FWindow);
+    dialog.optBefore->setEnabled(selection != 0);
+    dialog.optAfter->setChecked(true);
+    const int result = FWindow.RunDialog(dialog);
+    FWindow.UpdateCommandStates();
+    if (result != QDialog::Accepted)
+        return -2;
+    switch (dialog.DropPlace()) {
+    case TfrmComments::TDropPlace::Start: return -1;
+    case TfrmComments::TDropPlace::Before: return selection - 1;
+    case TfrmComments::TDropPlace::After: break;
+    }
+    return selection;
+}
+
+void TFrameCommands::AddFrame() {
+    const QStringList files = FPrompts.OpenFileNames(QStringLiteral("Add Frame"), FWindow.InitialDir(),
+                                                     DialogFilter(AddFilter));
+    if (files.isEmpty())
+        return;
+    // In the order chosen, each after the one added before it.
+    for (const QString& file : files) {
+        TBitmap bitmap;
+        if (!LoadPicture(file, bitmap, true))
+            continue;
+        const int position = AskInsertPosition();
+        if (position != -2)
+            AddPicture(std::move(bitmap), position);
+    }
+    FWindow.SetInitialDir(QFileInfo(files.last()).absolutePath());
+}
+
+void TFrameCommands::FilesDropped(int Row, const QStringList& Files) {
+    TWaitCursor wait;
+    int after = Row < 0 ? FSession.Document().Frames().Count() - 1 : Row;
+    for (const QString& file : Files) {
+        TBitmap bitmap;
+        if (!LoadPicture(file, bitmap, true))
+            continue;
+        FWindow.SelectFrameQuietly(after);
+        AddPicture(std::move(bitmap), after);
+        after = FWindow.CurrentFrame();
+    }
+    FWindow.UpdateCommandStates();
+}

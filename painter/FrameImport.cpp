@@ -1,0 +1,148 @@
+#include "painter/FrameImport.h"
+
+#include "gif/FrameDefaults.h"
+#include "gif/FrameEditLog.h"
+#include "gif/GIFImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The screen takes the picture's size, but never cuts into a frame already
+// placed on it.
+void GrowScreenTo(TGIFImage& image, const TBitmap& picture, TFrameEditLog& log) {
+    int right = 0;
+    int bottom = 0;
+    for (int i = 0; i < image.Frames().Count(); ++i) {
+        const TGIFSubImage& f = *image.Frames()[i];
+        right = std::max(right, f.Left() + f.Width());
+        bottom = std::max(bottom, f.Top() + f.Height());
+    }
+    log.SetScreenSize(image, std::max(picture.Width(), right), std::max(picture.Height(), bottom));
+}
+
+} // namespace
+
+bool PictureExceedsScreen(const TGIFImage& image, const TBitmap& picture) {
+    return image.Frames().Count() > 0 &&
+           (picture.Width() > image.Width() + 1 || picture.Height() > image.Height() + 1);
+}
+
+TBitmap TopLeftPart(const TBitmap& source, int width, int height) {
+    width = std::min(width, source.Width());
+    height = std::min(height, source.Height());
+    TBitmap part(width, height, source.PixelFormat());
+    part.SetPalette(source.Palette());
+    part.SetTransparent(source.Transparent());
+    part.SetTransparentColor(source.TransparentColor());
+    const std::size_t bytes = std::min(part.Stride(), source.Stride());
+    for (int y = 0; y < height; ++y)
+        std::memcpy(part.ScanLine(y), source.ScanLine(y), bytes);
+    return part;
+}
+
+int AddPicture(TGIFImage& image, const TAddPicture& add, TFrameEditLog& log) {
+    const TBitmap* picture = &add.Picture;
+    TBitmap clipped;
+    if (PictureExceedsScreen(image, add.Picture)) {
+        if (add.Large == TLargePicture::Clip) {
+            clipped = TopLeftPart(add.Picture, image.Width(), image.Height());
+            picture = &clipped;
+        } else {
+            GrowScreenTo(image, add.Picture, log);
+        }
+    }
+    const bool shared = add.Palette.Shared;
+    if (BitsPerPixel(picture->PixelFormat()) >= 8) {
+        image.ColorReductionKind = add.Palette.Reduction;
+        image.SetReductionBits(add.Palette.Bits);
+        image.DitherKind = add.Palette.Dither;
+    }
+    // A shared palette remaps every frame; an empty global table takes the
+    // new frame's: both are kept so the step can be taken back.
+    const bool colorsChange = shared || image.GlobalColors().IsEmpty();
+    if (colorsChange)
+        log.Colors(image);
+    TGIFSubImage* first = image.Frames().Count() > 0 ? image.Frames()[0] : nullptr;
+    const bool firstHadLoop = first && first->FindExtension<TGIFAppExtNSLoop>();
+    const int index = image.AddFrame(*picture);
+    log.FrameAdded(image, index);
+    PrepareNewFrame(image, index, add.DefaultDelay, add.DefaultLoop);
+    if (first && !firstHadLoop)
+        log.ExtensionAdded(*first, first->ExtensionBlocks().IndexOf(first->FindExtension<TGIFAppExtNSLoop>()));
+    if (shared)
+        image.OptimizeColorMaps();
+    if (colorsChange)
+        log.ColorsChanged(image);
+    const int position = std::clamp(add.Position, 0, index);
+    if (position != index)
+        log.MoveFrameKeepingLoop(image, index, position);
+    return position;
+}
+
+TPastedAttributes AttributesOf(const TGIFSubImage& frame) {
+    TPastedAttributes a;
+    a.Interlaced = frame.IsInterlaced();
+    if (TGIFGraphicControlExtension* c = frame.ControlExtension()) {
+        a.HasControl = true;
+        a.Delay = c->DelayTime;
+        a.WaitForInput = c->WaitForInput();
+        a.Disposal = c->DisposalMethod();
+        a.Transparent = c->UsesTransparency();
+        if (a.Transparent)
+            a.TransparentColor = c->TransparentColor();
+    }
+    return a;
+}
+
+int PasteFrame(TGIFImage& image, const TAddPicture& add, const TPastedAttributes& attributes,
+               TFrameEditLog& log) {
+    const int index = AddPicture(image, add, log);
+    TGIFSubImage& target = *image.Frames()[index];
+    // The new frame is the log's own (it came with FrameAdded): what is set
+    // on it goes when the step is taken back.
+    target.SetInterlaced(attributes.Interlaced);
+    if (attributes.KeepPlace) {
+        target.SetLeft(static_cast<std::uint16_t>(attributes.Left));
+        target.SetTop(static_cast<std::uint16_t>(attributes.Top));
+    }
+    TGIFGraphicControlExtension* to = target.ControlExtension();
+    if (!attributes.HasControl || !to)
+        return index;
+    to->DelayTime = static_cast<std::uint16_t>(attributes.Delay);
+    to->SetWaitForInput(attributes.WaitForInput);
+    to->SetDisposalMethod(static_cast<std::uint8_t>(attributes.Disposal));
+    if (!attributes.Transparent) {
+        to->SetUsesTransparency(false);
+    } else {
+        // The pasted frame's colours were reduced again: find the colour, not the index.
+        const int found = target.EffectiveColors() ? target.EffectiveColors()->FindColor(attributes.TransparentColor) : -1;
+        if (found >= 0) {
+            to->SetTransparentIndex(found);
+            to->SetUsesTransparency(true);
+        }
+    }
+    return index;
+}
+
+std::unique_ptr<TGIFImage> FrameAsAnimation(const TGIFImage& image, int index) {
+    if (index < 0 || index >= image.Frames().Count() || image.Frames()[index]->IsEmpty())
+        return nullptr;
+    TGIFSubImage& frame = *image.Frames()[index];
+    auto store = std::make_unique<TGIFImage>();
+    store->SetReductionBits(image.ReductionBits());
+    store->ColorReductionKind = image.ColorReductionKind;
+    store->DitherKind = image.DitherKind;
+    store->Header().ScreenWidth = frame.Width();
+    store->Header().ScreenHeight = frame.Height();
+    auto copy = std::make_unique<TGIFSubImage>(store.get());
+    copy->Assign(&frame);
+    // Alone, the frame needs the colours it borrowed from the animation.
+    if (copy->LocalColors().IsEmpty() && frame.EffectiveColors())
+        copy->LocalColors().Assign(frame.EffectiveColors());
+    copy->SetLeft(0);
+    copy->SetTop(0);
+    store->AddFrame(std::move(copy));
+    return store;
+}
