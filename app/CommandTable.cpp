@@ -4,6 +4,7 @@
 #include "app/DocumentCommands.h"
 #include "app/FrameCommands.h"
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 
 #include <array>
 #include <map>
@@ -95,13 +96,13 @@ const TCommandSpec Specs[] = {
     {C::FramesRight, "Align &Right", "Align right|Puts the frames list on the right", nullptr,
      [](W& w) { w.SetFrameWindowSide(1); }, Always, [](const S& s) { return !s.FramesOnLeft; }},
     {C::ThumbnailWindow, "&Thumbnail Window", "Thumbnails|Shows or hides the thumbnail window", "Ctrl+Shift+T",
-     [](W& w) { w.ToggleThumbnailPane(); }, Always, [](const S& s) { return s.ThumbnailsShown; }},
+     [](W& w) { w.Thumbnails().TogglePane(); }, Always, [](const S& s) { return s.ThumbnailsShown; }},
     {C::ExplorerWindow, "&Explorer Window", "Explorer|Shows or hides the folder tree", "Ctrl+Shift+E",
-     [](W& w) { w.ToggleFolderTree(); }, Always, [](const S& s) { return s.TreeShown; }},
+     [](W& w) { w.Thumbnails().ToggleTree(); }, Always, [](const S& s) { return s.TreeShown; }},
     {C::Browse, "&Browse...", "Browse|Picks a folder to show as thumbnails", "Ctrl+B",
-     [](W& w) { w.BrowseForFolder(); }, Always},
+     [](W& w) { w.Thumbnails().Browse(); }, Always},
     {C::ClearWindow, "&Clear Window", "Clear|Empties the thumbnail window", nullptr,
-     [](W& w) { w.ClearThumbnails(); }, [](const S& s) { return s.HasThumbnails; }},
+     [](W& w) { w.Thumbnails().Clear(); }, [](const S& s) { return s.HasThumbnails; }},
     {C::StandardToolBar, "&Standard", "Standard|Shows or hides the Standard tool bar", nullptr,
      [](W& w) { w.ToggleToolBar(0); }, Always, [](const S& s) { return s.ToolBarShown[0]; }},
     {C::AnimationToolBar, "&Animation", "Animation|Shows or hides the Animation tool bar", nullptr,
@@ -132,29 +133,29 @@ const TCommandSpec Specs[] = {
 
     // The thumbnail pane's popup: its items' states are set as it opens.
     {C::InsertThumbnail, "&Insert", "Insert|Adds the selected picture as a new frame", nullptr,
-     [](W& w) { w.InsertSelectedThumbnail(); }, nullptr},
+     [](W& w) { w.Thumbnails().InsertSelected(); }, nullptr},
     {C::EditThumbnail, "&Edit...", "Edit|Opens the selected picture in its own program", nullptr,
-     [](W& w) { w.EditSelectedThumbnail(); }, nullptr},
+     [](W& w) { w.Thumbnails().EditSelected(); }, nullptr},
     {C::CopyThumbnail, "&Copy to clipboard", "Copy|Copies the selected picture to the clipboard", nullptr,
-     [](W& w) { w.CopySelectedThumbnail(); }, nullptr},
+     [](W& w) { w.Thumbnails().CopySelected(); }, nullptr},
     {C::RefreshThumbnails, "Re&fresh", "Refresh|Reloads the thumbnails of the folder", "F5",
-     [](W& w) { w.RefreshThumbnails(); }, nullptr},
+     [](W& w) { w.Thumbnails().Refresh(); }, nullptr},
     {C::AddFavorite, "&Add Current Folder", "Add favourite|Adds the folder shown to the favourites", nullptr,
-     [](W& w) { w.AddFavoriteFolder(); }, [](const S& s) { return s.TreeShown; }},
+     [](W& w) { w.Thumbnails().AddFavorite(); }, [](const S& s) { return s.TreeShown; }},
     {C::OrganizeFavorites, "&Organize Favorites...", "Organize|Reorders or removes favourite folders", nullptr,
-     [](W& w) { w.OrganizeFavorites(); }, Always},
+     [](W& w) { w.Thumbnails().OrganizeFavorites(); }, Always},
 #define REELIX_FILTER(id, caption, n)                                                               \
     {C::id, caption, "Filter|Changes thumbnail image filter to " caption, nullptr,                  \
-     [](W& w) { w.SetThumbnailFilter(n); }, Always, [](const S& s) { return s.FilterType == n; }}
+     [](W& w) { w.Thumbnails().SetFilter(n); }, Always, [](const S& s) { return s.FilterType == n; }}
     REELIX_FILTER(FilterGif, "Gif Images", 0), REELIX_FILTER(FilterJpg, "Jpg Images", 1),
     REELIX_FILTER(FilterBmp, "Bitmap Images", 2), REELIX_FILTER(FilterAll, "All Images", 4),
 #undef REELIX_FILTER
     {C::LargeIcons, "Lar&ge Icons", "Large icons|Shows the thumbnails as pictures", nullptr,
-     [](W& w) { w.SetLargeThumbnails(true); }, Always, [](const S& s) { return s.LargeIcons; }},
-    {C::Details, "&Details", "Details|Shows the file details", nullptr, [](W& w) { w.SetLargeThumbnails(false); },
+     [](W& w) { w.Thumbnails().SetLargeIcons(true); }, Always, [](const S& s) { return s.LargeIcons; }},
+    {C::Details, "&Details", "Details|Shows the file details", nullptr, [](W& w) { w.Thumbnails().SetLargeIcons(false); },
      Always, [](const S& s) { return !s.LargeIcons; }},
     {C::CloseThumbnailWindow, "Cl&ose Window", "Close|Hide Thumbnail Window", nullptr,
-     [](W& w) { w.CloseThumbnailPane(); }, nullptr},
+     [](W& w) { w.Thumbnails().ClosePart(); }, nullptr},
 };
 
 using L = std::vector<TCommandId>;

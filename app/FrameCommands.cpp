@@ -53,7 +53,7 @@ void TFrameCommands::Delete() {
     const int index = FWindow.CurrentFrame();
     if (index < 0)
         return;
-    if (!FWindow.ShiftHeld &&
+    if (!FWindow.ShiftHeld() &&
         FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNoCancel, TfrmMain::ApplicationTitle(),
                             QStringLiteral("Would you like to delete \"Frame %1\"?").arg(index)) != TMsgResult::Yes)
         return;
@@ -315,6 +315,23 @@ int TFrameCommands::AskInsertPosition() {
     case TfrmComments::TDropPlace::After: break;
     }
     return selection;
+}
+
+void TFrameCommands::InsertPicture(const QString& Path) {
+    if (Path.isEmpty())
+        return;
+    FWindow.PausePlayback();
+    TBitmap bitmap;
+    {
+        TWaitCursor wait;
+        if (!LoadPicture(Path, bitmap, true))
+            return;
+    }
+    const int position = AskInsertPosition();
+    if (position == -2)
+        return;
+    AddPicture(std::move(bitmap), position);
+    FWindow.UpdateCommandStates();
 }
 
 void TFrameCommands::AddFrame() {

@@ -48,6 +48,8 @@ public:
     // The picture as a new frame after AfterIndex, one undo step named
     // StepName ("Add Frame" when empty); the size and palette questions first.
     void AddPicture(TBitmap Bitmap, int AfterIndex, const QString& StepName = QString());
+    // The picture in Path added as a frame, asking where.
+    void InsertPicture(const QString& Path);
     // Index to add after, -1 at the start, -2 cancelled.
     int AskInsertPosition();
 

@@ -6,7 +6,7 @@
 #include "session/PaletteSettings.h"
 #include "controls/ThumbnailView.h"
 #include "dialogs/Progress.h"
-#include "app/ThumbnailMaker.h"
+#include "app/ThumbnailPane.h"
 
 #include "app/Routines.h"
 #include "services/UserPrompts.h"
@@ -38,6 +38,7 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <QDragEnterEvent>
@@ -71,23 +72,15 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     LoadSettings();
     setAcceptDrops(true);
 
-    PlaceThumbsButton(!pnlThumbs->isHidden());
-    PlaceTreeButton(!pnlTV->isHidden());
-    RebuildFavoritesMenu(FFavorites);
-    lvThumbs->SetTileSize(FThumbSize);
-    lvThumbs->SetLargeIcons(FViewIcons);
-    {
-        // The tree shows the stored folder; scanning it waits for start-up.
-        const QSignalBlocker quiet(tvShell->selectionModel());
-        const QModelIndex folder = FFolderModel->index(FTreePath);
-        if (folder.isValid()) {
-            tvShell->setCurrentIndex(folder);
-            tvShell->scrollTo(folder);
-        }
-    }
+    connect(FThumbnails, &TThumbnailPane::Hint, this, [this](const QString& text) { SetStatusText(2, text); });
+    connect(FThumbnails, &TThumbnailPane::StateChanged, this, &TfrmMain::UpdateCommandStates);
+    connect(FThumbnails, &TThumbnailPane::Rearranged, this, [this] {
+        CenterInScrollBox(sbAnimation, pnlAnimation);
+        statusBar()->update();
+    });
 
-    lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetCurrentWidth(FrameSize + 26);
+    lbFrames->SetItemHeight(FFrameSize + 65);
+    lbFrames->SetCurrentWidth(FFrameSize + 26);
     lbFrames->CaptionText = QStringLiteral("Frames Window");
     lbFrames->OnDrawItem = [this](QPainter& p, const QRect& r, int row, bool selected) {
         DrawFrameTile(p, r, row, selected);
@@ -123,8 +116,7 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
 TfrmMain::~TfrmMain() {
     qApp->removeEventFilter(this);
     // Thumbnail workers end before the widgets their tiles would go to.
-    delete FThumbMaker;
-    FThumbMaker = nullptr;
+    FThumbnails->disconnect(this);
     // No painter outlives the window, and nothing reaches its widgets as
     // they go: the undo stack says it is clean once more while it is deleted.
     if (FPlayer)
@@ -191,7 +183,7 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {
         auto* w = qobject_cast<QWidget*>(Watched);
         if (w && w->window() == this)
-            ShiftHeld = static_cast<QKeyEvent*>(Event)->modifiers().testFlag(Qt::ShiftModifier);
+            FShiftHeld = static_cast<QKeyEvent*>(Event)->modifiers().testFlag(Qt::ShiftModifier);
     }
     return QMainWindow::eventFilter(Watched, Event);
 }
@@ -217,6 +209,7 @@ void TfrmMain::showEvent(QShowEvent* Event) {
     if (FShownOnce)
         return;
     FShownOnce = true;
+    FThumbnails->WindowShown();
     // Designed or stored bounds larger than the screen (a scale factor of 2
     // on a small display, another monitor) are brought within it.
     if (const QScreen* shown = screen(); shown && !isMaximized()) {
@@ -267,11 +260,12 @@ void TfrmMain::ShowStartupExtras() {
 
 void TfrmMain::ScanThumbnailFolder() {
     QCoreApplication::processEvents();
+    const QString folder = FThumbnails->StartFolder();
     if (FThumbnailScan)
-        FThumbnailScan(ThumbDirectory);
-    else if (!pnlThumbs->isHidden() && !ThumbDirectory.isEmpty())
-        SetTreeFolder(ThumbDirectory);
-    ThumbDirectory.clear();
+        FThumbnailScan(folder);
+    else if (!FThumbnails->isHidden() && !folder.isEmpty())
+        FThumbnails->SetTreeFolder(folder);
+    FThumbnails->ForgetStartFolder();
 }
 
 QByteArray TfrmMain::LibraryData(const QString& Name) {
@@ -388,7 +382,7 @@ void TfrmMain::ApplyAutoSizeSplitter() {
     if (!FAutoSizeSplitter)
         return;
     // The list's client area takes the tile width; the splitter follows.
-    const int width = FrameSize + 26 + lbFrames->verticalScrollBar()->sizeHint().width() + 2 * lbFrames->frameWidth();
+    const int width = FFrameSize + 26 + lbFrames->verticalScrollBar()->sizeHint().width() + 2 * lbFrames->frameWidth();
     QList<int> sizes = splitHorz->sizes();
     const int listAt = splitHorz->indexOf(lbFrames);
     const int other = 1 - listAt;
@@ -400,9 +394,9 @@ void TfrmMain::ApplyAutoSizeSplitter() {
 }
 
 void TfrmMain::SetFrameSize(int Size) {
-    FrameSize = Size;
-    lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetCurrentWidth(FrameSize + 26);
+    FFrameSize = Size;
+    lbFrames->SetItemHeight(FFrameSize + 65);
+    lbFrames->SetCurrentWidth(FFrameSize + 26);
     FTilePictures.clear();
     ApplyAutoSizeSplitter();
     if (!pnlAnimation->isHidden())

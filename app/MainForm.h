@@ -34,8 +34,7 @@ class QFileSystemWatcher;
 class QMimeData;
 class QTreeView;
 class TfrmProgress;
-class TThumbnailMaker;
-class TThumbnailView;
+class TThumbnailPane;
 struct TThumbnail;
 class QLabel;
 class QMenu;
@@ -67,10 +66,10 @@ public:
     const TGIFImage* Document() const;
     // The last frame copied in this window (empty when none).
     const TGIFImage* FrameClipboard() const;
-    bool ShiftHeld = false;
-    int FrameSize = 160;
-    int FilterType = 4;
-    QString ThumbDirectory;
+    // Shift was held at the last key event (Shift+Del deletes without asking).
+    bool ShiftHeld() const { return FShiftHeld; }
+    void SetShiftHeld(bool Held) { FShiftHeld = Held; }
+    int FrameSize() const { return FFrameSize; }
 
     // The command areas: files, frames, the whole animation.
     TDocumentCommands& Documents() const { return *FDocuments; }
@@ -159,37 +158,10 @@ public:
     // The picture drawn on a frame's tile, made once per frame.
     QImage TilePicture(int Index);
 
-    // ---- Thumbnail pane (MainFormThumbnails.cpp) ----
-    TThumbnailView* ThumbnailView() const { return lvThumbs; }
-    QTreeView* FolderTree() const { return tvShell; }
-    TThumbnailMaker* ThumbnailMaker() const { return FThumbMaker; }
-    // The progress window of the running scan (null when none is shown).
-    TfrmProgress* ScanProgress() const { return FScanProgress.get(); }
-    // The folder the tree shows, and moving the tree (which scans the folder).
-    QString TreeFolder() const;
-    void SetTreeFolder(const QString& Folder);
-    // Lists Folder's pictures and starts making their thumbnails; Quiet shows
-    // no progress window (a change noticed on disk).
-    void ScanThumbFolder(const QString& Folder, bool Quiet = false);
-    QString ScannedFolder() const { return FScannedFolder; }
+    // ---- The thumbnail pane ----
+    TThumbnailPane& Thumbnails() const { return *FThumbnails; }
     // The picture in Path added as a frame, asking where.
     void InsertThumbnail(const QString& Path);
-    QStringList Favorites() const { return FFavorites; }
-    void RebuildFavoritesMenu(const QStringList& Folders);
-    void tvShellChange();
-    void InsertSelectedThumbnail();
-    void EditSelectedThumbnail();
-    void CopySelectedThumbnail();
-    void RefreshThumbnails();
-    void SetThumbnailFilter(int Filter);
-    void SetLargeThumbnails(bool Large);
-    void CloseThumbnailPane();
-    void AddFavoriteFolder();
-    void OrganizeFavorites();
-    void BrowseForFolder();
-    void ClearThumbnails();
-    void ToggleThumbnailPane();
-    void ToggleFolderTree();
     // Item states of the pane's popup; OverList: opened over the thumbnails.
     void PrepareThumbsPopup(bool OverList);
 
@@ -206,7 +178,6 @@ protected:
 private:
     // Construction, split by concern (MainFormLayout.cpp, MainFormCommands.cpp).
     void CreatePanes();
-    void CreateThumbnailPane();
     void CreateStatusBar();
     void CreateCommands();
     void CreateMenus();
@@ -236,13 +207,7 @@ private:
     void ShowPlaybackFrame(const QImage& Picture, int Index, int Count);
     void ApplyAutoSizeSplitter();
 
-    void ThumbnailMade(int Index, const TThumbnail& Thumbnail);
-    void ThumbnailScanFinished(bool Cancelled);
-    void ThumbnailSelected(int Row);
     bool DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At);
-    void SaveFavorites();
-    void PlaceThumbsButton(bool PaneVisible);
-    void PlaceTreeButton(bool TreeVisible);
     void splitHorzMoved();
     bool CloseQuery();
     // After a dialog or message box: the keyboard is this window's again.
@@ -270,21 +235,18 @@ private:
     QAction* FCommands[static_cast<int>(TCommandId::Count)] = {};
     QMenu* FRecentMenu = nullptr;
     QMenu* FToolBarsPopup = nullptr;
-    QStringList FFavorites;
     bool FToolBarsFlat = true;
     bool FShownOnce = false;
     bool FPlaying = false;
+    bool FShiftHeld = false;
+    int FFrameSize = 160;
 
     // Values kept from the settings until the controls that own them exist.
     QString FInitialDir;
-    QString FTreePath;
-    int FThumbSize = 75;
-    bool FViewIcons = true;
     bool FMaximizedAtStart = false;
     QColor FAnimationColor = Qt::white;
     int FThumbsHeight = 170;
     int FFrameListWidth = 206;
-    int FExplorerWidth = 180;
     bool FAutoSizeSplitter = true;
     struct TToolBarPlace { int Left = 0; int Top = 0; bool Visible = true; };
     TToolBarPlace FToolBarPlaces[3];
@@ -300,29 +262,9 @@ private:
     QFrame* pnlAnimation = nullptr;
     QLabel* Animation = nullptr;
     QWidget* pb = nullptr;
-    QWidget* pnlThumbs = nullptr;
-    QWidget* pnlThumbCaption = nullptr;
-    QFrame* bevSpacer = nullptr;
-    QLabel* lblCurrFolder = nullptr;
-    QSplitter* splitThumbs = nullptr;
-    QWidget* pnlTV = nullptr;
-    QWidget* pnlTVCaption = nullptr;
-    TThumbnailView* lvThumbs = nullptr;
-    QTreeView* tvShell = nullptr;
-    QFileSystemModel* FFolderModel = nullptr;
-    QFileSystemWatcher* FFolderWatch = nullptr;
-    TThumbnailMaker* FThumbMaker = nullptr;
-    std::unique_ptr<TfrmProgress> FScanProgress;
-    QString FScannedFolder; // with a trailing slash; empty before the first scan
-    QString FBrowseFolder;  // where the folder-browse dialog starts
-    QString FScanSelection; // the item to select again after a quiet rescan
-    int FScanMade = 0;
-    int FScanCount = 0;
-    bool FThumbsPopupOverList = true;
-    QMenu* popThumbsFavorites = nullptr;
+    TThumbnailPane* FThumbnails = nullptr; // the pane below the editing area
+    QWidget* pnlThumbs = nullptr;          // the same, as a widget of the layout
     QAction* FThumbsSelectionSeparator = nullptr;
-    QToolButton* btnCloseThumbs = nullptr;
-    QToolButton* btnTVClose = nullptr;
     QWidget* StatusPanel[3] = {nullptr, nullptr, nullptr};
     QPointer<TfrmHelp> FHelp;
 };

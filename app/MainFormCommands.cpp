@@ -6,6 +6,7 @@
 #include "app/DocumentCommands.h"
 #include "app/FrameCommands.h"
 #include "app/Routines.h"
+#include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
@@ -184,8 +185,9 @@ void TfrmMain::CreatePopups() {
     popThumbs->setObjectName(QStringLiteral("popThumbs"));
     AddItems(popThumbs, TCommandPlace::ThumbsPopup);
     FThumbsSelectionSeparator = popThumbs->actions().at(3);
-    popThumbsFavorites = AddMenu(popThumbs, "popThumbsFavorites", "F&avorites");
-    AddItems(popThumbsFavorites, TCommandPlace::ThumbsFavoritesMenu);
+    QMenu* favorites = AddMenu(popThumbs, "popThumbsFavorites", "F&avorites");
+    AddItems(favorites, TCommandPlace::ThumbsFavoritesMenu);
+    FThumbnails->SetFavoritesMenu(favorites);
     AddItems(AddMenu(popThumbs, "popThumbsFilter", "Image &Filter"), TCommandPlace::ThumbsFilterMenu);
     AddItems(AddMenu(popThumbs, "popThumbsView", "&View"), TCommandPlace::ThumbsViewMenu);
     AddItems(popThumbs, TCommandPlace::ThumbsPopupEnd);
@@ -195,14 +197,15 @@ void TfrmMain::CreatePopups() {
         connect(menu, &QMenu::hovered, this, [this](QAction* a) { SetStatusText(2, a->statusTip()); });
         connect(menu, &QMenu::aboutToHide, this, [this] { SetStatusText(2, QString()); });
     }
-    connect(lvThumbs, &TThumbnailView::ContextMenuAt, this, [this, popThumbs](const QPoint& at, bool) {
+    connect(FThumbnails->View(), &TThumbnailView::ContextMenuAt, this, [this, popThumbs](const QPoint& at, bool) {
         PrepareThumbsPopup(true);
         popThumbs->popup(at);
     });
-    tvShell->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tvShell, &QWidget::customContextMenuRequested, this, [this, popThumbs](const QPoint& at) {
+    QTreeView* tree = FThumbnails->FolderTree();
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, popThumbs, tree](const QPoint& at) {
         PrepareThumbsPopup(false);
-        popThumbs->popup(tvShell->viewport()->mapToGlobal(at));
+        popThumbs->popup(tree->viewport()->mapToGlobal(at));
     });
 }
 
@@ -222,12 +225,12 @@ TCommandState TfrmMain::CommandState() const {
     s.Modified = FSession->Modified();
     s.CanUndo = FSession->History().canUndo();
     s.CanRedo = FSession->History().canRedo();
-    s.HasThumbnails = lvThumbs->Count() > 0;
-    s.ThumbnailsShown = !pnlThumbs->isHidden();
-    s.TreeShown = !pnlTV->isHidden();
-    s.LargeIcons = FViewIcons;
-    s.FilterType = FilterType;
-    s.FrameSize = FrameSize;
+    s.HasThumbnails = FThumbnails->HasThumbnails();
+    s.ThumbnailsShown = !FThumbnails->isHidden();
+    s.TreeShown = FThumbnails->TreeShown();
+    s.LargeIcons = FThumbnails->LargeIcons();
+    s.FilterType = FThumbnails->Filter();
+    s.FrameSize = FFrameSize;
     s.FramesOnLeft = FramesOnLeft();
     s.AutoSizeSplitter = FAutoSizeSplitter;
     for (int tag = 0; tag < 3; ++tag)
@@ -261,4 +264,18 @@ void TfrmMain::PrepareFramesPopup() {
     const int index = lbFrames->currentRow();
     if (index >= 0 && index < lbFrames->count())
         Command(TCommandId::FrameProperties)->setText(QStringLiteral("Frame %1 P&roperties...").arg(index));
+}
+
+void TfrmMain::PrepareThumbsPopup(bool OverList) {
+    FThumbnails->NotePopup(OverList);
+    UpdateCommandStates();
+    const bool selected = OverList && FThumbnails->HasSelection();
+    for (TCommandId id : {TCommandId::InsertThumbnail, TCommandId::EditThumbnail, TCommandId::CopyThumbnail})
+        Command(id)->setVisible(selected);
+    FThumbsSelectionSeparator->setVisible(selected);
+    Command(TCommandId::RefreshThumbnails)->setVisible(OverList);
+    QAction* close = Command(TCommandId::CloseThumbnailWindow);
+    const QString which = OverList ? QStringLiteral("Thumbnail") : QStringLiteral("Explorer");
+    close->setStatusTip(QStringLiteral("Hide %1 Window").arg(which));
+    close->setToolTip(close->statusTip());
 }

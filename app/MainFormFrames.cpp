@@ -1,7 +1,9 @@
 // The frames list's entries and tiles, and the preview of the selected frame.
 #include "app/MainForm.h"
 
+#include "app/FrameCommands.h"
 #include "app/Routines.h"
+#include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "session/EditSession.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QTimer>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <qdrawutil.h>
@@ -42,8 +45,8 @@ void TfrmMain::ShowReplacedDocument() {
     EmptyPreview();
     ClearFrames();
     SetStatusText(1, QString());
-    lbFrames->SetItemHeight(FrameSize + 65);
-    lbFrames->SetCurrentWidth(FrameSize + 26);
+    lbFrames->SetItemHeight(FFrameSize + 65);
+    lbFrames->SetCurrentWidth(FFrameSize + 26);
     pnlAnimation->hide();
     // Entries are placeholders and tiles are drawn only when seen, so the
     // whole list is filled at once. Empty frames (at the end) get none.
@@ -182,10 +185,10 @@ QImage TfrmMain::TilePicture(int Index) {
         return picture;
     const int w = picture.width();
     const int h = picture.height();
-    if (w > FrameSize + 1 || h > FrameSize + 1) {
-        // The longer side becomes FrameSize, the other keeps the proportion.
-        const QSize fitted = w >= h ? QSize(FrameSize, std::max(1, qRound(double(h) * FrameSize / w)))
-                                    : QSize(std::max(1, qRound(double(w) * FrameSize / h)), FrameSize);
+    if (w > FFrameSize + 1 || h > FFrameSize + 1) {
+        // The longer side becomes FFrameSize, the other keeps the proportion.
+        const QSize fitted = w >= h ? QSize(FFrameSize, std::max(1, qRound(double(h) * FFrameSize / w)))
+                                    : QSize(std::max(1, qRound(double(w) * FFrameSize / h)), FFrameSize);
         picture = picture.convertToFormat(QImage::Format_RGB32).scaled(fitted, Qt::IgnoreAspectRatio,
                                                                         Qt::FastTransformation);
     } else {
@@ -199,7 +202,7 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
     const QPalette& palette = lbFrames->palette();
     Painter.fillRect(Rect, lbFrames->WindowColor());
     const int h = Painter.fontMetrics().height() + 3;
-    const int w = FrameSize + 20;
+    const int w = FFrameSize + 20;
     const int x0 = Rect.left();
     const QRect r = Rect.adjusted(3, 3, -3, -3);
     Painter.fillRect(r, lbFrames->FrameColor);
@@ -247,4 +250,22 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
         Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
                          QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));
     }
+}
+
+// ---- Pictures from the thumbnail pane -------------------------------------
+
+void TfrmMain::InsertThumbnail(const QString& Path) {
+    FFrames->InsertPicture(Path);
+}
+
+bool TfrmMain::DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At) {
+    const QString path = TThumbnailPane::DraggedPicture(Data);
+    if (path.isEmpty())
+        return false;
+    const QWidget* target = childAt(At);
+    const bool onPreview = target && (target == sbAnimation || sbAnimation->isAncestorOf(target));
+    if (onPreview)
+        QTimer::singleShot(0, this, [this, path] { Guarded([&] { InsertThumbnail(path); }); });
+    // A thumbnail dropped anywhere else is not opened as a new animation.
+    return true;
 }

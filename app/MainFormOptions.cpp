@@ -3,6 +3,7 @@
 
 #include "session/EditSession.h"
 #include "app/Routines.h"
+#include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "dialogs/Settings.h"
 #include "services/SettingsStore.h"
@@ -17,7 +18,7 @@ TProgramOptions TfrmMain::CurrentOptions() const {
     o.SelTextColor = lbFrames->SelTextColor;
     o.AnimationColor = FAnimationColor;
     o.NormalStyle = !FToolBarsFlat;
-    o.ThumbSize = FThumbSize;
+    o.ThumbSize = FThumbnails->TileSize();
     o.DefaultDelay = FSettings.Read(Setting::DefaultDelay);
     o.DefaultLoop = FSettings.Read(Setting::DefaultLoop);
     return o;
@@ -34,10 +35,10 @@ void TfrmMain::ShowProgramOptions() {
         // The size combo shows the window's own thumbnail size.
         shown.ThumbSize = 0;
         for (int size : ThumbnailSizes)
-            if (size == FThumbSize)
+            if (size == FThumbnails->TileSize())
                 shown.ThumbSize = size;
         dialog->SetOptions(shown);
-        dialog->SetFavorites(FFavorites, TreeFolder());
+        dialog->SetFavorites(FThumbnails->Favorites(), FThumbnails->TreeFolder());
     }
     if (RunDialog(*dialog) != QDialog::Accepted)
         return;
@@ -49,14 +50,14 @@ void TfrmMain::ShowProgramOptions() {
         ApplyOptions(chosen);
         thumbSizeChanged = chosen.ThumbSize != 0 && chosen.ThumbSize != current.ThumbSize;
         if (dialog->FavoritesChanged) {
-            RebuildFavoritesMenu(dialog->Favorites());
-            SaveFavorites();
+            FThumbnails->SetFavorites(dialog->Favorites());
+            SaveFavorites(FSettings, FThumbnails->Favorites());
         }
         FSettings.Save();
     }
     dialog.reset();
-    if (thumbSizeChanged && !FScannedFolder.isEmpty())
-        RefreshThumbnails();
+    if (thumbSizeChanged && !FThumbnails->ScannedFolder().isEmpty())
+        FThumbnails->Refresh();
 }
 
 void TfrmMain::ApplyOptions(const TProgramOptions& Options) {
@@ -71,7 +72,7 @@ void TfrmMain::ApplyOptions(const TProgramOptions& Options) {
     if (Options.NormalStyle == FToolBarsFlat)
         SetToolBarsFlat(!Options.NormalStyle);
     if (Options.ThumbSize != 0)
-        FThumbSize = Options.ThumbSize;
+        FThumbnails->SetTileSize(Options.ThumbSize);
     FSession->UsePaletteSettings();
     lbFrames->viewport()->update();
     if (pb)

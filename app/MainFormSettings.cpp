@@ -1,5 +1,6 @@
 // Reading the window's settings at start-up and writing them back at exit.
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 #include "app/DocumentCommands.h"
 #include "session/EditSession.h"
 
@@ -20,14 +21,6 @@
 #include <algorithm>
 
 namespace {
-const QString FormSection = QStringLiteral("FormPos\\Main");
-const QString ThumbSection = QStringLiteral("ThumbNails\\");
-const QString FavoritesSection = QStringLiteral("ThumbNails\\Favorites");
-const QString MainSection = QStringLiteral("Settings\\");
-const QString MRUSection = QStringLiteral("Settings\\MRU");
-const QString ToolbarSection = QStringLiteral("Settings\\Toolbars\\");
-const char* const ToolBarKeys[3] = {"Standard", "Frame", "Animation"};
-
 // Colours are stored as one number, red in the low byte.
 int ColorToInt(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
@@ -35,15 +28,9 @@ int ColorToInt(const QColor& c) {
 QColor IntToColor(int v) {
     return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
 }
-// The list is rewritten whole so removed folders disappear.
-void WriteFavorites(TSettingsStore& s, const QStringList& Folders) {
-    s.EraseSection(FavoritesSection);
-    s.WriteString(FavoritesSection, QString(), QString());
-    for (const QString& folder : Folders)
-        s.WriteString(FavoritesSection, folder, QString());
-}
-QColor ReadColor(const TSettingsStore& s, const QString& name, const QColor& current) {
-    return IntToColor(s.ReadInteger(MainSection, name, ColorToInt(current)));
+// A colour left unstored follows the desktop's colour scheme.
+QColor ReadColor(const TSettingsStore& s, const TSetting<int>& key, const QColor& scheme) {
+    return IntToColor(s.Read(key, ColorToInt(scheme)));
 }
 } // namespace
 
@@ -52,76 +39,58 @@ void TfrmMain::LoadSettings() {
     const QString images = QDir(FProgramFolder).filePath(QStringLiteral("Images"));
 
     // Window: any state other than "Normal" starts maximized; bounds apply only when normal.
-    const QString state = s.ReadString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Normal"));
+    const QString state = s.Read(Setting::WindowState);
     FMaximizedAtStart = state != QLatin1String("Normal");
     if (FMaximizedAtStart) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else {
-        const int top = s.ReadInteger(FormSection, QStringLiteral("Top"), y());
-        const int left = s.ReadInteger(FormSection, QStringLiteral("Left"), x());
-        const int height = s.ReadInteger(FormSection, QStringLiteral("Height"), this->height());
-        const int width = s.ReadInteger(FormSection, QStringLiteral("Width"), this->width());
+        const int top = s.Read(Setting::WindowTop);
+        const int left = s.Read(Setting::WindowLeft);
+        const int height = s.Read(Setting::WindowHeight);
+        const int width = s.Read(Setting::WindowWidth);
         move(left, top);
         // Never smaller than something usable, whatever the file says.
         resize(std::max(width, 200), std::max(height, 150));
     }
 
     // Thumbnail pane.
-    FTreePath = s.ReadString(ThumbSection, QStringLiteral("Directory"), images);
-    ThumbDirectory = FTreePath;
-    lblCurrFolder->setText(QDir::toNativeSeparators(FTreePath));
-    FilterType = std::clamp(s.Read(Setting::FilterType), 0, 255);
-    FThumbSize = s.ReadInteger(ThumbSection, QStringLiteral("ThumbailSize"), FThumbSize);
-    FThumbsHeight = std::max(100, s.ReadInteger(ThumbSection, QStringLiteral("WindowHeight"), FThumbsHeight));
-    pnlThumbs->setVisible(s.Read(Setting::ThumbnailsVisible));
-    FExplorerWidth = std::max(20, s.ReadInteger(ThumbSection, QStringLiteral("ExplorerWidth"), FExplorerWidth));
-    pnlTV->setVisible(s.Read(Setting::ExplorerVisible));
-    splitThumbs->setSizes({FExplorerWidth, std::max(100, width() - FExplorerWidth)});
-    FViewIcons = s.ReadBool(ThumbSection, QStringLiteral("ViewStyle"), FViewIcons);
+    FThumbnails->ReadSettings(s, images);
+    FThumbsHeight = std::max(100, s.Read(Setting::ThumbnailsHeight));
     splitVert->setSizes({std::max(100, height() - FThumbsHeight), FThumbsHeight});
 
     // Frames list and preview.
-    FrameSize = std::clamp(s.Read(Setting::FrameSize), 0, 255);
+    FFrameSize = std::clamp(s.Read(Setting::FrameSize), 0, 255);
     FAutoSizeSplitter = s.Read(Setting::AutoSizeSplitter);
-    FFrameListWidth = std::max(50, s.ReadInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth));
+    FFrameListWidth = std::max(50, s.Read(Setting::FrameWindowWidth));
     lbFrames->resize(FFrameListWidth, lbFrames->height());
-    const QString align = s.ReadString(MainSection, QStringLiteral("FrameWindowAlign"), QStringLiteral("Right"));
+    const QString align = s.Read(Setting::FrameWindowAlign);
     SetFrameWindowSide(align == QLatin1String("Right") ? 1 : 0);
-    FInitialDir = s.ReadString(MainSection, QStringLiteral("InitialDir"), images);
+    FInitialDir = s.Read(Setting::InitialDir, images);
 
     // Colours not stored follow the desktop's colour scheme.
     const TProgramOptions scheme = DefaultColors(palette());
-    FAnimationColor = ReadColor(s, QStringLiteral("AnimationWindowColor"), scheme.AnimationColor);
-    lbFrames->SetWindowColor(ReadColor(s, QStringLiteral("WindowColor"), scheme.WindowColor));
-    lbFrames->FrameColor = ReadColor(s, QStringLiteral("FrameColor"), scheme.FrameColor);
-    lbFrames->HighlightColor = ReadColor(s, QStringLiteral("FrameHighlightColor"), scheme.HighlightColor);
-    lbFrames->SelTextColor = ReadColor(s, QStringLiteral("FrameSelTextColor"), scheme.SelTextColor);
+    FAnimationColor = ReadColor(s, Setting::AnimationWindowColor, scheme.AnimationColor);
+    lbFrames->SetWindowColor(ReadColor(s, Setting::WindowColor, scheme.WindowColor));
+    lbFrames->FrameColor = ReadColor(s, Setting::FrameColor, scheme.FrameColor);
+    lbFrames->HighlightColor = ReadColor(s, Setting::FrameHighlightColor, scheme.HighlightColor);
+    lbFrames->SelTextColor = ReadColor(s, Setting::FrameSelTextColor, scheme.SelTextColor);
     ApplyColors();
 
 
     // Tool bars.
     SetToolBarsFlat(!s.Read(Setting::NormalStyle));
     for (int tag = 0; tag < 3; ++tag) {
-        const QString section = ToolbarSection + QLatin1String(ToolBarKeys[tag]);
         TToolBarPlace& place = FToolBarPlaces[tag];
-        place.Left = s.ReadInteger(section, QStringLiteral("Left"), 0);
-        place.Top = s.ReadInteger(section, QStringLiteral("Top"), 0);
-        place.Visible = s.ReadBool(section, QStringLiteral("Visible"), true);
+        place.Left = s.Read(Setting::ToolBarLeft[tag]);
+        place.Top = s.Read(Setting::ToolBarTop[tag]);
+        place.Visible = s.Read(Setting::ToolBarVisible[tag]);
     }
     ArrangeToolBars();
 
-    // Favourite folders and recent files: names are paths, data is empty.
-    for (const QString& name : s.ReadSection(FavoritesSection))
-        if (!name.isEmpty())
-            FFavorites << name;
-    // Stored newest first, as the menu shows them.
-    FDocuments->SetRecentFiles(s.ReadSection(MRUSection));
+    // Recent files: names are paths, data is empty; newest first, as the
+    // menu shows them.
+    FDocuments->SetRecentFiles(s.ReadSection(Setting::RecentFilesSection));
 
-}
-
-void TfrmMain::SaveFavorites() {
-    WriteFavorites(FSettings, FFavorites);
-    FSettings.Save();
 }
 
 void TfrmMain::ApplyColors() {
@@ -175,8 +144,6 @@ void TfrmMain::MeasureLayout() {
         return;
     if (!pnlThumbs->isHidden())
         FThumbsHeight = pnlThumbs->height();
-    if (!pnlTV->isHidden())
-        FExplorerWidth = pnlTV->width();
     FFrameListWidth = lbFrames->width();
     const int base = tbStandard->isHidden() && tbFrame->isHidden() && tbAnimation->isHidden()
                          ? 0
@@ -200,62 +167,52 @@ bool TfrmMain::SaveSettings() {
     if (isMinimized()) {
         // keep the stored state and bounds
     } else if (isMaximized() || (!FShownOnce && FMaximizedAtStart)) {
-        s.WriteString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Maximized"));
+        s.Write(Setting::WindowState, QStringLiteral("Maximized"));
     } else {
-        s.WriteString(FormSection, QStringLiteral("WindowState"), QStringLiteral("Normal"));
-        s.WriteInteger(FormSection, QStringLiteral("Top"), y());
-        s.WriteInteger(FormSection, QStringLiteral("Left"), x());
-        s.WriteInteger(FormSection, QStringLiteral("Height"), height());
-        s.WriteInteger(FormSection, QStringLiteral("Width"), width());
+        s.Write(Setting::WindowState, QStringLiteral("Normal"));
+        s.Write(Setting::WindowTop, y());
+        s.Write(Setting::WindowLeft, x());
+        s.Write(Setting::WindowHeight, height());
+        s.Write(Setting::WindowWidth, width());
     }
 
-    s.WriteBool(MainSection, QStringLiteral("AutoSizeSplitter"),
-                FAutoSizeSplitter);
-    s.WriteInteger(MainSection, QStringLiteral("FrameSize"), FrameSize);
-    s.WriteString(MainSection, QStringLiteral("FrameWindowAlign"),
-                  FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));
-    s.WriteInteger(MainSection, QStringLiteral("FrameWindowWidth"), FFrameListWidth);
-    s.WriteString(MainSection, QStringLiteral("InitialDir"), FInitialDir);
+    s.Write(Setting::AutoSizeSplitter, FAutoSizeSplitter);
+    s.Write(Setting::FrameSize, FFrameSize);
+    s.Write(Setting::FrameWindowAlign, FramesOnLeft() ? QStringLiteral("Left") : QStringLiteral("Right"));
+    s.Write(Setting::FrameWindowWidth, FFrameListWidth);
+    s.Write(Setting::InitialDir, FInitialDir);
     // A colour still the scheme's own is not stored, so it keeps following
     // the scheme; one the user chose (or one stored before) is written.
     const TProgramOptions scheme = DefaultColors(palette());
-    const struct { const char* name; QColor now, schemes; } colors[] = {
-        {"AnimationWindowColor", FAnimationColor, scheme.AnimationColor},
-        {"WindowColor", lbFrames->WindowColor(), scheme.WindowColor},
-        {"FrameColor", lbFrames->FrameColor, scheme.FrameColor},
-        {"FrameHighlightColor", lbFrames->HighlightColor, scheme.HighlightColor},
-        {"FrameSelTextColor", lbFrames->SelTextColor, scheme.SelTextColor},
+    const struct { const TSetting<int>& key; QColor now, schemes; } colors[] = {
+        {Setting::AnimationWindowColor, FAnimationColor, scheme.AnimationColor},
+        {Setting::WindowColor, lbFrames->WindowColor(), scheme.WindowColor},
+        {Setting::FrameColor, lbFrames->FrameColor, scheme.FrameColor},
+        {Setting::FrameHighlightColor, lbFrames->HighlightColor, scheme.HighlightColor},
+        {Setting::FrameSelTextColor, lbFrames->SelTextColor, scheme.SelTextColor},
     };
     for (const auto& c : colors)
-        if (c.now != c.schemes || s.ValueExists(MainSection, QLatin1String(c.name)))
-            s.WriteInteger(MainSection, QLatin1String(c.name), ColorToInt(c.now));
+        if (c.now != c.schemes || s.ValueExists(c.key.SectionName(), c.key.ValueName()))
+            s.Write(c.key, ColorToInt(c.now));
     s.Write(Setting::ClipDefault, s.Read(Setting::ClipDefault));
     s.Write(Setting::ClipFrame, s.Read(Setting::ClipFrame));
     s.Write(Setting::DefaultDelay, s.Read(Setting::DefaultDelay));
     s.Write(Setting::DefaultLoop, s.Read(Setting::DefaultLoop));
     s.Write(Setting::MakeBackups, s.Read(Setting::MakeBackups));
 
-    s.WriteBool(ToolbarSection, QStringLiteral("NormalStyle"), !FToolBarsFlat);
+    s.Write(Setting::NormalStyle, !FToolBarsFlat);
     for (int tag = 0; tag < 3; ++tag) {
-        const QString section = ToolbarSection + QLatin1String(ToolBarKeys[tag]);
-        s.WriteInteger(section, QStringLiteral("Left"), FToolBarPlaces[tag].Left);
-        s.WriteInteger(section, QStringLiteral("Top"), FToolBarPlaces[tag].Top);
-        s.WriteBool(section, QStringLiteral("Visible"), FToolBarPlaces[tag].Visible);
+        s.Write(Setting::ToolBarLeft[tag], FToolBarPlaces[tag].Left);
+        s.Write(Setting::ToolBarTop[tag], FToolBarPlaces[tag].Top);
+        s.Write(Setting::ToolBarVisible[tag], FToolBarPlaces[tag].Visible);
     }
 
     // Lists are rewritten whole so removed entries disappear.
-    s.EraseSection(MRUSection);
+    s.EraseSection(Setting::RecentFilesSection);
     for (const QString& path : FDocuments->RecentFiles())
-        s.WriteString(MRUSection, path, QString());
-    WriteFavorites(s, FFavorites);
+        s.WriteString(Setting::RecentFilesSection, path, QString());
 
-    s.WriteString(ThumbSection, QStringLiteral("Directory"), FTreePath);
-    s.WriteInteger(ThumbSection, QStringLiteral("FilterType"), FilterType);
-    s.WriteInteger(ThumbSection, QStringLiteral("ThumbailSize"), FThumbSize);
-    s.WriteInteger(ThumbSection, QStringLiteral("WindowHeight"), FThumbsHeight);
-    s.WriteBool(ThumbSection, QStringLiteral("Visible"), !pnlThumbs->isHidden());
-    s.WriteInteger(ThumbSection, QStringLiteral("ExplorerWidth"), FExplorerWidth);
-    s.WriteBool(ThumbSection, QStringLiteral("ExplorerVisible"), !pnlTV->isHidden());
-    s.WriteBool(ThumbSection, QStringLiteral("ViewStyle"), FViewIcons);
+    s.Write(Setting::ThumbnailsHeight, FThumbsHeight);
+    FThumbnails->WriteSettings(s);
     return s.Save();
 }

@@ -42,4 +42,44 @@ inline constexpr TSetting<bool> NormalStyle{Toolbars, "NormalStyle", false};
 inline constexpr TSetting<int> FilterType{Thumbnails, "FilterType", 4};
 inline constexpr TSetting<bool> ThumbnailsVisible{Thumbnails, "Visible", true};
 inline constexpr TSetting<bool> ExplorerVisible{Thumbnails, "ExplorerVisible", true};
+// The size of a thumbnail, in pixels (the name is the stored one).
+inline constexpr TSetting<int> ThumbnailSize{Thumbnails, "ThumbailSize", 75};
+inline constexpr TSetting<int> ThumbnailsHeight{Thumbnails, "WindowHeight", 170};
+inline constexpr TSetting<int> ExplorerWidth{Thumbnails, "ExplorerWidth", 180};
+// Large icons (true) or the details list.
+inline constexpr TSetting<bool> ThumbnailIcons{Thumbnails, "ViewStyle", true};
+// The folder shown; its default is the program's sample pictures, read
+// with that folder as the fallback.
+inline const TSetting<QString> ThumbnailFolder{Thumbnails, "Directory", QString()};
+inline const QString FavoritesSection = QStringLiteral("ThumbNails\\Favorites");
+inline const QString RecentFilesSection = QStringLiteral("Settings\\MRU");
+
+// The window. Bounds and colours left unstored take the designed bounds and
+// the desktop scheme's colours, read with those as the fallback.
+inline constexpr const char* Form = "FormPos\\Main";
+inline const TSetting<QString> WindowState{Form, "WindowState", QStringLiteral("Normal")};
+inline constexpr TSetting<int> WindowTop{Form, "Top", 60};
+inline constexpr TSetting<int> WindowLeft{Form, "Left", 80};
+inline constexpr TSetting<int> WindowHeight{Form, "Height", 580};
+inline constexpr TSetting<int> WindowWidth{Form, "Width", 780};
+inline constexpr TSetting<int> FrameWindowWidth{Main, "FrameWindowWidth", 206};
+inline const TSetting<QString> FrameWindowAlign{Main, "FrameWindowAlign", QStringLiteral("Right")};
+inline const TSetting<QString> InitialDir{Main, "InitialDir", QString()};
+// Colours, red in the low byte; the defaults are a light scheme's.
+inline constexpr TSetting<int> AnimationWindowColor{Main, "AnimationWindowColor", 0xFFFFFF};
+inline constexpr TSetting<int> WindowColor{Main, "WindowColor", 0xFFFFFF};
+inline constexpr TSetting<int> FrameColor{Main, "FrameColor", 0xC0C0C0};
+inline constexpr TSetting<int> FrameHighlightColor{Main, "FrameHighlightColor", 0x0000FF};
+inline constexpr TSetting<int> FrameSelTextColor{Main, "FrameSelTextColor", 0xFFFFFF};
+
+// Each tool bar's place: Standard, Frame, Animation.
+inline constexpr TSetting<int> ToolBarLeft[3] = {{"Settings\\Toolbars\\Standard", "Left", 0},
+                                                 {"Settings\\Toolbars\\Frame", "Left", 0},
+                                                 {"Settings\\Toolbars\\Animation", "Left", 0}};
+inline constexpr TSetting<int> ToolBarTop[3] = {{"Settings\\Toolbars\\Standard", "Top", 0},
+                                                {"Settings\\Toolbars\\Frame", "Top", 0},
+                                                {"Settings\\Toolbars\\Animation", "Top", 0}};
+inline constexpr TSetting<bool> ToolBarVisible[3] = {{"Settings\\Toolbars\\Standard", "Visible", true},
+                                                     {"Settings\\Toolbars\\Frame", "Visible", true},
+                                                     {"Settings\\Toolbars\\Animation", "Visible", true}};
 } // namespace Setting

@@ -41,7 +41,15 @@ public:
     // Through the schema: the value, or its one default.
     bool Read(const TSetting<bool>& Key) const { return ReadBool(Key.SectionName(), Key.ValueName(), Key.Default); }
     int Read(const TSetting<int>& Key) const { return ReadInteger(Key.SectionName(), Key.ValueName(), Key.Default); }
+    QString Read(const TSetting<QString>& Key) const { return ReadString(Key.SectionName(), Key.ValueName(), Key.Default); }
+    // For values whose default is a state of the moment (the window's, the
+    // desktop's): Fallback stands for the schema's default.
+    template <class T>
+    T Read(const TSetting<T>& Key, T Fallback) const {
+        return Read(TSetting<T>{Key.Section, Key.Name, Fallback});
+    }
     void Write(const TSetting<bool>& Key, bool Value) { WriteBool(Key.SectionName(), Key.ValueName(), Value); }
+    void Write(const TSetting<QString>& Key, const QString& Value) { WriteString(Key.SectionName(), Key.ValueName(), Value); }
     void Write(const TSetting<int>& Key, int Value) { WriteInteger(Key.SectionName(), Key.ValueName(), Value); }
     // Stores Value only when it differs from what reading gives now.
     template <class T>

@@ -8,6 +8,7 @@
 //   build/bench/bench_thumbnails [--files=N] [--folder=DIR]
 // --folder uses that folder, filling it first when it has no pictures. Runs offscreen.
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 #include "app/ThumbnailMaker.h"
 #include "controls/ThumbnailView.h"
 #include "gif/GIFImage.h"
@@ -83,10 +84,10 @@ struct TTimes {
 };
 
 TTimes TimeScan(TfrmMain& Form, const QString& Folder) {
-    TThumbnailView& view = *Form.ThumbnailView();
+    TThumbnailView& view = *Form.Thumbnails().View();
     QElapsedTimer clock;
     clock.start();
-    Form.ScanThumbFolder(Folder, true);
+    Form.Thumbnails().ScanFolder(Folder, true);
     const int firstScreen = VisibleItems(view);
     TTimes t;
     auto screenDone = [&] {
@@ -95,10 +96,10 @@ TTimes TimeScan(TfrmMain& Form, const QString& Folder) {
                 return false;
         return true;
     };
-    while (!screenDone() && Form.ThumbnailMaker()->Busy())
+    while (!screenDone() && Form.Thumbnails().Maker()->Busy())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     t.First = clock.nsecsElapsed() / 1e6;
-    while (Form.ThumbnailMaker()->Busy())
+    while (Form.Thumbnails().Maker()->Busy())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     t.All = clock.nsecsElapsed() / 1e6;
     std::printf("  (%d items, %d on the first screen)\n", view.Count(), firstScreen);

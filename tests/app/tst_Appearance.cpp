@@ -128,7 +128,7 @@ private slots:
         const QRect first = list.visualItemRect(list.item(0));
         const QRect second = list.visualItemRect(list.item(1));
         QVERIFY(!first.intersects(second));
-        QVERIFY2(first.height() >= rig->Form->FrameSize, "a cell holds its tile");
+        QVERIFY2(first.height() >= rig->Form->FrameSize(), "a cell holds its tile");
         const QPixmap shot = rig->Form->grab();
         QCOMPARE(shot.devicePixelRatio(), qApp->devicePixelRatio());
         QVERIFY(shot.save(ScreenshotFolder() + QStringLiteral("/reelix-scale%1.png").arg(qApp->devicePixelRatio())));

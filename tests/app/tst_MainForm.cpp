@@ -1,6 +1,7 @@
 // Behaviour of the main window: enabling rules, panes, tool bars, hints,
 // start-up and exit with the settings store.
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 #include "session/EditSession.h"
 #include "app/AnimationCommands.h"
 #include "app/FrameCommands.h"
@@ -217,8 +218,8 @@ private slots:
         QVERIFY(!form.FramesOnLeft());
         QCOMPARE(form.Session().Read(Setting::DefaultDelay), 100);
         QCOMPARE(form.Session().Read(Setting::DefaultLoop), 0);
-        QCOMPARE(form.FrameSize, 160);
-        QCOMPARE(form.FilterType, 4);
+        QCOMPARE(form.FrameSize(), 160);
+        QCOMPARE(form.Thumbnails().Filter(), 4);
         QCOMPARE(form.Session().FileName(), QStringLiteral("Untitled"));
         QVERIFY(!form.Session().Modified());
         QVERIFY(form.Command(TCommandId::FrameSize160)->isChecked());
@@ -229,7 +230,7 @@ private slots:
         QCOMPARE(form.ToolBarRowSize(), 26);
         QCOMPARE(form.AnimationPanel()->size(), QSize(100, 100));
         QCOMPARE(form.FramesList()->ItemHeight(), 160 + 65);
-        QCOMPARE(form.ThumbDirectory, QDir(ProgramFolder()).filePath(QStringLiteral("Images")));
+        QCOMPARE(form.Thumbnails().StartFolder(), QDir(ProgramFolder()).filePath(QStringLiteral("Images")));
     }
 
     void oddStoredValues_data() {
@@ -252,7 +253,7 @@ private slots:
             QVERIFY(form.windowState().testFlag(Qt::WindowMaximized));
         } else if (name == "FrameSize") {
             QVERIFY(form.Command(TCommandId::FrameSize160)->isChecked());
-            QCOMPARE(form.FrameSize, 100); // kept until another size is chosen
+            QCOMPARE(form.FrameSize(), 100); // kept until another size is chosen
             QCOMPARE(form.FramesList()->ItemHeight(), 165);
         } else if (name == "DefaultDelay") {
             QCOMPARE(form.Session().Read(Setting::DefaultDelay), 100);
@@ -317,7 +318,7 @@ private slots:
         TScriptedPrompts prompts;
         TfrmMain form(reread, prompts, ProgramFolder());
         QVERIFY(form.FramesOnLeft());
-        QCOMPARE(form.FrameSize, 96);
+        QCOMPARE(form.FrameSize(), 96);
         QVERIFY(form.Command(TCommandId::FrameSize96)->isChecked());
         QVERIFY(!form.Command(TCommandId::AutoSizeSplitter)->isChecked());
         QVERIFY(form.ToolBar(1)->isHidden());
@@ -488,10 +489,10 @@ private slots:
         TRig rig(StorePath(), ProgramFolder());
         QStringList scanned;
         rig.Form->SetThumbnailScan([&](const QString& dir) { scanned << dir; });
-        const QString folder = rig.Form->ThumbDirectory;
+        const QString folder = rig.Form->Thumbnails().StartFolder();
         rig.Form->ScanThumbnailFolder();
         QCOMPARE(scanned, QStringList{folder});
-        QVERIFY(rig.Form->ThumbDirectory.isEmpty());
+        QVERIFY(rig.Form->Thumbnails().StartFolder().isEmpty());
     }
 
     void webLinks_data() {
@@ -544,13 +545,13 @@ private slots:
         // Qt turns into the state after it for modifier keys.
         QKeyEvent shiftDown(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
         QApplication::sendEvent(rig.Form->FramesList(), &shiftDown);
-        QVERIFY(rig.Form->ShiftHeld);
+        QVERIFY(rig.Form->ShiftHeld());
         QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier);
         QApplication::sendEvent(rig.Form->FramesList(), &letter);
-        QVERIFY(rig.Form->ShiftHeld);
+        QVERIFY(rig.Form->ShiftHeld());
         QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier);
         QApplication::sendEvent(rig.Form->FramesList(), &shiftUp);
-        QVERIFY(!rig.Form->ShiftHeld);
+        QVERIFY(!rig.Form->ShiftHeld());
     }
 };
 

@@ -259,10 +259,10 @@ private slots:
     void exitAsksAfterAnyError() {
         QFETCH(TWayIn, failure);
         auto rig = Edited();
-        rig->Form->ShiftHeld = true;
+        rig->Form->SetShiftHeld(true);
         rig->Form->FramesList()->setCurrentRow(1);
         rig->Form->Frames().Delete();
-        rig->Form->ShiftHeld = false;
+        rig->Form->SetShiftHeld(false);
         failure(*rig, FDir.path());
         rig->Prompts.Shown.clear();
         rig->Prompts.Answers.clear();

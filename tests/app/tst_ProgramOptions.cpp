@@ -1,6 +1,7 @@
 // Program Options and Organize Favorites, driven through their controls from
 // the main window: what they show, what they store, what they change at once.
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 #include "session/EditSession.h"
 #include "app/AnimationCommands.h"
 #include "app/FrameCommands.h"
@@ -251,7 +252,7 @@ private slots:
         }
         TMainFormRig rig(StorePath(), ProgramFolder(), false);
         TfrmMain& form = *rig.Form;
-        QCOMPARE(form.Favorites(), (QStringList{a, b, c}));
+        QCOMPARE(form.Thumbnails().Favorites(), (QStringList{a, b, c}));
         auto* menu = form.findChild<QMenu*>(QStringLiteral("popThumbsFavorites"));
         QCOMPARE(menu->actions().size(), 3 + 3);
         QCOMPARE(menu->actions()[3]->text(), a);
@@ -291,7 +292,7 @@ private slots:
         });
         rig.Cmd(TCommandId::OrganizeFavorites)->trigger();
         QCOMPARE(rig.Prompts.Texts().last(), QStringLiteral("Do you want to remove %1 the Favorites list?").arg(c));
-        QCOMPARE(form.Favorites(), (QStringList{b, d, a}));
+        QCOMPARE(form.Thumbnails().Favorites(), (QStringList{b, d, a}));
         QCOMPARE(menu->actions().size(), 3 + 3);
         QCOMPARE(menu->actions()[4]->text(), d);
         // Stored at once, whole: the removed folder is gone.
@@ -300,11 +301,11 @@ private slots:
 
         // Add Current Folder adds the tree's folder once.
         QTemporaryDir shown;
-        form.SetTreeFolder(shown.path());
+        form.Thumbnails().SetTreeFolder(shown.path());
         rig.Cmd(TCommandId::AddFavorite)->trigger();
         rig.Cmd(TCommandId::AddFavorite)->trigger();
-        QCOMPARE(form.Favorites().size(), 4);
-        QCOMPARE(form.Favorites().last(), QDir::toNativeSeparators(QDir::cleanPath(shown.path())));
+        QCOMPARE(form.Thumbnails().Favorites().size(), 4);
+        QCOMPARE(form.Thumbnails().Favorites().last(), QDir::toNativeSeparators(QDir::cleanPath(shown.path())));
     }
 };
 

@@ -1,6 +1,7 @@
 // The thumbnail pane: scanning folders, the list's columns, Cancel, the hint,
 // the pane's commands and thumbnails dragged onto the frames list.
 #include "app/MainForm.h"
+#include "app/ThumbnailPane.h"
 #include "session/EditSession.h"
 #include "app/AnimationCommands.h"
 #include "app/FrameCommands.h"
@@ -44,7 +45,7 @@ void WriteBytes(const QString& Path, qint64 Count) {
 
 // Waits until the running scan has handed out every tile.
 bool ScanEnds(TfrmMain& Form) {
-    return QTest::qWaitFor([&] { return !Form.ThumbnailMaker()->Busy(); }, 20000);
+    return QTest::qWaitFor([&] { return !Form.Thumbnails().Maker()->Busy(); }, 20000);
 }
 } // namespace
 
@@ -142,26 +143,26 @@ private slots:
         WritePicture(folder.filePath(QStringLiteral("two.jpg")), 640, 480);
         WriteBytes(folder.filePath(QStringLiteral("broken.gif")), 2048);
         TfrmMain& form = *rig->Form;
-        form.ScanThumbFolder(folder.path());
+        form.Thumbnails().ScanFolder(folder.path());
         QVERIFY(ScanEnds(form));
-        TThumbnailView* view = form.ThumbnailView();
+        TThumbnailView* view = form.Thumbnails().View();
         QCOMPARE(view->Count(), 2);
         QCOMPARE(view->Caption(0), QStringLiteral("one.bmp"));
         QCOMPARE(view->Dimensions(0), QStringLiteral("40 x 30"));
         QCOMPARE(view->SizeText(0), ThumbnailSizeText(QFileInfo(folder.filePath("one.bmp")).size()));
         QCOMPARE(view->Dimensions(1), QStringLiteral("640 x 480"));
-        QVERIFY(!form.ScanProgress());
+        QVERIFY(!form.Thumbnails().ScanProgress());
         QCOMPARE(form.findChild<QLabel*>(QStringLiteral("lblCurrFolder"))->text(),
                  QStringLiteral("Current Folder: %1/").arg(QDir::toNativeSeparators(folder.path())));
         // Selecting shows the file and its size in the status bar.
         view->SetCurrentRow(1);
         QCOMPARE(form.StatusText(2), QStringLiteral("two.jpg (640 x 480)"));
         // Shown again in the same run, nothing is made again.
-        const int kept = form.ThumbnailMaker()->CachedCount();
-        form.ScanThumbFolder(folder.path());
-        QVERIFY(!form.ThumbnailMaker()->Busy());
+        const int kept = form.Thumbnails().Maker()->CachedCount();
+        form.Thumbnails().ScanFolder(folder.path());
+        QVERIFY(!form.Thumbnails().Maker()->Busy());
         QCOMPARE(view->Count(), 2);
-        QCOMPARE(form.ThumbnailMaker()->CachedCount(), kept);
+        QCOMPARE(form.Thumbnails().Maker()->CachedCount(), kept);
     }
 
     void aFolderWithoutPicturesShowsTheHint() {
@@ -170,10 +171,10 @@ private slots:
         WriteBytes(folder.filePath(QStringLiteral("readme.txt")), 10);
         rig->Form->resize(800, 600);
         rig->Form->show();
-        rig->Form->ScanThumbFolder(folder.path());
-        TThumbnailView* view = rig->Form->ThumbnailView();
+        rig->Form->Thumbnails().ScanFolder(folder.path());
+        TThumbnailView* view = rig->Form->Thumbnails().View();
         QCOMPARE(view->Count(), 0);
-        QVERIFY(!rig->Form->ScanProgress());
+        QVERIFY(!rig->Form->Thumbnails().ScanProgress());
         QVERIFY(rig->Prompts.Shown.isEmpty());
         // The hint's frame starts at 5,25 on the list's face.
         const QImage face = view->IconView()->viewport()->grab().toImage();
@@ -184,7 +185,7 @@ private slots:
 
     void aMissingFolderIsReported() {
         auto rig = NewRig();
-        rig->Form->ScanThumbFolder(FDir.filePath(QStringLiteral("gone")));
+        rig->Form->Thumbnails().ScanFolder(FDir.filePath(QStringLiteral("gone")));
         QCOMPARE(rig->Prompts.Shown.size(), 1);
         QCOMPARE(rig->Prompts.Shown[0].Text,
                  QStringLiteral("The selected file \"%1/\" does not exist!").arg(QDir::toNativeSeparators(FDir.filePath("gone"))));
@@ -196,21 +197,21 @@ private slots:
         for (int i = 0; i < 150; ++i)
             WritePicture(folder.filePath(QStringLiteral("p%1.bmp").arg(i, 3, 10, QLatin1Char('0'))), 900, 700);
         TfrmMain& form = *rig->Form;
-        QSignalSpy made(form.ThumbnailMaker(), &TThumbnailMaker::Made);
-        form.ScanThumbFolder(folder.path());
-        QVERIFY(form.ScanProgress());
-        QVERIFY(form.ScanProgress()->isVisible());
+        QSignalSpy made(form.Thumbnails().Maker(), &TThumbnailMaker::Made);
+        form.Thumbnails().ScanFolder(folder.path());
+        QVERIFY(form.Thumbnails().ScanProgress());
+        QVERIFY(form.Thumbnails().ScanProgress()->isVisible());
         QVERIFY(QTest::qWaitFor([&] { return made.count() >= 3; }, 20000));
-        QTest::mouseClick(form.ScanProgress()->btnCancel, Qt::LeftButton);
-        QVERIFY(!form.ScanProgress());
-        QVERIFY(!form.ThumbnailMaker()->Busy());
-        const int kept = form.ThumbnailView()->Count();
+        QTest::mouseClick(form.Thumbnails().ScanProgress()->btnCancel, Qt::LeftButton);
+        QVERIFY(!form.Thumbnails().ScanProgress());
+        QVERIFY(!form.Thumbnails().Maker()->Busy());
+        const int kept = form.Thumbnails().View()->Count();
         QVERIFY2(kept >= 3 && kept < 150, qPrintable(QString::number(kept)));
         for (int row = 0; row < kept; ++row)
-            QVERIFY(form.ThumbnailView()->HasThumbnail(row));
+            QVERIFY(form.Thumbnails().View()->HasThumbnail(row));
         // Nothing arrives after Cancel.
         QTest::qWait(200);
-        QCOMPARE(form.ThumbnailView()->Count(), kept);
+        QCOMPARE(form.Thumbnails().View()->Count(), kept);
     }
 
     void aThumbnailDroppedOnTheFramesListBecomesAFrame() {
@@ -218,9 +219,9 @@ private slots:
         QTemporaryDir folder;
         WritePicture(folder.filePath(QStringLiteral("drop.bmp")), 30, 20);
         TfrmMain& form = *rig->Form;
-        form.ScanThumbFolder(folder.path());
+        form.Thumbnails().ScanFolder(folder.path());
         QVERIFY(ScanEnds(form));
-        std::unique_ptr<QMimeData> data(form.ThumbnailView()->MimeDataOf(0));
+        std::unique_ptr<QMimeData> data(form.Thumbnails().View()->MimeDataOf(0));
         QVERIFY(data->hasFormat(QLatin1String(TThumbnailView::MimeType)));
         QWidget* list = form.FramesList()->viewport();
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -254,19 +255,19 @@ private slots:
         QTemporaryDir folder;
         WritePicture(folder.filePath(QStringLiteral("a.bmp")), 16, 12, Qt::red);
         TfrmMain& form = *rig->Form;
-        form.ScanThumbFolder(folder.path());
+        form.Thumbnails().ScanFolder(folder.path());
         QVERIFY(ScanEnds(form));
         // Without a selection the popup offers neither.
-        form.ThumbnailView()->SetCurrentRow(-1);
+        form.Thumbnails().View()->SetCurrentRow(-1);
         form.PrepareThumbsPopup(true);
         QVERIFY(!rig->Cmd(TCommandId::InsertThumbnail)->isVisible());
         QVERIFY(rig->Cmd(TCommandId::ClearWindow)->isVisible());
         // Picked with the mouse, then Enter inserts it.
         form.show();
-        QListView* icons = form.ThumbnailView()->IconView();
+        QListView* icons = form.Thumbnails().View()->IconView();
         const QRect item = icons->visualRect(icons->model()->index(0, 0));
         QTest::mouseClick(icons->viewport(), Qt::LeftButton, {}, item.center());
-        QCOMPARE(form.ThumbnailView()->CurrentRow(), 0);
+        QCOMPARE(form.Thumbnails().View()->CurrentRow(), 0);
         form.PrepareThumbsPopup(true);
         QVERIFY(rig->Cmd(TCommandId::InsertThumbnail)->isVisible());
         QTest::keyClick(icons, Qt::Key_Return);
@@ -289,27 +290,27 @@ private slots:
         WritePicture(folder.filePath(QStringLiteral("a.bmp")), 16, 12);
         WritePicture(folder.filePath(QStringLiteral("b.jpg")), 16, 12);
         TfrmMain& form = *rig->Form;
-        form.SetTreeFolder(folder.path());
+        form.Thumbnails().SetTreeFolder(folder.path());
         QVERIFY(ScanEnds(form));
-        QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
-        QCOMPARE(form.ThumbnailView()->Count(), 2);
+        QCOMPARE(form.Thumbnails().TreeFolder(), QDir::cleanPath(folder.path()));
+        QCOMPARE(form.Thumbnails().View()->Count(), 2);
         rig->Cmd(TCommandId::FilterJpg)->trigger();
         QVERIFY(ScanEnds(form));
-        QCOMPARE(form.FilterType, 1);
-        QCOMPARE(form.ThumbnailView()->Count(), 1);
-        QCOMPARE(form.ThumbnailView()->Caption(0), QStringLiteral("b.jpg"));
+        QCOMPARE(form.Thumbnails().Filter(), 1);
+        QCOMPARE(form.Thumbnails().View()->Count(), 1);
+        QCOMPARE(form.Thumbnails().View()->Caption(0), QStringLiteral("b.jpg"));
         rig->Cmd(TCommandId::Details)->trigger();
-        QVERIFY(!form.ThumbnailView()->LargeIcons());
+        QVERIFY(!form.Thumbnails().View()->LargeIcons());
         QVERIFY(rig->Cmd(TCommandId::Details)->isChecked());
         rig->Cmd(TCommandId::LargeIcons)->trigger();
-        QVERIFY(form.ThumbnailView()->LargeIcons());
+        QVERIFY(form.Thumbnails().View()->LargeIcons());
         rig->Cmd(TCommandId::ClearWindow)->trigger();
-        QCOMPARE(form.ThumbnailView()->Count(), 0);
+        QCOMPARE(form.Thumbnails().View()->Count(), 0);
         rig->DropDown("mnuView");
         QVERIFY(!rig->Cmd(TCommandId::ClearWindow)->isEnabled());
         rig->Cmd(TCommandId::RefreshThumbnails)->trigger();
         QVERIFY(ScanEnds(form));
-        QCOMPARE(form.ThumbnailView()->Count(), 1);
+        QCOMPARE(form.Thumbnails().View()->Count(), 1);
     }
 
     void browseMovesTheTreeAndCancelKeepsIt() {
@@ -321,10 +322,10 @@ private slots:
         rig->Cmd(TCommandId::Browse)->trigger();
         QCOMPARE(rig->Prompts.FolderCaptions, QStringList{"Select a folder to search for images"});
         QVERIFY(ScanEnds(form));
-        QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
-        QCOMPARE(form.ThumbnailView()->Count(), 1);
+        QCOMPARE(form.Thumbnails().TreeFolder(), QDir::cleanPath(folder.path()));
+        QCOMPARE(form.Thumbnails().View()->Count(), 1);
         rig->Cmd(TCommandId::Browse)->trigger(); // cancelled
-        QCOMPARE(form.TreeFolder(), QDir::cleanPath(folder.path()));
+        QCOMPARE(form.Thumbnails().TreeFolder(), QDir::cleanPath(folder.path()));
     }
 
     void aFileSavedIntoTheShownFolderAppears() {
@@ -333,13 +334,13 @@ private slots:
         WritePicture(folder.filePath(QStringLiteral("a.bmp")), 16, 12);
         TfrmMain& form = *rig->Form;
         form.show();
-        form.ScanThumbFolder(folder.path());
+        form.Thumbnails().ScanFolder(folder.path());
         QVERIFY(ScanEnds(form));
-        form.ThumbnailView()->SetCurrentRow(0);
+        form.Thumbnails().View()->SetCurrentRow(0);
         WritePicture(folder.filePath(QStringLiteral("b.bmp")), 16, 12);
-        QVERIFY(QTest::qWaitFor([&] { return form.ThumbnailView()->Count() == 2 && !form.ThumbnailMaker()->Busy(); }, 10000));
-        QCOMPARE(form.ThumbnailView()->CurrentRow(), 0);
-        QVERIFY(!form.ScanProgress());
+        QVERIFY(QTest::qWaitFor([&] { return form.Thumbnails().View()->Count() == 2 && !form.Thumbnails().Maker()->Busy(); }, 10000));
+        QCOMPARE(form.Thumbnails().View()->CurrentRow(), 0);
+        QVERIFY(!form.Thumbnails().ScanProgress());
     }
 
     void theTreeOpensAtTheStoredFolder() {
@@ -354,12 +355,12 @@ private slots:
         }
         TMainFormRig rig(StorePath(), ProgramFolder(), false);
         rig.Form->show();
-        QTreeView* tree = rig.Form->FolderTree();
+        QTreeView* tree = rig.Form->Thumbnails().FolderTree();
         QVERIFY(QTest::qWaitFor([&] { return tree->isExpanded(tree->currentIndex().parent()); }, 5000));
-        QCOMPARE(rig.Form->TreeFolder(), stored);
+        QCOMPARE(rig.Form->Thumbnails().TreeFolder(), stored);
         QVERIFY(tree->visualRect(tree->currentIndex()).intersects(tree->viewport()->rect()));
         // Auto-load is off in this store: nothing was scanned.
-        QVERIFY(rig.Form->ScannedFolder().isEmpty());
+        QVERIFY(rig.Form->Thumbnails().ScannedFolder().isEmpty());
     }
 
     void paneAndTreeHideAndShowWithTheirButtons() {

@@ -36,12 +36,12 @@ private slots:
         rig.Prompts.FileNames << shared;
         rig.Cmd(TCommandId::Open)->trigger();
         QVERIFY(rig.Form->Document()->Frames().Count() > 4);
-        rig.Form->ShiftHeld = true;
+        rig.Form->SetShiftHeld(true);
         for (int frame : {3, 1}) {
             rig.Form->FramesList()->setCurrentRow(frame);
             rig.Cmd(TCommandId::DeleteFrame)->trigger();
         }
-        rig.Form->ShiftHeld = false;
+        rig.Form->SetShiftHeld(false);
         rig.Form->Frames().Move(0, 2);
         rig.Form->FramesList()->setCurrentRow(0);
         rig.Cmd(TCommandId::GlobalProperties)->trigger();

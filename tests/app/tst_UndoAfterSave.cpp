@@ -120,9 +120,9 @@ private slots:
         QTest::addColumn<TStep>("step");
         QTest::newRow("delete frame") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);
-            r.Form->ShiftHeld = true;
+            r.Form->SetShiftHeld(true);
             r.Form->Frames().Delete();
-            r.Form->ShiftHeld = false;
+            r.Form->SetShiftHeld(false);
         });
         QTest::newRow("cut frame") << TStep([](TRig& r) {
             r.Form->FramesList()->setCurrentRow(0);

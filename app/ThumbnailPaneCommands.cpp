@@ -1,16 +1,17 @@
-// The thumbnail pane: the folder tree, the thumbnails of the chosen folder,
-// their commands, the favourite folders, and showing or hiding the pane.
-#include "app/MainForm.h"
-#include "app/FrameCommands.h"
+// The thumbnail pane's work: the folder tree, scanning a folder, the
+// commands on the thumbnails, the favourite folders, showing and hiding.
+#include "app/ThumbnailPane.h"
 
+#include "app/FrameCommands.h"
 #include "app/ImageImport.h"
+#include "app/MainForm.h"
 #include "app/Routines.h"
 #include "app/ThumbnailMaker.h"
-#include "controls/RXListBox.h"
 #include "controls/ThumbnailView.h"
 #include "dialogs/Progress.h"
 #include "dialogs/Settings.h"
 #include "services/ClipboardAdapter.h"
+#include "services/SettingsStore.h"
 #include "services/UserPrompts.h"
 
 #include <QAction>
@@ -24,10 +25,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollArea>
-#include <QSplitter>
-#include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 
@@ -41,44 +38,52 @@ QString WithSlash(QString Folder) {
 }
 } // namespace
 
+// The list is rewritten whole so removed folders disappear.
+void SaveFavorites(TSettingsStore& s, const QStringList& Folders) {
+    s.EraseSection(Setting::FavoritesSection);
+    s.WriteString(Setting::FavoritesSection, QString(), QString());
+    for (const QString& folder : Folders)
+        s.WriteString(Setting::FavoritesSection, folder, QString());
+}
+
 // ---- The folder tree ----------------------------------------------------------
 
-QString TfrmMain::TreeFolder() const {
+QString TThumbnailPane::TreeFolder() const {
     const QModelIndex current = tvShell->currentIndex();
     return current.isValid() ? FFolderModel->filePath(current) : FTreePath;
 }
 
-void TfrmMain::SetTreeFolder(const QString& Folder) {
+void TThumbnailPane::SetTreeFolder(const QString& Folder) {
     const QString clean = QDir::cleanPath(QDir(Folder).absolutePath());
     FTreePath = clean;
     const QModelIndex index = FFolderModel->index(clean);
     if (!index.isValid()) {
         // Not (or no longer) on disk: say so, as a scan of it would.
-        ScanThumbFolder(clean);
+        ScanFolder(clean);
         return;
     }
     const bool same = tvShell->currentIndex() == index;
     tvShell->setCurrentIndex(index);
     tvShell->scrollTo(index, QAbstractItemView::PositionAtCenter);
     if (same)
-        tvShellChange();
+        TreeFolderChanged();
 }
 
-void TfrmMain::tvShellChange() {
+void TThumbnailPane::TreeFolderChanged() {
     const QString folder = TreeFolder();
     FTreePath = folder;
-    if (pnlThumbs->isHidden() || WithSlash(folder) == FScannedFolder)
+    if (isHidden() || WithSlash(folder) == FScannedFolder)
         return;
     FBrowseFolder = folder;
-    ScanThumbFolder(folder);
+    ScanFolder(folder);
 }
 
 // ---- Scanning -------------------------------------------------------------
 
-void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
+void TThumbnailPane::ScanFolder(const QString& Folder, bool Quiet) {
     const QString folder = WithSlash(Folder);
     if (!QFileInfo(folder).isDir()) {
-        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, ApplicationTitle(),
+        FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, TfrmMain::ApplicationTitle(),
                             QStringLiteral("The selected file \"%1\" does not exist!").arg(QDir::toNativeSeparators(folder)));
         return;
     }
@@ -86,8 +91,8 @@ void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
     FThumbMaker->Cancel();
     const QString selected = lvThumbs->Caption(lvThumbs->CurrentRow());
     lvThumbs->Clear();
-    lvThumbs->SetLargeIcons(FViewIcons);
-    lvThumbs->SetTileSize(FThumbSize);
+    lvThumbs->SetLargeIcons(FLargeIcons);
+    lvThumbs->SetTileSize(FTileSize);
     // Files saved into the shown folder appear without a Refresh.
     if (FScannedFolder != folder) {
         if (!FFolderWatch->directories().isEmpty())
@@ -96,8 +101,8 @@ void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
     }
     FScannedFolder = folder;
 
-    const QList<TThumbnailFile> files = ListPictureFiles(folder, FilterType);
-    Command(TCommandId::ClearWindow)->setEnabled(!files.isEmpty());
+    const QList<TThumbnailFile> files = ListPictureFiles(folder, FFilter);
+    emit StateChanged();
     if (files.isEmpty())
         return;
     for (const TThumbnailFile& file : files)
@@ -105,7 +110,7 @@ void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
     FScanMade = 0;
     FScanCount = files.size();
     FScanSelection = Quiet ? selected : QString();
-    FThumbMaker->Start(folder, files, FThumbSize, lvThumbs->CurrentView()->palette().color(QPalette::Base));
+    FThumbMaker->Start(folder, files, FTileSize, lvThumbs->CurrentView()->palette().color(QPalette::Base));
     if (!FThumbMaker->Busy() || Quiet)
         return;
     // The window takes no input while the progress window is up, but keeps
@@ -118,7 +123,7 @@ void TfrmMain::ScanThumbFolder(const QString& Folder, bool Quiet) {
     FScanProgress->show();
 }
 
-void TfrmMain::ThumbnailMade(int Index, const TThumbnail& Thumbnail) {
+void TThumbnailPane::ThumbnailMade(int Index, const TThumbnail& Thumbnail) {
     ++FScanMade;
     if (Thumbnail.Valid())
         lvThumbs->SetThumbnail(Index, Thumbnail.Tile, Thumbnail.Width, Thumbnail.Height);
@@ -129,7 +134,7 @@ void TfrmMain::ThumbnailMade(int Index, const TThumbnail& Thumbnail) {
     }
 }
 
-void TfrmMain::ThumbnailScanFinished(bool Cancelled) {
+void TThumbnailPane::ScanFinished(bool Cancelled) {
     Q_UNUSED(Cancelled);
     // Files that could not be read, and those a Cancel left unmade, go.
     for (int row = lvThumbs->Count() - 1; row >= 0; --row)
@@ -140,7 +145,7 @@ void TfrmMain::ThumbnailScanFinished(bool Cancelled) {
             if (lvThumbs->Caption(row) == FScanSelection)
                 lvThumbs->SetCurrentRow(row);
     FScanSelection.clear();
-    Command(TCommandId::ClearWindow)->setEnabled(lvThumbs->Count() > 0);
+    emit StateChanged();
     if (FScanProgress) {
         FScanProgress->hide();
         FScanProgress.reset();
@@ -148,101 +153,76 @@ void TfrmMain::ThumbnailScanFinished(bool Cancelled) {
     }
 }
 
-void TfrmMain::RefreshThumbnails() {
-    ScanThumbFolder(TreeFolder());
+void TThumbnailPane::Refresh() {
+    ScanFolder(TreeFolder());
 }
 
-void TfrmMain::ClearThumbnails() {
+void TThumbnailPane::Clear() {
     FThumbMaker->Cancel();
     lvThumbs->setUpdatesEnabled(false);
     lvThumbs->Clear();
     lvThumbs->setUpdatesEnabled(true);
-    SetStatusText(2, QString());
-    Command(TCommandId::ClearWindow)->setEnabled(false);
+    emit Hint(QString());
+    emit StateChanged();
 }
 
-void TfrmMain::SetThumbnailFilter(int Filter) {
-    FilterType = Filter;
-    UpdateCommandStates();
-    ScanThumbFolder(TreeFolder());
+void TThumbnailPane::SetFilter(int Filter) {
+    FFilter = Filter;
+    emit StateChanged();
+    ScanFolder(TreeFolder());
 }
 
-void TfrmMain::SetLargeThumbnails(bool Large) {
-    FViewIcons = Large;
-    lvThumbs->SetLargeIcons(FViewIcons);
-    UpdateCommandStates();
+void TThumbnailPane::SetLargeIcons(bool Large) {
+    FLargeIcons = Large;
+    lvThumbs->SetLargeIcons(FLargeIcons);
+    emit StateChanged();
 }
 
 // ---- Commands on the selected thumbnail --------------------------------------
 
-void TfrmMain::ThumbnailSelected(int Row) {
+void TThumbnailPane::Selected(int Row) {
     if (Row >= 0)
-        SetStatusText(2, QStringLiteral("%1 (%2)").arg(lvThumbs->Caption(Row), lvThumbs->Dimensions(Row)));
+        emit Hint(QStringLiteral("%1 (%2)").arg(lvThumbs->Caption(Row), lvThumbs->Dimensions(Row)));
 }
 
-void TfrmMain::InsertSelectedThumbnail() {
-    InsertThumbnail(lvThumbs->Path(lvThumbs->CurrentRow()));
+void TThumbnailPane::InsertSelected() {
+    FFrames.InsertPicture(lvThumbs->Path(lvThumbs->CurrentRow()));
 }
 
-void TfrmMain::InsertThumbnail(const QString& Path) {
-    if (Path.isEmpty())
-        return;
-    PausePlayback();
-    TBitmap bitmap;
-    {
-        TWaitCursor wait;
-        if (!FFrames->LoadPicture(Path, bitmap, true))
-            return;
-    }
-    const int position = FFrames->AskInsertPosition();
-    if (position == -2)
-        return;
-    TWaitCursor wait;
-    FFrames->AddPicture(std::move(bitmap), position);
-    UpdateCommandStates();
-}
-
-void TfrmMain::EditSelectedThumbnail() {
+void TThumbnailPane::EditSelected() {
     const QString path = lvThumbs->Path(lvThumbs->CurrentRow());
     if (path.isEmpty())
         return;
     if (!FUrlOpener || !FUrlOpener(QUrl::fromLocalFile(path)))
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(),
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, TfrmMain::ApplicationTitle(),
                             QStringLiteral("No program could be started for \"%1\".").arg(QDir::toNativeSeparators(path)));
 }
 
-void TfrmMain::CopySelectedThumbnail() {
+void TThumbnailPane::CopySelected() {
     const QString path = lvThumbs->Path(lvThumbs->CurrentRow());
     if (path.isEmpty())
         return;
     TWaitCursor wait;
     TBitmap bitmap;
-    if (!FFrames->LoadPicture(path, bitmap, false))
+    if (!FFrames.LoadPicture(path, bitmap, false))
         return;
     TGIFClipboardData data;
     data.bitmap = std::move(bitmap);
     TClipboardAdapter(QApplication::clipboard()).Put(data);
-    UpdateCommandStates();
+    emit StateChanged();
 }
 
-bool TfrmMain::DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At) {
+QString TThumbnailPane::DraggedPicture(const QMimeData& Data) {
     if (!Data.hasFormat(QLatin1String(TThumbnailView::MimeType)))
-        return false;
-    const QWidget* target = childAt(At);
-    const bool onPreview = target && (target == sbAnimation || sbAnimation->isAncestorOf(target));
-    if (onPreview) {
-        const QString path = QString::fromUtf8(Data.data(QLatin1String(TThumbnailView::MimeType))).section(QLatin1Char('\n'), 0, 0);
-        QTimer::singleShot(0, this, [this, path] { Guarded([&] { InsertThumbnail(path); }); });
-    }
-    // A thumbnail dropped anywhere else is not opened as a new animation.
-    return true;
+        return QString();
+    return QString::fromUtf8(Data.data(QLatin1String(TThumbnailView::MimeType))).section(QLatin1Char('\n'), 0, 0);
 }
 
 // ---- Browsing ---------------------------------------------------------------
 
-void TfrmMain::BrowseForFolder() {
-    if (pnlThumbs->isHidden())
-        ToggleThumbnailPane();
+void TThumbnailPane::Browse() {
+    if (isHidden())
+        TogglePane();
     const QString start = FBrowseFolder.isEmpty() ? TreeFolder() : FBrowseFolder;
     const QString chosen = FPrompts.FolderName(QStringLiteral("Select a folder to search for images"), start);
     if (chosen.isEmpty()) {
@@ -255,80 +235,74 @@ void TfrmMain::BrowseForFolder() {
 
 // ---- Favourites ---------------------------------------------------------------
 
-void TfrmMain::RebuildFavoritesMenu(const QStringList& Folders) {
+void TThumbnailPane::SetFavorites(const QStringList& Folders) {
     FFavorites = Folders;
-    const QList<QAction*> items = popThumbsFavorites->actions();
+    if (!FFavoritesMenu)
+        return;
+    const QList<QAction*> items = FFavoritesMenu->actions();
     for (int i = FixedFavoriteItems; i < items.size(); ++i) {
-        popThumbsFavorites->removeAction(items[i]);
+        FFavoritesMenu->removeAction(items[i]);
         delete items[i];
     }
     for (const QString& folder : Folders) {
-        auto* item = new QAction(folder, popThumbsFavorites);
+        auto* item = new QAction(folder, FFavoritesMenu);
         item->setStatusTip(QStringLiteral("Loads Thumbnails from this folder"));
         item->setToolTip(item->statusTip());
         item->setData(folder);
         connect(item, &QAction::triggered, this, [this, folder] { SetTreeFolder(folder); });
-        popThumbsFavorites->addAction(item);
+        FFavoritesMenu->addAction(item);
     }
 }
 
-void TfrmMain::AddFavoriteFolder() {
+void TThumbnailPane::AddFavorite() {
     const QString folder = QDir::toNativeSeparators(TreeFolder());
     if (FFavorites.contains(folder))
         return;
-    RebuildFavoritesMenu(FFavorites + QStringList{folder});
-    SaveFavorites();
+    SetFavorites(FFavorites + QStringList{folder});
+    SaveFavorites(FSettings, FFavorites);
+    FSettings.Save();
 }
 
-void TfrmMain::OrganizeFavorites() {
+void TThumbnailPane::OrganizeFavorites() {
     TfrmSettings dialog(TfrmSettings::dtFavorites, FPrompts, FUrlOpener, QImage(), this);
     dialog.SetFavorites(FFavorites, TreeFolder());
-    if (RunDialog(dialog) != QDialog::Accepted || !dialog.FavoritesChanged)
+    if (FRunDialog(dialog) != QDialog::Accepted || !dialog.FavoritesChanged)
         return;
-    RebuildFavoritesMenu(dialog.Favorites());
-    SaveFavorites();
+    SetFavorites(dialog.Favorites());
+    SaveFavorites(FSettings, FFavorites);
+    FSettings.Save();
 }
 
 // ---- Showing and hiding ----------------------------------------------------------
 
-void TfrmMain::ToggleThumbnailPane() {
-    const bool show = pnlThumbs->isHidden();
-    pnlThumbs->setVisible(show);
+void TThumbnailPane::TogglePane() {
+    const bool show = isHidden();
+    setVisible(show);
     PlaceThumbsButton(show);
-    UpdateCommandStates();
-    CenterInScrollBox(sbAnimation, pnlAnimation);
-    statusBar()->update();
-    if (show && WithSlash(TreeFolder()) != FScannedFolder && FShownOnce)
-        tvShellChange();
+    emit StateChanged();
+    emit Rearranged();
+    if (show && WithSlash(TreeFolder()) != FScannedFolder && FWindowShown)
+        TreeFolderChanged();
 }
 
-void TfrmMain::ToggleFolderTree() {
+void TThumbnailPane::ToggleTree() {
     const bool show = pnlTV->isHidden();
     pnlTV->setVisible(show);
     PlaceTreeButton(show);
-    UpdateCommandStates();
+    emit StateChanged();
 }
 
-void TfrmMain::CloseThumbnailPane() {
-    if (FThumbsPopupOverList)
-        ToggleThumbnailPane();
+void TThumbnailPane::ClosePart() {
+    if (FPopupOverList)
+        TogglePane();
     else if (!pnlTV->isHidden())
-        ToggleFolderTree();
+        ToggleTree();
 }
 
-void TfrmMain::PrepareThumbsPopup(bool OverList) {
-    FThumbsPopupOverList = OverList;
-    const bool selected = OverList && lvThumbs->CurrentRow() >= 0;
-    const bool items = lvThumbs->Count() > 0;
-    UpdateCommandStates();
-    for (TCommandId id : {TCommandId::InsertThumbnail, TCommandId::EditThumbnail, TCommandId::CopyThumbnail})
-        Command(id)->setVisible(selected);
-    FThumbsSelectionSeparator->setVisible(selected);
-    Command(TCommandId::RefreshThumbnails)->setVisible(OverList);
-    Command(TCommandId::ClearWindow)->setEnabled(items);
-    QAction* close = Command(TCommandId::CloseThumbnailWindow);
-    const QString which = OverList ? QStringLiteral("Thumbnail") : QStringLiteral("Explorer");
-    close->setStatusTip(QStringLiteral("Hide %1 Window").arg(which));
-    close->setToolTip(close->statusTip());
-    UpdateCommandStates();
+bool TThumbnailPane::HasSelection() const {
+    return lvThumbs->CurrentRow() >= 0;
+}
+
+bool TThumbnailPane::HasThumbnails() const {
+    return lvThumbs->Count() > 0;
 }
