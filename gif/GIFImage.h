@@ -117,11 +117,6 @@ public:
     TGIFPaintPriority PaintPriority = tpNormal;
     int AnimationSpeed = 100;
     TColor PaintBackground = clNone;
-    TGIFPainterEvent OnStartPaint;  // animation start
-    TGIFPainterEvent OnLoopPaint;   // start of each pass
-    TGIFPainterEvent OnPaint;       // before a frame is shown
-    TGIFPainterEvent OnAfterPaint;  // after a frame was shown (may change the frame index)
-    TGIFPainterEvent OnEndPaint;    // animation end
     // Asks every painter to stop and waits for the threaded ones.
     void StopPainting();
 

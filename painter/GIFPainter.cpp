@@ -76,11 +76,6 @@ void TGIFPainter::Init(TGIFImage* image) {
     dithered_ = image->ShouldDither();
     screenHeight_ = image->Header().ScreenHeight;
     AnimationSpeed = image->AnimationSpeed;
-    OnAnimationStart = image->OnStartPaint;
-    OnLoopStart = image->OnLoopPaint;
-    OnFrameShow = image->OnPaint;
-    OnFrameShown = image->OnAfterPaint;
-    OnAnimationEnd = image->OnEndPaint;
 
     if (image->PaintBackground != clNone)
         background_ = image->PaintBackground;

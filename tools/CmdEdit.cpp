@@ -6,6 +6,14 @@
 //   --delay=all:CS      every frame's delay, in hundredths of a second
 //   --delay=N:CS        frame N's delay
 //   --loop=N            repeat N times (0: for ever)
+//   --disposal=all|N:D  the disposal method (0 none, 1 keep, 2 background, 3 previous)
+//   --interlace=all|N:on|off
+//   --offset=N:X,Y      frame N's place on the screen
+//   --transparent=all|N:RRGGBB|off   the colour shown as transparent, or none
+//   --comment=TEXT      a comment (each line of TEXT a line of it)
+//   --remove-comments   every comment out
+//   --resize=WxH        every frame redrawn at the new size, as Animation Information does
+//   --add=FILE[:N]      the first picture of a GIF file as a new frame (at N; else at the end)
 //   --optimize          every frame optimisation, as Optimize Animation does
 
 #include <algorithm>
@@ -20,13 +28,18 @@
 #include "gif/GIFFrameOptimizer.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
+#include "gif/CommentEdits.h"
+#include "painter/AnimationInfoEdit.h"
+#include "painter/AnimationResize.h"
+#include "painter/FrameImport.h"
 #include "painter/FrameOperations.h"
 #include "tools/Command.h"
 
 namespace {
 constexpr const char* kUsage =
-    "edit IN OUT [--delete=N[,N...]] [--move=FROM:TO] [--delay=all|N:CS] [--loop=N] [--optimize]   "
-    "the editor's frame edits, left to right";
+    "edit IN OUT [--delete=N[,N...]] [--move=FROM:TO] [--delay=all|N:CS] [--loop=N] [--disposal=all|N:D] "
+    "[--interlace=all|N:on|off] [--offset=N:X,Y] [--transparent=all|N:RRGGBB|off] [--comment=TEXT] "
+    "[--remove-comments] [--resize=WxH] [--add=FILE[:N]] [--optimize]   the editor's edits, left to right";
 
 // A whole non-negative number, or -1.
 int Number(const std::string& text) {
@@ -44,6 +57,104 @@ bool Pair(const std::string& text, std::string& a, std::string& b) {
 }
 
 using TEdit = std::function<bool(TGIFImage&, TFrameEditLog&)>;
+
+// "all" (-1) or a frame number; -2 when it is neither.
+int FrameOrAll(const std::string& text) {
+    return text == "all" ? -1 : (Number(text) >= 0 ? Number(text) : -2);
+}
+
+// Frame Properties on one frame or every frame: only what Values sets.
+TEdit Properties(int frame, TFramePropertyValues values) {
+    return [frame, values](TGIFImage& image, TFrameEditLog& log) {
+        if (frame >= image.Frames().Count()) return false;
+        SetFrameProperties(image, {frame}, values, log);
+        return true;
+    };
+}
+
+// Values that change nothing yet.
+TFramePropertyValues Untouched() {
+    TFramePropertyValues v;
+    v.Transparent.reset();
+    v.Interlaced.reset();
+    v.Disposal.reset();
+    return v;
+}
+
+// The per-frame options: --disposal, --interlace, --offset, --transparent.
+TEdit ParseProperty(const std::string& name, const std::string& value, std::string& error) {
+    std::string a, b;
+    const int frame = Pair(value, a, b) ? FrameOrAll(a) : -2;
+    TFramePropertyValues v = Untouched();
+    if (name == "--disposal") {
+        const int d = Number(b);
+        if (frame < -1 || d < 0 || d > 3) {
+            error = "--disposal wants all:D or N:D with D from 0 to 3, as --disposal=all:2";
+            return {};
+        }
+        v.Disposal = d;
+    } else if (name == "--interlace") {
+        if (frame < -1 || (b != "on" && b != "off")) {
+            error = "--interlace wants all:on, all:off, N:on or N:off";
+            return {};
+        }
+        v.Interlaced = b == "on";
+    } else if (name == "--offset") {
+        const std::size_t comma = b.find(',');
+        const int x = comma == std::string::npos ? -1 : Number(b.substr(0, comma));
+        const int y = comma == std::string::npos ? -1 : Number(b.substr(comma + 1));
+        if (frame < 0 || x < 0 || y < 0 || x > 0xFFFF || y > 0xFFFF) {
+            error = "--offset wants N:X,Y, as --offset=2:10,0";
+            return {};
+        }
+        v.Left = x;
+        v.Top = y;
+    } else {
+        const bool off = b == "off";
+        const bool hex = b.size() == 6 && b.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+        if (frame < -1 || (!off && !hex)) {
+            error = "--transparent wants all:RRGGBB, N:RRGGBB or N:off, as --transparent=all:ffffff";
+            return {};
+        }
+        v.Transparent = !off;
+        if (hex) {
+            const unsigned rgb = static_cast<unsigned>(std::stoul(b, nullptr, 16));
+            // Colours are stored red in the low byte.
+            v.TransparentColor = TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+        }
+    }
+    return Properties(frame, v);
+}
+
+// Splits TEXT at its line breaks.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 1;
+    }
+}
+
+// The first picture of a GIF file, as it shows on its screen.
+TEdit AddPictureFrom(const std::string& file, int position) {
+    return [file, position](TGIFImage& image, TFrameEditLog& log) {
+        TGIFImage picture;
+        picture.PixelBudget = ToolPixelBudget();
+        picture.LoadFromFile(file);
+        const TBitmap* flat = picture.GetFlatBitmap();
+        if (!flat || flat->Empty()) throw GIFException(file + ": the file holds no picture");
+        // As the editor adds it with its settings as they come: clipped to
+        // the screen, one shared palette, 1 s, looping for ever.
+        TAddPicture add;
+        add.Picture = *flat;
+        add.Position = position < 0 ? image.Frames().Count() : position;
+        AddPicture(image, add, log);
+        return true;
+    };
+}
 
 // The edit an option asks for; an empty function with `error` set when the
 // option is not understood.
@@ -70,9 +181,8 @@ TEdit ParseEdit(const std::string& option, std::string& error) {
         std::sort(frames.rbegin(), frames.rend());
         frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
         return [frames](TGIFImage& image, TFrameEditLog& log) {
-            for (const int n : frames)
-                if (!DeleteFrame(image, n, log)) return false;
-            return true;
+            if (frames.front() >= image.Frames().Count()) return false;
+            return DeleteFrames(image, frames, log);
         };
     }
     if (const std::optional<std::string> v = value("--move")) {
@@ -111,6 +221,52 @@ TEdit ParseEdit(const std::string& option, std::string& error) {
             SetLoopCount(image, count, log);
             return image.Frames().Count() > 0;
         };
+    }
+    for (const char* name : {"--disposal", "--interlace", "--offset", "--transparent"})
+        if (const std::optional<std::string> v = value(name)) return ParseProperty(name, *v, error);
+    if (const std::optional<std::string> v = value("--comment")) {
+        const std::vector<std::string> lines = Lines(*v);
+        return [lines](TGIFImage& image, TFrameEditLog& log) { return AddComment(image, lines, log) != nullptr; };
+    }
+    if (option == "--remove-comments") {
+        return [](TGIFImage& image, TFrameEditLog& log) {
+            for (TGIFCommentExtension* comment : AllComments(image)) RemoveComment(image, *comment, log);
+            return true;
+        };
+    }
+    if (const std::optional<std::string> v = value("--resize")) {
+        const std::size_t x = v->find('x');
+        const int width = x == std::string::npos ? -1 : Number(v->substr(0, x));
+        const int height = x == std::string::npos ? -1 : Number(v->substr(x + 1));
+        if (width < 1 || height < 1 || width > 1000 || height > 1000) {
+            error = "--resize wants WxH, each from 1 to 1000, as --resize=160x120";
+            return {};
+        }
+        return [width, height](TGIFImage& image, TFrameEditLog& log) {
+            TAnimationInfoEdit edit;
+            edit.Width = width;
+            edit.Height = height;
+            if (!ResizeRequested(image, edit)) return true;
+            TGIFImage resized;
+            PrepareResizedCopy(image, edit, resized);
+            ResizeAnimation(resized, width, height, [](int) { return true; });
+            CommitAnimationInfo(image, edit, &resized, log);
+            return true;
+        };
+    }
+    if (const std::optional<std::string> v = value("--add")) {
+        std::string file = *v;
+        int position = -1;
+        const std::size_t colon = v->rfind(':');
+        if (colon != std::string::npos && Number(v->substr(colon + 1)) >= 0) {
+            position = Number(v->substr(colon + 1));
+            file = v->substr(0, colon);
+        }
+        if (file.empty()) {
+            error = "--add wants a GIF file, as --add=logo.gif or --add=logo.gif:0";
+            return {};
+        }
+        return AddPictureFrom(file, position);
     }
     if (option == "--optimize") {
         return [](TGIFImage& image, TFrameEditLog&) {

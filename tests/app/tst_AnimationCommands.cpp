@@ -2,10 +2,6 @@
 // undo step, Cancel changing nothing, the sizes shown against the bytes saved,
 // and Save offering the optimisation first.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"

@@ -2,10 +2,6 @@
 // redone to exactly the document before and after, the loop count on the
 // first frame, Shift+Del, the tile sizes, clipboard round trips and playback.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/FrameEditLog.h"

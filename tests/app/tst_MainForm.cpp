@@ -1,14 +1,10 @@
 // Behaviour of the main window: enabling rules, panes, tool bars, hints,
 // start-up and exit with the settings store.
 #include "app/MainForm.h"
-#include "app/ThumbnailPane.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/Routines.h"
 #include "app/ScriptedPrompts.h"
+#include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "services/SettingsStore.h"
 
@@ -24,6 +20,7 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -44,6 +41,35 @@ private slots:
     void init() {
         QFile::remove(StorePath());
         QApplication::clipboard()->clear();
+    }
+
+    // One action per command: named by its id, reachable from a menu, a tool
+    // bar or a popup, with shortcuts no other command has.
+    void everyCommandIsOneActionInTheTable() {
+        TRig rig(StorePath(), ProgramFolder());
+        QHash<QString, TCommandId> keys;
+        const QList<QWidget*> owners = [&] {
+            QList<QWidget*> list;
+            for (QMenu* m : rig.Form->findChildren<QMenu*>())
+                list << m;
+            for (QToolBar* t : rig.Form->findChildren<QToolBar*>())
+                list << t;
+            return list;
+        }();
+        for (int i = 0; i < int(TCommandId::Count); ++i) {
+            const auto id = TCommandId(i);
+            QAction* a = rig.Form->Command(id);
+            QVERIFY(a);
+            QCOMPARE(a->objectName(), QLatin1String(CommandName(id)));
+            QCOMPARE(CommandSpec(id).Id, id);
+            QVERIFY2(std::any_of(owners.begin(), owners.end(), [a](QWidget* w) { return w->actions().contains(a); }),
+                     CommandName(id));
+            for (const QKeySequence& key : a->shortcuts()) {
+                QVERIFY2(!keys.contains(key.toString()), qPrintable(key.toString()));
+                keys.insert(key.toString(), id);
+            }
+        }
+        QCOMPARE(rig.Form->findChildren<QAction*>(QStringLiteral("Open")).size(), 1);
     }
 
     void emptyDocumentEnabling_data() {

@@ -4,10 +4,6 @@
 // keyboard comes back after every message; Exit asks whenever the document
 // is modified, whatever error came before.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/Routines.h"
 #include "controls/RXListBox.h"

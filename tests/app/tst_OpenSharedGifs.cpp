@@ -2,10 +2,6 @@
 // that does not open leaves an empty document; one that opens saves and reads
 // back showing the same frames.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"

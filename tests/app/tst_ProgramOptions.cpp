@@ -1,12 +1,8 @@
 // Program Options and Organize Favorites, driven through their controls from
 // the main window: what they show, what they store, what they change at once.
 #include "app/MainForm.h"
-#include "app/ThumbnailPane.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
+#include "app/ThumbnailPane.h"
 #include "controls/ColorComboBox.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"

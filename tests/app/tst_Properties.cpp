@@ -2,10 +2,6 @@
 // the entry rules, centring, transparency picked from the picture, the local
 // palette editor, and the document after OK, undo and redo.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"

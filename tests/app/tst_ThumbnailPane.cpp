@@ -1,13 +1,9 @@
 // The thumbnail pane: scanning folders, the list's columns, Cancel, the hint,
 // the pane's commands and thumbnails dragged onto the frames list.
 #include "app/MainForm.h"
-#include "app/ThumbnailPane.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "app/ThumbnailMaker.h"
+#include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "controls/ThumbnailView.h"
 #include "dialogs/Progress.h"

@@ -2,10 +2,6 @@
 // on a shared animation, delete two frames, move one and give every frame a
 // delay, in the window and on the command line, and compare the bytes saved.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"

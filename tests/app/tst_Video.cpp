@@ -2,10 +2,6 @@
 // the import command, a file that is not a video, and Export As AVI. The test
 // videos are made with ffmpeg (a peer, test-only); skipped without it.
 #include "app/MainForm.h"
-#include "session/EditSession.h"
-#include "app/AnimationCommands.h"
-#include "app/FrameCommands.h"
-#include "app/DocumentCommands.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"

@@ -138,6 +138,60 @@ TEST_F(ToolCommands, EditAppliesItsStepsInOrderAndRefusesMistakes) {
     }
 }
 
+// The rest of the editor's edits: frame properties, comments, size and a
+// picture added, each what the option says; a bad value writes nothing.
+TEST_F(ToolCommands, EditSetsPropertiesCommentsSizeAndAddsPictures) {
+    TGIFRecipe recipe;
+    recipe.Header(4, 2, 0x81).Table(4).Loop(0);
+    for (int i = 0; i < 3; ++i) recipe.GraphicControl(0, 10, 0).Image(0, 0, 4, 2, {i, i, i, i, 1, 1, 1, 1});
+    const fs::path in = Write("three.gif", recipe.Trailer().Get());
+    const fs::path logo = Write("logo.gif", TGIFRecipe().Header(2, 2, 0x80).Table(2).Image(0, 0, 2, 2, {1, 0, 0, 1}).Trailer().Get());
+    const fs::path out = dir_ / "edited.gif";
+    ASSERT_EQ(Run("edit " + in.string() + " " + out.string() +
+                  " --disposal=all:2 --interlace=1:on --offset=2:1,0 --transparent=0:000000 --comment=made --add=" +
+                  logo.string() + ":0 --resize=8x4").status,
+              0)
+        << Err();
+    TGIFImage edited;
+    edited.LoadFromFile(out.string());
+    ASSERT_EQ(edited.Frames().Count(), 4) << "the picture is added first";
+    EXPECT_EQ(edited.Width(), 8);
+    EXPECT_EQ(edited.Height(), 4);
+    // Resizing redraws every frame whole, as Animation Information does; the
+    // loop block stays on the first frame and the comment is kept.
+    EXPECT_NE(edited.Frames()[0]->FindExtension<TGIFAppExtNSLoop>(), nullptr);
+    bool comment = false;
+    for (int i = 0; i < edited.Frames().Count(); ++i)
+        if (const auto* c = edited.Frames()[i]->FindExtension<TGIFCommentExtension>())
+            comment = comment || (c->Lines.size() == 1 && c->Lines[0] == "made");
+    EXPECT_TRUE(comment);
+
+    const fs::path same = dir_ / "properties.gif";
+    ASSERT_EQ(Run("edit " + in.string() + " " + same.string() +
+                  " --disposal=all:2 --interlace=1:on --offset=2:1,0 --transparent=0:000000 --comment=a --remove-comments")
+                  .status,
+              0)
+        << Err();
+    TGIFImage props;
+    props.LoadFromFile(same.string());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(props.Frames()[i]->ControlExtension()->DisposalMethod(), 2) << i;
+    EXPECT_TRUE(props.Frames()[1]->IsInterlaced());
+    EXPECT_FALSE(props.Frames()[0]->IsInterlaced());
+    EXPECT_EQ(props.Frames()[2]->Left(), 1);
+    EXPECT_TRUE(props.Frames()[0]->ControlExtension()->UsesTransparency());
+    EXPECT_EQ(props.Frames()[0]->ControlExtension()->TransparentIndex(), 0);
+    EXPECT_FALSE(props.Frames()[1]->ControlExtension()->UsesTransparency());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(props.Frames()[i]->FindExtension<TGIFCommentExtension>(), nullptr);
+
+    for (const char* bad : {"--disposal=all:9", "--interlace=0:maybe", "--offset=0:1", "--transparent=0:red",
+                            "--resize=0x4", "--resize=big", "--add=", "--offset=7:1,1"}) {
+        fs::remove(out);
+        const TToolRun run = Run("edit " + in.string() + " " + out.string() + " " + bad);
+        EXPECT_EQ(run.status, 1) << bad;
+        EXPECT_FALSE(fs::exists(out)) << bad << ": nothing is written";
+    }
+}
+
 TEST_F(ToolCommands, InfoListsWarnings) {
     const fs::path file = Write("junk.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2).Image(0, 0, 1, 1, {1})
                                                 .Raw({0x40}).Get());
