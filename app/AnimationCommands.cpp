@@ -27,7 +27,7 @@ void TAnimationCommands::Information() {
     if (doc.Frames().Count() == 0)
         return;
     FWindow.PausePlayback();
-    TfrmAniInfo dialog(FSession.DocumentForDrawing(), FSession.Untitled() ? QString() : FSession.FileName(), FPrompts,
+    TfrmAniInfo dialog(FSession.Document(), FSession.Untitled() ? QString() : FSession.FileName(), FPrompts,
                        &FWindow, FSession.Read(Setting::DefaultLoop));
     dialog.RunDialog = [this](QDialog& d) { return FWindow.RunDialog(d); };
     if (FWindow.RunDialog(dialog) != QDialog::Accepted)

@@ -166,7 +166,7 @@ void TFrameCommands::Properties() {
     std::unique_ptr<TfrmProp> dialog;
     {
         TWaitCursor wait;
-        dialog = std::make_unique<TfrmProp>(TfrmProp::pmFrame, FSession.DocumentForDrawing(), FPrompts,
+        dialog = std::make_unique<TfrmProp>(TfrmProp::pmFrame, FSession.Document(), FPrompts,
                                             FWindow.PreviewColor(), &FWindow);
         dialog->RunDialog = [this](QDialog& d) { return FWindow.RunDialog(d); };
         // An edited local palette is written at once, as a step of its own.
@@ -190,7 +190,7 @@ void TFrameCommands::GlobalProperties() {
     if (index < 0 || index >= FSession.Document().Frames().Count())
         return;
     FWindow.PausePlayback();
-    TfrmProp dialog(TfrmProp::pmGlobal, FSession.DocumentForDrawing(), FPrompts, FWindow.PreviewColor(), &FWindow);
+    TfrmProp dialog(TfrmProp::pmGlobal, FSession.Document(), FPrompts, FWindow.PreviewColor(), &FWindow);
     dialog.RunDialog = [this](QDialog& d) { return FWindow.RunDialog(d); };
     if (TGIFGraphicControlExtension* c = FSession.Document().Frames()[index]->ControlExtension())
         dialog.TransparentColor = c->TransparentColor();

@@ -49,7 +49,7 @@ QLineEdit* ReadOnlyField(QWidget* Parent) {
 
 } // namespace
 
-TfrmAniInfo::TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent,
+TfrmAniInfo::TfrmAniInfo(const TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent,
                          int DefaultLoop)
     : QDialog(Parent), FDocument(Document), FPrompts(Prompts), FFileName(FileName), FDefaultLoop(DefaultLoop) {
     setObjectName(QStringLiteral("frmAniInfo"));
@@ -231,7 +231,7 @@ void TfrmAniInfo::Fill() {
     FGuard = false;
     btnReset->setEnabled(false);
 
-    const TGIFColorMap& global = FDocument.GlobalColors();
+    const TGIFColorMap& global = FDocument.Header().GlobalColors();
     lblNumColors->setText(QString::number(global.Count()));
     lblOptimized->setText(global.Sorted() ? QStringLiteral("Yes") : QStringLiteral("No"));
     btnPalette->setEnabled(global.Count() > 0);
@@ -343,7 +343,7 @@ void TfrmAniInfo::btnPaletteClick() {
         SetGlobalColors(scratch, FPalette);
         dialog.SetColorMap(scratch.GlobalColors());
     } else {
-        dialog.SetColorMap(FDocument.GlobalColors());
+        dialog.SetColorMap(FDocument.Header().GlobalColors());
     }
     dialog.SetSelectedIndex(0);
     if (Run(dialog) != QDialog::Accepted)

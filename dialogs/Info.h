@@ -31,7 +31,7 @@ public:
     // FileName: the document's file (its folder is not shown; empty when the
     // document was never saved). DefaultLoop: the loop count saving gives a
     // first frame without a looping block, so the size shown is what Save writes.
-    TfrmAniInfo(TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent = nullptr,
+    TfrmAniInfo(const TGIFImage& Document, const QString& FileName, IUserPrompts& Prompts, QWidget* Parent = nullptr,
                 int DefaultLoop = 0);
 
     TAnimationInfoEdit Values() const;
@@ -87,7 +87,7 @@ private:
     void SetGuarded(QLineEdit* Field, int Value);
     int Run(QDialog& Dialog);
 
-    TGIFImage& FDocument;
+    const TGIFImage& FDocument;
     IUserPrompts& FPrompts;
     QString FFileName;
     int FCurrWidth = 0;

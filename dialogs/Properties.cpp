@@ -38,7 +38,7 @@ void NormalFont(QWidget* w) {
 }
 } // namespace
 
-TfrmProp::TfrmProp(int Tag, TGIFImage& Document, IUserPrompts& Prompts, const QColor& PanelColor, QWidget* Parent)
+TfrmProp::TfrmProp(int Tag, const TGIFImage& Document, IUserPrompts& Prompts, const QColor& PanelColor, QWidget* Parent)
     : QDialog(Parent), FTag(Tag), FDocument(Document), FPrompts(Prompts), FPanelColor(PanelColor) {
     setObjectName(QStringLiteral("frmProp"));
     setWindowTitle(QStringLiteral("Frame Properties"));
@@ -412,7 +412,7 @@ void TfrmProp::btnTransparentClick(bool FromBox) {
     if (GlobalMode) {
         owner = std::make_unique<TfrmPalette>(TfrmPalette::pmPick, FPrompts, this);
         dialog = owner.get();
-        dialog->SetColorMap(FDocument.GlobalColors());
+        dialog->SetColorMap(FDocument.Header().GlobalColors());
         dialog->SetSelectedIndex(checkedNow ? TransparentIndex : 0);
     } else {
         owner = std::make_unique<TfrmPalette>(TfrmPalette::pmPickWithPicture, FPrompts, this);
@@ -420,7 +420,7 @@ void TfrmProp::btnTransparentClick(bool FromBox) {
         TGIFSubImage& frame = *FDocument.Frames()[FrameIndex];
         TransparentChosen = frame.IsTransparent();
         dialog->SetColorMap(frame.LocalColors().Count() > 0 ? static_cast<const TGIFColorMap&>(frame.LocalColors())
-                                                            : static_cast<const TGIFColorMap&>(FDocument.GlobalColors()));
+                                                            : static_cast<const TGIFColorMap&>(FDocument.Header().GlobalColors()));
         const int gceIndex = frame.ControlExtension() ? frame.ControlExtension()->TransparentIndex() : 0;
         dialog->SetSelectedIndex(checkedNow ? TransparentIndex : (frame.LocalColors().Count() > 0 ? gceIndex : 0));
         dialog->SetPicture(FPicture);

@@ -31,7 +31,7 @@ class TfrmProp : public QDialog {
 public:
     enum : int { pmFrame = 0, pmGlobal = 1 };
 
-    TfrmProp(int Tag, TGIFImage& Document, IUserPrompts& Prompts, const QColor& PanelColor, QWidget* Parent = nullptr);
+    TfrmProp(int Tag, const TGIFImage& Document, IUserPrompts& Prompts, const QColor& PanelColor, QWidget* Parent = nullptr);
 
     // Fills the dialog from frame Index of the document.
     void LoadFrame(int Index);
@@ -96,7 +96,7 @@ private:
     int Run(QDialog& Dialog);
 
     int FTag;
-    TGIFImage& FDocument;
+    const TGIFImage& FDocument;
     IUserPrompts& FPrompts;
     QColor FPanelColor;
     QImage FPicture;

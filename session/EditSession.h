@@ -24,10 +24,6 @@ public:
     ~TEditSession() override;
 
     const TGIFImage& Document() const { return *FDocument; }
-    // For painting only: drawing fills caches (palettes, flat bitmaps) that
-    // the core's const interface cannot; the check below proves it changes
-    // nothing that would be saved.
-    TGIFImage& DocumentForDrawing() const { return *FDocument; }
 
     // The stored settings, read and written through their schema.
     TSettingsStore& Settings() const { return FSettings; }

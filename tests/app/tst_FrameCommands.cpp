@@ -312,7 +312,7 @@ private slots:
         rig->Prompts.Answers << TMsgResult::Yes;
         rig->Cmd(TCommandId::DeleteFrame)->trigger();
         QVERIFY(!rig->Form->Playing());
-        QCOMPARE(rig->Form->Session().DocumentForDrawing().PainterList().Count(), 0);
+        QCOMPARE(const_cast<TGIFImage*>(rig->Form->Document())->PainterList().Count(), 0);
         // New while playing, and playing when the window goes.
         rig->Cmd(TCommandId::Play)->trigger();
         rig->Prompts.Answers << TMsgResult::No; // the changes go

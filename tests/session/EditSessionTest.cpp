@@ -49,7 +49,8 @@ struct TSessionTest : ::testing::Test {
         Fill(loaded);
         Session.Replace(loaded, QStringLiteral("/tmp/a.gif"), true);
     }
-    TGIFImage& Behind() { return Session.DocumentForDrawing(); }
+    // What a careless caller could do: write through a cast.
+    TGIFImage& Behind() { return const_cast<TGIFImage&>(Session.Document()); }
 };
 } // namespace
 
