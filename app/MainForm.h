@@ -234,6 +234,7 @@ private:
 
     QAction* FCommands[static_cast<int>(TCommandId::Count)] = {};
     QMenu* FRecentMenu = nullptr;
+    QAction* FRecentLine = nullptr; // the line below the recent files
     QMenu* FToolBarsPopup = nullptr;
     bool FToolBarsFlat = true;
     bool FShownOnce = false;

@@ -118,8 +118,8 @@ void TfrmMain::CreateMenus() {
     QMenu* file = AddMenu(bar, "mnuFile", "&File");
     AddItems(file, TCommandPlace::FileMenu);
     FRecentMenu = AddMenu(file, "mnuFileReopen", "&Recent Files");
-    auto* recentLine = file->addSeparator();
-    recentLine->setObjectName(QStringLiteral("N_Recent"));
+    FRecentLine = file->addSeparator();
+    FRecentLine->setObjectName(QStringLiteral("N_Recent"));
     AddItems(AddMenu(file, "mnuFileImport", "&Import"), TCommandPlace::FileImportMenu);
     AddItems(AddMenu(file, "mnuFileExport", "&Export"), TCommandPlace::FileExportMenu);
     file->addSeparator();
@@ -255,8 +255,7 @@ void TfrmMain::UpdateCommandStates() {
     }
     const bool recent = !FDocuments->RecentFiles().isEmpty();
     FRecentMenu->menuAction()->setVisible(recent);
-    if (QAction* line = findChild<QAction*>(QStringLiteral("N_Recent")))
-        line->setVisible(recent);
+    FRecentLine->setVisible(recent);
 }
 
 void TfrmMain::PrepareFramesPopup() {
