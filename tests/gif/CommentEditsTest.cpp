@@ -10,12 +10,6 @@
 #include "support/FrameBuilders.h"
 
 namespace {
-std::string Saved(TGIFImage& image) {
-    TMemoryStream s;
-    image.SaveToStream(s);
-    return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
-}
-
 std::unique_ptr<TGIFImage> TwoFrames() {
     auto image = std::make_unique<TGIFImage>();
     image->GlobalColors().AddColor(0x000000);

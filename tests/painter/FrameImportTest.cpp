@@ -11,12 +11,6 @@
 #include "support/FrameBuilders.h"
 
 namespace {
-std::string Saved(TGIFImage& image) {
-    TMemoryStream s;
-    image.SaveToStream(s);
-    return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
-}
-
 // Two 4x3 frames on a 4x3 screen, black and white.
 std::unique_ptr<TGIFImage> TwoFrames() {
     auto image = std::make_unique<TGIFImage>();

@@ -28,13 +28,6 @@ std::unique_ptr<TGIFImage> FourFrames() {
     return image;
 }
 
-std::string Saved(TGIFImage& image) {
-    if (image.Frames().Count() == 0) return "no frames";
-    TMemoryStream s;
-    image.SaveToStream(s);
-    return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
-}
-
 int Delay(const TGIFImage& image, int i) { return image.Frames()[i]->ControlExtension()->DelayTime; }
 int Loop(const TGIFImage& image) {
     const auto* loop = image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();

@@ -17,14 +17,6 @@
 #include "support/FrameBuilders.h"
 
 namespace {
-std::string Saved(const TGIFImage& image) {
-    TGIFImage copy;
-    copy.Assign(&image);
-    TMemoryStream s;
-    copy.SaveToStream(s);
-    return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
-}
-
 // Three 2x2 frames with delays 10, 11, 12.
 void Fill(TGIFImage& image) {
     image.GlobalColors().AddColor(0x000000);

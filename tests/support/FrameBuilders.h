@@ -11,8 +11,20 @@
 #include <gtest/gtest.h>
 
 #include "gif/GIFImage.h"
+#include "gif/Stream.h"
 #include "raster/Bitmap.h"
 #include "raster/Palette.h"
+
+// What the animation saves, written from a copy ("no frames" for an empty
+// one, which cannot be saved): for comparing states of it.
+inline std::string Saved(const TGIFImage& image) {
+    if (image.Frames().Count() == 0) return "no frames";
+    TGIFImage copy;
+    copy.Assign(&image);
+    TMemoryStream s;
+    copy.SaveToStream(s);
+    return std::string(reinterpret_cast<const char*>(s.Data()), std::size_t(s.Size()));
+}
 
 // Adds an extension of type T to `frame` and answers it.
 template <class T>
