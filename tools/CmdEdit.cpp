@@ -14,11 +14,19 @@
 //   --remove-comments   every comment out
 //   --resize=WxH        every frame redrawn at the new size, as Animation Information does
 //   --add=FILE[:N]      the first picture of a GIF file as a new frame (at N; else at the end)
+//   --select=0-4,9      the frames the next edits act on (one frame, or none: all)
+//   --delay=CS|+CS|-CS|N%   the selected frames' delays set, shifted or scaled
+//   --duplicate         each selected frame followed by a copy
+//   --reverse           the selected frames in reverse order
+//   --pingpong          the selected frames again in reverse, the ends not repeated
+//   --dedupe            a frame showing what the one before shows goes, its time kept
+//   --drop-every=N      every Nth selected frame goes, its time to the one before
 //   --optimize          every frame optimisation, as Optimize Animation does
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,13 +41,15 @@
 #include "painter/AnimationResize.h"
 #include "painter/FrameImport.h"
 #include "painter/FrameOperations.h"
+#include "painter/FrameSequence.h"
 #include "tools/Command.h"
 
 namespace {
 constexpr const char* kUsage =
     "edit IN OUT [--delete=N[,N...]] [--move=FROM:TO] [--delay=all|N:CS] [--loop=N] [--disposal=all|N:D] "
     "[--interlace=all|N:on|off] [--offset=N:X,Y] [--transparent=all|N:RRGGBB|off] [--comment=TEXT] "
-    "[--remove-comments] [--resize=WxH] [--add=FILE[:N]] [--optimize]   the editor's edits, left to right";
+    "[--remove-comments] [--resize=WxH] [--add=FILE[:N]] [--select=0-4,9] [--delay=CS|+CS|-CS|N%] [--duplicate] "
+    "[--reverse] [--pingpong] [--dedupe] [--drop-every=N] [--optimize]   the editor's edits, left to right";
 
 // A whole non-negative number, or -1.
 int Number(const std::string& text) {
@@ -158,7 +168,48 @@ TEdit AddPictureFrom(const std::string& file, int position) {
 
 // The edit an option asks for; an empty function with `error` set when the
 // option is not understood.
-TEdit ParseEdit(const std::string& option, std::string& error) {
+// "0-4,9" into frame numbers; empty with a bad part.
+std::vector<int> Ranges(const std::string& text) {
+    std::vector<int> frames;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string part = text.substr(start, comma - start);
+        const std::size_t dash = part.find('-');
+        const int first = Number(dash == std::string::npos ? part : part.substr(0, dash));
+        const int last = dash == std::string::npos ? first : Number(part.substr(dash + 1));
+        if (first < 0 || last < first || last - first > 100000) return {};
+        for (int i = first; i <= last; ++i) frames.push_back(i);
+        start = comma + 1;
+    }
+    return frames;
+}
+
+using TSelection = std::shared_ptr<std::vector<int>>;
+
+// --delay=CS, +CS, -CS or N% over the selection.
+TEdit SelectionDelay(const std::string& value, const TSelection& selection, std::string& error) {
+    const bool percent = !value.empty() && value.back() == '%';
+    const bool sign = !value.empty() && (value[0] == '+' || value[0] == '-');
+    const std::string digits = value.substr(sign ? 1 : 0, value.size() - (sign ? 1 : 0) - (percent ? 1 : 0));
+    const int n = Number(digits);
+    if (n < 0 || n > 0xFFFF || (percent && sign) || (percent && n == 0)) {
+        error = "--delay wants CS, +CS, -CS or N% (or all:CS, N:CS), as --delay=8 or --delay=50%";
+        return {};
+    }
+    if (percent)
+        return [selection, n](TGIFImage& image, TFrameEditLog& log) { ScaleDelays(image, *selection, n, log); return true; };
+    if (sign) {
+        const int delta = value[0] == '-' ? -n : n;
+        return [selection, delta](TGIFImage& image, TFrameEditLog& log) {
+            ShiftDelays(image, *selection, delta, log);
+            return true;
+        };
+    }
+    return [selection, n](TGIFImage& image, TFrameEditLog& log) { SetDelays(image, *selection, n, log); return true; };
+}
+
+TEdit ParseEdit(const std::string& option, const TSelection& selection, std::string& error) {
     const auto value = [&](const char* name) -> std::optional<std::string> {
         const std::string prefix = std::string(name) + "=";
         if (option.rfind(prefix, 0) != 0) return std::nullopt;
@@ -197,6 +248,8 @@ TEdit ParseEdit(const std::string& option, std::string& error) {
             return from == to || MoveFrame(image, from, to, log);
         };
     }
+    if (const std::optional<std::string> v = value("--delay"); v && v->find(':') == std::string::npos)
+        return SelectionDelay(*v, selection, error);
     if (const std::optional<std::string> v = value("--delay")) {
         std::string a, b;
         const bool pair = Pair(*v, a, b);
@@ -268,6 +321,42 @@ TEdit ParseEdit(const std::string& option, std::string& error) {
         }
         return AddPictureFrom(file, position);
     }
+    if (const std::optional<std::string> v = value("--select")) {
+        const std::vector<int> frames = Ranges(*v);
+        if (frames.empty()) {
+            error = "--select wants frame numbers and ranges, as --select=0-4,9";
+            return {};
+        }
+        return [selection, frames](TGIFImage& image, TFrameEditLog&) {
+            *selection = frames;
+            return frames.back() < image.Frames().Count();
+        };
+    }
+    using TSequenceEdit = bool (*)(TGIFImage&, const std::vector<int>&, TFrameEditLog&);
+    const struct {
+        const char* name;
+        TSequenceEdit edit;
+    } sequences[] = {{"--duplicate", DuplicateFrames},
+                     {"--reverse", ReverseFrames},
+                     {"--pingpong", PingPongFrames},
+                     {"--dedupe", RemoveDuplicateFrames}};
+    for (const auto& s : sequences)
+        if (option == s.name)
+            return [selection, edit = s.edit](TGIFImage& image, TFrameEditLog& log) {
+                edit(image, *selection, log);
+                return true;
+            };
+    if (const std::optional<std::string> v = value("--drop-every")) {
+        const int n = Number(*v);
+        if (n < 2) {
+            error = "--drop-every wants N of 2 or more, as --drop-every=3";
+            return {};
+        }
+        return [selection, n](TGIFImage& image, TFrameEditLog& log) {
+            DropEveryNthFrame(image, *selection, n, log);
+            return true;
+        };
+    }
     if (option == "--optimize") {
         return [](TGIFImage& image, TFrameEditLog&) {
             image.OptimizeAnimation(kAllFrameOptimizations | ooSmallest);
@@ -281,13 +370,15 @@ TEdit ParseEdit(const std::string& option, std::string& error) {
 int Edit(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     std::vector<std::pair<std::string, TEdit>> edits;
+    // What --select chose, for the edits after it (empty: every frame).
+    const TSelection selection = std::make_shared<std::vector<int>>();
     for (const std::string& arg : args) {
         if (arg.rfind("--", 0) != 0) {
             files.push_back(arg);
             continue;
         }
         std::string error;
-        TEdit edit = ParseEdit(arg, error);
+        TEdit edit = ParseEdit(arg, selection, error);
         if (!edit) {
             std::fprintf(stderr, "reelix-tool edit: %s\n", error.c_str());
             return 1;

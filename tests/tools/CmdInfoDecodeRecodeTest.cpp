@@ -192,6 +192,50 @@ TEST_F(ToolCommands, EditSetsPropertiesCommentsSizeAndAddsPictures) {
     }
 }
 
+// The frame-sequence edits act on what --select chose (or every frame).
+TEST_F(ToolCommands, EditReordersAndRetimesTheSelection) {
+    TGIFRecipe recipe;
+    recipe.Header(2, 1, 0x81).Table(4).Loop(0);
+    for (int i = 0; i < 5; ++i) recipe.GraphicControl(0, 10 * (i + 1), 0).Image(0, 0, 2, 1, {i % 4, i % 4});
+    const fs::path in = Write("five.gif", recipe.Trailer().Get());
+    const auto delays = [&](const std::string& edits) {
+        const fs::path out = dir_ / "out.gif";
+        fs::remove(out);
+        const TToolRun run = Run("edit " + in.string() + " " + out.string() + " " + edits);
+        std::vector<int> found;
+        if (run.status != 0) return found;
+        TGIFImage image;
+        image.LoadFromFile(out.string());
+        for (int i = 0; i < image.Frames().Count(); ++i) found.push_back(image.Frames()[i]->ControlExtension()->DelayTime);
+        return found;
+    };
+    EXPECT_EQ(delays("--pingpong"), (std::vector<int>{10, 20, 30, 40, 50, 40, 30, 20}));
+    EXPECT_EQ(delays("--select=1-3 --reverse"), (std::vector<int>{10, 40, 30, 20, 50}));
+    EXPECT_EQ(delays("--select=0,4 --duplicate"), (std::vector<int>{10, 10, 20, 30, 40, 50, 50}));
+    EXPECT_EQ(delays("--drop-every=2"), (std::vector<int>{30, 70, 50}));
+    EXPECT_EQ(delays("--delay=50%"), (std::vector<int>{5, 10, 15, 20, 25}));
+    EXPECT_EQ(delays("--select=3-4 --delay=+5 --select=0 --delay=-4"), (std::vector<int>{6, 16, 26, 41, 51}))
+        << "one frame selected means every frame";
+    EXPECT_EQ(delays("--dedupe"), (std::vector<int>{10, 20, 30, 40, 50})) << "no two frames alike in a row";
+    TGIFRecipe pairs;
+    pairs.Header(2, 1, 0x81).Table(4).Loop(0);
+    const int colours[] = {0, 1, 1, 2, 2};
+    for (int i = 0; i < 5; ++i) pairs.GraphicControl(0, 10 * (i + 1), 0).Image(0, 0, 2, 1, {colours[i], colours[i]});
+    const fs::path twice = Write("pairs.gif", pairs.Trailer().Get());
+    const fs::path merged = dir_ / "merged.gif";
+    ASSERT_EQ(Run("edit " + twice.string() + " " + merged.string() + " --dedupe").status, 0) << Err();
+    TGIFImage image;
+    image.LoadFromFile(merged.string());
+    ASSERT_EQ(image.Frames().Count(), 3);
+    EXPECT_EQ(image.Frames()[1]->ControlExtension()->DelayTime, 50) << "the merged frames' time is kept";
+    EXPECT_EQ(image.Frames()[2]->ControlExtension()->DelayTime, 90);
+    for (const char* bad : {"--select=4-1", "--select=9", "--drop-every=1", "--delay=+5%", "--delay=0%"}) {
+        const TToolRun run = Run("edit " + in.string() + " " + (dir_ / "bad.gif").string() + " " + bad);
+        EXPECT_EQ(run.status, 1) << bad;
+        EXPECT_FALSE(fs::exists(dir_ / "bad.gif")) << bad;
+    }
+}
+
 TEST_F(ToolCommands, InfoListsWarnings) {
     const fs::path file = Write("junk.gif", TGIFRecipe().Header(1, 1, 0x80).Table(2).Image(0, 0, 1, 1, {1})
                                                 .Raw({0x40}).Get());
