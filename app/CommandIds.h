@@ -7,7 +7,8 @@
     X(New) X(Open) X(Save) X(SaveAs) X(ImportVideo) X(ExportImages) X(ExportVideo) X(Exit) \
     X(Undo) X(Redo) X(Cut) X(Copy) X(Paste) X(DeleteFrame) X(DeleteAllFrames) X(AddFrame) X(AddComment) \
     X(MoveUp) X(MoveDown) X(MoveToStart) X(MoveToEnd) X(FrameProperties) X(GlobalProperties) \
-    X(AnimationInformation) \
+    X(AnimationInformation) X(DuplicateFrames) X(ReverseFrames) X(PingPongFrames) X(RemoveDuplicateFrames) \
+    X(DropFrames) X(FrameTiming) \
     X(Play) X(Pause) X(FrameSize80) X(FrameSize96) X(FrameSize112) X(FrameSize128) X(FrameSize144) \
     X(FrameSize160) X(AutoSizeSplitter) X(FramesLeft) X(FramesRight) X(ThumbnailWindow) X(ExplorerWindow) \
     X(Browse) X(ClearWindow) X(StandardToolBar) X(AnimationToolBar) X(FrameToolBar) \

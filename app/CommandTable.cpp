@@ -17,8 +17,9 @@ using C = TCommandId;
 bool Always(const S&) { return true; }
 bool HasFrames(const S& s) { return s.Frames > 0; }
 bool Selected(const S& s) { return s.Selected(); }
-bool NotFirst(const S& s) { return s.Selected() && s.Current != 0; }
-bool NotLast(const S& s) { return s.Selected() && s.Current != s.Frames - 1; }
+bool NotFirst(const S& s) { return s.Selected() && (s.Current != 0 || s.Chosen > 1); }
+bool NotLast(const S& s) { return s.Selected() && (s.Current != s.Frames - 1 || s.Chosen > 1); }
+bool TwoFrames(const S& s) { return s.Frames > 1; }
 
 // The table. Captions and hints are the program's own texts; rows follow the
 // menus' order.
@@ -73,6 +74,20 @@ const TCommandSpec Specs[] = {
     {C::AnimationInformation, "&Animation Information...",
      "Information|Shows and edits the animation's properties", "Ctrl+I", [](W& w) { w.WholeAnimation().Information(); },
      HasFrames},
+
+    {C::DuplicateFrames, "&Duplicate", "Duplicate|Puts a copy after each selected frame (every frame when one is selected)",
+     "Ctrl+Shift+D", [](W& w) { w.Frames().Duplicate(); }, HasFrames},
+    {C::ReverseFrames, "&Reverse Order", "Reverse|Puts the selected frames (or all) in reverse order", nullptr,
+     [](W& w) { w.Frames().Reverse(); }, TwoFrames},
+    {C::PingPongFrames, "&Ping-Pong", "Ping-pong|Adds the frames again in reverse, so the animation plays back and forth",
+     nullptr, [](W& w) { w.Frames().PingPong(); }, [](const S& s) { return s.Frames > 2; }},
+    {C::RemoveDuplicateFrames, "Remove D&uplicate Frames",
+     "Remove duplicates|Merges frames that show the same picture as the one before, adding their delays", nullptr,
+     [](W& w) { w.Frames().RemoveDuplicates(); }, TwoFrames},
+    {C::DropFrames, "Drop &Every Nth Frame...", "Drop frames|Drops every Nth frame, keeping the running time", nullptr,
+     [](W& w) { w.Frames().DropFrames(); }, TwoFrames},
+    {C::FrameTiming, "Frame De&lays...", "Delays|Sets, lengthens, shortens or scales the frames' delays", "Ctrl+T",
+     [](W& w) { w.Frames().Timing(); }, HasFrames},
 
     {C::Play, "&Play Animation", "Play|Plays the animation in the preview", "Ctrl+R", [](W& w) { w.Play(); },
      [](const S& s) { return s.Frames > 0 && !s.Playing; }},
@@ -167,6 +182,9 @@ const std::map<TCommandPlace, L> Layouts = {
      {C::Undo, C::Redo, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, Separator, C::AddFrame, C::AddComment,
       Separator, C::MoveUp, C::MoveDown, Separator, C::FrameProperties, C::GlobalProperties,
       C::AnimationInformation}},
+    {TCommandPlace::FramesMenu,
+     {C::DuplicateFrames, C::ReverseFrames, C::PingPongFrames, Separator, C::RemoveDuplicateFrames, C::DropFrames,
+      Separator, C::FrameTiming}},
     {TCommandPlace::ViewMenu, {C::Play, C::Pause, Separator}},
     {TCommandPlace::FrameSizeMenu,
      {C::FrameSize80, C::FrameSize96, C::FrameSize112, C::FrameSize128, C::FrameSize144, C::FrameSize160}},
@@ -184,7 +202,8 @@ const std::map<TCommandPlace, L> Layouts = {
     {TCommandPlace::AnimationBar, {C::Play, C::Pause, C::AnimationInformation}},
     {TCommandPlace::FramesPopup,
      {C::FrameProperties, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, C::DeleteAllFrames, Separator,
-      C::AddFrame, C::AddComment, Separator, C::MoveUp, C::MoveDown}},
+      C::AddFrame, C::AddComment, Separator, C::MoveUp, C::MoveDown, Separator, C::DuplicateFrames, C::ReverseFrames,
+      C::PingPongFrames, C::FrameTiming}},
     {TCommandPlace::ThumbsPopup, {C::InsertThumbnail, C::EditThumbnail, C::CopyThumbnail, Separator, C::Browse,
                                   C::RefreshThumbnails}},
     {TCommandPlace::ThumbsFavoritesMenu, {C::AddFavorite, C::OrganizeFavorites, Separator}},

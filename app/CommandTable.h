@@ -30,6 +30,8 @@ struct TCommandState {
     bool AutoSizeSplitter = true;
     bool ToolBarShown[3] = {true, true, true}; // Standard, Frame, Animation
 
+    int Chosen = 0; // frames selected in the list (the current one counts)
+
     bool Selected() const { return Current >= 0 && Current < Frames; }
 };
 
@@ -39,15 +41,15 @@ struct TCommandSpec {
     const char* Hint;      // "short|long": the tool tip, and the status bar's text
     const char* Shortcuts; // ";"-separated key sequences; null for none
     void (*Run)(TfrmMain& Window);
-    bool (*Enabled)(const TCommandState& State); // null: left as the window sets it
-    bool (*Checked)(const TCommandState& State); // null: not checkable
+    bool (*Enabled)(const TCommandState& State) = nullptr; // null: left as the window sets it
+    bool (*Checked)(const TCommandState& State) = nullptr; // null: not checkable
 };
 
 const TCommandSpec& CommandSpec(TCommandId Id);
 
 // Where commands appear. Separator marks a line between groups.
 enum class TCommandPlace {
-    FileMenu, FileImportMenu, FileExportMenu, EditMenu, ViewMenu, FrameSizeMenu, FrameWindowMenu,
+    FileMenu, FileImportMenu, FileExportMenu, EditMenu, FramesMenu, ViewMenu, FrameSizeMenu, FrameWindowMenu,
     ViewPanesMenu, ToolBarsMenu, ToolsMenu, HelpMenu,
     StandardBar, FrameBar, AnimationBar, FramesPopup,
     ThumbsPopup, ThumbsFavoritesMenu, ThumbsFilterMenu, ThumbsViewMenu, ThumbsPopupEnd,

@@ -45,21 +45,21 @@ bool TFrameCommands::Edit(const QString& Name, const std::function<bool(TGIFImag
     return FSession.Apply(Name, Operation, {Before, After});
 }
 
-void TFrameCommands::Remove(int Index, const QString& Name, int SelectAfter) {
-    Edit(Name, [Index](TGIFImage& d, TFrameEditLog& log) { return DeleteFrame(d, Index, log); }, Index, SelectAfter);
-}
-
 void TFrameCommands::Delete() {
-    const int index = FWindow.CurrentFrame();
-    if (index < 0)
+    const std::vector<int> frames = FWindow.SelectedFrames();
+    if (frames.empty())
         return;
-    if (!FWindow.ShiftHeld() &&
-        FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNoCancel, TfrmMain::ApplicationTitle(),
-                            QStringLiteral("Would you like to delete \"Frame %1\"?").arg(index)) != TMsgResult::Yes)
+    const QString question = frames.size() == 1
+                                 ? QStringLiteral("Would you like to delete \"Frame %1\"?").arg(frames[0])
+                                 : QStringLiteral("Would you like to delete the %1 selected frames?").arg(frames.size());
+    if (!FWindow.ShiftHeld() && FPrompts.MessageBox(TMsgType::Confirmation, TMsgButtons::YesNoCancel,
+                                                    TfrmMain::ApplicationTitle(), question) != TMsgResult::Yes)
         return;
     // The frame before takes the selection; the first frame's place goes to
     // the one after it.
-    Remove(index, QStringLiteral("Delete Frame"), std::max(index - 1, 0));
+    Edit(frames.size() == 1 ? QStringLiteral("Delete Frame") : QStringLiteral("Delete Frames"),
+         [&frames](TGIFImage& d, TFrameEditLog& log) { return DeleteFrames(d, frames, log); }, FWindow.CurrentFrame(),
+         std::max(frames.front() - 1, 0));
 }
 
 void TFrameCommands::DeleteAll() {
@@ -70,25 +70,31 @@ void TFrameCommands::DeleteAll() {
 }
 
 void TFrameCommands::Cut() {
-    const int index = FWindow.CurrentFrame();
-    if (index < 0)
+    const std::vector<int> frames = FWindow.SelectedFrames();
+    if (frames.empty())
         return;
     Copy();
     // The frame that moves up takes the place.
-    Remove(index, QStringLiteral("Cut Frame"), std::min(index, FSession.Document().Frames().Count() - 2));
+    const int left = FSession.Document().Frames().Count() - static_cast<int>(frames.size());
+    Edit(frames.size() == 1 ? QStringLiteral("Cut Frame") : QStringLiteral("Cut Frames"),
+         [&frames](TGIFImage& d, TFrameEditLog& log) { return DeleteFrames(d, frames, log); }, FWindow.CurrentFrame(),
+         std::min(frames.front(), left - 1));
 }
 
 void TFrameCommands::Copy() {
-    const int index = FWindow.CurrentFrame();
-    auto copied = FrameAsAnimation(FSession.Document(), index);
+    const std::vector<int> frames = FWindow.SelectedFrames();
+    auto copied = FramesAsAnimation(FSession.Document(), frames);
     if (!copied)
         return;
     TWaitCursor wait;
     FClipboard = std::move(copied);
-    const TGIFSubImage& frame = *FSession.Document().Frames()[index];
-    FStoredLeft = frame.Left();
-    FStoredTop = frame.Top();
-    // Other programs get the picture; other Reelix windows the frame itself.
+    FStoredPlaces.clear();
+    for (int index : frames) {
+        const TGIFSubImage& frame = *FSession.Document().Frames()[index];
+        if (!frame.IsEmpty())
+            FStoredPlaces.emplace_back(frame.Left(), frame.Top());
+    }
+    // Other programs get the picture; other Reelix windows the frames themselves.
     TClipboardAdapter(QApplication::clipboard()).PutImage(*FClipboard);
     FWindow.UpdateCommandStates();
 }
@@ -98,26 +104,25 @@ void TFrameCommands::Paste() {
     QClipboard* system = QApplication::clipboard();
     const QMimeData* mime = system->mimeData();
     TGIFImage pasted;
-    // Frames copied in a Reelix window come with their delay, disposal and
+    // Frames copied in a Reelix window come with their delays, disposal and
     // transparency; pictures from other programs become plain new frames.
     if (mime && mime->hasFormat(QLatin1String(TClipboardAdapter::kGifMimeType)) &&
         TClipboardAdapter(system).PasteInto(pasted) && pasted.Frames().Count() > 0 &&
         !pasted.Frames()[0]->IsEmpty()) {
-        TGIFSubImage& source = *pasted.Frames()[0];
         TAddPicture add;
-        source.AssignTo(add.Picture);
+        pasted.Frames()[0]->AssignTo(add.Picture);
         if (!AskPictureQuestions(add.Picture, add))
             return;
         const int count = FSession.Document().Frames().Count();
         add.Position = selection >= 0 ? selection + 1 : count;
-        TPastedAttributes attributes = AttributesOf(source);
+        // Frames copied here go back to their places.
         const TGIFImageList& mine = FClipboard->Frames();
-        attributes.KeepPlace =
-            mine.Count() > 0 && mine[0]->Width() == source.Width() && mine[0]->Height() == source.Height();
-        attributes.Left = FStoredLeft;
-        attributes.Top = FStoredTop;
+        bool fromHere = mine.Count() == pasted.Frames().Count();
+        for (int k = 0; fromHere && k < mine.Count(); ++k)
+            fromHere = mine[k]->Width() == pasted.Frames()[k]->Width() && mine[k]->Height() == pasted.Frames()[k]->Height();
+        const std::vector<std::pair<int, int>> places = fromHere ? FStoredPlaces : std::vector<std::pair<int, int>>{};
         Edit(QStringLiteral("Paste"),
-             [&](TGIFImage& d, TFrameEditLog& log) { return PasteFrame(d, add, attributes, log) >= 0; }, selection,
+             [&](TGIFImage& d, TFrameEditLog& log) { return PasteFrames(d, pasted, add, places, log) > 0; }, selection,
              std::min(add.Position, count));
         return;
     }
@@ -140,28 +145,60 @@ void TFrameCommands::Move(int From, int To) {
          [From, To](TGIFImage& d, TFrameEditLog& log) { return MoveFrame(d, From, To, log); }, From, To);
 }
 
+void TFrameCommands::MoveBlock(TBlockMove Where) {
+    const std::vector<int> frames = FWindow.SelectedFrames();
+    if (frames.empty())
+        return;
+    if (frames.size() == 1) {
+        const int s = frames[0];
+        const int last = FSession.Document().Frames().Count() - 1;
+        const int to = Where == TBlockMove::Up ? s - 1 : Where == TBlockMove::Down ? s + 1 : Where == TBlockMove::ToStart ? 0 : last;
+        Move(s, to);
+        return;
+    }
+    // The block keeps its frames together and stays selected.
+    const int count = FSession.Document().Frames().Count();
+    const int n = static_cast<int>(frames.size());
+    const int first = Where == TBlockMove::Up ? frames.front() - 1 : Where == TBlockMove::Down ? frames.front() + 1
+                      : Where == TBlockMove::ToStart ? 0 : count - n;
+    const bool contiguous = frames.back() - frames.front() + 1 == n;
+    if (Edit(QStringLiteral("Move Frames"),
+             [&](TGIFImage& d, TFrameEditLog& log) { return MoveFrames(d, frames, Where, log); }, FWindow.CurrentFrame(),
+             std::clamp(first, 0, count - 1))) {
+        std::vector<int> moved;
+        if (contiguous || Where == TBlockMove::ToStart || Where == TBlockMove::ToEnd)
+            for (int k = 0; k < n; ++k)
+                moved.push_back(std::clamp(first, 0, count - n) + k);
+        else
+            for (int i : frames)
+                moved.push_back(Where == TBlockMove::Up ? i - 1 : i + 1);
+        FWindow.SelectFrames(moved);
+    }
+}
+
 void TFrameCommands::MoveUp() {
-    const int s = FWindow.CurrentFrame();
-    Move(s, s - 1);
+    MoveBlock(TBlockMove::Up);
 }
 
 void TFrameCommands::MoveDown() {
-    const int s = FWindow.CurrentFrame();
-    Move(s, s + 1);
+    MoveBlock(TBlockMove::Down);
 }
 
 void TFrameCommands::MoveToStart() {
-    Move(FWindow.CurrentFrame(), 0);
+    MoveBlock(TBlockMove::ToStart);
 }
 
 void TFrameCommands::MoveToEnd() {
-    Move(FWindow.CurrentFrame(), FSession.Document().Frames().Count() - 1);
+    MoveBlock(TBlockMove::ToEnd);
 }
 
 void TFrameCommands::Properties() {
     const int index = FWindow.CurrentFrame();
     if (index < 0 || index >= FSession.Document().Frames().Count())
         return;
+    // Several frames: the global dialog, written into those frames only.
+    if (FWindow.SelectedFrames().size() > 1)
+        return PropertiesOf(FWindow.SelectedFrames(), QStringLiteral("Frame Properties"));
     FWindow.PausePlayback();
     std::unique_ptr<TfrmProp> dialog;
     {
@@ -186,6 +223,10 @@ void TFrameCommands::Properties() {
 }
 
 void TFrameCommands::GlobalProperties() {
+    PropertiesOf({-1}, QStringLiteral("Global Frame Properties"));
+}
+
+void TFrameCommands::PropertiesOf(const std::vector<int>& Frames, const QString& StepName) {
     const int index = FWindow.CurrentFrame();
     if (index < 0 || index >= FSession.Document().Frames().Count())
         return;
@@ -197,8 +238,11 @@ void TFrameCommands::GlobalProperties() {
     if (FWindow.RunDialog(dialog) != QDialog::Accepted)
         return;
     const TFramePropertyValues values = dialog.Values();
-    Edit(QStringLiteral("Global Frame Properties"),
-         [&](TGIFImage& d, TFrameEditLog& log) { return SetFrameProperties(d, {-1}, values, log); }, index, index);
+    const std::vector<int> selected = FWindow.SelectedFrames();
+    Edit(StepName, [&](TGIFImage& d, TFrameEditLog& log) { return SetFrameProperties(d, Frames, values, log); }, index,
+         index);
+    if (Frames.size() > 1)
+        FWindow.SelectFrames(selected);
 }
 
 // ---- Pictures becoming frames ---------------------------------------------

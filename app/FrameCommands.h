@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include "painter/FrameOperations.h"
 
 class IUserPrompts;
 class TBitmap;
@@ -27,6 +31,7 @@ public:
 
     void Delete();
     void DeleteAll();
+    // On the selected frames (the current one when no other is selected).
     void Cut();
     void Copy();
     void Paste();
@@ -37,6 +42,14 @@ public:
     // A move as one undoable step, keeping the loop count on the first frame.
     void Move(int From, int To);
     void Properties();
+
+    // Over the selection, or every frame when one frame is selected.
+    void Duplicate();
+    void Reverse();
+    void PingPong();
+    void RemoveDuplicates();
+    void DropFrames();
+    void Timing();
     void GlobalProperties();
 
     void AddFrame();
@@ -58,12 +71,16 @@ private:
     bool AskPictureQuestions(const TBitmap& Bitmap, TAddPicture& Add);
     bool Edit(const QString& Name, const std::function<bool(TGIFImage&, TFrameEditLog&)>& Operation, int Before,
               int After);
-    void Remove(int Index, const QString& Name, int SelectAfter);
+    void MoveBlock(TBlockMove Where);
+    // A sequence operation over the frames to act on, one step named Name.
+    void Sequence(const QString& Name, bool (*Operation)(TGIFImage&, const std::vector<int>&, TFrameEditLog&));
+    // The global dialog, its values written into Frames ({-1}: every frame).
+    void PropertiesOf(const std::vector<int>& Frames, const QString& StepName);
 
     TEditSession& FSession;
     IUserPrompts& FPrompts;
     TfrmMain& FWindow;
     std::unique_ptr<TGIFImage> FClipboard;
-    int FStoredLeft = 0;
-    int FStoredTop = 0;
+    // Where the copied frames were, for pasting them back in this window.
+    std::vector<std::pair<int, int>> FStoredPlaces;
 };

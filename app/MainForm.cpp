@@ -85,7 +85,14 @@ TfrmMain::TfrmMain(TSettingsStore& Settings, IUserPrompts& Prompts, QString Prog
     lbFrames->OnDrawItem = [this](QPainter& p, const QRect& r, int row, bool selected) {
         DrawFrameTile(p, r, row, selected);
     };
+    // Several frames can be chosen (Shift and Ctrl with the mouse and the
+    // arrows); the current one is the one shown.
+    lbFrames->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(lbFrames, &QListWidget::currentRowChanged, this, [this] { lbFramesClick(); });
+    connect(lbFrames, &QListWidget::itemSelectionChanged, this, [this] {
+        ShowTiming();
+        UpdateCommandStates();
+    });
     // A double click on a tile opens its properties.
     connect(lbFrames, &QListWidget::itemDoubleClicked, this, [this] { Guarded([this] { FFrames->Properties(); }); });
     connect(lbFrames, &TRXListBox::MoveRequested, this, [this](int from, int to) { Guarded([=, this] { FFrames->Move(from, to); }); });
@@ -178,6 +185,21 @@ bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
         auto* w = qobject_cast<QWidget*>(Watched);
         if (w && w != this && w->isWindow() && (w->windowType() == Qt::Dialog || w->windowType() == Qt::Window))
             QTimer::singleShot(0, this, &TfrmMain::TakeBackKeyboard);
+    }
+    // In the frames list, Ctrl+A chooses every frame (elsewhere it is Add
+    // Frame) and Esc keeps only the current one.
+    if (Watched == lbFrames && Event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(Event);
+        if (key->matches(QKeySequence::SelectAll) || (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier)) {
+            Event->accept();
+            return true;
+        }
+    }
+    if (Watched == lbFrames && Event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape &&
+        static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {
+        SelectFrames({lbFrames->currentRow()});
+        return true;
     }
     // Every key event in the window records the Shift state.
     if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease) {

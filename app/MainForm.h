@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class IUserPrompts;
 class TAnimationCommands;
@@ -88,6 +89,10 @@ public:
 
     // ---- What the command areas ask of the view ----
     int CurrentFrame() const;
+    // The frames chosen in the list, in order (the current one when no other is).
+    std::vector<int> SelectedFrames() const;
+    // Selects Rows, the first of them current and shown.
+    void SelectFrames(const std::vector<int>& Rows);
     // Makes Index current without showing it yet (a drop of several files).
     void SelectFrameQuietly(int Index);
     int RunDialog(QDialog& Dialog);
@@ -204,6 +209,8 @@ private:
     void DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected);
     void PaintShownFrame();
     void SyncFramesList(int Selection);
+    // Panel 3: how many frames are selected, the running time and the frame rate.
+    void ShowTiming();
     void ShowPlaybackFrame(const QImage& Picture, int Index, int Count);
     void ApplyAutoSizeSplitter();
 
@@ -266,6 +273,7 @@ private:
     TThumbnailPane* FThumbnails = nullptr; // the pane below the editing area
     QWidget* pnlThumbs = nullptr;          // the same, as a widget of the layout
     QAction* FThumbsSelectionSeparator = nullptr;
-    QWidget* StatusPanel[3] = {nullptr, nullptr, nullptr};
+    // 0: the pane's button, 1: the frame, 2: hints, 3: the selection and the running time.
+    QWidget* StatusPanel[4] = {nullptr, nullptr, nullptr, nullptr};
     QPointer<TfrmHelp> FHelp;
 };

@@ -126,6 +126,7 @@ void TfrmMain::CreateMenus() {
     file->addAction(Command(TCommandId::Exit));
 
     AddItems(AddMenu(bar, "mnuEdit", "&Edit"), TCommandPlace::EditMenu);
+    AddItems(AddMenu(bar, "mnuFrames", "Fr&ames"), TCommandPlace::FramesMenu);
 
     QMenu* view = AddMenu(bar, "mnuView", "&View");
     AddItems(view, TCommandPlace::ViewMenu);
@@ -220,6 +221,7 @@ TCommandState TfrmMain::CommandState() const {
     TCommandState s;
     s.Frames = lbFrames->count();
     s.Current = lbFrames->currentRow();
+    s.Chosen = static_cast<int>(SelectedFrames().size());
     s.CanPaste = FFrames->Clipboard().Frames().Count() > 0 || ClipboardHasPicture();
     s.Playing = Playing();
     s.Modified = FSession->Modified();

@@ -6,6 +6,7 @@
 #include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
+#include "painter/FrameSequence.h"
 #include "session/EditSession.h"
 #include "services/QtAnimationPlayer.h"
 #include "services/QtRasterBridge.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
+#include <QItemSelectionModel>
 #include <QTimer>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -29,6 +31,45 @@ void TfrmMain::ClearFrames() {
 
 int TfrmMain::CurrentFrame() const {
     return lbFrames->currentRow();
+}
+
+std::vector<int> TfrmMain::SelectedFrames() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : lbFrames->selectionModel()->selectedIndexes())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty() && lbFrames->currentRow() >= 0)
+        rows.push_back(lbFrames->currentRow());
+    return rows;
+}
+
+void TfrmMain::SelectFrames(const std::vector<int>& Rows) {
+    if (Rows.empty())
+        return;
+    SelectFrame(Rows.front());
+    QItemSelection chosen;
+    for (int row : Rows)
+        if (row >= 0 && row < lbFrames->count())
+            chosen.select(lbFrames->model()->index(row, 0), lbFrames->model()->index(row, 0));
+    lbFrames->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+    ShowTiming();
+}
+
+void TfrmMain::ShowTiming() {
+    const TGIFImage& doc = *Document();
+    const int frames = doc.Frames().Count();
+    if (frames == 0) {
+        SetStatusText(3, QString());
+        return;
+    }
+    const long long time = RunningTime(doc);
+    QString text = QStringLiteral("%1 frames, %2 s").arg(frames).arg(double(time) / 100.0, 0, 'f', 2);
+    if (time > 0)
+        text += QStringLiteral(", %1 fps").arg(frames * 100.0 / double(time), 0, 'f', 1);
+    const int selected = static_cast<int>(lbFrames->selectionModel()->selectedIndexes().size());
+    if (selected > 1)
+        text = QStringLiteral("%1 selected; ").arg(selected) + text;
+    SetStatusText(3, text);
 }
 
 void TfrmMain::SelectFrameQuietly(int Index) {
@@ -62,6 +103,7 @@ void TfrmMain::ShowReplacedDocument() {
         SizePreviewToScreen();
     }
     SetTitle(FSession->FileName());
+    ShowTiming();
     UpdateCommandStates();
     splitHorzMoved();
 }
@@ -98,6 +140,7 @@ void TfrmMain::SyncFramesList(int Selection) {
             SizePreviewToScreen();
     }
     lbFrames->viewport()->update();
+    ShowTiming();
     UpdateCommandStates();
 }
 

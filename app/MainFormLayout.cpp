@@ -108,23 +108,27 @@ void TfrmMain::CreateStatusBar() {
     auto* p2 = new QLabel(bar);
     p2->setMinimumWidth(50);
     p2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* p3 = new QLabel(bar);
+    p3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusPanel[1] = p1;
     StatusPanel[2] = p2;
-    for (int i = 0; i < 3; ++i)
+    StatusPanel[3] = p3;
+    for (int i = 0; i < 4; ++i)
         StatusPanel[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     bar->addWidget(StatusPanel[0]);
     bar->addWidget(p1);
     bar->addWidget(p2, 1);
+    bar->addPermanentWidget(p3);
     setStatusBar(bar);
 }
 
 QString TfrmMain::StatusText(int Panel) const {
-    auto* label = Panel > 0 && Panel < 3 ? static_cast<QLabel*>(StatusPanel[Panel]) : nullptr;
+    auto* label = Panel > 0 && Panel < 4 ? static_cast<QLabel*>(StatusPanel[Panel]) : nullptr;
     return label ? label->text() : QString();
 }
 
 void TfrmMain::SetStatusText(int Panel, const QString& Text) {
-    if (Panel <= 0 || Panel >= 3)
+    if (Panel <= 0 || Panel >= 4)
         return;
     auto* label = static_cast<QLabel*>(StatusPanel[Panel]);
     label->setText(Text);

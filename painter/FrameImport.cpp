@@ -146,3 +146,43 @@ std::unique_ptr<TGIFImage> FrameAsAnimation(const TGIFImage& image, int index) {
     store->AddFrame(std::move(copy));
     return store;
 }
+
+std::unique_ptr<TGIFImage> FramesAsAnimation(const TGIFImage& image, const std::vector<int>& frames) {
+    std::unique_ptr<TGIFImage> store;
+    for (int index : frames) {
+        auto one = FrameAsAnimation(image, index);
+        if (!one)
+            continue;
+        if (!store) {
+            store = std::move(one);
+            continue;
+        }
+        TGIFHeader& header = store->Header();
+        header.ScreenWidth = std::max(header.ScreenWidth, one->Header().ScreenWidth);
+        header.ScreenHeight = std::max(header.ScreenHeight, one->Header().ScreenHeight);
+        auto copy = std::make_unique<TGIFSubImage>(store.get());
+        copy->Assign(one->Frames()[0]);
+        store->AddFrame(std::move(copy));
+    }
+    return store;
+}
+
+int PasteFrames(TGIFImage& image, const TGIFImage& pasted, TAddPicture add, const std::vector<std::pair<int, int>>& places,
+                TFrameEditLog& log) {
+    int added = 0;
+    for (int k = 0; k < pasted.Frames().Count(); ++k) {
+        TGIFSubImage& source = *pasted.Frames()[k];
+        if (source.IsEmpty())
+            continue;
+        source.AssignTo(add.Picture);
+        TPastedAttributes attributes = AttributesOf(source);
+        if (static_cast<std::size_t>(k) < places.size()) {
+            attributes.KeepPlace = true;
+            attributes.Left = places[static_cast<std::size_t>(k)].first;
+            attributes.Top = places[static_cast<std::size_t>(k)].second;
+        }
+        add.Position = PasteFrame(image, add, attributes, log) + 1;
+        ++added;
+    }
+    return added;
+}

@@ -10,6 +10,8 @@
 #include "raster/Bitmap.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class TFrameEditLog;
 class TGIFImage;
@@ -74,6 +76,17 @@ int PasteFrame(TGIFImage& image, const TAddPicture& add, const TPastedAttributes
 // Frame `index` alone, as an animation of its own the frame's size (its
 // colours, extensions and pixels kept; borrowed global colours made local).
 std::unique_ptr<TGIFImage> FrameAsAnimation(const TGIFImage& image, int index);
+
+// Several frames as one animation, each alone as FrameAsAnimation makes it,
+// on a screen as large as the largest (null when none exists).
+std::unique_ptr<TGIFImage> FramesAsAnimation(const TGIFImage& image, const std::vector<int>& frames);
+
+// Every frame of `pasted` (what FramesAsAnimation made, here or in another
+// window) added from Add.Position on, each with its own attributes; Places,
+// when not empty, puts frame k at Places[k] (copied in this window). Answers
+// the number of frames added.
+int PasteFrames(TGIFImage& image, const TGIFImage& pasted, TAddPicture add, const std::vector<std::pair<int, int>>& places,
+                TFrameEditLog& log);
 
 // The top-left part of a bitmap, at most width x height.
 TBitmap TopLeftPart(const TBitmap& source, int width, int height);

@@ -106,3 +106,40 @@ bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& l
     log.ReplaceImage(image, replacement);
     return true;
 }
+
+bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove move, TFrameEditLog& log) {
+    std::vector<int> chosen;
+    for (int i : frames)
+        if (IsFrame(image, i))
+            chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    const int count = image.Frames().Count();
+    if (chosen.empty())
+        return false;
+    bool changed = false;
+    const int n = static_cast<int>(chosen.size());
+    switch (move) {
+    case TBlockMove::Up:
+        if (chosen.front() == 0)
+            return false;
+        for (int i : chosen)
+            changed = MoveFrame(image, i, i - 1, log) || changed;
+        break;
+    case TBlockMove::Down:
+        if (chosen.back() == count - 1)
+            return false;
+        for (int k = n - 1; k >= 0; --k)
+            changed = MoveFrame(image, chosen[k], chosen[k] + 1, log) || changed;
+        break;
+    case TBlockMove::ToStart:
+        for (int k = 0; k < n; ++k)
+            changed = MoveFrame(image, chosen[k], k, log) || changed;
+        break;
+    case TBlockMove::ToEnd:
+        for (int k = n - 1; k >= 0; --k)
+            changed = MoveFrame(image, chosen[k], count - n + k, log) || changed;
+        break;
+    }
+    return changed;
+}

@@ -46,3 +46,8 @@ bool SetFramePalette(TGIFImage& image, int index, const std::vector<TGIFRGB>& co
 // The animation takes over the frames and header of `replacement` (an
 // optimised version of itself, say), which is left empty.
 bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& log);
+
+// Where a block of frames goes: one place up or down, or to either end. The
+// frames keep their order among themselves; nothing moves past an end.
+enum class TBlockMove { Up, Down, ToStart, ToEnd };
+bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove move, TFrameEditLog& log);
