@@ -241,6 +241,28 @@ QImage TfrmMain::TilePicture(int Index) {
     return picture;
 }
 
+void TfrmMain::DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame) {
+    // The delay at the top strip's right; 0 and 1 are marked, since browsers
+    // show such frames for 10 hundredths instead.
+    const TGIFGraphicControlExtension* control = Frame.ControlExtension();
+    if (!control)
+        return;
+    const int delay = control->DelayTime;
+    const QString text = QStringLiteral("%1 cs").arg(delay);
+    const QPen pen = Painter.pen();
+    if (delay <= 1) {
+        const int width = Painter.fontMetrics().horizontalAdvance(text) + 6;
+        const QRect mark(Strip.right() - width, Strip.top() + 1, width, Strip.height() - 2);
+        Painter.fillRect(mark, QColor(255, 200, 0));
+        Painter.setPen(Qt::black);
+        Painter.drawText(mark, Qt::AlignCenter, text);
+    } else {
+        Painter.setPen(lbFrames->TextColor());
+        Painter.drawText(Strip.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+    }
+    Painter.setPen(pen);
+}
+
 void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected) {
     const QPalette& palette = lbFrames->palette();
     Painter.fillRect(Rect, lbFrames->WindowColor());
@@ -292,6 +314,7 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
         }
         Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
                          QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));
+        DrawTileDelay(Painter, top.adjusted(0, 0, frame.LocalColors().IsEmpty() ? -4 : -18, 0), frame);
     }
 }
 
