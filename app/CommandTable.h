@@ -31,6 +31,8 @@ struct TCommandState {
     bool ToolBarShown[3] = {true, true, true}; // Standard, Frame, Animation
 
     int Chosen = 0; // frames selected in the list (the current one counts)
+    int Zoom = 100; // percent; 0: fit
+    bool ComposedTiles = false;
 
     bool Selected() const { return Current >= 0 && Current < Frames; }
 };
@@ -49,7 +51,7 @@ const TCommandSpec& CommandSpec(TCommandId Id);
 
 // Where commands appear. Separator marks a line between groups.
 enum class TCommandPlace {
-    FileMenu, FileImportMenu, FileExportMenu, EditMenu, FramesMenu, ViewMenu, FrameSizeMenu, FrameWindowMenu,
+    FileMenu, FileImportMenu, FileExportMenu, EditMenu, FramesMenu, ViewMenu, ZoomMenu, FrameSizeMenu, FrameWindowMenu,
     ViewPanesMenu, ToolBarsMenu, ToolsMenu, HelpMenu,
     StandardBar, FrameBar, AnimationBar, FramesPopup,
     ThumbsPopup, ThumbsFavoritesMenu, ThumbsFilterMenu, ThumbsViewMenu, ThumbsPopupEnd,

@@ -31,6 +31,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollArea>
@@ -173,8 +174,30 @@ bool TfrmMain::event(QEvent* Event) {
 bool TfrmMain::eventFilter(QObject* Watched, QEvent* Event) {
     // The preview stays centred whenever its box changes size (window resized,
     // splitters moved, panes shown or hidden).
-    if (Event->type() == QEvent::Resize && sbAnimation && Watched == sbAnimation->viewport())
+    if (Event->type() == QEvent::Resize && sbAnimation && Watched == sbAnimation->viewport()) {
+        if (FZoom == 0)
+            SetZoom(0); // fit follows the box
         CenterInScrollBox(sbAnimation, pnlAnimation);
+    }
+    // Ctrl with the wheel over the preview zooms it.
+    if (Event->type() == QEvent::Wheel && sbAnimation &&
+        (Watched == sbAnimation->viewport() || sbAnimation->isAncestorOf(qobject_cast<QWidget*>(Watched)))) {
+        auto* wheel = static_cast<QWheelEvent*>(Event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                ZoomBy(wheel->angleDelta().y() > 0 ? 1 : -1);
+            return true;
+        }
+    }
+    // Left and Right step through the frames while paused, in the list and
+    // the preview.
+    if (Event->type() == QEvent::KeyPress && (Watched == lbFrames || Watched == sbAnimation)) {
+        auto* key = static_cast<QKeyEvent*>(Event);
+        if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+            StepFrame(key->key() == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
+    }
     if (Event->type() == QEvent::Paint && pb && Watched == pb) {
         PaintShownFrame();
         return true;
@@ -420,6 +443,7 @@ void TfrmMain::SetFrameSize(int Size) {
     lbFrames->SetItemHeight(FFrameSize + 65);
     lbFrames->SetCurrentWidth(FFrameSize + 26);
     FTilePictures.clear();
+    FComposedTiles.clear();
     ApplyAutoSizeSplitter();
     if (!pnlAnimation->isHidden())
         CenterInScrollBox(sbAnimation, pnlAnimation);

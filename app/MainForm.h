@@ -109,6 +109,16 @@ public:
     void Play();
     // Pauses when playing.
     void PausePlayback();
+    // Play, or Pause when playing (Space; Ctrl+R too while playing).
+    void TogglePlayback();
+    // The frame before or after the current one, while paused.
+    void StepFrame(int Delta);
+    // The preview's zoom in percent; 0 fits the whole screen in the box.
+    void SetZoom(int Percent);
+    int Zoom() const { return FZoom; }
+    // One level in (Steps > 0) or out.
+    void ZoomBy(int Steps);
+    double ZoomFactor() const;
     bool Playing() const;
     void SetFrameSize(int Size);
     void ToggleAutoSizeSplitter();
@@ -160,8 +170,11 @@ public:
     void ShowFrame(int Index);
     // The shown frame's paint box (a child of the preview panel).
     QWidget* FramePaintBox() const { return pb; }
-    // The picture drawn on a frame's tile, made once per frame.
+    // The picture drawn on a frame's tile, made once per frame: the frame's
+    // own rectangle, or what the screen shows at that frame.
     QImage TilePicture(int Index);
+    void ShowComposedTiles(bool Composed);
+    bool ComposedTiles() const { return FShowComposed; }
 
     // ---- The thumbnail pane ----
     TThumbnailPane& Thumbnails() const { return *FThumbnails; }
@@ -208,6 +221,8 @@ private:
     void EmptyPreview();
     void DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected);
     void DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame);
+    QImage FitToTile(QImage Picture) const;
+    void ComposeTiles();
     void PaintShownFrame();
     void SyncFramesList(int Selection);
     // Panel 3: how many frames are selected, the running time and the frame rate.
@@ -237,6 +252,8 @@ private:
     std::unique_ptr<TQtAnimationPlayer> FStartupAnimation;
     TDialogRunner FRunDialog;
     QHash<const TGIFSubImage*, QImage> FTilePictures;
+    std::vector<QImage> FComposedTiles; // made in one pass when first needed
+    bool FShowComposed = false;
     QImage FShownFrame;
     std::unique_ptr<TQtAnimationPlayer> FPlayer;
 
@@ -248,6 +265,7 @@ private:
     bool FShownOnce = false;
     bool FPlaying = false;
     bool FShiftHeld = false;
+    int FZoom = 100;
     int FFrameSize = 160;
 
     // Values kept from the settings until the controls that own them exist.

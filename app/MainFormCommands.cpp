@@ -61,6 +61,7 @@ void TfrmMain::CreateCommands() {
         FCommands[i] = action;
     }
     // Choices of one kind are exclusive.
+    // (Zoom levels are not grouped: a level reached with Zoom In is none of them.)
     for (const auto& group : {CommandLayout(TCommandPlace::FrameSizeMenu), CommandLayout(TCommandPlace::FrameWindowMenu),
                               CommandLayout(TCommandPlace::ThumbsFilterMenu), CommandLayout(TCommandPlace::ThumbsViewMenu)}) {
         auto* exclusive = new QActionGroup(this);
@@ -130,6 +131,7 @@ void TfrmMain::CreateMenus() {
 
     QMenu* view = AddMenu(bar, "mnuView", "&View");
     AddItems(view, TCommandPlace::ViewMenu);
+    AddItems(AddMenu(view, "mnuViewZoom", "&Zoom"), TCommandPlace::ZoomMenu);
     AddItems(AddMenu(view, "mnuViewThumbSize", "&Frame Size"), TCommandPlace::FrameSizeMenu);
     view->addAction(Command(TCommandId::AutoSizeSplitter));
     AddItems(AddMenu(view, "mnuViewWindow", "Frame &Window"), TCommandPlace::FrameWindowMenu);
@@ -222,6 +224,8 @@ TCommandState TfrmMain::CommandState() const {
     s.Frames = lbFrames->count();
     s.Current = lbFrames->currentRow();
     s.Chosen = static_cast<int>(SelectedFrames().size());
+    s.Zoom = FZoom;
+    s.ComposedTiles = FShowComposed;
     s.CanPaste = FFrames->Clipboard().Frames().Count() > 0 || ClipboardHasPicture();
     s.Playing = Playing();
     s.Modified = FSession->Modified();
@@ -249,6 +253,9 @@ void TfrmMain::UpdateCommandStates() {
         if (spec.Checked)
             FCommands[i]->setChecked(spec.Checked(state));
     }
+    // While playing, Ctrl+R (Play's key) pauses as Space does.
+    Command(TCommandId::PlayPause)->setShortcuts(state.Playing ? QList<QKeySequence>{QKeySequence(Qt::Key_Space), QKeySequence(QStringLiteral("Ctrl+R"))}
+                                                               : QList<QKeySequence>{QKeySequence(Qt::Key_Space)});
     // Undo and Redo name the step they would take.
     const QUndoStack& history = FSession->History();
     for (auto [id, step] : {std::pair{TCommandId::Undo, history.undoText()}, std::pair{TCommandId::Redo, history.redoText()}}) {

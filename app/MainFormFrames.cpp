@@ -7,6 +7,7 @@
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "painter/FrameSequence.h"
+#include "painter/GIFCompositor.h"
 #include "session/EditSession.h"
 #include "services/QtAnimationPlayer.h"
 #include "services/QtRasterBridge.h"
@@ -25,6 +26,7 @@
 void TfrmMain::ClearFrames() {
     lbFrames->clear();
     FTilePictures.clear();
+    FComposedTiles.clear();
     FShownFrame = QImage();
     pb->hide();
 }
@@ -118,6 +120,7 @@ void TfrmMain::SyncFramesList(int Selection) {
     }
     // Any frame may have changed: tiles are made again as they come into view.
     FTilePictures.clear();
+    FComposedTiles.clear();
     if (frames == 0) {
         FShownFrame = QImage();
         pb->hide();
@@ -174,7 +177,9 @@ void TfrmMain::ShowFrame(int Index) {
     if (Index < 0 || Index >= frames.Count())
         return;
     const TGIFSubImage& frame = *frames[Index];
-    pb->setGeometry(frame.Left(), frame.Top(), frame.Width(), frame.Height());
+    const double zoom = ZoomFactor();
+    pb->setGeometry(int(frame.Left() * zoom), int(frame.Top() * zoom), std::max(1, int(frame.Width() * zoom)),
+                    std::max(1, int(frame.Height() * zoom)));
     FShownFrame = FrameToQImage(frame, FAnimationColor);
     pb->show();
     pb->update();
@@ -187,7 +192,8 @@ void TfrmMain::PaintShownFrame() {
         p.fillRect(pb->rect(), FAnimationColor);
         return;
     }
-    p.drawImage(0, 0, FShownFrame);
+    // Zoomed by whole pixels, as pixel art wants it.
+    p.drawImage(pb->rect(), FShownFrame);
     // The frame's outline on its outermost pixels.
     // The outline stands out from the preview's background, light or dark.
     QPen dotted(FAnimationColor.lightness() < 128 ? Qt::white : Qt::black, 1, Qt::DotLine);
@@ -196,7 +202,8 @@ void TfrmMain::PaintShownFrame() {
 }
 
 void TfrmMain::SizePreviewToScreen() {
-    pnlAnimation->resize(std::max(1, Document()->Width()), std::max(1, Document()->Height()));
+    const double zoom = ZoomFactor();
+    pnlAnimation->resize(std::max(1, int(Document()->Width() * zoom)), std::max(1, int(Document()->Height() * zoom)));
     CenterInScrollBox(sbAnimation, pnlAnimation);
     pnlAnimation->show();
 }
@@ -214,10 +221,49 @@ void TfrmMain::EmptyPreview() {
     CenterInScrollBox(sbAnimation, pnlAnimation);
 }
 
+QImage TfrmMain::FitToTile(QImage Picture) const {
+    const int w = Picture.width();
+    const int h = Picture.height();
+    if (w > FFrameSize + 1 || h > FFrameSize + 1) {
+        // The longer side becomes FFrameSize, the other keeps the proportion.
+        const QSize fitted = w >= h ? QSize(FFrameSize, std::max(1, qRound(double(h) * FFrameSize / w)))
+                                    : QSize(std::max(1, qRound(double(w) * FFrameSize / h)), FFrameSize);
+        return Picture.convertToFormat(QImage::Format_RGB32).scaled(fitted, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    return Picture.convertToFormat(QImage::Format_RGB32);
+}
+
+void TfrmMain::ComposeTiles() {
+    // One pass over the animation, as a browser shows it, each screen made a tile.
+    const TGIFImage& doc = *Document();
+    FComposedTiles.assign(static_cast<std::size_t>(doc.Frames().Count()), QImage());
+    TGIFImage copy;
+    copy.Assign(&doc);
+    std::vector<std::uint8_t> rgba;
+    const QColor background = FAnimationColor;
+    TGIFCompositor(copy).Run([&](int index, const TBitmap& screen) {
+        if (index < 0 || index >= int(FComposedTiles.size()))
+            return;
+        TGIFCompositor::ToRGBA(screen, rgba);
+        const QImage shown(rgba.data(), screen.Width(), screen.Height(), screen.Width() * 4, QImage::Format_RGBA8888);
+        QImage tile(shown.size(), QImage::Format_RGB32);
+        tile.fill(background);
+        QPainter p(&tile);
+        p.drawImage(0, 0, shown);
+        p.end();
+        FComposedTiles[static_cast<std::size_t>(index)] = FitToTile(tile);
+    });
+}
+
 QImage TfrmMain::TilePicture(int Index) {
     const TGIFImageList& frames = Document()->Frames();
     if (Index < 0 || Index >= frames.Count())
         return QImage();
+    if (FShowComposed) {
+        if (FComposedTiles.size() != static_cast<std::size_t>(frames.Count()))
+            ComposeTiles();
+        return FComposedTiles[static_cast<std::size_t>(Index)];
+    }
     const TGIFSubImage* frame = frames[Index];
     const auto cached = FTilePictures.constFind(frame);
     if (cached != FTilePictures.constEnd())
@@ -226,17 +272,7 @@ QImage TfrmMain::TilePicture(int Index) {
     QImage picture = FrameToQImage(*frame, FAnimationColor);
     if (picture.isNull())
         return picture;
-    const int w = picture.width();
-    const int h = picture.height();
-    if (w > FFrameSize + 1 || h > FFrameSize + 1) {
-        // The longer side becomes FFrameSize, the other keeps the proportion.
-        const QSize fitted = w >= h ? QSize(FFrameSize, std::max(1, qRound(double(h) * FFrameSize / w)))
-                                    : QSize(std::max(1, qRound(double(w) * FFrameSize / h)), FFrameSize);
-        picture = picture.convertToFormat(QImage::Format_RGB32).scaled(fitted, Qt::IgnoreAspectRatio,
-                                                                        Qt::FastTransformation);
-    } else {
-        picture = picture.convertToFormat(QImage::Format_RGB32);
-    }
+    picture = FitToTile(picture);
     FTilePictures.insert(frame, picture);
     return picture;
 }
@@ -334,4 +370,11 @@ bool TfrmMain::DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At) {
         QTimer::singleShot(0, this, [this, path] { Guarded([&] { InsertThumbnail(path); }); });
     // A thumbnail dropped anywhere else is not opened as a new animation.
     return true;
+}
+
+void TfrmMain::ShowComposedTiles(bool Composed) {
+    FShowComposed = Composed;
+    FComposedTiles.clear();
+    lbFrames->viewport()->update();
+    UpdateCommandStates();
 }

@@ -62,7 +62,8 @@ class TFrameSelectionTest : public QObject {
         rig->Prompts.FileNames << file;
         rig->Cmd(TCommandId::Open)->trigger();
         rig->Form->show();
-        QTest::qWaitForWindowExposed(rig->Form.get());
+        if (!QTest::qWaitForWindowExposed(rig->Form.get()))
+            qWarning("the window was not shown");
         rig->Form->FramesList()->setFocus();
         return rig;
     }
@@ -180,6 +181,65 @@ private slots:
         rig->Cmd(TCommandId::DropFrames)->trigger();
         QCOMPARE(Delays(*rig->Form->Document()), (std::vector<int>{25, 25, 25}));
         QCOMPARE(rig->Form->FramesList()->count(), 3);
+    }
+
+    // Seeing frames: zoom, stepping while paused, Space, composed tiles.
+    void thePreviewZoomsStepsAndPlaysFromTheKeyboard() {
+        auto rig = Open(3);
+        rig->Form->SelectFrames({0});
+        QCOMPARE(rig->Form->FramePaintBox()->size(), QSize(4, 2));
+        rig->Cmd(TCommandId::Zoom400)->trigger();
+        QCOMPARE(rig->Form->FramePaintBox()->size(), QSize(16, 8));
+        QVERIFY(rig->Cmd(TCommandId::Zoom400)->isChecked());
+        QVERIFY(!rig->Cmd(TCommandId::Zoom100)->isChecked());
+        rig->Cmd(TCommandId::ZoomOut)->trigger();
+        QCOMPARE(rig->Form->Zoom(), 300);
+        rig->Cmd(TCommandId::ZoomFit)->trigger();
+        QCOMPARE(rig->Form->Zoom(), 0);
+        QVERIFY2(rig->Form->AnimationPanel()->width() > 16, "a small animation fits the box, enlarged");
+        rig->Cmd(TCommandId::Zoom100)->trigger();
+        // Right and Left step while paused.
+        QTest::keyClick(rig->Form->FramesList(), Qt::Key_Right);
+        QCOMPARE(rig->Form->CurrentFrame(), 1);
+        QTest::keyClick(rig->Form->FramesList(), Qt::Key_Left);
+        QTest::keyClick(rig->Form->FramesList(), Qt::Key_Left);
+        QCOMPARE(rig->Form->CurrentFrame(), 0);
+        // Play/Pause (Space) plays and pauses; Play is off while playing.
+        rig->Cmd(TCommandId::PlayPause)->trigger();
+        QVERIFY(rig->Form->Playing());
+        QVERIFY(!rig->Cmd(TCommandId::Play)->isEnabled());
+        QVERIFY(rig->Cmd(TCommandId::PlayPause)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+R"))));
+        QTest::keyClick(rig->Form->FramesList(), Qt::Key_Right);
+        QCOMPARE(rig->Form->CurrentFrame(), 0); // no stepping while playing
+        rig->Cmd(TCommandId::PlayPause)->trigger();
+        QVERIFY(!rig->Form->Playing());
+    }
+
+    void composedTilesShowTheScreen() {
+        QTemporaryDir dir;
+        TGIFImage image;
+        image.Header().ScreenWidth = 4;
+        image.Header().ScreenHeight = 2;
+        image.GlobalColors().AddColor(0x000000);
+        image.GlobalColors().AddColor(0xFFFFFF);
+        for (const QRect& r : {QRect(0, 0, 4, 2), QRect(1, 1, 2, 1)}) {
+            auto frame = std::make_unique<TGIFSubImage>(&image);
+            frame->PlaceFrame(r.x(), r.y(), r.width(), r.height());
+            std::fill(frame->PixelData(), frame->PixelData() + r.width() * r.height(), std::uint8_t(r.x() ? 1 : 0));
+            image.AddFrame(std::move(frame));
+        }
+        const QString file = dir.filePath(QStringLiteral("part.gif"));
+        image.SaveToFile(QFile::encodeName(file).toStdString());
+        TMainFormRig rig(dir.filePath(QStringLiteral("s.ini")), dir.filePath(QStringLiteral("p")), false);
+        rig.Prompts.FileNames << file;
+        rig.Cmd(TCommandId::Open)->trigger();
+        QCOMPARE(rig.Form->TilePicture(1).size(), QSize(2, 1));
+        rig.Cmd(TCommandId::ComposedTiles)->trigger();
+        QVERIFY(rig.Cmd(TCommandId::ComposedTiles)->isChecked());
+        const QImage composed = rig.Form->TilePicture(1);
+        QCOMPARE(composed.size(), QSize(4, 2));
+        QCOMPARE(QColor(composed.pixel(0, 0)), QColor(Qt::black)); // frame 0 shows through
+        QCOMPARE(QColor(composed.pixel(1, 1)), QColor(Qt::white));
     }
 };
 
