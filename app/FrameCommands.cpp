@@ -141,6 +141,20 @@ void TFrameCommands::Paste() {
 }
 
 void TFrameCommands::Move(int From, int To) {
+    // A tile of a chosen block dragged: the whole block goes there.
+    const std::vector<int> chosen = FWindow.SelectedFrames();
+    if (chosen.size() > 1 && std::find(chosen.begin(), chosen.end(), From) != chosen.end()) {
+        const int n = static_cast<int>(chosen.size());
+        const int start = std::clamp(To, 0, FSession.Document().Frames().Count() - n);
+        if (Edit(QStringLiteral("Move Frames"),
+                 [&](TGIFImage& d, TFrameEditLog& log) { return MoveFramesTo(d, chosen, To, log); }, From, start)) {
+            std::vector<int> moved;
+            for (int k = 0; k < n; ++k)
+                moved.push_back(start + k);
+            FWindow.SelectFrames(moved);
+        }
+        return;
+    }
     Edit(QStringLiteral("Move Frame"),
          [From, To](TGIFImage& d, TFrameEditLog& log) { return MoveFrame(d, From, To, log); }, From, To);
 }

@@ -143,3 +143,32 @@ bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove mov
     }
     return changed;
 }
+
+bool MoveFramesTo(TGIFImage& image, const std::vector<int>& frames, int to, TFrameEditLog& log) {
+    std::vector<int> chosen;
+    for (int i : frames)
+        if (IsFrame(image, i))
+            chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    const int n = static_cast<int>(chosen.size());
+    if (n == 0)
+        return false;
+    const int start = std::clamp(to, 0, image.Frames().Count() - n);
+    // Where each frame of the animation is now, as the moves go on.
+    std::vector<int> place(static_cast<std::size_t>(image.Frames().Count()));
+    for (std::size_t i = 0; i < place.size(); ++i)
+        place[i] = static_cast<int>(i);
+    bool changed = false;
+    for (int k = 0; k < n; ++k) {
+        const int from = static_cast<int>(std::find(place.begin(), place.end(), chosen[static_cast<std::size_t>(k)]) - place.begin());
+        const int target = start + k;
+        if (from == target)
+            continue;
+        changed = MoveFrame(image, from, target, log) || changed;
+        const int moved = place[static_cast<std::size_t>(from)];
+        place.erase(place.begin() + from);
+        place.insert(place.begin() + target, moved);
+    }
+    return changed;
+}

@@ -51,3 +51,7 @@ bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& l
 // frames keep their order among themselves; nothing moves past an end.
 enum class TBlockMove { Up, Down, ToStart, ToEnd };
 bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove move, TFrameEditLog& log);
+
+// The frames (any order) moved together, in their order, so that the first
+// of them lands at place `to` (at most the last place the block fits).
+bool MoveFramesTo(TGIFImage& image, const std::vector<int>& frames, int to, TFrameEditLog& log);

@@ -75,6 +75,74 @@ void SetDisposalsForOrder(TGIFImage& image) {
     }
 }
 
+// Delays written through the log; frames without a control extension get one.
+bool WriteDelays(TGIFImage& image, const std::vector<int>& chosen, const std::vector<long long>& delays,
+                 TFrameEditLog& log);
+
+// Whole frames in a new order, in place: copies only for frames shown again,
+// moves and deletes through the log, so the step holds what it changed.
+bool ResequenceInPlace(TGIFImage& image, const std::vector<int>& order, const std::vector<int>& delays,
+                       TFrameEditLog& log) {
+    TGIFImageList& frames = image.Frames();
+    std::vector<TGIFSubImage*> wanted;
+    std::vector<bool> used(static_cast<std::size_t>(frames.Count()), false);
+    std::vector<TGIFSubImage*> originals;
+    for (int i = 0; i < frames.Count(); ++i)
+        originals.push_back(frames[i]);
+    for (int index : order) {
+        TGIFSubImage* source = originals[static_cast<std::size_t>(index)];
+        if (!used[static_cast<std::size_t>(index)]) {
+            used[static_cast<std::size_t>(index)] = true;
+            wanted.push_back(source);
+            continue;
+        }
+        auto copy = std::make_unique<TGIFSubImage>(&image);
+        copy->Assign(source);
+        RemoveAll<TGIFAppExtNSLoop>(*copy);
+        RemoveAll<TGIFCommentExtension>(*copy);
+        TGIFSubImage* made = copy.get();
+        log.FrameAdded(image, image.AddFrame(std::move(copy)));
+        wanted.push_back(made);
+    }
+    for (int i = frames.Count() - 1; i >= 0; --i)
+        if (std::find(wanted.begin(), wanted.end(), frames[i]) == wanted.end())
+            DeleteFrame(image, i, log);
+    for (int k = 0; k < static_cast<int>(wanted.size()); ++k) {
+        const int now = frames.IndexOf(wanted[static_cast<std::size_t>(k)]);
+        if (now != k)
+            MoveFrame(image, now, k, log);
+    }
+    std::vector<int> all(wanted.size());
+    std::vector<long long> times(wanted.size());
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        all[k] = static_cast<int>(k);
+        times[k] = delays[k];
+    }
+    WriteDelays(image, all, times, log);
+    return !log.Empty();
+}
+
+// New delays for the chosen frames, each written through the log.
+bool WriteDelays(TGIFImage& image, const std::vector<int>& chosen, const std::vector<long long>& delays,
+                 TFrameEditLog& log) {
+    bool changed = false;
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        TGIFSubImage& frame = *image.Frames()[chosen[k]];
+        const auto delay = static_cast<std::uint16_t>(std::clamp<long long>(delays[k], 0, 0xFFFF));
+        if (DelayOf(frame) == delay)
+            continue;
+        if (!frame.ControlExtension()) {
+            ControlOf(frame);
+            log.ExtensionAdded(frame, frame.ExtensionBlocks().IndexOf(frame.ControlExtension()));
+        }
+        log.FrameProperties(image, frame);
+        frame.ControlExtension()->DelayTime = delay;
+        log.FramePropertiesChanged(image);
+        changed = true;
+    }
+    return changed;
+}
+
 } // namespace
 
 std::vector<int> FramesToActOn(const TGIFImage& image, const std::vector<int>& selection) {
@@ -103,13 +171,14 @@ bool Resequence(TGIFImage& image, const std::vector<int>& order, const std::vect
     if (order.empty() || order.size() != delays.size() ||
         std::any_of(order.begin(), order.end(), [count](int i) { return i < 0 || i >= count; }))
         return false;
-    // Frames that build on the ones before them become whole pictures first,
-    // so that in any order each shows what it showed.
+    // Whole frames only change places; frames that build on the ones before
+    // them become whole pictures first, so that in any order each shows what
+    // it showed.
+    if (FramesStandAlone(image))
+        return ResequenceInPlace(image, order, delays, log);
     TGIFImage source;
     source.Assign(&image);
-    const bool flatten = !FramesStandAlone(source);
-    if (flatten)
-        ResizeAnimation(source, source.Width(), source.Height());
+    ResizeAnimation(source, source.Width(), source.Height());
     const TGIFAppExtNSLoop* loop = image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
     const int loopCount = loop ? loop->LoopCount : -1;
 
@@ -131,8 +200,7 @@ bool Resequence(TGIFImage& image, const std::vector<int>& order, const std::vect
     }
     result.Header().ScreenWidth = source.Header().ScreenWidth;
     result.Header().ScreenHeight = source.Header().ScreenHeight;
-    if (flatten)
-        SetDisposalsForOrder(result);
+    SetDisposalsForOrder(result);
     if (loopCount >= 0) {
         auto block = std::make_unique<TGIFAppExtNSLoop>(result.Frames()[0]);
         block->LoopCount = static_cast<std::uint16_t>(loopCount);
@@ -243,31 +311,6 @@ bool DropEveryNthFrame(TGIFImage& image, const std::vector<int>& selection, int 
         gone[static_cast<std::size_t>(chosen[k])] = (k + 1) % static_cast<std::size_t>(n) == 0;
     return WithoutFrames(image, gone, log);
 }
-
-namespace {
-
-// New delays for the chosen frames, each written through the log.
-bool WriteDelays(TGIFImage& image, const std::vector<int>& chosen, const std::vector<long long>& delays,
-                 TFrameEditLog& log) {
-    bool changed = false;
-    for (std::size_t k = 0; k < chosen.size(); ++k) {
-        TGIFSubImage& frame = *image.Frames()[chosen[k]];
-        const auto delay = static_cast<std::uint16_t>(std::clamp<long long>(delays[k], 0, 0xFFFF));
-        if (DelayOf(frame) == delay)
-            continue;
-        if (!frame.ControlExtension()) {
-            ControlOf(frame);
-            log.ExtensionAdded(frame, frame.ExtensionBlocks().IndexOf(frame.ControlExtension()));
-        }
-        log.FrameProperties(image, frame);
-        frame.ControlExtension()->DelayTime = delay;
-        log.FramePropertiesChanged(image);
-        changed = true;
-    }
-    return changed;
-}
-
-} // namespace
 
 bool SetDelays(TGIFImage& image, const std::vector<int>& selection, int delay, TFrameEditLog& log) {
     const std::vector<int> chosen = FramesToActOn(image, selection);

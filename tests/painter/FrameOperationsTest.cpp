@@ -159,3 +159,23 @@ TEST(FrameOperations, ReplacingTheAnimationIsTakenBack) {
     log.Undo(*image);
     EXPECT_EQ(Saved(*image), before);
 }
+
+TEST(FrameOperations, ABlockMovesTogether) {
+    auto image = FourFrames();
+    const std::string before = Saved(*image);
+    TFrameEditLog log;
+    ASSERT_TRUE(MoveFramesTo(*image, {3, 1}, 0, log));
+    EXPECT_EQ(Delay(*image, 0), 11);
+    EXPECT_EQ(Delay(*image, 1), 13);
+    EXPECT_EQ(Delay(*image, 2), 10);
+    EXPECT_EQ(Delay(*image, 3), 12);
+    EXPECT_EQ(Loop(*image), 5) << "the loop count stays on the first frame";
+    TFrameEditLog block;
+    ASSERT_TRUE(MoveFrames(*image, {0, 1}, TBlockMove::ToEnd, block));
+    EXPECT_EQ(Delay(*image, 2), 11);
+    EXPECT_EQ(Delay(*image, 3), 13);
+    EXPECT_FALSE(MoveFrames(*image, {2, 3}, TBlockMove::Down, block)) << "nothing moves past the end";
+    block.Undo(*image);
+    log.Undo(*image);
+    EXPECT_EQ(Saved(*image), before);
+}

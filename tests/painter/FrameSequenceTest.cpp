@@ -173,3 +173,42 @@ TEST(FrameSequence, OneFrameSelectedMeansEveryFrameAndBadInputChangesNothing) {
     EXPECT_TRUE(log.Empty());
     EXPECT_EQ(Saved(*image), saved);
 }
+
+// Whole opaque frames only change places: nothing is redrawn, the copies of a
+// ping-pong are the only new frames, and undo restores exactly.
+TEST(FrameSequence, WholeFramesKeepTheirPicturesAndOnlyMove) {
+    auto image = std::make_unique<TGIFImage>();
+    image->Header().ScreenWidth = 3;
+    image->Header().ScreenHeight = 2;
+    const std::vector<TColor> colors = {kBlack, kRed, kGreen, kBlue, kWhite};
+    for (int i = 0; i < 5; ++i) {
+        TGIFSubImage* frame = AddIndexedFrame(*image, 0, 0, 3, 2, std::vector<int>(6, i), colors);
+        AddExtension<TGIFGraphicControlExtension>(frame)->DelayTime = static_cast<std::uint16_t>(10 * (i + 1));
+        if (i == 2)
+            AddExtension<TGIFCommentExtension>(frame)->Lines = {"middle"};
+    }
+    AddExtension<TGIFAppExtNSLoop>(image->Frames()[0])->LoopCount = 0;
+    std::vector<const TGIFSubImage*> frames;
+    for (int i = 0; i < 5; ++i)
+        frames.push_back(image->Frames()[i]);
+    const Frames before = Shown(*image);
+    const std::string saved = Saved(*image);
+    TFrameEditLog log;
+    ASSERT_TRUE(PingPongFrames(*image, {}, log));
+    EXPECT_EQ(Shown(*image), Pick(before, {0, 1, 2, 3, 4, 3, 2, 1}));
+    EXPECT_EQ(Delays(*image), (std::vector<int>{10, 20, 30, 40, 50, 40, 30, 20}));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(image->Frames()[i], frames[static_cast<std::size_t>(i)]) << "frame " << i << " stays itself";
+    EXPECT_EQ(image->Frames()[6]->FindExtension<TGIFCommentExtension>(), nullptr) << "the copy carries no comment";
+    EXPECT_EQ(Loop(*image), 0);
+    log.Undo(*image);
+    EXPECT_EQ(Saved(*image), saved);
+
+    TFrameEditLog reverse;
+    ASSERT_TRUE(ReverseFrames(*image, {}, reverse));
+    EXPECT_EQ(image->Frames()[0], frames[4]);
+    EXPECT_EQ(Shown(*image), Pick(before, {4, 3, 2, 1, 0}));
+    EXPECT_EQ(Loop(*image), 0);
+    reverse.Undo(*image);
+    EXPECT_EQ(Saved(*image), saved);
+}
