@@ -210,7 +210,11 @@ void TfrmAniInfo::Fill() {
             if (const auto* gce = dynamic_cast<const TGIFGraphicControlExtension*>(list[e]))
                 hundredths += gce->DelayTime;
     }
-    lblRunTime->setText(QString::asprintf("%4.2f secs", hundredths / 100.0));
+    // The spec's text, then the frame rate it makes.
+    QString runTime = QString::asprintf("%4.2f secs", hundredths / 100.0);
+    if (hundredths > 0)
+        runTime += QString::asprintf(" (%.1f frames per second)", frames.Count() * 100.0 / hundredths);
+    lblRunTime->setText(runTime);
 
     const auto* loop = frames[0]->FindExtension<TGIFAppExtNSLoop>();
     FCurrLoop = loop ? loop->LoopCount : 0;

@@ -63,7 +63,7 @@ private slots:
         TScriptedPrompts prompts;
         TfrmAniInfo info(*doc, QStringLiteral("/some/folder/anim.gif"), prompts);
         QCOMPARE(info.lblCount->text(), QStringLiteral("2"));
-        QCOMPARE(info.lblRunTime->text(), QStringLiteral("0.75 secs"));
+        QCOMPARE(info.lblRunTime->text(), QStringLiteral("0.75 secs (2.7 frames per second)"));
         QCOMPARE(info.txtLoop->text(), QStringLiteral("3"));
         QCOMPARE(info.txtCurrLoop->text(), QStringLiteral("3"));
         QCOMPARE(info.txtCurrW->text(), QStringLiteral("200"));
