@@ -108,6 +108,9 @@ void TfrmMain::ShowReplacedDocument() {
     ShowTiming();
     UpdateCommandStates();
     splitHorzMoved();
+    // A new animation is worked on in the frames list: the keys go there.
+    if (entries > 0 && isVisible())
+        lbFrames->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::SyncFramesList(int Selection) {

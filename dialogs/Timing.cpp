@@ -9,7 +9,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TfrmTiming::TfrmTiming(TMode Mode, int Frames, int CurrentDelay, QWidget* Parent) : QDialog(Parent), FMode(Mode) {
+TfrmTiming::TfrmTiming(TMode Mode, int Frames, int CurrentDelay, QWidget* Parent)
+    : QDialog(Parent), FMode(Mode), FCurrentDelay(CurrentDelay) {
     setObjectName(QStringLiteral("frmTiming"));
     auto* root = new QVBoxLayout(this);
     root->addWidget(new QLabel(Frames == 1 ? QStringLiteral("For every frame:")
@@ -53,7 +54,13 @@ TfrmTiming::TfrmTiming(TMode Mode, int Frames, int CurrentDelay, QWidget* Parent
         grid->addLayout(value, 0, 1, 4, 1);
         root->addLayout(grid);
         for (QRadioButton* b : {optSet, optAdd, optSubtract, optScale})
-            connect(b, &QRadioButton::toggled, this, [this] { KindChanged(); });
+            connect(b, &QRadioButton::toggled, this, [this](bool on) {
+                if (on)
+                    KindChanged();
+            });
+        // The value follows the choice in the keyboard's order too.
+        setTabOrder(optScale, udValue);
+        setTabOrder(udValue, cbUnit);
     }
     const TOkCancel buttons = MakeOkCancel(this, this);
     btnOK = buttons.OK;
@@ -63,13 +70,18 @@ TfrmTiming::TfrmTiming(TMode Mode, int Frames, int CurrentDelay, QWidget* Parent
 }
 
 void TfrmTiming::KindChanged() {
-    // A percentage has no unit; a time keeps the one chosen.
+    // A percentage has no unit and starts at 100; a time keeps the unit
+    // chosen and starts at the frame's delay. The value is ready to type.
     const bool scale = optScale->isChecked();
+    if (scale != FScaling) {
+        FScaling = scale;
+        udValue->setSuffix(scale ? QStringLiteral(" %") : QString());
+        udValue->setMinimum(scale ? 1 : 0);
+        udValue->setValue(scale ? 100 : FCurrentDelay);
+    }
     cbUnit->setEnabled(!scale);
-    udValue->setSuffix(scale ? QStringLiteral(" %") : QString());
-    udValue->setMinimum(scale ? 1 : 0);
-    if (scale && udValue->value() == 0)
-        udValue->setValue(100);
+    udValue->setFocus();
+    udValue->selectAll();
 }
 
 TTimingChange TfrmTiming::Change() const {

@@ -38,4 +38,6 @@ public:
 private:
     void KindChanged();
     TMode FMode;
+    int FCurrentDelay;
+    bool FScaling = false;
 };
