@@ -9,6 +9,16 @@
 
 namespace {
 bool IsFrame(const TGIFImage& image, int index) { return index >= 0 && index < image.Frames().Count(); }
+
+// The frames named that exist, in order, each once.
+std::vector<int> ExistingFrames(const TGIFImage& image, const std::vector<int>& frames) {
+    std::vector<int> chosen;
+    for (int i : frames)
+        if (IsFrame(image, i)) chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    return chosen;
+}
 }  // namespace
 
 bool DeleteFrame(TGIFImage& image, int index, TFrameEditLog& log) {
@@ -108,12 +118,7 @@ bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& l
 }
 
 bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove move, TFrameEditLog& log) {
-    std::vector<int> chosen;
-    for (int i : frames)
-        if (IsFrame(image, i))
-            chosen.push_back(i);
-    std::sort(chosen.begin(), chosen.end());
-    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    const std::vector<int> chosen = ExistingFrames(image, frames);
     const int count = image.Frames().Count();
     if (chosen.empty())
         return false;
@@ -145,12 +150,7 @@ bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove mov
 }
 
 bool MoveFramesTo(TGIFImage& image, const std::vector<int>& frames, int to, TFrameEditLog& log) {
-    std::vector<int> chosen;
-    for (int i : frames)
-        if (IsFrame(image, i))
-            chosen.push_back(i);
-    std::sort(chosen.begin(), chosen.end());
-    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    const std::vector<int> chosen = ExistingFrames(image, frames);
     const int n = static_cast<int>(chosen.size());
     if (n == 0)
         return false;
