@@ -154,21 +154,28 @@ bool MoveFramesTo(TGIFImage& image, const std::vector<int>& frames, int to, TFra
     const int n = static_cast<int>(chosen.size());
     if (n == 0)
         return false;
-    const int start = std::clamp(to, 0, image.Frames().Count() - n);
-    // Where each frame of the animation is now, as the moves go on.
-    std::vector<int> place(static_cast<std::size_t>(image.Frames().Count()));
-    for (std::size_t i = 0; i < place.size(); ++i)
-        place[i] = static_cast<int>(i);
+    const int count = image.Frames().Count();
+    const int start = std::clamp(to, 0, count - n);
+    // The order wanted, as the frames' present numbers: the others in their
+    // order with the block put in at `start`.
+    std::vector<int> wanted;
+    for (int i = 0; i < count; ++i)
+        if (!std::binary_search(chosen.begin(), chosen.end(), i))
+            wanted.push_back(i);
+    wanted.insert(wanted.begin() + start, chosen.begin(), chosen.end());
+    // Place after place, the frame wanted there is moved to it.
+    std::vector<int> now(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        now[static_cast<std::size_t>(i)] = i;
     bool changed = false;
-    for (int k = 0; k < n; ++k) {
-        const int from = static_cast<int>(std::find(place.begin(), place.end(), chosen[static_cast<std::size_t>(k)]) - place.begin());
-        const int target = start + k;
-        if (from == target)
+    for (int k = 0; k < count; ++k) {
+        const int from = static_cast<int>(std::find(now.begin(), now.end(), wanted[static_cast<std::size_t>(k)]) - now.begin());
+        if (from == k)
             continue;
-        changed = MoveFrame(image, from, target, log) || changed;
-        const int moved = place[static_cast<std::size_t>(from)];
-        place.erase(place.begin() + from);
-        place.insert(place.begin() + target, moved);
+        changed = MoveFrame(image, from, k, log) || changed;
+        const int moved = now[static_cast<std::size_t>(from)];
+        now.erase(now.begin() + from);
+        now.insert(now.begin() + k, moved);
     }
     return changed;
 }

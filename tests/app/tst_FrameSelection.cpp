@@ -117,6 +117,11 @@ private slots:
         QCOMPARE(rig->Form->SelectedFrames(), (std::vector<int>{4, 5}));
         rig->Cmd(TCommandId::MoveToStart)->trigger();
         QCOMPARE(Delays(*rig->Form->Document()), (std::vector<int>{20, 30, 10, 40, 50, 60}));
+        // Dragging a tile of the chosen block takes the block along.
+        rig->Form->Frames().Move(1, 3);
+        QCOMPARE(Delays(*rig->Form->Document()), (std::vector<int>{10, 40, 50, 20, 30, 60}));
+        QCOMPARE(rig->Form->SelectedFrames(), (std::vector<int>{3, 4}));
+        rig->Cmd(TCommandId::Undo)->trigger();
         rig->Cmd(TCommandId::Undo)->trigger();
         rig->Cmd(TCommandId::Undo)->trigger();
         rig->Cmd(TCommandId::Undo)->trigger();

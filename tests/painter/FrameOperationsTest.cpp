@@ -178,4 +178,13 @@ TEST(FrameOperations, ABlockMovesTogether) {
     block.Undo(*image);
     log.Undo(*image);
     EXPECT_EQ(Saved(*image), before);
+    // Forward too: the block lands where asked, in its order.
+    TFrameEditLog forward;
+    ASSERT_TRUE(MoveFramesTo(*image, {0, 1}, 2, forward));
+    EXPECT_EQ(Delay(*image, 0), 12);
+    EXPECT_EQ(Delay(*image, 1), 13);
+    EXPECT_EQ(Delay(*image, 2), 10);
+    EXPECT_EQ(Delay(*image, 3), 11);
+    forward.Undo(*image);
+    EXPECT_EQ(Saved(*image), before);
 }
