@@ -220,9 +220,6 @@ private:
     void SizePreviewToScreen();
     void EmptyPreview();
     void DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected);
-    void DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame);
-    QImage FitToTile(QImage Picture) const;
-    void ComposeTiles();
     void PaintShownFrame();
     void SyncFramesList(int Selection);
     // Panel 3: how many frames are selected, the running time and the frame rate.

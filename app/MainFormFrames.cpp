@@ -3,11 +3,11 @@
 
 #include "app/FrameCommands.h"
 #include "app/Routines.h"
+#include "app/TilePictures.h"
 #include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
 #include "gif/GIFImage.h"
 #include "painter/FrameSequence.h"
-#include "painter/GIFCompositor.h"
 #include "session/EditSession.h"
 #include "services/QtAnimationPlayer.h"
 #include "services/QtRasterBridge.h"
@@ -224,47 +224,13 @@ void TfrmMain::EmptyPreview() {
     CenterInScrollBox(sbAnimation, pnlAnimation);
 }
 
-QImage TfrmMain::FitToTile(QImage Picture) const {
-    const int w = Picture.width();
-    const int h = Picture.height();
-    if (w > FFrameSize + 1 || h > FFrameSize + 1) {
-        // The longer side becomes FFrameSize, the other keeps the proportion.
-        const QSize fitted = w >= h ? QSize(FFrameSize, std::max(1, qRound(double(h) * FFrameSize / w)))
-                                    : QSize(std::max(1, qRound(double(w) * FFrameSize / h)), FFrameSize);
-        return Picture.convertToFormat(QImage::Format_RGB32).scaled(fitted, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    }
-    return Picture.convertToFormat(QImage::Format_RGB32);
-}
-
-void TfrmMain::ComposeTiles() {
-    // One pass over the animation, as a browser shows it, each screen made a tile.
-    const TGIFImage& doc = *Document();
-    FComposedTiles.assign(static_cast<std::size_t>(doc.Frames().Count()), QImage());
-    TGIFImage copy;
-    copy.Assign(&doc);
-    std::vector<std::uint8_t> rgba;
-    const QColor background = FAnimationColor;
-    TGIFCompositor(copy).Run([&](int index, const TBitmap& screen) {
-        if (index < 0 || index >= int(FComposedTiles.size()))
-            return;
-        TGIFCompositor::ToRGBA(screen, rgba);
-        const QImage shown(rgba.data(), screen.Width(), screen.Height(), screen.Width() * 4, QImage::Format_RGBA8888);
-        QImage tile(shown.size(), QImage::Format_RGB32);
-        tile.fill(background);
-        QPainter p(&tile);
-        p.drawImage(0, 0, shown);
-        p.end();
-        FComposedTiles[static_cast<std::size_t>(index)] = FitToTile(tile);
-    });
-}
-
 QImage TfrmMain::TilePicture(int Index) {
     const TGIFImageList& frames = Document()->Frames();
     if (Index < 0 || Index >= frames.Count())
         return QImage();
     if (FShowComposed) {
         if (FComposedTiles.size() != static_cast<std::size_t>(frames.Count()))
-            ComposeTiles();
+            FComposedTiles = ::ComposedTiles(*Document(), FAnimationColor, FFrameSize);
         return FComposedTiles[static_cast<std::size_t>(Index)];
     }
     const TGIFSubImage* frame = frames[Index];
@@ -275,31 +241,9 @@ QImage TfrmMain::TilePicture(int Index) {
     QImage picture = FrameToQImage(*frame, FAnimationColor);
     if (picture.isNull())
         return picture;
-    picture = FitToTile(picture);
+    picture = FitToTile(picture, FFrameSize);
     FTilePictures.insert(frame, picture);
     return picture;
-}
-
-void TfrmMain::DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame) {
-    // The delay at the top strip's right; 0 and 1 are marked, since browsers
-    // show such frames for 10 hundredths instead.
-    const TGIFGraphicControlExtension* control = Frame.ControlExtension();
-    if (!control)
-        return;
-    const int delay = control->DelayTime;
-    const QString text = QStringLiteral("%1 cs").arg(delay);
-    const QPen pen = Painter.pen();
-    if (delay <= 1) {
-        const int width = Painter.fontMetrics().horizontalAdvance(text) + 6;
-        const QRect mark(Strip.right() - width, Strip.top() + 1, width, Strip.height() - 2);
-        Painter.fillRect(mark, QColor(255, 200, 0));
-        Painter.setPen(Qt::black);
-        Painter.drawText(mark, Qt::AlignCenter, text);
-    } else {
-        Painter.setPen(lbFrames->TextColor());
-        Painter.drawText(Strip.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, text);
-    }
-    Painter.setPen(pen);
 }
 
 void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bool Selected) {
@@ -353,7 +297,8 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
         }
         Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
                          QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));
-        DrawTileDelay(Painter, top.adjusted(0, 0, frame.LocalColors().IsEmpty() ? -4 : -18, 0), frame);
+        DrawTileDelay(Painter, top.adjusted(0, 0, frame.LocalColors().IsEmpty() ? -4 : -18, 0), frame,
+                      lbFrames->TextColor());
     }
 }
 
