@@ -23,7 +23,7 @@ bool TwoFrames(const S& s) { return s.Frames > 1; }
 
 // The table. Captions and hints are the program's own texts; rows follow the
 // menus' order.
-const TCommandSpec Specs[] = {
+const TCommandEntry Entries[] = {
     {C::New, "&New...", "New|Creates a new animation", "Ctrl+N", [](W& w) { w.Documents().New(); }, Always},
     {C::Open, "&Open...", "Open|Opens an existing animation", "Ctrl+O", [](W& w) { w.Documents().Open(); }, Always},
     {C::Save, "&Save", "Save|Saves the animation", "Ctrl+S", [](W& w) { w.Documents().Save(); },
@@ -229,13 +229,13 @@ const std::map<TCommandPlace, L> Layouts = {
 
 } // namespace
 
-const TCommandSpec& CommandSpec(TCommandId Id) {
+const TCommandEntry& CommandEntry(TCommandId Id) {
     // Indexed once; a command missing from the table stops the program at
     // start-up (and its test), not at the first click.
-    static const std::array<const TCommandSpec*, size_t(TCommandId::Count)> byId = [] {
-        std::array<const TCommandSpec*, size_t(TCommandId::Count)> index{};
-        for (const TCommandSpec& spec : Specs)
-            index[size_t(spec.Id)] = &spec;
+    static const std::array<const TCommandEntry*, size_t(TCommandId::Count)> byId = [] {
+        std::array<const TCommandEntry*, size_t(TCommandId::Count)> index{};
+        for (const TCommandEntry& entry : Entries)
+            index[size_t(entry.Id)] = &entry;
         return index;
     }();
     return *byId.at(size_t(Id));

@@ -37,7 +37,7 @@ struct TCommandState {
     bool Selected() const { return Current >= 0 && Current < Frames; }
 };
 
-struct TCommandSpec {
+struct TCommandEntry {
     TCommandId Id;
     const char* Caption;   // the menu text, with its accelerator
     const char* Hint;      // "short|long": the tool tip, and the status bar's text
@@ -47,7 +47,7 @@ struct TCommandSpec {
     bool (*Checked)(const TCommandState& State) = nullptr; // null: not checkable
 };
 
-const TCommandSpec& CommandSpec(TCommandId Id);
+const TCommandEntry& CommandEntry(TCommandId Id);
 
 // Where commands appear. Separator marks a line between groups.
 enum class TCommandPlace {

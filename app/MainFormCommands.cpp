@@ -46,14 +46,14 @@ void TfrmMain::CreateCommands() {
     // so every shortcut works whether or not its menu is open.
     for (int i = 0; i < static_cast<int>(TCommandId::Count); ++i) {
         const auto id = static_cast<TCommandId>(i);
-        const TCommandSpec& spec = CommandSpec(id);
-        auto* action = new QAction(QLatin1String(spec.Caption), this);
+        const TCommandEntry& entry = CommandEntry(id);
+        auto* action = new QAction(QLatin1String(entry.Caption), this);
         action->setObjectName(QLatin1String(CommandName(id)));
-        const QString hint = QLatin1String(spec.Hint);
+        const QString hint = QLatin1String(entry.Hint);
         action->setToolTip(ShortHint(hint));
         action->setStatusTip(LongHint(hint));
-        action->setShortcuts(Shortcuts(spec.Shortcuts));
-        action->setCheckable(spec.Checked != nullptr);
+        action->setShortcuts(Shortcuts(entry.Shortcuts));
+        action->setCheckable(entry.Checked != nullptr);
         action->setIcon(CommandIcon(id, style()));
         action->setIconVisibleInMenu(false);
         connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
@@ -78,7 +78,7 @@ void TfrmMain::RunCommand(TCommandId Id) {
     // An error escaping a command is reported and the program goes on; the
     // document must then still be what the session's operations left.
     try {
-        CommandSpec(Id).Run(*this);
+        CommandEntry(Id).Run(*this);
     } catch (const std::exception& e) {
         FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, ApplicationTitle(), QString::fromLocal8Bit(e.what()));
     }
@@ -173,7 +173,7 @@ void TfrmMain::CreatePopups() {
     popFrames->setObjectName(QStringLiteral("popFrames"));
     AddItems(popFrames, TCommandPlace::FramesPopup);
     connect(popFrames, &QMenu::aboutToHide, this, [this] {
-        Command(TCommandId::FrameProperties)->setText(QLatin1String(CommandSpec(TCommandId::FrameProperties).Caption));
+        Command(TCommandId::FrameProperties)->setText(QLatin1String(CommandEntry(TCommandId::FrameProperties).Caption));
     });
     lbFrames->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbFrames, &QWidget::customContextMenuRequested, this, [this, popFrames](const QPoint& at) {
@@ -247,11 +247,11 @@ TCommandState TfrmMain::CommandState() const {
 void TfrmMain::UpdateCommandStates() {
     const TCommandState state = CommandState();
     for (int i = 0; i < static_cast<int>(TCommandId::Count); ++i) {
-        const TCommandSpec& spec = CommandSpec(static_cast<TCommandId>(i));
-        if (spec.Enabled)
-            FCommands[i]->setEnabled(spec.Enabled(state));
-        if (spec.Checked)
-            FCommands[i]->setChecked(spec.Checked(state));
+        const TCommandEntry& entry = CommandEntry(static_cast<TCommandId>(i));
+        if (entry.Enabled)
+            FCommands[i]->setEnabled(entry.Enabled(state));
+        if (entry.Checked)
+            FCommands[i]->setChecked(entry.Checked(state));
     }
     // While playing, Ctrl+R (Play's key) pauses as Space does.
     Command(TCommandId::PlayPause)->setShortcuts(state.Playing ? QList<QKeySequence>{QKeySequence(Qt::Key_Space), QKeySequence(QStringLiteral("Ctrl+R"))}
@@ -259,7 +259,7 @@ void TfrmMain::UpdateCommandStates() {
     // Undo and Redo name the step they would take.
     const QUndoStack& history = FSession->History();
     for (auto [id, step] : {std::pair{TCommandId::Undo, history.undoText()}, std::pair{TCommandId::Redo, history.redoText()}}) {
-        const QString caption = QLatin1String(CommandSpec(id).Caption);
+        const QString caption = QLatin1String(CommandEntry(id).Caption);
         Command(id)->setText(step.isEmpty() ? caption : caption + QLatin1Char(' ') + step);
     }
     const bool recent = !FDocuments->RecentFiles().isEmpty();

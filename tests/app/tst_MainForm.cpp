@@ -61,7 +61,7 @@ private slots:
             QAction* a = rig.Form->Command(id);
             QVERIFY(a);
             QCOMPARE(a->objectName(), QLatin1String(CommandName(id)));
-            QCOMPARE(CommandSpec(id).Id, id);
+            QCOMPARE(CommandEntry(id).Id, id);
             QVERIFY2(std::any_of(owners.begin(), owners.end(), [a](QWidget* w) { return w->actions().contains(a); }),
                      CommandName(id));
             for (const QKeySequence& key : a->shortcuts()) {
