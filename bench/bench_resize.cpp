@@ -16,38 +16,17 @@
 #include <memory>
 #include <string>
 
+#include "bench/ResizeInput.h"
 #include "gif/GIFImage.h"
 #include "painter/AnimationResize.h"
 
 namespace {
 
-constexpr int kFrames = 300, kWidth = 640, kHeight = 480, kSprite = 64;
-
-std::unique_ptr<TGIFImage> MakeAnimation() {
-    auto image = std::make_unique<TGIFImage>();
-    image->Header().ScreenWidth = kWidth;
-    image->Header().ScreenHeight = kHeight;
-    for (int c = 0; c < 256; ++c)
-        image->GlobalColors().AddColor(MakeColor(std::uint8_t(c), std::uint8_t(255 - c), std::uint8_t(c * 7)));
-    for (int f = 0; f < kFrames; ++f) {
-        auto frame = std::make_unique<TGIFSubImage>(image.get());
-        const bool background = f == 0;
-        const int w = background ? kWidth : kSprite, h = background ? kHeight : kSprite;
-        frame->PlaceFrame(background ? 0 : (f * 7) % (kWidth - kSprite), background ? 0 : (f * 5) % (kHeight - kSprite), w, h);
-        std::uint8_t* p = frame->PixelData();
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) p[y * w + x] = std::uint8_t(background ? (x / 3 + y / 5) : (x * y + f));
-        auto control = std::make_unique<TGIFGraphicControlExtension>(frame.get());
-        control->DelayTime = 4;
-        frame->ExtensionBlocks().Add(std::move(control));
-        image->AddFrame(std::move(frame));
-    }
-    return image;
-}
+constexpr int kFrames = 300;
 
 void BM_ResizeAnimation(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = width * 3 / 4;
-    const auto source = MakeAnimation();
+    const auto source = MakeResizeInput();
     TGIFImage work;
     for (auto _ : state) {
         state.PauseTiming();
@@ -70,7 +49,7 @@ void BM_GifsicleResize(benchmark::State& state) {
     const auto dir = std::filesystem::temp_directory_path();
     const std::string in = (dir / "reelix-bench-resize.gif").string();
     const std::string out = in + ".out.gif";
-    MakeAnimation()->SaveToFile(in);
+    MakeResizeInput()->SaveToFile(in);
     const std::string cmd =
         "gifsicle --resize " + std::to_string(width) + "x" + std::to_string(height) + " " + in + " -o " + out + " 2>/dev/null";
     for (auto _ : state) {

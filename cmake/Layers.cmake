@@ -5,6 +5,7 @@
 #   reelix_color     color     lookups, ditherers, quantiser, reduction
 #   reelix_gif       gif       the document model, codec and operations
 #   reelix_painter   painter   animation painters and compositing
+#   reelix_imaging   imaging   filtered scaling and text, by real libraries
 #   reelix_services  services  settings, clipboard, shell, prompts, video, JPEG
 #   reelix_session   session   the document being edited, its history, settings
 #   reelix_controls  controls  widgets

@@ -14,19 +14,9 @@
 #include "gif/GIFSubImage.h"
 #include "raster/PixelBudget.h"
 #include "painter/GIFCompositor.h"
+#include "painter/ScaledFrames.h"
 
 namespace {
-
-constexpr std::uint32_t kClear = 0xFF000000u;  // a pixel nothing was drawn on
-
-// One frame's new picture: indices into its own colours, and the index that
-// stands for "nothing shown here" (-1 when every pixel shows something).
-struct TScaledFrame {
-    bool made = false;
-    std::unique_ptr<std::uint8_t[]> pixels;  // width x height, not zeroed first
-    std::vector<TColor> colors;
-    int transparent = -1;
-};
 
 // The composed screen as one 0x00RRGGBB value per pixel (kClear where nothing
 // was drawn).
@@ -172,6 +162,50 @@ bool SharedTableFits(const std::vector<TScaledFrame>& frames) {
 
 }  // namespace
 
+void InstallScaledFrames(TGIFImage& image, std::vector<TScaledFrame>& scaled, int width, int height) {
+    const int oldWidth = image.Width(), oldHeight = image.Height();
+    TGIFImageList& frames = image.Frames();
+    // For each made frame: the next one shows nothing somewhere it shows something.
+    std::vector<bool> clearAfter(scaled.size(), false);
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    for (std::size_t i = 0; i < scaled.size(); ++i) {
+        if (!scaled[i].made) continue;
+        std::size_t next = (i + 1) % scaled.size();
+        while (next != i && !scaled[next].made) next = (next + 1) % scaled.size();
+        const TScaledFrame& a = scaled[i];
+        const TScaledFrame& b = scaled[next];
+        if (b.transparent < 0) continue;
+        for (std::size_t p = 0; p < pixels && !clearAfter[i]; ++p)
+            clearAfter[i] = b.pixels[p] == b.transparent && a.pixels[p] != a.transparent;
+    }
+
+    // The screen first takes the larger of both sizes so no placed frame is
+    // outside it; frames of a damaged file may stick out of the old screen
+    // until they are placed, so the size is written without that check.
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(std::max(width, oldWidth));
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(std::max(height, oldHeight));
+    for (int i = 0; i < frames.Count(); ++i) {
+        TGIFSubImage& frame = *frames[i];
+        TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
+        if (made.made) {
+            Install(frame, made, width, height, clearAfter[static_cast<std::size_t>(i)]);
+            made.pixels.reset();  // keeps the peak low
+        } else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height) {
+            frame.PlaceFrame(0, 0, 0, 0);  // never shown: nothing to keep
+        }
+    }
+    image.Header().ScreenWidth = static_cast<std::uint16_t>(width);
+    image.Header().ScreenHeight = static_cast<std::uint16_t>(height);
+    image.ReleaseCaches();
+}
+
+void RequireResizeBudget(const TGIFImage& image, int width, int height) {
+    std::uint64_t shown = 0;
+    for (int i = 0; i < image.Frames().Count(); ++i) shown += image.Frames()[i]->IsEmpty() ? 0 : 1;
+    if (std::uint64_t(width) * std::uint64_t(height) * shown > image.PixelBudget.DocumentPixels)
+        throw GIFException(ImageTooLargeText);
+}
+
 int ClampAnimationSide(int side) {
     if (side < 1) return 10;
     return std::min(side, 1000);
@@ -184,10 +218,7 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     TGIFImageList& frames = image.Frames();
     if (frames.Count() == 0 || oldWidth <= 0 || oldHeight <= 0) return true;
 
-    int shown = 0;
-    for (int i = 0; i < frames.Count(); ++i) shown += frames[i]->IsEmpty() ? 0 : 1;
-    if (std::uint64_t(width) * std::uint64_t(height) * std::uint64_t(shown) > image.PixelBudget.DocumentPixels)
-        throw GIFException(ImageTooLargeText);
+    RequireResizeBudget(image, width, height);
 
     std::vector<TScaledFrame> scaled(static_cast<std::size_t>(frames.Count()));
     std::vector<std::uint8_t> rgba;
@@ -228,38 +259,7 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     });
     if (cancelled) return false;
 
-    // For each made frame: the next one shows nothing somewhere it shows something.
-    std::vector<bool> clearAfter(scaled.size(), false);
-    const std::size_t pixels = std::size_t(width) * std::size_t(height);
-    for (std::size_t i = 0; i < scaled.size(); ++i) {
-        if (!scaled[i].made) continue;
-        std::size_t next = (i + 1) % scaled.size();
-        while (next != i && !scaled[next].made) next = (next + 1) % scaled.size();
-        const TScaledFrame& a = scaled[i];
-        const TScaledFrame& b = scaled[next];
-        if (b.transparent < 0) continue;
-        for (std::size_t p = 0; p < pixels && !clearAfter[i]; ++p)
-            clearAfter[i] = b.pixels[p] == b.transparent && a.pixels[p] != a.transparent;
-    }
-
-    // The screen first takes the larger of both sizes so no placed frame is
-    // outside it; frames of a damaged file may stick out of the old screen
-    // until they are placed, so the size is written without that check.
-    image.Header().ScreenWidth = static_cast<std::uint16_t>(std::max(width, oldWidth));
-    image.Header().ScreenHeight = static_cast<std::uint16_t>(std::max(height, oldHeight));
-    for (int i = 0; i < frames.Count(); ++i) {
-        TGIFSubImage& frame = *frames[i];
-        TScaledFrame& made = scaled[static_cast<std::size_t>(i)];
-        if (made.made) {
-            Install(frame, made, width, height, clearAfter[static_cast<std::size_t>(i)]);
-            made.pixels.reset();  // keeps the peak low
-        } else if (frame.Left() + frame.Width() > width || frame.Top() + frame.Height() > height) {
-            frame.PlaceFrame(0, 0, 0, 0);  // never shown: nothing to keep
-        }
-    }
-    image.Header().ScreenWidth = static_cast<std::uint16_t>(width);
-    image.Header().ScreenHeight = static_cast<std::uint16_t>(height);
-    image.ReleaseCaches();
+    InstallScaledFrames(image, scaled, width, height);
     if (keepGoing) keepGoing(90);
     // One shared table when it loses nothing; past 256 colours in all each
     // frame keeps its own exact table.

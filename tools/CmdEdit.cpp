@@ -12,7 +12,6 @@
 //   --transparent=all|N:RRGGBB|off   the colour shown as transparent, or none
 //   --comment=TEXT      a comment (each line of TEXT a line of it)
 //   --remove-comments   every comment out
-//   --resize=WxH        every frame redrawn at the new size, as Animation Information does
 //   --add=FILE[:N]      the first picture of a GIF file as a new frame (at N; else at the end)
 //   --select=0-4,9      the frames the next edits act on (one frame, or none: all)
 //   --delay=CS|+CS|-CS|N%   the selected frames' delays set, shifted or scaled
@@ -22,6 +21,8 @@
 //   --dedupe            a frame showing what the one before shows goes, its time kept
 //   --drop-every=N      every Nth selected frame goes, its time to the one before
 //   --optimize          every frame optimisation, as Optimize Animation does
+//   and the picture tools (CmdEditPicture.cpp): --crop, --rotate, --flip,
+//   --resize with --filter, --text with its style
 
 #include <algorithm>
 #include <cstdio>
@@ -43,19 +44,21 @@
 #include "painter/FrameOperations.h"
 #include "painter/FrameSequence.h"
 #include "tools/Command.h"
+#include "tools/EditOptions.h"
+
+int Number(const std::string& text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoi(text);
+}
 
 namespace {
 constexpr const char* kUsage =
     "edit IN OUT [--delete=N[,N...]] [--move=FROM:TO] [--delay=all|N:CS] [--loop=N] [--disposal=all|N:D] "
     "[--interlace=all|N:on|off] [--offset=N:X,Y] [--transparent=all|N:RRGGBB|off] [--comment=TEXT] "
-    "[--remove-comments] [--resize=WxH] [--add=FILE[:N]] [--select=0-4,9] [--delay=CS|+CS|-CS|N%] [--duplicate] "
-    "[--reverse] [--pingpong] [--dedupe] [--drop-every=N] [--optimize]   the editor's edits, left to right";
-
-// A whole non-negative number, or -1.
-int Number(const std::string& text) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
-    return std::stoi(text);
-}
+    "[--remove-comments] [--add=FILE[:N]] [--select=0-4,9] [--delay=CS|+CS|-CS|N%] [--duplicate] "
+    "[--reverse] [--pingpong] [--dedupe] [--drop-every=N] [--optimize] [--crop=X,Y,W,H] [--rotate=90|180|270] "
+    "[--flip=h|v] [--resize=WxH|N%] [--filter=smooth|bilinear|nearest] [--text=TEXT [--font=F] [--font-size=PX] "
+    "[--text-color=RRGGBB] [--outline=RRGGBB:W] [--text-at=PLACE|X,Y]]   the editor's edits, left to right";
 
 // "A:B" into its two parts; false without a colon.
 bool Pair(const std::string& text, std::string& a, std::string& b) {
@@ -65,8 +68,6 @@ bool Pair(const std::string& text, std::string& a, std::string& b) {
     b = text.substr(colon + 1);
     return true;
 }
-
-using TEdit = std::function<bool(TGIFImage&, TFrameEditLog&)>;
 
 // "all" (-1) or a frame number; -2 when it is neither.
 int FrameOrAll(const std::string& text) {
@@ -185,8 +186,6 @@ std::vector<int> Ranges(const std::string& text) {
     return frames;
 }
 
-using TSelection = std::shared_ptr<std::vector<int>>;
-
 // --delay=CS, +CS, -CS or N% over the selection.
 TEdit SelectionDelay(const std::string& value, const TSelection& selection, std::string& error) {
     const bool percent = !value.empty() && value.back() == '%';
@@ -209,7 +208,8 @@ TEdit SelectionDelay(const std::string& value, const TSelection& selection, std:
     return [selection, n](TGIFImage& image, TFrameEditLog& log) { SetDelays(image, *selection, n, log); return true; };
 }
 
-TEdit ParseEdit(const std::string& option, const TSelection& selection, std::string& error) {
+TEdit ParseEdit(const std::string& option, const TSelection& selection, const TPictureOptions& settings,
+                std::string& error) {
     const auto value = [&](const char* name) -> std::optional<std::string> {
         const std::string prefix = std::string(name) + "=";
         if (option.rfind(prefix, 0) != 0) return std::nullopt;
@@ -287,26 +287,6 @@ TEdit ParseEdit(const std::string& option, const TSelection& selection, std::str
             return true;
         };
     }
-    if (const std::optional<std::string> v = value("--resize")) {
-        const std::size_t x = v->find('x');
-        const int width = x == std::string::npos ? -1 : Number(v->substr(0, x));
-        const int height = x == std::string::npos ? -1 : Number(v->substr(x + 1));
-        if (width < 1 || height < 1 || width > 1000 || height > 1000) {
-            error = "--resize wants WxH, each from 1 to 1000, as --resize=160x120";
-            return {};
-        }
-        return [width, height](TGIFImage& image, TFrameEditLog& log) {
-            TAnimationInfoEdit edit;
-            edit.Width = width;
-            edit.Height = height;
-            if (!ResizeRequested(image, edit)) return true;
-            TGIFImage resized;
-            PrepareResizedCopy(image, edit, resized);
-            ResizeAnimation(resized, width, height, [](int) { return true; });
-            CommitAnimationInfo(image, edit, &resized, log);
-            return true;
-        };
-    }
     if (const std::optional<std::string> v = value("--add")) {
         std::string file = *v;
         int position = -1;
@@ -363,6 +343,7 @@ TEdit ParseEdit(const std::string& option, const TSelection& selection, std::str
             return true;
         };
     }
+    if (TEdit picture = ParsePictureEdit(option, selection, settings, error); picture || !error.empty()) return picture;
     error = "unknown edit '" + option + "'";
     return {};
 }
@@ -372,13 +353,14 @@ int Edit(const std::vector<std::string>& args) {
     std::vector<std::pair<std::string, TEdit>> edits;
     // What --select chose, for the edits after it (empty: every frame).
     const TSelection selection = std::make_shared<std::vector<int>>();
+    const TPictureOptions pictureSettings = MakePictureOptions();
     for (const std::string& arg : args) {
         if (arg.rfind("--", 0) != 0) {
             files.push_back(arg);
             continue;
         }
         std::string error;
-        TEdit edit = ParseEdit(arg, selection, error);
+        TEdit edit = ParseEdit(arg, selection, pictureSettings, error);
         if (!edit) {
             std::fprintf(stderr, "reelix-tool edit: %s\n", error.c_str());
             return 1;

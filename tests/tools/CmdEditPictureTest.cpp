@@ -1,0 +1,84 @@
+// reelix-tool edit's picture options run as a program: each changes the
+// size and the pictures as the editor's tools do; bad values write nothing.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "gif/GIFImage.h"
+#include "gif/GIFRecipe.h"
+#include "painter/GIFCompositor.h"
+#include "support/TestData.h"
+#include "support/ToolRunner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ToolPictureEdits : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(REELIX_BINARY_DIR) / "tool-picture-test" /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        // 6 x 4, two frames: a left-to-right ramp of four colours, then one
+        // corner pixel changed.
+        TGIFRecipe recipe;
+        recipe.Header(6, 4, 0x81).Table(4).Loop(0);
+        std::vector<int> ramp;
+        for (int i = 0; i < 24; ++i) ramp.push_back(i % 6 * 4 / 6);
+        recipe.GraphicControl(0, 10, 0).Image(0, 0, 6, 4, ramp).GraphicControl(0, 20, 0).Image(5, 3, 1, 1, {0});
+        in_ = dir_ / "in.gif";
+        const std::vector<std::uint8_t> bytes = recipe.Trailer().Get();
+        std::ofstream(in_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    // The composed frames of the edited file (RGBA).
+    std::vector<std::vector<std::uint8_t>> Edited(const std::string& options, int width, int height) {
+        const fs::path out = dir_ / "out.gif";
+        fs::remove(out);
+        const TToolRun run = RunTool("edit " + in_.string() + " " + out.string() + " " + options, dir_ / "stderr.txt");
+        EXPECT_EQ(run.status, 0) << options << ": " << ReadFileText(dir_ / "stderr.txt");
+        TGIFImage image;
+        image.LoadFromFile(out.string());
+        EXPECT_EQ(image.Width(), width) << options;
+        EXPECT_EQ(image.Height(), height) << options;
+        std::vector<std::vector<std::uint8_t>> frames;
+        std::vector<std::uint8_t> rgba;
+        TGIFCompositor(image).Run([&](int, const TBitmap& screen) {
+            TGIFCompositor::ToRGBA(screen, rgba);
+            frames.push_back(rgba);
+        });
+        return frames;
+    }
+    fs::path dir_, in_;
+};
+
+TEST_F(ToolPictureEdits, CropRotateFlipAndResizeChangeThePicture) {
+    const auto original = Edited("--delay=all:10", 6, 4);
+    ASSERT_EQ(original.size(), 2u);
+    auto pixel = [](const std::vector<std::uint8_t>& f, int w, int x, int y) {
+        return std::vector<std::uint8_t>(f.begin() + (y * w + x) * 4, f.begin() + (y * w + x) * 4 + 4);
+    };
+    const auto cropped = Edited("--crop=2,1,4,3", 4, 3);
+    EXPECT_EQ(pixel(cropped[1], 4, 3, 2), pixel(original[1], 6, 5, 3));
+    const auto turned = Edited("--rotate=90", 4, 6);
+    EXPECT_EQ(pixel(turned[0], 4, 3, 0), pixel(original[0], 6, 0, 0)) << "the top-left corner goes top-right";
+    const auto flipped = Edited("--flip=h --flip=v", 6, 4);
+    EXPECT_EQ(pixel(flipped[1], 6, 0, 0), pixel(original[1], 6, 5, 3));
+    Edited("--resize=50% --filter=bilinear", 3, 2);
+    Edited("--filter=nearest --resize=12x8", 12, 8);
+    const auto captioned = Edited("--text=Hi --font-size=4 --text-color=ff0000 --outline=000000:0 --text-at=0,0", 6, 4);
+    EXPECT_NE(captioned[0], original[0]);
+
+    for (const char* bad : {"--crop=1,1,0,2", "--crop=9,9,2,2", "--rotate=45", "--flip=x", "--resize=0%",
+                            "--filter=cubic", "--text=", "--outline=000000:99", "--text-at=middle", "--text-color=red"}) {
+        const fs::path out = dir_ / "bad.gif";
+        const TToolRun run = RunTool("edit " + in_.string() + " " + out.string() + " " + bad, dir_ / "stderr.txt");
+        EXPECT_EQ(run.status, 1) << bad;
+        EXPECT_FALSE(fs::exists(out)) << bad << ": nothing is written";
+    }
+}
+
+}  // namespace
