@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "app/Routines.h"
+#include "dialogs/Caption.h"
 #include "dialogs/Comments.h"
 #include "dialogs/Info.h"
 #include "dialogs/LongWork.h"
@@ -10,7 +11,9 @@
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "painter/AnimationInfoEdit.h"
+#include "imaging/SwsPictureScaler.h"
 #include "painter/AnimationResize.h"
+#include "painter/SmoothResize.h"
 #include "painter/FrameOperations.h"
 #include "services/UserPrompts.h"
 #include "session/EditSession.h"
@@ -45,7 +48,7 @@ void TAnimationCommands::Information() {
         const TLongWork work{QStringLiteral("Resizing..."), 100, QStringLiteral("Could not resize the animation."),
                              TfrmMain::ApplicationTitle()};
         const TWorkOutcome run = RunLongWork(&FWindow, &FPrompts, work, [&](const TWorkContext& context) {
-            done = ResizeAnimation(copy, edit.Width, edit.Height, [&context](int percent) {
+            done = ResizeAnimationWith(copy, edit.Width, edit.Height, edit.Filter, TSwsPictureScaler{}, [&context](int percent) {
                 context.Report(percent);
                 return !context.Cancelled;
             });

@@ -1,15 +1,23 @@
 #pragma once
 // Commands on the whole animation: Animation Information (loop count, size,
 // global palette) and Optimize Animation, each OK one undoable step; the
-// comment editor, each change of a comment one step; the HTML code.
+// comment editor, each change of a comment one step; the HTML code; and the
+// picture tools (PictureCommands.cpp): crop, rotate, flip and text.
+
+#include <QImage>
+#include <memory>
+
+#include "painter/AnimationGeometry.h"
 
 class IUserPrompts;
+struct TCaptionRequest;
 class TEditSession;
 class TfrmMain;
 
 class TAnimationCommands {
 public:
     TAnimationCommands(TEditSession& Session, IUserPrompts& Prompts, TfrmMain& Window);
+    ~TAnimationCommands();
 
     void Information();
     // The document replaced by its optimised copy, one undo step.
@@ -17,9 +25,17 @@ public:
     void Comments();
     // HTML code that shows the animation, for the clipboard; changes nothing.
     void HtmlCode();
+    // The picture tools, each one undo step of the whole animation.
+    void Crop();
+    void Rotate(int DegreesClockwise);
+    void Flip(TFlipAxis Axis);
+    void AddText();
 
 private:
     TEditSession& FSession;
     IUserPrompts& FPrompts;
     TfrmMain& FWindow;
+    std::unique_ptr<TCaptionRequest> FLastCaption;  // what Add Text offers next
+    // What the screen shows at the current frame, at its own size.
+    QImage CurrentPicture() const;
 };

@@ -51,7 +51,7 @@ const TCommandEntry& CommandEntry(TCommandId Id);
 
 // Where commands appear. Separator marks a line between groups.
 enum class TCommandPlace {
-    FileMenu, FileImportMenu, FileExportMenu, EditMenu, FramesMenu, ViewMenu, ZoomMenu, FrameSizeMenu, FrameWindowMenu,
+    FileMenu, FileImportMenu, FileExportMenu, EditMenu, FramesMenu, PictureMenu, ViewMenu, ZoomMenu, FrameSizeMenu, FrameWindowMenu,
     ViewPanesMenu, ToolBarsMenu, ToolsMenu, HelpMenu,
     StandardBar, FrameBar, AnimationBar, FramesPopup,
     ThumbsPopup, ThumbsFavoritesMenu, ThumbsFilterMenu, ThumbsViewMenu, ThumbsPopupEnd,

@@ -128,6 +128,7 @@ void TfrmMain::CreateMenus() {
 
     AddItems(AddMenu(bar, "mnuEdit", "&Edit"), TCommandPlace::EditMenu);
     AddItems(AddMenu(bar, "mnuFrames", "Fr&ames"), TCommandPlace::FramesMenu);
+    AddItems(AddMenu(bar, "mnuPicture", "&Picture"), TCommandPlace::PictureMenu);
 
     QMenu* view = AddMenu(bar, "mnuView", "&View");
     AddItems(view, TCommandPlace::ViewMenu);

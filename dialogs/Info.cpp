@@ -141,6 +141,13 @@ void TfrmAniInfo::BuildLayout() {
     constrainRow->addStretch();
     constrainRow->addWidget(btnReset);
     sizeGrid->addLayout(constrainRow, 2, 0, 1, 4);
+    cmbFilter = new QComboBox(size);
+    cmbFilter->setObjectName(QStringLiteral("cmbFilter"));
+    cmbFilter->addItem(QStringLiteral("Smooth (photos, video, screen recordings)"), int(TResizeFilter::Smooth));
+    cmbFilter->addItem(QStringLiteral("Bilinear"), int(TResizeFilter::Bilinear));
+    cmbFilter->addItem(QStringLiteral("Nearest pixel (pixel art, no new colours)"), int(TResizeFilter::Nearest));
+    sizeGrid->addWidget(BuddyLabel(QStringLiteral("&Scaling:"), cmbFilter, size), 3, 0);
+    sizeGrid->addWidget(cmbFilter, 3, 1, 1, 3);
     root->addWidget(size);
 
     auto* weight = new QGroupBox(QStringLiteral("Weight (File Size)"), this);
@@ -383,5 +390,6 @@ TAnimationInfoEdit TfrmAniInfo::Values() const {
     edit.Loop = loop;
     edit.PaletteEdited = FPaletteEdited;
     edit.Palette = FPalette;
+    edit.Filter = TResizeFilter(cmbFilter->currentData().toInt());
     return edit;
 }

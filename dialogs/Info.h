@@ -54,6 +54,7 @@ public:
     QLineEdit* txtCurrH;
     QLineEdit* txtCurrW;
     QCheckBox* chkConstrain;
+    QComboBox* cmbFilter;  // how the frames are scaled
     QLabel* imgConstrain;
     QPushButton* btnReset;
     QLabel* lblRunTime;

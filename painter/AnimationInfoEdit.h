@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/GIFTypes.h"
+#include "painter/PictureScaler.h"
 
 class TFrameEditLog;
 class TGIFImage;
@@ -18,6 +19,7 @@ struct TAnimationInfoEdit {
     int Loop = -1;            // the loop count asked for; -1 leaves it alone
     bool PaletteEdited = false;
     std::vector<TGIFRGB> Palette;  // the global table, when edited
+    TResizeFilter Filter = TResizeFilter::Smooth;  // how a resize scales
 };
 
 // The size differs from the animation's (before clamping, as the dialog asks).

@@ -25,6 +25,10 @@ enum class TCaptionPlace { TopLeft, Top, TopRight, Left, Center, Right, BottomLe
 std::optional<TCaptionPlace> CaptionPlaceNamed(std::string_view name);
 std::string CaptionPlaceName(TCaptionPlace place);
 
+// The margin a placed caption keeps from the edges: a fortieth of the
+// screen's height, at least 2 pixels.
+inline int CaptionMargin(int screenHeight) { return screenHeight / 40 > 2 ? screenHeight / 40 : 2; }
+
 // Where a caption of width x height goes on a screen for a place, `margin`
 // pixels in from the edges it is aligned to.
 TPoint CaptionOrigin(int screenWidth, int screenHeight, int width, int height, TCaptionPlace place, int margin);

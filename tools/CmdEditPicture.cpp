@@ -114,7 +114,7 @@ TEdit Caption(const std::string& text, const TSelection& selection, const TPictu
         style.OutlineWidth = s.OutlineWidth;
         const TRGBAPicture caption = RenderCaption(style);
         const TPoint origin = s.Place ? CaptionOrigin(image.Width(), image.Height(), caption.Width, caption.Height,
-                                                      *s.Place, std::max(2, image.Height() / 40))
+                                                      *s.Place, CaptionMargin(image.Height()))
                                       : s.At;
         TCaptionColors colors{s.Color, std::nullopt};
         if (s.OutlineWidth > 0) colors.Outline = s.OutlineColor;

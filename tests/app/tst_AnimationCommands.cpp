@@ -2,10 +2,16 @@
 // undo step, Cancel changing nothing, the sizes shown against the bytes saved,
 // and Save offering the optimisation first.
 #include "app/MainForm.h"
+#include <QComboBox>
+#include <QMenu>
+#include <QSpinBox>
+#include <QLabel>
 #include "app/MainFormRig.h"
 #include "controls/NumericEdit.h"
 #include "controls/RXListBox.h"
+#include "dialogs/Caption.h"
 #include "dialogs/Comments.h"
+#include "dialogs/Crop.h"
 #include "dialogs/Info.h"
 #include "dialogs/Optimize.h"
 #include "gif/CommentEdits.h"
@@ -200,6 +206,11 @@ private slots:
             QTest::mouseClick(info.chkConstrain, Qt::LeftButton);
             Type(info.txtAniW, QStringLiteral("160"));
             Type(info.txtLoop, QStringLiteral("7"));
+            // Nearest pixel redraws every frame whole; the smooth default
+            // then stores only what changes.
+            if (info.cmbFilter->currentData().toInt() != int(TResizeFilter::Smooth))
+                return int(QDialog::Rejected);
+            info.cmbFilter->setCurrentIndex(info.cmbFilter->findData(int(TResizeFilter::Nearest)));
             QTest::mouseClick(info.btnOK, Qt::LeftButton);
             return info.result();
         };
@@ -216,6 +227,68 @@ private slots:
         UndoRedoExact(*rig, before, Snapshot(doc));
         rig->Cmd(TCommandId::Undo)->trigger();
         QVERIFY(!rig->Form->Session().Modified());
+    }
+
+    // Crop typed into the dialog (Enter applies), rotate and flip: each one
+    // named step that undoes exactly; the Picture menu holds them.
+    void pictureToolsAreUndoSteps() {
+        auto rig = Open();
+        const TGIFImage& doc = *rig->Form->Document();
+        QMenu* menu = rig->Form->findChild<QMenu*>(QStringLiteral("mnuPicture"));
+        QVERIFY(menu && menu->actions().contains(rig->Cmd(TCommandId::Crop)));
+        QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& crop = static_cast<TfrmCrop&>(d);
+            if (crop.Area() != QRect(0, 0, 80, 40))
+                return int(QDialog::Rejected);
+            for (auto [box, value] : {std::pair{crop.spnLeft, 10}, {crop.spnTop, 4}, {crop.spnWidth, 60}, {crop.spnHeight, 30}}) {
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClicks(box, QString::number(value));
+            }
+            if (!crop.lblReadout->text().contains(QStringLiteral("60 x 30 of 80 x 40")))
+                return int(QDialog::Rejected);
+            QTest::keyClick(crop.spnHeight, Qt::Key_Return);
+            return crop.result();
+        };
+        rig->Cmd(TCommandId::Crop)->trigger();
+        QCOMPARE(doc.Width(), 60);
+        QCOMPARE(doc.Height(), 30);
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Crop"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+        before = Snapshot(doc);
+        rig->Cmd(TCommandId::RotateRight)->trigger();
+        QCOMPARE(doc.Width(), 30);
+        QCOMPARE(doc.Height(), 60);
+        UndoRedoExact(*rig, before, Snapshot(doc));
+        before = Snapshot(doc);
+        rig->Cmd(TCommandId::FlipHorizontal)->trigger();
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Flip Horizontally"));
+        UndoRedoExact(*rig, before, Snapshot(doc));
+    }
+
+    // Add Text: the caption lands on the picture as one step.
+    void addTextIsOneStep() {
+        auto rig = Open();
+        const TGIFImage& doc = *rig->Form->Document();
+        const QByteArray before = Snapshot(doc);
+        rig->Answers << [](QDialog& d) {
+            auto& text = static_cast<TfrmCaption&>(d);
+            text.txtText->setText(QStringLiteral("Hi"));
+            text.spnSize->setValue(14);
+            text.PickColor = [](const QColor&, const QString&) { return std::optional<QColor>(QColor(255, 255, 0)); };
+            QTest::mouseClick(text.btnColor, Qt::LeftButton);
+            const TCaptionRequest request = text.Request();
+            if (request.Style.Color != 0xFFFF00 || request.Place != TCaptionPlace::Bottom || !request.AllFrames)
+                return int(QDialog::Rejected);
+            QTest::keyClick(text.txtText, Qt::Key_Return);
+            return text.result();
+        };
+        rig->Cmd(TCommandId::AddText)->trigger();
+        QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Add Text"));
+        QVERIFY(Snapshot(doc) != before);
+        QCOMPARE(doc.Frames().Count(), 3);
+        UndoRedoExact(*rig, before, Snapshot(doc));
     }
 
     void informationClampsTheWidthTo1000() {
