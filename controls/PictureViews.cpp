@@ -106,7 +106,9 @@ void TCropView::mousePressEvent(QMouseEvent* Event) {
         return;
     FStart = ToPicture(Event->position());
     FEdges = EdgesAt(Event->position());
-    if (FEdges == 0) {  // a new rectangle from here
+    // Outside the rectangle, or inside it while it still holds the whole
+    // picture (nothing to move), a drag draws a new one.
+    if (FEdges == 0 || (FEdges == 15 && FArea == Picture().rect())) {
         FEdges = 4 | 8;
         FArea = Clamped(QRect(FStart.toPoint(), QSize(1, 1)));
     }
