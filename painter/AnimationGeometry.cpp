@@ -71,7 +71,13 @@ void Copy(const TGIFSubImage& frame, const TRect& part, std::uint8_t* out, TMap&
     }
 }
 
-bool Replaced(TGIFImage& image, TGIFImage& changed, TFrameEditLog& log) {
+// The transform made on a copy, which the animation then takes over: the
+// log keeps the whole former animation, so undo restores it exactly.
+template <class TTransform>
+bool Transformed(TGIFImage& image, TFrameEditLog& log, TTransform&& transform) {
+    TGIFImage changed;
+    changed.Assign(&image);
+    transform(changed);
     log.ReplaceImage(image, changed);
     return true;
 }
@@ -144,26 +150,17 @@ bool CropAnimation(TGIFImage& image, const TRect& area, TFrameEditLog& log) {
     const TRect crop = CropArea(image, area);
     if (image.Frames().Count() == 0 || crop.IsEmpty() || crop == TRect{0, 0, image.Width(), image.Height()})
         return false;
-    TGIFImage changed;
-    changed.Assign(&image);
-    CropFrames(changed, crop);
-    return Replaced(image, changed, log);
+    return Transformed(image, log, [&crop](TGIFImage& copy) { CropFrames(copy, crop); });
 }
 
 bool RotateAnimation(TGIFImage& image, int degrees, TFrameEditLog& log) {
     if (image.Frames().Count() == 0 || (degrees != 90 && degrees != 180 && degrees != 270))
         return false;
-    TGIFImage changed;
-    changed.Assign(&image);
-    TurnFrames(changed, degrees);
-    return Replaced(image, changed, log);
+    return Transformed(image, log, [degrees](TGIFImage& copy) { TurnFrames(copy, degrees); });
 }
 
 bool FlipAnimation(TGIFImage& image, TFlipAxis axis, TFrameEditLog& log) {
     if (image.Frames().Count() == 0)
         return false;
-    TGIFImage changed;
-    changed.Assign(&image);
-    FlipFrames(changed, axis);
-    return Replaced(image, changed, log);
+    return Transformed(image, log, [axis](TGIFImage& copy) { FlipFrames(copy, axis); });
 }
