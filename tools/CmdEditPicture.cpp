@@ -101,7 +101,7 @@ TEdit Resize(const std::string& value, const TPictureOptions& settings, std::str
 }
 
 TEdit Caption(const std::string& text, const TSelection& selection, const TPictureOptions& settings) {
-    return [text, selection, settings](TGIFImage& image, TFrameEditLog& log) {
+    return [text, selection, settings](TGIFImage& image, TFrameEditLog& log) -> bool {
 #ifdef REELIX_HAVE_IMAGING
         const TPictureSettings& s = *settings;
         EnsureFontSystem();
