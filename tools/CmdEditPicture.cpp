@@ -3,7 +3,8 @@
 //   --rotate=90|180|270     turned clockwise
 //   --flip=h|v              mirrored left to right (h) or top to bottom (v)
 //   --resize=WxH|N%         every frame redrawn at the new size (each side 1..1000)
-//   --filter=smooth|bilinear|nearest   how --resize scales (default smooth)
+//   --filter=smooth|bilinear|nearest   how --resize scales (default smooth; nearest in a
+//                           build without the imaging libraries)
 //   --text=TEXT             a caption on the selected frames (all when none are)
 //     --font=FAMILY --font-size=PX --text-color=RRGGBB --outline=RRGGBB:W
 //     --text-at=top|bottom|center|top-left|...|X,Y   (default bottom)
@@ -30,7 +31,11 @@
 #endif
 
 struct TPictureSettings {
+#ifdef REELIX_HAVE_IMAGING
     TResizeFilter Filter = TResizeFilter::Smooth;
+#else
+    TResizeFilter Filter = TResizeFilter::Nearest;  // the only one without a scaler
+#endif
     std::string Font = "Sans";
     int PixelSize = 0;  // 0: a twelfth of the screen's height, at least 12
     std::uint32_t Color = 0xFFFFFF;
