@@ -89,7 +89,7 @@ void TDocumentCommands::ExportVideo() {
     const TLongWork work{QStringLiteral("Preparing %1 for AVI export...").arg(FilePart(path)), 100,
                          QStringLiteral("Could not export %1.").arg(FilePart(path)), TfrmMain::ApplicationTitle()};
     const TWorkOutcome run = RunLongWork(&FWindow, &FPrompts, work, [&](const TWorkContext& context) {
-        if (!ResizeAnimation(copy, copy.Width(), copy.Height(), [&context](int percent) {
+        if (!FlattenAnimation(copy, [&context](int percent) {
                 context.Report(percent / 2);
                 return !context.Cancelled;
             }))

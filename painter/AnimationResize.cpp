@@ -199,6 +199,10 @@ void InstallScaledFrames(TGIFImage& image, std::vector<TScaledFrame>& scaled, in
     image.ReleaseCaches();
 }
 
+namespace {
+bool ResizeToExactly(TGIFImage& image, int width, int height, const std::function<bool(int)>& keepGoing);
+}
+
 void RequireResizeBudget(const TGIFImage& image, int width, int height) {
     std::uint64_t shown = 0;
     for (int i = 0; i < image.Frames().Count(); ++i) shown += image.Frames()[i]->IsEmpty() ? 0 : 1;
@@ -212,8 +216,16 @@ int ClampAnimationSide(int side) {
 }
 
 bool ResizeAnimation(TGIFImage& image, int width, int height, const std::function<bool(int)>& keepGoing) {
-    width = ClampAnimationSide(width);
-    height = ClampAnimationSide(height);
+    return ResizeToExactly(image, ClampAnimationSide(width), ClampAnimationSide(height), keepGoing);
+}
+
+bool FlattenAnimation(TGIFImage& image, const std::function<bool(int)>& keepGoing) {
+    return ResizeToExactly(image, image.Width(), image.Height(), keepGoing);
+}
+
+namespace {
+
+bool ResizeToExactly(TGIFImage& image, int width, int height, const std::function<bool(int)>& keepGoing) {
     const int oldWidth = image.Width(), oldHeight = image.Height();
     TGIFImageList& frames = image.Frames();
     if (frames.Count() == 0 || oldWidth <= 0 || oldHeight <= 0) return true;
@@ -267,3 +279,5 @@ bool ResizeAnimation(TGIFImage& image, int width, int height, const std::functio
     if (keepGoing) keepGoing(100);
     return true;
 }
+
+}  // namespace

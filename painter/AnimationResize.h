@@ -19,3 +19,9 @@ int ClampAnimationSide(int side);
 // with "Image too large" before anything changes.
 bool ResizeAnimation(TGIFImage& image, int width, int height,
                      const std::function<bool(int percent)>& keepGoing = {});
+
+// Every frame made the whole picture it shows, at the animation's own size
+// (whatever that is: no side is brought into 1..1000), as ResizeAnimation
+// makes them. For edits and exports that need each frame to stand alone.
+// keepGoing as for ResizeAnimation.
+bool FlattenAnimation(TGIFImage& image, const std::function<bool(int percent)>& keepGoing = {});

@@ -204,7 +204,7 @@ bool AddCaption(TGIFImage& image, const std::vector<int>& frames, const TRGBAPic
     // is drawn on exactly that; the optimiser then stores only what changes.
     TGIFImage changed;
     changed.Assign(&image);
-    ResizeAnimation(changed, changed.Width(), changed.Height());
+    FlattenAnimation(changed);
     for (int i = 0; i < count; ++i) {
         TGIFSubImage& frame = *changed.Frames()[i];
         const bool chosen = frames.empty() || std::find(frames.begin(), frames.end(), i) != frames.end();

@@ -178,7 +178,7 @@ bool Resequence(TGIFImage& image, const std::vector<int>& order, const std::vect
         return ResequenceInPlace(image, order, delays, log);
     TGIFImage source;
     source.Assign(&image);
-    ResizeAnimation(source, source.Width(), source.Height());
+    FlattenAnimation(source);
     const TGIFAppExtNSLoop* loop = image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>();
     const int loopCount = loop ? loop->LoopCount : -1;
 

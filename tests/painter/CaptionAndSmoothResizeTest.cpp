@@ -5,6 +5,7 @@
 
 #include "gif/FrameEditLog.h"
 #include "painter/FrameCaption.h"
+#include "painter/FrameSequence.h"
 #include "painter/SmoothResize.h"
 #include "tests/painter/ShownFrames.h"
 #include "tests/support/FrameBuilders.h"
@@ -149,6 +150,31 @@ TEST(FrameCaption, PlacesAndRefusals) {
     EXPECT_FALSE(AddCaption(*image, {9}, Caption(1, 1, 1), {0, 0}, {}, log)) << "no such frame";
     EXPECT_FALSE(AddCaption(*image, {}, TRGBAPicture{}, {0, 0}, {}, log));
     EXPECT_TRUE(log.Empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Making frames whole keeps a screen wider than the resize's 1000 limit (a
+// caption, a reordering and the AVI export all go through it).
+TEST(FlattenAnimation, KeepsAScreenPastTheResizeLimit) {
+    TGIFImage image;
+    AddIndexedFrame(image, 0, 0, 1200, 2, std::vector<int>(2400, 0), {MakeColor(1, 2, 3), MakeColor(9, 9, 9)});
+    AddIndexedFrame(image, 1100, 1, 10, 1, std::vector<int>(10, 1), {MakeColor(1, 2, 3), MakeColor(9, 9, 9)});
+    const Frames before = Shown(image);
+    TFrameEditLog log;
+    ASSERT_TRUE(AddCaption(image, {1}, Caption(200, 0, 0), {0, 0}, {0xC80000, std::nullopt}, log));
+    EXPECT_EQ(image.Width(), 1200);
+    EXPECT_EQ(image.Height(), 2);
+    const Frames after = Shown(image);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(At(after[1], 1200, 1105, 1, 0), At(before[1], 1200, 1105, 1, 0));
+    EXPECT_EQ(At(after[1], 1200, 0, 0, 0), 200);
+    ASSERT_TRUE(ReverseFrames(image, {}, log));
+    EXPECT_EQ(image.Width(), 1200);
+    EXPECT_EQ(Shown(image)[0], after[1]);
 }
 
 }  // namespace
