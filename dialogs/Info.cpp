@@ -217,7 +217,7 @@ void TfrmAniInfo::Fill() {
             if (const auto* gce = dynamic_cast<const TGIFGraphicControlExtension*>(list[e]))
                 hundredths += gce->DelayTime;
     }
-    // The spec's text, then the frame rate it makes.
+    // The running time as the dialog has always shown it, then the frame rate it makes.
     QString runTime = QString::asprintf("%4.2f secs", hundredths / 100.0);
     if (hundredths > 0)
         runTime += QString::asprintf(" (%.1f frames per second)", frames.Count() * 100.0 / hundredths);

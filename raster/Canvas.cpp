@@ -74,7 +74,7 @@ private:
 };
 
 // Everything one transfer needs, prepared before the row loops.
-struct BlitSpec {
+struct TBlitJob {
     const TBitmap* source = nullptr;
     TBitmap* target = nullptr;
     const TMaskView* mask = nullptr;
@@ -92,7 +92,7 @@ struct BlitSpec {
 };
 
 template <TPixelFormat SF, TPixelFormat DF, bool Masked>
-void RowLoop(const BlitSpec& s) {
+void RowLoop(const TBlitJob& s) {
     constexpr bool sourcePaletted = IsPaletted(SF);
     constexpr bool targetPaletted = IsPaletted(DF);
     const int n = s.x1 - s.x0;
@@ -133,7 +133,7 @@ void RowLoop(const BlitSpec& s) {
 }
 
 template <TPixelFormat SF, bool Masked>
-void DispatchTarget(const BlitSpec& s) {
+void DispatchTarget(const TBlitJob& s) {
     switch (s.target->PixelFormat()) {
     case pf1bit: RowLoop<SF, pf1bit, Masked>(s); break;
     case pf4bit: RowLoop<SF, pf4bit, Masked>(s); break;
@@ -144,7 +144,7 @@ void DispatchTarget(const BlitSpec& s) {
 }
 
 template <bool Masked>
-void Dispatch(const BlitSpec& s) {
+void Dispatch(const TBlitJob& s) {
     switch (s.source->PixelFormat()) {
     case pf1bit: DispatchTarget<pf1bit, Masked>(s); break;
     case pf4bit: DispatchTarget<pf4bit, Masked>(s); break;
@@ -270,7 +270,7 @@ void TCanvas::Blit(const TRect& dest, const TBitmap& source, const TRect& source
         Blit(dest, copy, sourceRect, mask, replace, replacement);
         return;
     }
-    BlitSpec s;
+    TBlitJob s;
     s.source = &source;
     s.target = target_;
     s.mask = mask;

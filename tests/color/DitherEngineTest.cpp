@@ -17,15 +17,15 @@ namespace {
 struct Tap {
     int line, offset, weight;
 };
-struct KernelSpec {
+struct TKernelCase {
     std::string name;
     int divisor;
     std::vector<Tap> taps;
 };
 
 // The kernels as published: line 0 is the current line, offsets along the scan.
-const std::vector<KernelSpec>& Kernels() {
-    static const std::vector<KernelSpec> k = {
+const std::vector<TKernelCase>& Kernels() {
+    static const std::vector<TKernelCase> k = {
         {"FloydSteinberg", 16, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}},
         {"Stucki", 42, {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},
                         {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1}}},
@@ -94,7 +94,7 @@ std::vector<Visit> RunUniform(TDitherEngine& engine, int width, int height, std:
     return visits;
 }
 
-int MaxWeight(const KernelSpec& k) {
+int MaxWeight(const TKernelCase& k) {
     int m = 0;
     for (const Tap& t : k.taps) m = std::max(m, t.weight);
     return m;
@@ -106,7 +106,7 @@ int MaxWeight(const KernelSpec& k) {
 // its kernel weight (D*w rounds to w), and by nothing anywhere else. Checked on
 // lines running both ways and at both edges, for narrow and wide lines.
 TEST(DitherEngine, SingleErrorLandsWithKernelWeights) {
-    for (const KernelSpec& k : Kernels()) {
+    for (const TKernelCase& k : Kernels()) {
         const int base = 255 - MaxWeight(k);
         for (int width : {1, 2, 3, 4, 7, 12}) {
             const int height = 6;
@@ -142,7 +142,7 @@ TEST(DitherEngine, SingleErrorLandsWithKernelWeights) {
 
 // A straightforward reference: whole-picture error arrays, serpentine scan,
 // explicit bounds tests instead of guard cells.
-std::vector<int> ReferenceDither(const KernelSpec* k, const std::vector<std::uint8_t>& rgb, int width, int height,
+std::vector<int> ReferenceDither(const TKernelCase* k, const std::vector<std::uint8_t>& rgb, int width, int height,
                                  TColorLookup& lookup) {
     std::vector<int> err(static_cast<std::size_t>(width * height * 3), 0);
     std::vector<int> out(static_cast<std::size_t>(width * height));
@@ -199,9 +199,9 @@ std::vector<std::uint8_t> NoisePicture(int width, int height, unsigned seed) {
 }
 
 TEST(DitherEngine, MatchesReferenceOnNoisyPictures) {
-    std::vector<const KernelSpec*> kernels = {nullptr};
-    for (const KernelSpec& k : Kernels()) kernels.push_back(&k);
-    for (const KernelSpec* k : kernels) {
+    std::vector<const TKernelCase*> kernels = {nullptr};
+    for (const TKernelCase& k : Kernels()) kernels.push_back(&k);
+    for (const TKernelCase* k : kernels) {
         const std::string name = k ? k->name : "Nearest";
         for (int width : {1, 2, 3, 5, 64, 301}) {
             const int height = width > 64 ? 9 : 7;

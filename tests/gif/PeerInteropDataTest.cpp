@@ -71,7 +71,7 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
 // --- building animations in code ----------------------------------------------
 
-struct TFrameSpec {
+struct TFrameRecipe {
     int left, top, width, height;
     int localColors = 0;   // 0: the frame uses the global table
     bool interlaced = false;
@@ -87,7 +87,7 @@ struct TWriteCase {
     int globalColors;
     TGIFEncoding encoding;
     int loop;  // -1: no looping extension
-    std::vector<TFrameSpec> frames;
+    std::vector<TFrameRecipe> frames;
     // Frame 0 covers the screen opaquely and no frame restores anything, so the
     // composited frames follow from drawing each frame over the last.
     bool simpleComposite = false;
@@ -109,7 +109,7 @@ void Build(TGIFImage& image, const TWriteCase& c) {
     image.Encoding = c.encoding;
     for (int i = 0; i < c.globalColors; ++i) image.GlobalColors().AddColor(TableColor(0, i));
     for (std::size_t f = 0; f < c.frames.size(); ++f) {
-        const TFrameSpec& s = c.frames[f];
+        const TFrameRecipe& s = c.frames[f];
         auto frame = std::make_unique<TGIFSubImage>(&image);
         frame->PlaceFrame(s.left, s.top, s.width, s.height);
         for (int i = 0; i < s.localColors; ++i) frame->LocalColors().AddColor(TableColor(int(f) + 1, i));
@@ -135,7 +135,7 @@ void Build(TGIFImage& image, const TWriteCase& c) {
 }
 
 std::vector<TWriteCase> WriteCases() {
-    using F = TFrameSpec;
+    using F = TFrameRecipe;
     std::vector<TWriteCase> cases;
     cases.push_back({"lzw global 256, full frames, loop", 17, 9, 256, encLZW, 0,
                      {F{0, 0, 17, 9, 0, false, 1, -1, 10}, F{0, 0, 17, 9, 0, false, 1, -1, 20},
@@ -331,7 +331,7 @@ std::vector<std::vector<std::uint8_t>> Composite(const TWriteCase& c) {
     std::vector<std::vector<std::uint8_t>> screens;
     std::vector<std::uint8_t> screen(std::size_t(c.screenWidth * c.screenHeight * 3), 0);
     for (std::size_t f = 0; f < c.frames.size(); ++f) {
-        const TFrameSpec& s = c.frames[f];
+        const TFrameRecipe& s = c.frames[f];
         const int colors = s.localColors ? s.localColors : c.globalColors;
         for (int y = 0; y < s.height; ++y)
             for (int x = 0; x < s.width; ++x) {
@@ -393,7 +393,7 @@ TEST(PeerInteropWrite, GiflibReadsWhatWeWrite) {
             EXPECT_EQ(theirs.gif->SColorMap, nullptr) << c.name << ": no global table written";
         }
         for (int i = 0; i < theirs.gif->ImageCount && i < int(c.frames.size()); ++i) {
-            const TFrameSpec& s = c.frames[std::size_t(i)];
+            const TFrameRecipe& s = c.frames[std::size_t(i)];
             EXPECT_EQ(theirs.gif->SavedImages[i].ImageDesc.ColorMap != nullptr, s.localColors > 0)
                 << c.name << " frame " << i << ": local table presence";
             const std::vector<std::string> want =
@@ -452,7 +452,7 @@ TEST(PeerInteropWrite, PillowReadsWhatWeWrite) {
         ASSERT_TRUE(ReadPillow(python, script, file, dir / "dump.txt", frames)) << c.name << ": Pillow refuses";
         ASSERT_EQ(frames.size(), c.frames.size()) << c.name << ": frame count";
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            const TFrameSpec& s = c.frames[i];
+            const TFrameRecipe& s = c.frames[i];
             if (s.disposal >= 0) {
                 EXPECT_EQ(frames[i].duration, s.delay * 10) << c.name << " frame " << i << ": ms";
             }
