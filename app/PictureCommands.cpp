@@ -20,9 +20,7 @@ TAnimationCommands::~TAnimationCommands() = default;
 
 QImage TAnimationCommands::CurrentPicture() const {
     const TGIFImage& doc = FSession.Document();
-    const std::vector<QImage> screens = ComposedTiles(doc, QColor(Qt::white), std::max(doc.Width(), doc.Height()));
-    const int current = std::clamp(FWindow.CurrentFrame(), 0, int(screens.size()) - 1);
-    return screens.empty() ? QImage() : screens[std::size_t(current)];
+    return ComposedScreen(doc, std::clamp(FWindow.CurrentFrame(), 0, doc.Frames().Count() - 1), QColor(Qt::white));
 }
 
 void TAnimationCommands::Crop() {

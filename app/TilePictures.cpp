@@ -17,6 +17,21 @@ QImage FitToTile(const QImage& Picture, int Size) {
     return Picture.convertToFormat(QImage::Format_RGB32);
 }
 
+namespace {
+
+// One composed screen over Background, at its own size.
+QImage ScreenOver(const TBitmap& Screen, const QColor& Background, std::vector<std::uint8_t>& Rgba) {
+    TGIFCompositor::ToRGBA(Screen, Rgba);
+    const QImage shown(Rgba.data(), Screen.Width(), Screen.Height(), Screen.Width() * 4, QImage::Format_RGBA8888);
+    QImage picture(shown.size(), QImage::Format_RGB32);
+    picture.fill(Background);
+    QPainter p(&picture);
+    p.drawImage(0, 0, shown);
+    return picture;
+}
+
+} // namespace
+
 std::vector<QImage> ComposedTiles(const TGIFImage& Image, const QColor& Background, int Size) {
     // One pass over the animation, as a browser shows it, each screen made a tile.
     std::vector<QImage> tiles(static_cast<std::size_t>(Image.Frames().Count()));
@@ -26,16 +41,23 @@ std::vector<QImage> ComposedTiles(const TGIFImage& Image, const QColor& Backgrou
     TGIFCompositor(copy).Run([&](int index, const TBitmap& screen) {
         if (index < 0 || index >= int(tiles.size()))
             return;
-        TGIFCompositor::ToRGBA(screen, rgba);
-        const QImage shown(rgba.data(), screen.Width(), screen.Height(), screen.Width() * 4, QImage::Format_RGBA8888);
-        QImage tile(shown.size(), QImage::Format_RGB32);
-        tile.fill(Background);
-        QPainter p(&tile);
-        p.drawImage(0, 0, shown);
-        p.end();
-        tiles[static_cast<std::size_t>(index)] = FitToTile(tile, Size);
+        tiles[static_cast<std::size_t>(index)] = FitToTile(ScreenOver(screen, Background, rgba), Size);
     });
     return tiles;
+}
+
+QImage ComposedScreen(const TGIFImage& Image, int Index, const QColor& Background) {
+    QImage picture;
+    TGIFImage copy;
+    copy.Assign(&Image);
+    std::vector<std::uint8_t> rgba;
+    TGIFCompositor compositor(copy);
+    compositor.KeepGoing = [&picture] { return picture.isNull(); };
+    compositor.Run([&](int index, const TBitmap& screen) {
+        if (index == Index)
+            picture = ScreenOver(screen, Background, rgba);
+    });
+    return picture;
 }
 
 void DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame, const QColor& Text) {

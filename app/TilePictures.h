@@ -18,6 +18,10 @@ QImage FitToTile(const QImage& Picture, int Size);
 // What the screen shows at each frame, over Background, fitted to Size.
 std::vector<QImage> ComposedTiles(const TGIFImage& Image, const QColor& Background, int Size);
 
+// What the screen shows at frame Index, over Background, at its own size; the
+// frames after it are not composed. Null for a frame that does not exist.
+QImage ComposedScreen(const TGIFImage& Image, int Index, const QColor& Background);
+
 // The delay at the strip's right in Text; 0 and 1 are marked, since browsers
 // show such frames for 10 hundredths.
 void DrawTileDelay(QPainter& Painter, const QRect& Strip, const TGIFSubImage& Frame, const QColor& Text);
