@@ -12,7 +12,7 @@
 #include "services/ImageExport.h"
 #include "services/MachineMemory.h"
 #include "services/UserPrompts.h"
-#include "services/VideoImport.h"
+#include "imaging/VideoImport.h"
 #include "services/VideoWriter.h"
 #include "session/EditSession.h"
 

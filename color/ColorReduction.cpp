@@ -5,6 +5,7 @@
 #include "color/ColorLookup.h"
 #include "color/ColorQuantizer.h"
 #include "color/DitherEngine.h"
+#include "color/FittedReduction.h"
 #include "color/FixedPalettes.h"
 #include "raster/GIFException.h"
 #include "raster/SystemPalettes.h"
@@ -83,7 +84,35 @@ std::unique_ptr<TBitmap> Reduce(L& lookup, const TPalette& palette, TDitherKind 
     return result;
 }
 
-bool ValidKind(TColorReductionKind kind) { return static_cast<int>(kind) <= static_cast<int>(crCustomPalette); }
+bool ValidKind(TColorReductionKind kind) { return static_cast<int>(kind) <= static_cast<int>(crFitted); }
+
+std::unique_ptr<TBitmap> ReduceFitted(const TBitmap& rows, TDitherKind dither, int bits) {
+    if (static_cast<int>(dither) > static_cast<int>(dkBurkes)) return std::make_unique<TBitmap>();
+    const int width = rows.Width(), height = rows.Height();
+    const std::ptrdiff_t step = rows.PixelFormat() == pf32bit ? 4 : 3;
+    std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* p = rows.ScanLine(y);
+        std::uint32_t* out = &pixels[std::size_t(y) * std::size_t(width)];
+        for (int x = 0; x < width; ++x, p += step)
+            out[x] = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+    }
+    // Fitting looks at about four million pixels at most: enough for any palette.
+    const std::size_t stride = std::max<std::size_t>(1, pixels.size() >> 22);
+    TNearestColor nearest(FitPictureColors(pixels.data(), pixels.size(), 1 << bits, stride));
+    auto result = std::make_unique<TBitmap>(width, height, pf8bit);
+    std::vector<TPaletteEntry> table;
+    for (std::uint32_t rgb : nearest.Palette())
+        table.push_back({std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 0});
+    result->SetPalette(TPalette(std::move(table)));
+    std::vector<std::uint8_t> indices(pixels.size());
+    TPaletteMapping mapping;
+    mapping.Dither = dither != dkNearest;
+    MapToPalette(pixels.data(), width, height, nearest, mapping, indices.data());
+    for (int y = 0; y < height; ++y)
+        std::copy_n(&indices[std::size_t(y) * std::size_t(width)], width, result->ScanLine(y));
+    return result;
+}
 
 }  // namespace
 
@@ -119,7 +148,7 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(const TBitmap& source, TColorReducti
         return copy;
     }
     if (!ValidKind(kind)) return std::make_unique<TBitmap>();
-    if (kind == crQuantize && (reductionBits < 1 || reductionBits > 8))
+    if ((kind == crQuantize || kind == crFitted) && (reductionBits < 1 || reductionBits > 8))
         throw GIFException("Invalid Bits Per Pixel value");
     if (source.Empty()) return std::make_unique<TBitmap>();
 
@@ -131,6 +160,8 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(const TBitmap& source, TColorReducti
         converted.SetPixelFormat(pf24bit);
         rows = &converted;
     }
+
+    if (kind == crFitted) return ReduceFitted(*rows, dither, reductionBits);
 
     std::unique_ptr<TPalette> palette;
     switch (kind) {
@@ -145,7 +176,8 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(const TBitmap& source, TColorReducti
     case crCustomPalette:
         palette = customPalette ? std::make_unique<TPalette>(*customPalette) : std::make_unique<TPalette>();
         break;
-    case crNone: break;
+    case crNone:
+    case crFitted: break;
     }
 
     switch (kind) {

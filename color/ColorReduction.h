@@ -13,9 +13,11 @@
 //  - crNone: a 24-bit copy;
 //  - every other kind: 8 bits per pixel, carrying the kind's palette, pixels
 //    visited in serpentine order by the dither engine of `dither`;
-//  - a kind above crCustomPalette, a dither kind above dkBurkes, or a palette of
+//  - crFitted: up to 2^reductionBits colours fitted to the picture; any dither
+//    kind but dkNearest spreads errors, held back on flat areas;
+//  - a kind above crFitted, a dither kind above dkBurkes, or a palette of
 //    no colours (crCustomPalette without a palette, say): an empty bitmap.
-// `reductionBits` (1..8) sets the colour count 2^bits of crQuantize; a value
+// `reductionBits` (1..8) sets the colour count 2^bits of crQuantize and crFitted; a value
 // outside raises GIFException "Invalid Bits Per Pixel value".
 // `customPalette` is copied for crCustomPalette; the caller keeps its own.
 std::unique_ptr<TBitmap> ReduceBitmapColors(const TBitmap& source, TColorReductionKind kind, TDitherKind dither,

@@ -15,10 +15,7 @@ std::uint32_t Pack(double red, double green, double blue) {
     return (byte(red) << 16) | (byte(green) << 8) | byte(blue);
 }
 
-int Distance(std::uint32_t a, std::uint32_t b) {
-    const int dr = Channel(a, 0) - Channel(b, 0), dg = Channel(a, 1) - Channel(b, 1), db = Channel(a, 2) - Channel(b, 2);
-    return dr * dr + dg * dg + db * db;
-}
+int Distance(std::uint32_t a, std::uint32_t b) { return ColorDistance(a, b); }
 
 using TEntries = std::vector<TColorHistogram::TEntry>;
 
@@ -59,11 +56,14 @@ bool SplitWorst(TEntries& entries, std::vector<TBox>& boxes) {
     if (worst == boxes.size()) return false;
     const TBox box = boxes[worst];
     const int channel = int(std::max_element(box.spread, box.spread + 3) - box.spread);
+    // Ordered along the channel by counting (its values are bytes), stably.
     const auto first = entries.begin() + std::ptrdiff_t(box.begin), last = entries.begin() + std::ptrdiff_t(box.end);
-    std::sort(first, last, [channel](const auto& a, const auto& b) {
-        return Channel(a.rgb, channel) != Channel(b.rgb, channel) ? Channel(a.rgb, channel) < Channel(b.rgb, channel)
-                                                                  : a.rgb < b.rgb;
-    });
+    std::array<std::size_t, 257> start{};
+    for (auto it = first; it != last; ++it) ++start[std::size_t(Channel(it->rgb, channel)) + 1];
+    for (std::size_t v = 1; v < start.size(); ++v) start[v] += start[v - 1];
+    TEntries ordered(std::size_t(last - first));
+    for (auto it = first; it != last; ++it) ordered[start[std::size_t(Channel(it->rgb, channel))]++] = *it;
+    std::copy(ordered.begin(), ordered.end(), first);
     std::uint64_t total = 0, running = 0;
     for (auto it = first; it != last; ++it) total += it->weight;
     std::size_t split = box.begin + 1;
@@ -79,19 +79,13 @@ bool SplitWorst(TEntries& entries, std::vector<TBox>& boxes) {
 
 // Lloyd iterations: each entry goes to its nearest centre, each centre to
 // the weighted mean of its entries, until nothing moves.
-void Refine(const TEntries& entries, std::vector<std::uint32_t>& centres) {
+void Refine(const TEntries& entries, std::vector<std::uint32_t>& centres, int rounds) {
     std::vector<int> owner(entries.size(), -1);
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         bool moved = false;
+        const TPaletteSearch search(centres);
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            int best = 0, bestDistance = std::numeric_limits<int>::max();
-            for (std::size_t k = 0; k < centres.size(); ++k) {
-                const int d = Distance(entries[i].rgb, centres[k]);
-                if (d < bestDistance) {
-                    bestDistance = d;
-                    best = int(k);
-                }
-            }
+            const int best = search.Nearest(entries[i].rgb, owner[i]);
             moved = moved || owner[i] != best;
             owner[i] = best;
         }
@@ -117,25 +111,36 @@ TColorHistogram::TColorHistogram() : cells_(std::size_t(1) << (3 * kCellBits)) {
 void TColorHistogram::Add(std::uint32_t rgb, std::uint32_t count) {
     const int r = Channel(rgb, 0), g = Channel(rgb, 1), b = Channel(rgb, 2);
     constexpr int shift = 8 - kCellBits;
-    TCell& cell = cells_[(std::size_t(r >> shift) << (2 * kCellBits)) | (std::size_t(g >> shift) << kCellBits) |
-                         std::size_t(b >> shift)];
+    const std::size_t index =
+        (std::size_t(r >> shift) << (2 * kCellBits)) | (std::size_t(g >> shift) << kCellBits) | std::size_t(b >> shift);
+    TCell& cell = cells_[index];
+    if (cell.count == 0) used_.push_back(std::uint32_t(index));
     cell.count += count;
     cell.red += std::uint64_t(r) * count;
     cell.green += std::uint64_t(g) * count;
     cell.blue += std::uint64_t(b) * count;
 }
 
+void TColorHistogram::Clear() {
+    for (std::uint32_t index : used_) cells_[index] = TCell{};
+    used_.clear();
+}
+
 std::vector<TColorHistogram::TEntry> TColorHistogram::Entries() const {
+    std::vector<std::uint32_t> used = used_;
+    std::sort(used.begin(), used.end());
     std::vector<TEntry> entries;
-    for (const TCell& cell : cells_)
-        if (cell.count > 0) {
+    entries.reserve(used.size());
+    for (std::uint32_t index : used)
+        if (const TCell& cell = cells_[index]; cell.count > 0) {
             const double n = double(cell.count);
             entries.push_back({Pack(double(cell.red) / n, double(cell.green) / n, double(cell.blue) / n), cell.count});
         }
     return entries;
 }
 
-std::vector<std::uint32_t> FitPalette(const TColorHistogram& histogram, int maxColors, double enoughError) {
+std::vector<std::uint32_t> FitPalette(const TColorHistogram& histogram, int maxColors, double enoughError,
+                                      int refineRounds) {
     TEntries entries = histogram.Entries();
     maxColors = std::clamp(maxColors, 1, 256);
     if (entries.empty()) return {};
@@ -151,23 +156,85 @@ std::vector<std::uint32_t> FitPalette(const TColorHistogram& histogram, int maxC
     }
     std::vector<std::uint32_t> palette;
     for (const TBox& box : boxes) palette.push_back(Pack(box.mean[0], box.mean[1], box.mean[2]));
-    if (entries.size() > palette.size()) Refine(entries, palette);
+    if (entries.size() > palette.size()) Refine(entries, palette, refineRounds);
     std::sort(palette.begin(), palette.end());
     palette.erase(std::unique(palette.begin(), palette.end()), palette.end());
     return palette;
 }
 
-TNearestColor::TNearestColor(std::vector<std::uint32_t> palette)
-    : palette_(std::move(palette)), cache_(std::size_t(1) << 16) {}
+TPaletteSearch::TPaletteSearch(const std::vector<std::uint32_t>& palette)
+    : palette_(palette), sureWithin_(palette.size(), 0) {
+    for (std::size_t k = 0; k < palette.size(); ++k) byGreen_.push_back({Channel(palette[k], 1), int(k), palette[k]});
+    std::sort(byGreen_.begin(), byGreen_.end(),
+              [](const TEntry& a, const TEntry& b) { return a.green != b.green ? a.green < b.green : a.index < b.index; });
+    std::size_t e = 0;
+    for (int g = 0; g < 256; ++g) {
+        while (e < byGreen_.size() && byGreen_[e].green < g) ++e;
+        firstAtGreen_[std::size_t(g)] = std::uint16_t(e);
+    }
+    // Each entry's nearest other, searched outwards along green as below.
+    for (std::size_t at = 0; at < byGreen_.size(); ++at) {
+        const TEntry& a = byGreen_[at];
+        int nearest = std::numeric_limits<int>::max();
+        for (std::size_t b = at + 1; b < byGreen_.size(); ++b) {
+            const int dg = byGreen_[b].green - a.green;
+            if (dg * dg >= nearest) break;
+            nearest = std::min(nearest, Distance(a.rgb, byGreen_[b].rgb));
+        }
+        for (std::size_t b = at; b-- > 0;) {
+            const int dg = a.green - byGreen_[b].green;
+            if (dg * dg >= nearest) break;
+            nearest = std::min(nearest, Distance(a.rgb, byGreen_[b].rgb));
+        }
+        sureWithin_[std::size_t(a.index)] = nearest == std::numeric_limits<int>::max() ? nearest : nearest / 4;
+    }
+}
 
-int TNearestColor::Search(std::uint32_t rgb) const {
-    int best = 0, bestDistance = std::numeric_limits<int>::max();
-    for (std::size_t k = 0; k < palette_.size(); ++k) {
-        const int d = Distance(rgb, palette_[k]);
-        if (d < bestDistance) {
+int TPaletteSearch::Nearest(std::uint32_t rgb, int hint) const {
+    if (byGreen_.empty()) return 0;
+    const int green = Channel(rgb, 1);
+    int best = -1, bestDistance = std::numeric_limits<int>::max();
+    if (hint >= 0 && std::size_t(hint) < palette_.size()) {
+        // Within half the way to any other entry, no other can be as near.
+        const int d = Distance(rgb, palette_[std::size_t(hint)]);
+        if (d < sureWithin_[std::size_t(hint)]) return hint;
+        best = hint;
+        bestDistance = d;
+    }
+    auto visit = [&](const TEntry& e) {
+        const int d = Distance(rgb, e.rgb);
+        if (d < bestDistance || (d == bestDistance && e.index < best)) {
             bestDistance = d;
-            best = int(k);
+            best = e.index;
+        }
+    };
+    // Upwards from the first entry of this green, downwards from the one before;
+    // each side stops once green alone is farther than the best (equal may tie).
+    const std::size_t start = firstAtGreen_[std::size_t(green)];
+    std::size_t up = start, down = start;
+    bool goUp = up < byGreen_.size(), goDown = down > 0;
+    while (goUp || goDown) {
+        if (goUp) {
+            const TEntry& e = byGreen_[up];
+            const int dg = e.green - green;
+            if (dg * dg > bestDistance) goUp = false;
+            else {
+                visit(e);
+                goUp = ++up < byGreen_.size();
+            }
+        }
+        if (goDown) {
+            const TEntry& e = byGreen_[down - 1];
+            const int dg = green - e.green;
+            if (dg * dg > bestDistance) goDown = false;
+            else {
+                visit(e);
+                goDown = --down > 0;
+            }
         }
     }
     return best;
 }
+
+TNearestColor::TNearestColor(std::vector<std::uint32_t> palette)
+    : palette_(std::move(palette)), search_(palette_), cache_(std::size_t(1) << 16) {}

@@ -16,7 +16,10 @@ enum TColorReductionKind : std::uint8_t {
     crWebSafe = 6,
     crQuantize = 7,
     crQuantizeWindows = 8,
-    crCustomPalette = 9
+    crCustomPalette = 9,
+    // A palette fitted to each picture (median cut refined by k-means), its
+    // error diffusion held back on flat areas: what imports use by default.
+    crFitted = 10
 };
 
 // How pixels are mapped onto the reduced palette.

@@ -6,12 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "color/PaletteFit.h"
 #include "gif/GIFTypes.h"
 
 class TGIFImage;
-
-// A packed 0xRRGGBB pixel value standing for "nothing drawn here".
-constexpr std::uint32_t kClear = 0xFF000000u;
 
 // One frame's new picture: indices into its own colours, and the index that
 // stands for "nothing shown here" (-1 when every pixel shows something).

@@ -68,12 +68,6 @@ constexpr int kStillDistance = 100;
 // PSNR there, at gifsicle's bytes.
 constexpr double kEnoughError = 20;
 
-int ColorDistance(std::uint32_t a, std::uint32_t b) {
-    const int dr = int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF), dg = int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF),
-              db = int(a & 0xFF) - int(b & 0xFF);
-    return dr * dr + dg * dg + db * db;
-}
-
 std::vector<int> ShownFrames(TGIFImage& image) {
     std::vector<int> shown;
     for (int i = 0; i < image.Frames().Count(); ++i)

@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "gif/GIFImage.h"
-#include "services/VideoReader.h"
+#include "imaging/VideoReader.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -87,7 +87,8 @@ TEST(ColorReduction, FailuresGiveAnEmptyBitmap) {
         const char* what;
     };
     const TPalette empty;
-    for (const Case& c : {Case{10, 0, nullptr, "kind 10"}, Case{255, 1, nullptr, "kind 255"},
+    for (const Case& c : {Case{11, 0, nullptr, "kind 11"}, Case{255, 1, nullptr, "kind 255"},
+                          Case{crFitted, 7, nullptr, "fitted, dither 7"},
                           Case{crWebSafe, 7, nullptr, "dither 7"}, Case{crQuantize, 200, nullptr, "dither 200"},
                           Case{crCustomPalette, 0, nullptr, "no custom palette"},
                           Case{crCustomPalette, 1, &empty, "empty custom palette"}}) {

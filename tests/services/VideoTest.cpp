@@ -15,8 +15,8 @@
 #include "gif/GIFImage.h"
 #include "painter/AnimationResize.h"
 #include "painter/GIFCompositor.h"
-#include "services/VideoImport.h"
-#include "services/VideoReader.h"
+#include "imaging/VideoImport.h"
+#include "imaging/VideoReader.h"
 #include "services/VideoWriter.h"
 
 namespace fs = std::filesystem;
@@ -140,7 +140,41 @@ TEST_F(Video, AviAt15FramesASecondRunsAsLongAsTheVideo) {
     EXPECT_EQ(image.Width(), 64);
     ASSERT_NE(image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>(), nullptr);
     EXPECT_EQ(image.Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount, 0);
-    EXPECT_LE(image.GlobalColors().Count(), 216) << "the web palette, shared";
+    EXPECT_GT(image.GlobalColors().Count(), 0) << "one shared table";
+}
+
+// Part of a clip, at a lower rate and half the width: frames picked by
+// timestamp, their delays adding up to the part's length.
+TEST_F(Video, PartOfAClipAtALowerRateAndSize) {
+    const fs::path clip = Make("t25.mp4", "-f lavfi -i testsrc2=size=160x120:rate=25 -t 4 -pix_fmt yuv420p -c:v libx264");
+    TVideoImportOptions options;
+    options.From = 1;
+    options.To = 2.5;
+    options.FramesPerSecond = 10;
+    options.Width = 80;
+    TGIFImage image;
+    const TVideoImportResult result = ImportVideo(clip.string(), image, {}, options);
+    EXPECT_EQ(result.Frames, 15);
+    EXPECT_EQ(image.Width(), 80);
+    EXPECT_EQ(image.Height(), 60);
+    int total = 0;
+    for (int delay : Delays(image)) {
+        EXPECT_GE(delay, 8);
+        EXPECT_LE(delay, 12);
+        total += delay;
+    }
+    EXPECT_EQ(total, 150);
+
+    // The web palette, as older versions made every import.
+    options.Method = TVideoColors::WebPalette;
+    TGIFImage web;
+    EXPECT_EQ(ImportVideo(clip.string(), web, {}, options).Frames, 15);
+    EXPECT_LE(web.GlobalColors().Count(), 216);
+    // A part past the end holds no picture.
+    options.From = 10;
+    options.To = 11;
+    TGIFImage none;
+    EXPECT_THROW(ImportVideo(clip.string(), none, {}, options), TVideoError);
 }
 
 // A GIF made into an AVI and an MP4 by ffmpeg comes back with its frames and
@@ -210,11 +244,13 @@ TEST_F(Video, ATruncatedVideoKeepsWhatCanBeRead) {
 TEST_F(Video, CancelKeepsTheFramesMadeSoFar) {
     const fs::path avi = Make("long.avi", "-f lavfi -i testsrc=size=64x48:rate=10 -t 3 -c:v mpeg4");
     TGIFImage image;
-    int asked = 0;
-    const TVideoImportResult result = ImportVideo(avi.string(), image, [&](int) { return ++asked < 4; });
+    // Asked after each picture read: four frames are made by then, and the
+    // picture in hand becomes the fifth.
+    const TVideoImportResult result =
+        ImportVideo(avi.string(), image, [&](int) { return image.Frames().Count() < 4; });
     EXPECT_TRUE(result.Cancelled);
-    EXPECT_EQ(result.Frames, 4);
-    EXPECT_EQ(image.Frames().Count(), 4);
+    EXPECT_EQ(result.Frames, 5);
+    EXPECT_EQ(image.Frames().Count(), 5);
 }
 
 TEST_F(Video, AviExportIsPal8RawvideoWithTheAnimationsFramesAndTime) {

@@ -5,9 +5,11 @@
 // second (from the stream's own timestamps, so variable frame rates keep
 // their timing). Failures raise TVideoError with a message for the user.
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "raster/Bitmap.h"
 
@@ -29,10 +31,35 @@ public:
     int Height() const;
     // Frames the container announces (0 when unknown); for progress only.
     long long EstimatedFrames() const;
+    // The running time the container announces in seconds (0 when unknown).
+    double DurationSeconds() const;
+    // The frame rate the stream announces (0 when unknown).
+    double FramesPerSecond() const;
+
+    // Pictures come out at this size (default: the video's), scaled by area
+    // averaging when smaller and by Lanczos when larger.
+    void SetOutputSize(int width, int height);
+    int OutputWidth() const;
+    int OutputHeight() const;
 
     // The next picture and its delay; false at the end of the stream. A frame
     // that cannot be decoded raises "Failed to decompress AVI frame".
     bool Next(TBitmap& picture, int& delayHundredths);
+
+    // Steps to the next decoded frame without converting it; false at the
+    // end. Its time on the stream's clock (from its first frame) follows.
+    bool Step();
+    double FrameStart() const;
+    double FrameDuration() const;
+    // The current frame's picture, 24-bit or packed 0xRRGGBB.
+    void ReadPicture(TBitmap& picture);
+    void ReadPixels(std::vector<std::uint32_t>& pixels);
+    // Goes back to a key frame at or before `seconds`, so that stepping
+    // reaches the frame shown then; false when the file cannot seek.
+    bool Seek(double seconds);
+    // The picture shown at `seconds` (the last one past the end); false
+    // when there is none.
+    bool PictureAt(double seconds, TBitmap& picture);
 
     struct TState;
 
