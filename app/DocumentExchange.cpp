@@ -7,16 +7,21 @@
 #include "app/Routines.h"
 #include "dialogs/Exporter.h"
 #include "dialogs/LongWork.h"
+#include "dialogs/VideoImport.h"
+#include "imaging/VideoImport.h"
+#include "imaging/VideoReader.h"
+#include "services/QtRasterBridge.h"
 #include "gif/GIFImage.h"
 #include "painter/AnimationResize.h"
 #include "services/ImageExport.h"
 #include "services/MachineMemory.h"
 #include "services/UserPrompts.h"
-#include "imaging/VideoImport.h"
 #include "services/VideoWriter.h"
 #include "session/EditSession.h"
 
 #include <QFile>
+#include <algorithm>
+#include <memory>
 #include <QFileInfo>
 
 namespace {
@@ -35,27 +40,69 @@ void TDocumentCommands::ImportVideo() {
         ImportVideoFile(path);
 }
 
+namespace {
+
+// What the import dialog shows of the clip, and its previews (at most
+// 320 x 240, decoded when asked). Null when the file is no video.
+std::shared_ptr<TVideoReader> OpenPreviews(const std::string& File, TVideoFacts& Facts) {
+    auto reader = std::make_shared<TVideoReader>(File);
+    Facts.Width = reader->Width();
+    Facts.Height = reader->Height();
+    Facts.Seconds = reader->DurationSeconds();
+    Facts.FramesPerSecond = reader->FramesPerSecond();
+    const double scale = std::min({1.0, 320.0 / Facts.Width, 240.0 / Facts.Height});
+    reader->SetOutputSize(std::max(1, int(Facts.Width * scale)), std::max(1, int(Facts.Height * scale)));
+    return reader;
+}
+
+} // namespace
+
 bool TDocumentCommands::ImportVideoFile(const QString& Path) {
     FWindow.PausePlayback();
+    const std::string file = QFile::encodeName(Path).toStdString();
+    auto failed = [&](const QString& Failure) {
+        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, TfrmMain::ApplicationTitle(),
+                            QStringLiteral("Could not import %1.\n%2").arg(FilePart(Path), Failure));
+        return false;
+    };
+    TVideoFacts facts;
+    std::shared_ptr<TVideoReader> previews;
+    try {
+        previews = OpenPreviews(file, facts);
+    } catch (const std::exception& e) {
+        return failed(QString::fromStdString(e.what()));
+    }
+    TfrmVideoImport dialog(FilePart(Path), facts, [previews](double Seconds) {
+        TBitmap picture;
+        try {
+            return previews->PictureAt(Seconds, picture) ? ToQImage(picture) : QImage();
+        } catch (const std::exception&) {
+            return QImage(); // a damaged spot shows no preview; the import reports it
+        }
+    }, &FWindow);
+    if (FWindow.RunDialog(dialog) != QDialog::Accepted)
+        return false;
+    const TVideoImportOptions options = dialog.Options();
+    previews.reset();
+
     TGIFImage loaded;
     loaded.PixelBudget = MachinePixelBudget();
     TVideoImportResult result;
-    const std::string file = QFile::encodeName(Path).toStdString();
     const TLongWork work{QStringLiteral("Importing %1...").arg(FilePart(Path)), 100, QString(), QString()};
     const TWorkOutcome run = RunLongWork(&FWindow, &FPrompts, work, [&](const TWorkContext& context) {
         result = ::ImportVideo(file, loaded, [&context](int percent) {
             context.Report(percent);
             return !context.Cancelled;
-        });
+        }, options);
     });
-    // Cancelled: the document stays as it was.
-    if (run.Cancelled || result.Cancelled)
+    // Cancelled: the frames made so far become the animation; none, and the
+    // document stays as it was.
+    if (run.Cancelled && (!run.Done || !result.Cancelled))
         return false;
     if (!run.Done || loaded.Frames().Count() == 0) {
-        const QString failure = run.Failure.isEmpty() ? QStringLiteral("The video holds no picture.") : run.Failure;
-        FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, TfrmMain::ApplicationTitle(),
-                            QStringLiteral("Could not import %1.\n%2").arg(FilePart(Path), failure));
-        return false;
+        if (result.Cancelled)
+            return false;
+        return failed(run.Failure.isEmpty() ? QStringLiteral("The video holds no picture.") : run.Failure);
     }
     if (result.Truncated)
         FPrompts.MessageBox(TMsgType::Warning, TMsgButtons::OK, TfrmMain::ApplicationTitle(),

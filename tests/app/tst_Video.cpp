@@ -4,12 +4,19 @@
 #include "app/MainForm.h"
 #include "app/MainFormRig.h"
 #include "controls/RXListBox.h"
+#include "dialogs/VideoImport.h"
 #include "gif/GIFImage.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -24,10 +31,20 @@ class TVideoTest : public QObject {
     Q_OBJECT
     QTemporaryDir FDir;
 
-    std::unique_ptr<TMainFormRig> NewRig() {
+    // The import dialog, as shown, is handed to Choose and accepted.
+    std::unique_ptr<TMainFormRig> NewRig(std::function<void(TfrmVideoImport&)> Choose = {}) {
         QFile::remove(FDir.filePath(QStringLiteral("s.ini")));
-        return std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("s.ini")), FDir.filePath(QStringLiteral("p")),
-                                              false);
+        auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("s.ini")),
+                                                  FDir.filePath(QStringLiteral("p")), false);
+        rig->Form->SetDialogRunner([Choose](QDialog& d) {
+            auto* import = qobject_cast<TfrmVideoImport*>(&d);
+            if (!import)
+                return int(QDialog::Rejected);
+            if (Choose)
+                Choose(*import);
+            return int(QDialog::Accepted);
+        });
+        return rig;
     }
     QString Path(const char* Name) const { return FDir.filePath(QLatin1String(Name)); }
 
@@ -55,6 +72,42 @@ private slots:
         TGIFImage saved;
         saved.LoadFromFile(QFile::encodeName(Path("clip.gif")).toStdString());
         QCOMPARE(saved.Frames().Count(), 12);
+    }
+
+    // Part of the clip, at a lower rate and half the size, as typed in the
+    // dialog; the preview follows the start slider.
+    void theDialogTrimsSlowsAndShrinks() {
+        QString summary;
+        bool previewed = false;
+        auto rig = NewRig([&](TfrmVideoImport& d) {
+            QCOMPARE(d.spnTo->maximum(), 1.2);
+            d.sldFrom->setValue(250); // a quarter in: 0.3 s
+            QCOMPARE(d.spnFrom->value(), 0.3);
+            QTest::qWait(200);         // the preview follows once the slider rests
+            previewed = d.lblPreview->pixmap().width() == 80;
+            d.spnTo->setValue(0.9);
+            d.cmbRate->setCurrentIndex(d.cmbRate->findData(5.0));
+            d.cmbSize->setCurrentIndex(3);  // percent, 50 by default
+            summary = d.lblSummary->text();
+        });
+        rig->Prompts.FileNames << Path("clip.mp4");
+        rig->Cmd(TCommandId::Open)->trigger();
+        QVERIFY(previewed);
+        QCOMPARE(summary, QStringLiteral("0.60 s at 40 x 30: about 3 frames."));
+        const TGIFImage& doc = *rig->Form->Document();
+        QCOMPARE(doc.Frames().Count(), 3);
+        QCOMPARE(doc.Width(), 40);
+        int total = 0;
+        for (int i = 0; i < doc.Frames().Count(); ++i)
+            total += doc.Frames()[i]->ControlExtension()->DelayTime;
+        QCOMPARE(total, 60);
+        // Cancelling the dialog imports nothing.
+        auto cancelled = NewRig();
+        cancelled->Form->SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+        cancelled->Prompts.FileNames << Path("clip.mp4");
+        cancelled->Cmd(TCommandId::Open)->trigger();
+        QCOMPARE(cancelled->Form->Document()->Frames().Count(), 0);
+        QVERIFY(cancelled->Prompts.Shown.isEmpty());
     }
 
     void importCommandAndAFileThatIsNotAVideo() {
