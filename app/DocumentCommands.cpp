@@ -22,8 +22,8 @@
 
 namespace {
 const QString OpenFilter = QStringLiteral(
-    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
-    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|"
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
+    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|"
     "Videos (*.avi, *.mp4, *.webm, *.mov, *.mkv)|*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|All Files (*.*)|*.*");
 const QString SaveFilter = QStringLiteral("GIF Images (*.gif)|*.gif");
 
@@ -86,7 +86,8 @@ bool TDocumentCommands::OpenFile(const QString& Path) {
     case fkAVI:
         return ImportVideoFile(Path);
     case fkJPEG:
-    case fkBMP: {
+    case fkBMP:
+    case fkPNG: {
         TBitmap bitmap;
         {
             TWaitCursor wait;

@@ -29,8 +29,8 @@
 
 namespace {
 const QString AddFilter = QStringLiteral(
-    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
-    "Bitmap Images (*.bmp)|*.bmp|All Files (*.*)|*.*");
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
+    "Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|All Files (*.*)|*.*");
 } // namespace
 
 TFrameCommands::TFrameCommands(TEditSession& Session, IUserPrompts& Prompts, TfrmMain& Window)
@@ -269,7 +269,7 @@ bool TFrameCommands::LoadPicture(const QString& Path, TBitmap& Bitmap, bool Allo
         return false;
     }
     const TFileKind kind = FileKindOf(Path);
-    if (kind == fkJPEG || kind == fkBMP) {
+    if (IsStillPicture(kind)) {
         const QString failure = LoadStillPicture(Path, kind, Bitmap);
         if (!failure.isEmpty())
             ShowPictureFailure(FPrompts, Path, failure);

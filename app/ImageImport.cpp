@@ -17,6 +17,8 @@ TFileKind FileKindOf(const QString& Path) {
         return fkJPEG;
     if (ext == QLatin1String("bmp"))
         return fkBMP;
+    if (ext == QLatin1String("png"))
+        return fkPNG;
     for (const char* video : {"avi", "mp4", "m4v", "webm", "mov", "mkv"})
         if (ext == QLatin1String(video))
             return fkAVI;
@@ -24,8 +26,8 @@ TFileKind FileKindOf(const QString& Path) {
 }
 
 namespace {
-QString LoadBmp(const QString& path, TBitmap& bitmap) {
-    QImageReader reader(path, "bmp");
+QString LoadWithQt(const QString& path, const char* format, TBitmap& bitmap) {
+    QImageReader reader(path, format);
     // A few header bytes must not make us allocate gigabytes.
     const QSize size = reader.size();
     if (size.isValid() && !DefaultPixelBudget.FrameFits(std::uint64_t(size.width()), std::uint64_t(size.height())))
@@ -49,7 +51,9 @@ QString LoadStillPicture(const QString& Path, TFileKind Kind, TBitmap& Bitmap) {
             return QString();
         }
         if (Kind == fkBMP)
-            return LoadBmp(Path, Bitmap);
+            return LoadWithQt(Path, "bmp", Bitmap);
+        if (Kind == fkPNG)
+            return LoadWithQt(Path, "png", Bitmap);
     } catch (const std::exception& e) {
         return QString::fromLocal8Bit(e.what());
     }

@@ -64,9 +64,9 @@ TPicture ReadPicture(const QString& Path, int Edge) {
             const TJpegReadResult read = ReadJpegFile(Path, bitmap, Edge);
             return read.Ok ? TPicture{ToQImage(bitmap), QSize(read.Width, read.Height)} : TPicture{};
         }
-        if (kind == fkBMP) {
+        if (kind == fkBMP || kind == fkPNG) {
             // Straight into Qt's image: the tile is all it is needed for.
-            QImageReader reader(Path, "bmp");
+            QImageReader reader(Path, kind == fkPNG ? "png" : "bmp");
             const QSize size = reader.size();
             if (size.isValid() && !DefaultPixelBudget.FrameFits(std::uint64_t(size.width()), std::uint64_t(size.height())))
                 return {};

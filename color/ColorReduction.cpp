@@ -90,16 +90,28 @@ std::unique_ptr<TBitmap> ReduceFitted(const TBitmap& rows, TDitherKind dither, i
     if (static_cast<int>(dither) > static_cast<int>(dkBurkes)) return std::make_unique<TBitmap>();
     const int width = rows.Width(), height = rows.Height();
     const std::ptrdiff_t step = rows.PixelFormat() == pf32bit ? 4 : 3;
+    // The transparent colour's pixels are nothing drawn: left out of the
+    // palette, which keeps an entry free for the transparency.
+    const bool transparent = rows.Transparent();
+    const std::uint32_t key = transparent ? std::uint32_t(RedOf(rows.TransparentColor())) << 16 |
+                                                std::uint32_t(GreenOf(rows.TransparentColor())) << 8 |
+                                                BlueOf(rows.TransparentColor())
+                                          : kClear;
     std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* p = rows.ScanLine(y);
         std::uint32_t* out = &pixels[std::size_t(y) * std::size_t(width)];
-        for (int x = 0; x < width; ++x, p += step)
-            out[x] = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+        for (int x = 0; x < width; ++x, p += step) {
+            const std::uint32_t rgb = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+            out[x] = rgb == key ? kClear : rgb;
+        }
     }
     // Fitting looks at about four million pixels at most: enough for any palette.
     const std::size_t stride = std::max<std::size_t>(1, pixels.size() >> 22);
-    TNearestColor nearest(FitPictureColors(pixels.data(), pixels.size(), 1 << bits, stride));
+    const int colors = std::max(1, (1 << bits) - (transparent ? 1 : 0));
+    std::vector<std::uint32_t> fitted = FitPictureColors(pixels.data(), pixels.size(), colors, stride);
+    if (fitted.empty()) fitted.push_back(0);  // nothing drawn at all
+    TNearestColor nearest(std::move(fitted));
     auto result = std::make_unique<TBitmap>(width, height, pf8bit);
     std::vector<TPaletteEntry> table;
     for (std::uint32_t rgb : nearest.Palette())

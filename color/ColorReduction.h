@@ -13,8 +13,10 @@
 //  - crNone: a 24-bit copy;
 //  - every other kind: 8 bits per pixel, carrying the kind's palette, pixels
 //    visited in serpentine order by the dither engine of `dither`;
-//  - crFitted: up to 2^reductionBits colours fitted to the picture; any dither
-//    kind but dkNearest spreads errors, held back on flat areas;
+//  - crFitted: up to 2^reductionBits colours fitted to the picture (one fewer
+//    for a transparent bitmap, whose transparent colour is left out and its
+//    pixels given entry 0, for the mask to replace); any dither kind but
+//    dkNearest spreads errors, held back on flat areas;
 //  - a kind above crFitted, a dither kind above dkBurkes, or a palette of
 //    no colours (crCustomPalette without a palette, say): an empty bitmap.
 // `reductionBits` (1..8) sets the colour count 2^bits of crQuantize and crFitted; a value

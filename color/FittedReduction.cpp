@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace {
 
@@ -43,6 +44,15 @@ TColorHistogram DrawnColors(const std::uint32_t* pixels, std::size_t count, std:
 
 std::vector<std::uint32_t> FitPictureColors(const std::uint32_t* pixels, std::size_t count, int maxColors,
                                             std::size_t stride) {
+    // A picture of few colours keeps exactly its own.
+    std::unordered_set<std::uint32_t> distinct;
+    for (std::size_t i = 0; i < count && int(distinct.size()) <= maxColors; ++i)
+        if (pixels[i] != kClear) distinct.insert(pixels[i]);
+    if (int(distinct.size()) <= maxColors) {
+        std::vector<std::uint32_t> exact(distinct.begin(), distinct.end());
+        std::sort(exact.begin(), exact.end());
+        return exact;
+    }
     return FitPalette(DrawnColors(pixels, count, stride), maxColors);
 }
 

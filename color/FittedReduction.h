@@ -22,7 +22,8 @@ constexpr int kStillDistance = 45;
 TColorHistogram DrawnColors(const std::uint32_t* pixels, std::size_t count, std::size_t stride = 1);
 
 // Up to maxColors (1..256) colours fitted to the pixels that are drawn (every
-// `stride`-th one counted); empty when none is drawn.
+// `stride`-th one counted); exactly their colours when there are no more than
+// maxColors; empty when none is drawn.
 std::vector<std::uint32_t> FitPictureColors(const std::uint32_t* pixels, std::size_t count, int maxColors,
                                             std::size_t stride = 1);
 

@@ -85,7 +85,8 @@ void TfrmExporter::BuildLayout() {
     optGIFMonochrome = radio("optGIFMonochrome", QStringLiteral("&Monochrome (b&&w)"), pnlGIF);
     optGIFWindows = radio("optGIFWindows", QStringLiteral("&Windows"), pnlGIF);
     optGIFWinSys20 = radio("optGIFWinSys20", QStringLiteral("Windows &System (20 colors)"), pnlGIF);
-    optGIFNetscape->setChecked(true);
+    optGIFFitted = radio("optGIFFitted", QStringLiteral("&Fitted to the picture (best)"), pnlGIF);
+    optGIFFitted->setChecked(true);
     cbGIFColors = new QComboBox(pnlGIF);
     cbGIFColors->setObjectName(QStringLiteral("cbGIFColors"));
     for (int colors : {256, 128, 64, 32, 16, 8})
@@ -100,7 +101,8 @@ void TfrmExporter::BuildLayout() {
     gifRows->addWidget(cbGIFColors, 3, 1);
     gifRows->addWidget(new QLabel(QStringLiteral("(colors)"), pnlGIF), 3, 2);
     gifRows->addWidget(optGIFWinSys20, 4, 0, 1, 3);
-    gifRows->addWidget(chkGIFOptimized, 5, 0, 1, 3);
+    gifRows->addWidget(optGIFFitted, 5, 0, 1, 3);
+    gifRows->addWidget(chkGIFOptimized, 6, 0, 1, 3);
     bottom->addWidget(pnlGIF, 1);
 
     pnlJPEG = new QGroupBox(QStringLiteral("Jpeg Options"), this);
@@ -176,8 +178,9 @@ void TfrmExporter::ShowPreview() {
 }
 
 int TfrmExporter::GIFPaletteChoice() const {
-    const QRadioButton* choices[] = {optGIFNetscape, optGIFGray, optGIFMonochrome, optGIFWindows, optGIFWinSys20};
-    for (int i = 0; i < 5; ++i)
+    const QRadioButton* choices[] = {optGIFNetscape, optGIFGray, optGIFMonochrome, optGIFWindows, optGIFWinSys20,
+                                     optGIFFitted};
+    for (int i = 0; i < 6; ++i)
         if (choices[i]->isChecked())
             return i;
     return 0;

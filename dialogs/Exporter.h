@@ -42,6 +42,7 @@ public:
     QRadioButton* optGIFMonochrome;
     QRadioButton* optGIFWindows;
     QComboBox* cbGIFColors;
+    QRadioButton* optGIFFitted = nullptr;
     QRadioButton* optGIFWinSys20;
     QCheckBox* chkGIFOptimized;
     QWidget* pnlJPEG;

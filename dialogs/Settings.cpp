@@ -97,7 +97,9 @@ void TfrmSettings::BuildPalettePanel() {
     optPalNetcape->setObjectName(QStringLiteral("optPalNetcape"));
     optPalLocal = new QRadioButton(QStringLiteral("Use &local palette for new frames"), palettes);
     optPalLocal->setObjectName(QStringLiteral("optPalLocal"));
-    optPalLocal->setChecked(true);
+    optPalFitted = new QRadioButton(QStringLiteral("Best &quality: colors fitted to each picture"), palettes);
+    optPalFitted->setObjectName(QStringLiteral("optPalFitted"));
+    optPalFitted->setChecked(true);
     auto fillCounts = [](QComboBox* box) {
         for (int n : PaletteColorCounts)
             box->addItem(QString::number(n), n);
@@ -109,11 +111,12 @@ void TfrmSettings::BuildPalettePanel() {
     auto* maxLabel = new QLabel(QStringLiteral("&Maximum number of colors:"), palettes);
     maxLabel->setBuddy(cbMaxColors);
     auto* paletteLayout = new QGridLayout(palettes);
-    paletteLayout->addWidget(optPalOptimzed, 0, 0, 1, 2);
-    paletteLayout->addWidget(optPalNetcape, 1, 0, 1, 2);
-    paletteLayout->addWidget(optPalLocal, 2, 0, 1, 2);
-    paletteLayout->addWidget(maxLabel, 3, 0);
-    paletteLayout->addWidget(cbMaxColors, 3, 1);
+    paletteLayout->addWidget(optPalFitted, 0, 0, 1, 2);
+    paletteLayout->addWidget(optPalOptimzed, 1, 0, 1, 2);
+    paletteLayout->addWidget(optPalNetcape, 2, 0, 1, 2);
+    paletteLayout->addWidget(optPalLocal, 3, 0, 1, 2);
+    paletteLayout->addWidget(maxLabel, 4, 0);
+    paletteLayout->addWidget(cbMaxColors, 4, 1);
 
     // Kept hidden, as designed: its value is still read and written.
     auto* import = new QWidget(pnlPalettes);
@@ -155,7 +158,7 @@ TFrameSizeChoice TfrmSettings::FrameSizeChoice() const {
 
 void TfrmSettings::SetPaletteChoice(const TPaletteChoice& Choice) {
     chkDefaultPal->setChecked(Choice.PaletteDefaults);
-    QRadioButton* type[3] = {optPalOptimzed, optPalNetcape, optPalLocal};
+    QRadioButton* type[4] = {optPalOptimzed, optPalNetcape, optPalLocal, optPalFitted};
     type[Choice.PaletteType]->setChecked(true);
     cbMaxColors->setCurrentIndex(cbMaxColors->findData(Choice.MaxColorCount));
     (Choice.DitherMethod == 1 ? optFloyd : optNearest)->setChecked(true);
@@ -167,7 +170,8 @@ TPaletteChoice TfrmSettings::PaletteChoice() const {
     c.PaletteDefaults = chkDefaultPal->isChecked();
     c.PaletteType = optPalOptimzed->isChecked()  ? TPaletteChoice::ptOptimized
                     : optPalNetcape->isChecked() ? TPaletteChoice::ptWebSafe
-                                                 : TPaletteChoice::ptLocal;
+                    : optPalLocal->isChecked()   ? TPaletteChoice::ptLocal
+                                                 : TPaletteChoice::ptFitted;
     c.MaxColorCount = cbMaxColors->currentData().toInt();
     c.MaxImportCount = cbMaxDither->currentData().toInt();
     c.DitherMethod = optFloyd->isChecked() ? 1 : 0;

@@ -98,6 +98,7 @@ public:
     QRadioButton* optPalOptimzed = nullptr;
     QRadioButton* optPalNetcape = nullptr;
     QRadioButton* optPalLocal = nullptr;
+    QRadioButton* optPalFitted = nullptr;
     QComboBox* cbMaxColors = nullptr;
     QComboBox* cbMaxDither = nullptr;
     QCheckBox* chkDefaultPal = nullptr;

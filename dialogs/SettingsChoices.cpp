@@ -29,7 +29,7 @@ TPaletteChoice TPaletteChoice::Read(const TSettingsStore& Store) {
     TPaletteChoice c;
     c.PaletteDefaults = Store.Read(Setting::PaletteDefaults);
     const int type = Store.Read(Setting::PaletteType);
-    if (type >= ptOptimized && type <= ptLocal)
+    if (type >= ptOptimized && type <= ptFitted)
         c.PaletteType = type;
     const int colors = Store.Read(Setting::MaxColorCount);
     if (IsColorCount(colors))

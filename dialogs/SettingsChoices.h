@@ -23,7 +23,7 @@ struct TFrameSizeChoice {
 
 // How hi-colour pictures become frames.
 struct TPaletteChoice {
-    enum : int { ptOptimized = 0, ptWebSafe = 1, ptLocal = 2 };
+    enum : int { ptOptimized = 0, ptWebSafe = 1, ptLocal = 2, ptFitted = 3 };
     bool PaletteDefaults = Setting::PaletteDefaults.Default; // apply without asking
     int PaletteType = Setting::PaletteType.Default;
     int MaxColorCount = 256;      // "MaxColorCount": 256, 128, 64, 32, 16 or 8

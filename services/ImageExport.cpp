@@ -55,6 +55,10 @@ void SetReduction(TGIFImage& gif, const TExportOptions& options) {
         gif.SetReductionBits(ColorBitsFor(options.GifColors));
         break;
     case 4: gif.ColorReductionKind = crWindows20; break;
+    case 5:
+        gif.ColorReductionKind = crFitted;
+        gif.SetReductionBits(ColorBitsFor(options.GifColors));
+        break;
     default: gif.ColorReductionKind = crWebSafe; break;
     }
 }

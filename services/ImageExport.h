@@ -15,8 +15,9 @@ enum class TExportFormat { GIF = 0, JPEG = 1, BMP = 2 };
 struct TExportOptions {
     TExportFormat Format = TExportFormat::GIF;
     // GIF: 0 web (216), 1 grey (256 shades), 2 black and white, 3 octree with
-    // GifColors colours, 4 the 20 Windows system colours.
-    int GifPalette = 0;
+    // GifColors colours, 4 the 20 Windows system colours, 5 GifColors colours
+    // fitted to the picture.
+    int GifPalette = 5;
     int GifColors = 256;
     bool GifOptimized = true;
     int JpegQuality = 50;

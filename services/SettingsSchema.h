@@ -33,7 +33,7 @@ inline constexpr TSetting<bool> TipDay{Main, "TipDay", true};
 inline constexpr TSetting<bool> AutoLoadStartUp{Main, "AutoLoadStartUp", true};
 inline constexpr TSetting<bool> PaletteDefaults{Main, "PaletteDefaults", true};
 // 0 self-adapting global palette, 1 web palette, 2 a local palette per frame.
-inline constexpr TSetting<int> PaletteType{Main, "PaletteType", 0};
+inline constexpr TSetting<int> PaletteType{Main, "PaletteType", 3};  // colours fitted to each picture
 inline constexpr TSetting<int> MaxColorCount{Main, "MaxColorCount", 256};
 inline constexpr TSetting<int> DitherMethod{Main, "DitherMethod", 0};
 inline constexpr TSetting<int> MaxImportCount{Main, "MaxImportCount", 256};

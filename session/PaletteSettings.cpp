@@ -16,10 +16,13 @@ int ReductionBitsForColors(int MaxColors) {
 
 TPaletteUse PaletteUseFromSettings(const TSettingsStore& Settings) {
     int type = Settings.Read(Setting::PaletteType);
-    if (type < 0 || type > 2)
-        type = 0; // an unknown choice gets the default
+    if (type < 0 || type > 3)
+        type = Setting::PaletteType.Default; // an unknown choice gets the default
     TPaletteUse use;
-    if (type == 1) {
+    if (type == 3) {
+        use.Reduction = crFitted;
+        use.Bits = ReductionBitsForColors(Settings.Read(Setting::MaxColorCount));
+    } else if (type == 1) {
         use.Reduction = crWebSafe;
         use.Bits = 8;
     } else {
@@ -27,7 +30,7 @@ TPaletteUse PaletteUseFromSettings(const TSettingsStore& Settings) {
         use.Bits = ReductionBitsForColors(Settings.Read(Setting::MaxColorCount));
     }
     use.Dither = Settings.Read(Setting::DitherMethod) == 1 ? dkFloydSteinberg : dkNearest;
-    use.Shared = type != 2;
+    use.Shared = type == 0 || type == 1;  // local and fitted palettes are per picture
     return use;
 }
 

@@ -291,6 +291,34 @@ private slots:
         QCOMPARE(rig->Cmd(TCommandId::Undo)->text(), QStringLiteral("&Undo Paste"));
     }
 
+    // A PNG with see-through pixels and a smooth ramp: added with the default
+    // settings, the ramp keeps its colours and the hole stays transparent.
+    void aPngAddsWithItsTransparencyAndFittedColours() {
+        QFile::remove(FDir.filePath(QStringLiteral("settings.ini")));
+        auto rig = std::make_unique<TMainFormRig>(FDir.filePath(QStringLiteral("settings.ini")),
+                                                  FDir.filePath(QStringLiteral("program")), false);
+        rig->Form->SetDialogRunner([](QDialog&) { return int(QDialog::Accepted); });
+        const QString path = FDir.filePath(QStringLiteral("ramp.png"));
+        QImage png(64, 8, QImage::Format_ARGB32);
+        for (int x = 0; x < 64; ++x)
+            for (int y = 0; y < 8; ++y)
+                png.setPixel(x, y, y < 2 ? qRgba(0, 0, 0, 0) : qRgb(x * 4, 255 - x * 4, 128));
+        QVERIFY(png.save(path, "PNG"));
+        rig->Prompts.FileNames << path;
+        rig->Cmd(TCommandId::AddFrame)->trigger();
+        const TGIFImage& doc = *rig->Form->Document();
+        QCOMPARE(doc.Frames().Count(), 1);
+        const TGIFSubImage& frame = *doc.Frames()[0];
+        QCOMPARE(int(frame.Width()), 64);
+        QVERIFY(frame.ControlExtension() && frame.ControlExtension()->UsesTransparency());
+        const int hole = frame.ControlExtension()->TransparentIndex();
+        for (int x = 0; x < 64; ++x) {
+            QCOMPARE(int(frame.PixelData()[x]), hole);
+            const TGIFRGB& c = frame.EffectiveColors()->Entry(frame.PixelData()[5 * 64 + x]);
+            QCOMPARE(int(c.red), x * 4); // 64 colours: every one kept exactly
+        }
+    }
+
     void playbackCountsFramesAndStopsForChanges() {
         auto rig = Open(5, 2);
         rig->Form->show();

@@ -17,14 +17,15 @@ private slots:
         QTest::addColumn<int>("bits");
         QTest::addColumn<int>("ditherKind");
         QTest::addColumn<bool>("global");
-        QTest::newRow("nothing stored") << "" << "" << "" << int(crQuantize) << 8 << int(dkNearest) << true;
+        QTest::newRow("nothing stored: fitted") << "" << "" << "" << int(crFitted) << 8 << int(dkNearest) << false;
+        QTest::newRow("fitted, 64 colours") << "3" << "64" << "1" << int(crFitted) << 6 << int(dkFloydSteinberg) << false;
         QTest::newRow("optimised, 16 colours") << "0" << "16" << "0" << int(crQuantize) << 4 << int(dkNearest) << true;
         QTest::newRow("web palette ignores the count") << "1" << "8" << "1" << int(crWebSafe) << 8 << int(dkFloydSteinberg) << true;
         QTest::newRow("local palettes, 8 colours") << "2" << "8" << "0" << int(crQuantize) << 3 << int(dkNearest) << false;
         QTest::newRow("local palettes, 128 colours") << "2" << "128" << "1" << int(crQuantize) << 7 << int(dkFloydSteinberg) << false;
         QTest::newRow("odd count keeps 8 bits") << "0" << "100" << "0" << int(crQuantize) << 8 << int(dkNearest) << true;
-        QTest::newRow("garbage everywhere") << "x" << "y" << "z" << int(crQuantize) << 8 << int(dkNearest) << true;
-        QTest::newRow("unknown type") << "7" << "32" << "5" << int(crQuantize) << 5 << int(dkNearest) << true;
+        QTest::newRow("garbage everywhere") << "x" << "y" << "z" << int(crFitted) << 8 << int(dkNearest) << false;
+        QTest::newRow("unknown type") << "7" << "32" << "5" << int(crFitted) << 5 << int(dkNearest) << false;
     }
     void apply() {
         QFETCH(QString, type);

@@ -88,7 +88,7 @@ private slots:
             QCOMPARE(d.cbThumbSize->currentText(), QStringLiteral("75"));
             QVERIFY(d.optClip->isChecked());
             QVERIFY(!d.chkDefault->isChecked());
-            QVERIFY(d.optPalOptimzed->isChecked());
+            QVERIFY(d.optPalFitted->isChecked());
             QVERIFY(d.optNearest->isChecked());
             QCOMPARE(d.cbMaxColors->currentText(), QStringLiteral("256"));
             QVERIFY(d.chkDefaultPal->isChecked());
