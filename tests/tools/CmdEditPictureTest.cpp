@@ -91,3 +91,31 @@ TEST_F(ToolPictureEdits, CropRotateFlipAndResizeChangeThePicture) {
 }
 
 }  // namespace
+
+// reelix-tool convert: a clip made by ffmpeg (a peer, test-only) becomes an
+// animation of the part, rate and size asked; bad options write nothing.
+TEST_F(ToolPictureEdits, ConvertMakesTheImportOfAClip) {
+#ifndef REELIX_TOOL_HAS_IMAGING
+    EXPECT_EQ(RunTool("convert in.mp4 out.gif", dir_ / "stderr.txt").status, 1);
+#else
+    if (RunCommand("command -v ffmpeg >/dev/null").status != 0) GTEST_SKIP() << "ffmpeg is not installed";
+    const fs::path clip = dir_ / "clip.mp4", out = dir_ / "clip.gif";
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y -f lavfi -i testsrc2=size=80x60:rate=20 -t 2 -pix_fmt yuv420p " +
+                         clip.string()).status, 0);
+    ASSERT_EQ(RunTool("convert " + clip.string() + " " + out.string() + " --from=0.5 --to=1.5 --fps=5 --width=40",
+                      dir_ / "stderr.txt").status, 0);
+    TGIFImage image;
+    image.LoadFromFile(out.string());
+    EXPECT_EQ(image.Frames().Count(), 5);
+    EXPECT_EQ(image.Width(), 40);
+    EXPECT_EQ(image.Height(), 30);
+    for (const char* bad : {"--fps=0", "--colors=1", "--colors=300", "--dither=maybe", "--palette=octree",
+                            "--from=2 --to=1", "--width=-3"}) {
+        const fs::path none = dir_ / "bad.gif";
+        EXPECT_EQ(RunTool("convert " + clip.string() + " " + none.string() + " " + bad, dir_ / "stderr.txt").status, 1)
+            << bad;
+        EXPECT_FALSE(fs::exists(none)) << bad;
+    }
+    EXPECT_EQ(RunTool("convert " + (dir_ / "missing.mp4").string() + " " + out.string(), dir_ / "stderr.txt").status, 1);
+#endif
+}
