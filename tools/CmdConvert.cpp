@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
-#include "gif/Stream.h"
 #include "painter/ClipEncoder.h"
 #include "raster/GIFException.h"
 #include "tools/Command.h"
@@ -129,17 +127,11 @@ int Convert(const std::vector<std::string>& args) {
                 std::fprintf(stderr, "warning: stopped after %d frames: %s\n", result.Frames,
                              image.PixelBudget.DocumentLimitText().c_str());
         }
-    } catch (const TVideoError& e) {
-        std::fprintf(stderr, "reelix-tool convert: %s: %s\n", files[0].c_str(), e.what());
-        return 1;
-    } catch (const GIFException& e) {
+    } catch (const std::exception& e) {  // a video or picture that cannot be read
         std::fprintf(stderr, "reelix-tool convert: %s: %s\n", files[0].c_str(), e.what());
         return 1;
     }
-    TMemoryStream encoded;
-    PreparedForSaving(image, 0)->SaveToStream(encoded);
-    TFileStream out(files[1], TFileStream::Mode::Create);
-    out.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+    SaveAsTheEditorSaves(image, files[1]);
     return 0;
 }
 

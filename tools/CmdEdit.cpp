@@ -389,14 +389,18 @@ int Edit(const std::vector<std::string>& args) {
         std::fputs("reelix-tool edit: no frame is left to save\n", stderr);
         return 1;
     }
-    // Encoded completely before the file is touched, as the editor saves.
-    TMemoryStream encoded;
-    PreparedForSaving(image, 0)->SaveToStream(encoded);
-    TFileStream out(files[1], TFileStream::Mode::Create);
-    out.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+    SaveAsTheEditorSaves(image, files[1]);
     return 0;
 }
+
 
 const bool registered = RegisterToolCommand({"edit", kUsage, Edit});
 
 }  // namespace
+
+void SaveAsTheEditorSaves(const TGIFImage& image, const std::string& path) {
+    TMemoryStream encoded;
+    PreparedForSaving(image, 0)->SaveToStream(encoded);
+    TFileStream out(path, TFileStream::Mode::Create);
+    out.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+}

@@ -18,6 +18,13 @@ struct TToolCommand {
 bool RegisterToolCommand(const TToolCommand& command);
 const std::vector<TToolCommand>& ToolCommands();
 
+class TGIFImage;
+
+// Writes the image as the editor saves it (the looping block on the first
+// frame, count 0 unless one is set), encoded completely before the file is
+// touched.
+void SaveAsTheEditorSaves(const TGIFImage& image, const std::string& path);
+
 // What an animation read by the tool may hold: a share of this machine's
 // memory, as in the editor.
 TPixelBudget ToolPixelBudget();
