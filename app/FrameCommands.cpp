@@ -12,6 +12,7 @@
 #include "gif/FrameEditLog.h"
 #include "gif/FrameProperties.h"
 #include "gif/GIFImage.h"
+#include "imaging/SwsPictureScaler.h"
 #include "painter/FrameImport.h"
 #include "painter/FrameOperations.h"
 #include "services/ClipboardAdapter.h"
@@ -324,7 +325,9 @@ bool TFrameCommands::AskPictureQuestions(const TBitmap& Bitmap, TAddPicture& Add
             choice = dialog.FrameSizeChoice();
             choice.Write(settings);
         }
-        Add.Large = choice.ClipFrame ? TLargePicture::Clip : TLargePicture::GrowScreen;
+        Add.Large = choice.FitFrame    ? TLargePicture::Fit
+                    : choice.ClipFrame ? TLargePicture::Clip
+                                       : TLargePicture::GrowScreen;
     }
     if (BitsPerPixel(Bitmap.PixelFormat()) >= 8 && !settings.Read(Setting::PaletteDefaults)) {
         TfrmSettings dialog(TfrmSettings::dtPalette, FPrompts, FWindow.UrlOpener(), QImage(), &FWindow);
@@ -349,6 +352,8 @@ void TFrameCommands::AddPicture(TBitmap Bitmap, int AfterIndex, const QString& S
     if (!AskPictureQuestions(Bitmap, add))
         return;
     add.Picture = std::move(Bitmap);
+    const TSwsPictureScaler scaler;
+    add.Scaler = &scaler;
     const int selection = FWindow.CurrentFrame();
     const int count = FSession.Document().Frames().Count();
     add.Position = selection >= 0 && count > 0 ? std::clamp(AfterIndex + 1, 0, count) : count;

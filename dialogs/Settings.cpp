@@ -65,6 +65,8 @@ void TfrmSettings::BuildFrameSizePanel() {
     optClip->setChecked(true);
     optChange = new QRadioButton(QStringLiteral("&Change animation to match frame size."), pnlFrameDiff);
     optChange->setObjectName(QStringLiteral("optChange"));
+    optFit = new QRadioButton(QStringLiteral("&Scale frame down to fit the animation"), pnlFrameDiff);
+    optFit->setObjectName(QStringLiteral("optFit"));
     chkDefault = new QCheckBox(QStringLiteral("Make this the &Default"), pnlFrameDiff);
     chkDefault->setObjectName(QStringLiteral("chkDefault"));
     auto* layout = new QVBoxLayout(pnlFrameDiff);
@@ -72,6 +74,7 @@ void TfrmSettings::BuildFrameSizePanel() {
     layout->addWidget(question);
     layout->addWidget(optClip);
     layout->addWidget(optChange);
+    layout->addWidget(optFit);
     layout->addSpacing(6);
     layout->addWidget(chkDefault);
     layout->addStretch(1);
@@ -147,13 +150,20 @@ void TfrmSettings::BuildPalettePanel() {
 }
 
 void TfrmSettings::SetFrameSizeChoice(const TFrameSizeChoice& Choice) {
-    optClip->setChecked(Choice.ClipFrame);
-    optChange->setChecked(!Choice.ClipFrame);
+    FFitKeepsClip = Choice.ClipFrame;
+    optClip->setChecked(Choice.ClipFrame && !Choice.FitFrame);
+    optChange->setChecked(!Choice.ClipFrame && !Choice.FitFrame);
+    optFit->setChecked(Choice.FitFrame);
     chkDefault->setChecked(Choice.ClipDefault);
 }
 
 TFrameSizeChoice TfrmSettings::FrameSizeChoice() const {
-    return {optClip->isChecked(), chkDefault->isChecked()};
+    TFrameSizeChoice c;
+    c.FitFrame = optFit->isChecked();
+    // A fit keeps the trim-or-grow answer as it was, for older versions.
+    c.ClipFrame = c.FitFrame ? FFitKeepsClip : optClip->isChecked();
+    c.ClipDefault = chkDefault->isChecked();
+    return c;
 }
 
 void TfrmSettings::SetPaletteChoice(const TPaletteChoice& Choice) {

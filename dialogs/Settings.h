@@ -90,6 +90,7 @@ public:
     QWidget* pnlAbout = nullptr;
     QWidget* pnlFrameDiff = nullptr;
     QRadioButton* optClip = nullptr;
+    QRadioButton* optFit = nullptr;
     QRadioButton* optChange = nullptr;
     QCheckBox* chkDefault = nullptr;
     QWidget* pnlPalettes = nullptr;
@@ -109,6 +110,7 @@ public:
     QPushButton* btnOK = nullptr;
 
 private:
+    bool FFitKeepsClip = true;  // the trim-or-grow answer a fit leaves stored
     void BuildAboutPanel(const QImage& Logo);
     void BuildFrameSizePanel();
     void BuildPalettePanel();

@@ -17,12 +17,14 @@ TFrameSizeChoice TFrameSizeChoice::Read(const TSettingsStore& Store) {
     TFrameSizeChoice c;
     c.ClipFrame = Store.Read(Setting::ClipFrame);
     c.ClipDefault = Store.Read(Setting::ClipDefault);
+    c.FitFrame = Store.Read(Setting::FitFrame);
     return c;
 }
 
 void TFrameSizeChoice::Write(TSettingsStore& Store) const {
     Store.WriteIfChanged(Setting::ClipFrame, ClipFrame);
     Store.WriteIfChanged(Setting::ClipDefault, ClipDefault);
+    Store.WriteIfChanged(Setting::FitFrame, FitFrame);
 }
 
 TPaletteChoice TPaletteChoice::Read(const TSettingsStore& Store) {

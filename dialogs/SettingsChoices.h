@@ -12,10 +12,11 @@
 class TSettingsStore;
 
 // "If frame dimensions are larger than the animation": trim the frame (true) or
-// grow the animation, and whether to stop asking.
+// grow the animation, or scale the frame to fit, and whether to stop asking.
 struct TFrameSizeChoice {
     bool ClipFrame = true;   // "ClipFrame"
     bool ClipDefault = false; // "ClipDefault"
+    bool FitFrame = false;    // "FitFrame": scale to fit, whatever ClipFrame says
 
     static TFrameSizeChoice Read(const TSettingsStore& Store);
     void Write(TSettingsStore& Store) const;

@@ -3,6 +3,7 @@
 #include "gif/FrameDefaults.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
+#include "painter/PictureScaler.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +21,56 @@ void GrowScreenTo(TGIFImage& image, const TBitmap& picture, TFrameEditLog& log) 
         bottom = std::max(bottom, f.Top() + f.Height());
     }
     log.SetScreenSize(image, std::max(picture.Width(), right), std::max(picture.Height(), bottom));
+}
+
+// The picture as straight RGBA; its transparent colour's pixels draw nothing.
+TRGBAPicture ToRGBA(const TBitmap& picture) {
+    TBitmap rows = picture;
+    rows.SetPixelFormat(pf24bit);
+    const TColorRef key = picture.TransparentColor();
+    TRGBAPicture out(rows.Width(), rows.Height());
+    for (int y = 0; y < rows.Height(); ++y) {
+        const std::uint8_t* p = rows.ScanLine(y);
+        for (int x = 0; x < rows.Width(); ++x, p += 3) {
+            std::uint8_t* q = out.Pixel(x, y);
+            if (picture.Transparent() && RGBColor(p[2], p[1], p[0]) == key) continue;  // stays 0, 0, 0, 0
+            q[0] = p[2], q[1] = p[1], q[2] = p[0], q[3] = 255;
+        }
+    }
+    return out;
+}
+
+// The picture scaled to fit width x height with its ratio kept.
+TBitmap FittedPicture(const TBitmap& source, int width, int height, const IPictureScaler* scaler) {
+    const double scale = std::min(double(width) / source.Width(), double(height) / source.Height());
+    const int w = std::clamp(int(source.Width() * scale), 1, width), h = std::clamp(int(source.Height() * scale), 1, height);
+    const TRGBAPicture in = ToRGBA(source);
+    TRGBAPicture out(w, h);
+    if (!scaler || !scaler->Scale(in, out, TResizeFilter::Smooth)) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                std::memcpy(out.Pixel(x, y), in.Pixel(x * in.Width / w, y * in.Height / h), 4);
+    }
+    // Back to rows, the transparent colour where (mostly) nothing is drawn.
+    const TColorRef key = source.TransparentColor();
+    TBitmap fitted(w, h, pf24bit);
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = fitted.ScanLine(y);
+        for (int x = 0; x < w; ++x, row += 3) {
+            const std::uint8_t* p = out.Pixel(x, y);
+            const unsigned alpha = p[3];
+            if (alpha < 128) {
+                row[0] = BlueOf(key), row[1] = GreenOf(key), row[2] = RedOf(key);
+                continue;
+            }
+            // An edge against nothing: the colour without the nothing mixed in.
+            auto straight = [alpha](unsigned c) { return std::uint8_t(std::min(255u, (c * 255 + alpha / 2) / alpha)); };
+            row[0] = straight(p[2]), row[1] = straight(p[1]), row[2] = straight(p[0]);
+        }
+    }
+    fitted.SetTransparent(source.Transparent());
+    fitted.SetTransparentColor(key);
+    return fitted;
 }
 
 } // namespace
@@ -48,6 +99,9 @@ int AddPicture(TGIFImage& image, const TAddPicture& add, TFrameEditLog& log) {
     if (PictureExceedsScreen(image, add.Picture)) {
         if (add.Large == TLargePicture::Clip) {
             clipped = TopLeftPart(add.Picture, image.Width(), image.Height());
+            picture = &clipped;
+        } else if (add.Large == TLargePicture::Fit) {
+            clipped = FittedPicture(add.Picture, image.Width(), image.Height(), add.Scaler);
             picture = &clipped;
         } else {
             GrowScreenTo(image, add.Picture, log);

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class IPictureScaler;
 class TFrameEditLog;
 class TGIFImage;
 class TGIFSubImage;
@@ -21,6 +22,7 @@ class TGIFSubImage;
 enum class TLargePicture {
     Clip,       // the picture is cut to the screen, from the top left
     GrowScreen, // the screen grows to the picture (never cutting a frame)
+    Fit,        // the picture is scaled down, its ratio kept, to fit the screen
 };
 
 // The colours a true-colour picture is reduced to.
@@ -38,6 +40,9 @@ struct TAddPicture {
     // Where the frame goes (clamped to the frames there are).
     int Position = 0;
     TLargePicture Large = TLargePicture::Clip;
+    // Scales for Fit with its smooth filter (not owned); without one, Fit
+    // takes the nearest pixel.
+    const IPictureScaler* Scaler = nullptr;
     TPaletteUse Palette;
     int DefaultDelay = 100; // for a new frame's control extension
     int DefaultLoop = 0;    // for a looping block the animation did not have

@@ -27,6 +27,8 @@ inline constexpr TSetting<int> DefaultDelay{Main, "DefaultDelay", 100};
 inline constexpr TSetting<int> DefaultLoop{Main, "DefaultLoop", 0};
 inline constexpr TSetting<bool> ClipFrame{Main, "ClipFrame", true};
 inline constexpr TSetting<bool> ClipDefault{Main, "ClipDefault", false};
+// A larger picture is scaled down to fit (before "ClipFrame" is looked at).
+inline constexpr TSetting<bool> FitFrame{Main, "FitFrame", false};
 inline constexpr TSetting<bool> MakeBackups{Main, "MakeBackups", true};
 inline constexpr TSetting<bool> DisplayAnimation{Main, "DisplayAnimation", true};
 inline constexpr TSetting<bool> TipDay{Main, "TipDay", true};

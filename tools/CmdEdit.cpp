@@ -13,6 +13,7 @@
 //   --comment=TEXT      a comment (each line of TEXT a line of it)
 //   --remove-comments   every comment out
 //   --add=FILE[:N]      the first picture of a GIF file as a new frame (at N; else at the end)
+//   --large=clip|grow|fit   how the --add edits after it take a larger picture
 //   --select=0-4,9      the frames the next edits act on (one frame, or none: all)
 //   --delay=CS|+CS|-CS|N%   the selected frames' delays set, shifted or scaled
 //   --duplicate         each selected frame followed by a copy
@@ -55,7 +56,7 @@ namespace {
 constexpr const char* kUsage =
     "edit IN OUT [--delete=N[,N...]] [--move=FROM:TO] [--delay=all|N:CS] [--loop=N] [--disposal=all|N:D] "
     "[--interlace=all|N:on|off] [--offset=N:X,Y] [--transparent=all|N:RRGGBB|off] [--comment=TEXT] "
-    "[--remove-comments] [--add=FILE[:N]] [--select=0-4,9] [--delay=CS|+CS|-CS|N%] [--duplicate] "
+    "[--remove-comments] [--add=FILE[:N]] [--large=clip|grow|fit] [--select=0-4,9] [--delay=CS|+CS|-CS|N%] [--duplicate] "
     "[--reverse] [--pingpong] [--dedupe] [--drop-every=N] [--optimize] [--crop=X,Y,W,H] [--rotate=90|180|270] "
     "[--flip=h|v] [--resize=WxH|N%] [--filter=smooth|bilinear|nearest] [--text=TEXT [--font=F] [--font-size=PX] "
     "[--text-color=RRGGBB] [--outline=RRGGBB:W] [--text-at=PLACE|X,Y]]   the editor's edits, left to right";
@@ -150,16 +151,18 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // The first picture of a GIF file, as it shows on its screen.
-TEdit AddPictureFrom(const std::string& file, int position) {
-    return [file, position](TGIFImage& image, TFrameEditLog& log) {
+TEdit AddPictureFrom(const std::string& file, int position, const TPictureOptions& settings) {
+    return [file, position, settings](TGIFImage& image, TFrameEditLog& log) {
         TGIFImage picture;
         picture.PixelBudget = ToolPixelBudget();
         picture.LoadFromFile(file);
         const TBitmap* flat = picture.GetFlatBitmap();
         if (!flat || flat->Empty()) throw GIFException(file + ": the file holds no picture");
         // As the editor adds it with its settings as they come: clipped to
-        // the screen, one shared palette, 1 s, looping for ever.
+        // the screen (or as --large says), one shared palette, 1 s, looping
+        // for ever.
         TAddPicture add;
+        TakeLargePictures(settings, add);
         add.Picture = *flat;
         add.Position = position < 0 ? image.Frames().Count() : position;
         AddPicture(image, add, log);
@@ -299,7 +302,7 @@ TEdit ParseEdit(const std::string& option, const TSelection& selection, const TP
             error = "--add wants a GIF file, as --add=logo.gif or --add=logo.gif:0";
             return {};
         }
-        return AddPictureFrom(file, position);
+        return AddPictureFrom(file, position, settings);
     }
     if (const std::optional<std::string> v = value("--select")) {
         const std::vector<int> frames = Ranges(*v);

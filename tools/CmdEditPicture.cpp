@@ -8,6 +8,8 @@
 //   --text=TEXT             a caption on the selected frames (all when none are)
 //     --font=FAMILY --font-size=PX --text-color=RRGGBB --outline=RRGGBB:W
 //     --text-at=top|bottom|center|top-left|...|X,Y   (default bottom)
+//   --large=clip|grow|fit   how the --add edits after it take a picture larger
+//                           than the animation (default clip)
 // The style options and --filter hold for the whole command line, wherever
 // they stand.
 
@@ -21,6 +23,7 @@
 #include "painter/AnimationInfoEdit.h"
 #include "painter/AnimationResize.h"
 #include "painter/FrameCaption.h"
+#include "painter/FrameImport.h"
 #include "painter/SmoothResize.h"
 #include "raster/GIFException.h"
 #include "tools/EditOptions.h"
@@ -43,7 +46,16 @@ struct TPictureSettings {
     int OutlineWidth = 2;
     std::optional<TCaptionPlace> Place = TCaptionPlace::Bottom;
     TPoint At;
+    TLargePicture Large = TLargePicture::Clip;  // set by --large as the edits run
 };
+
+void TakeLargePictures(const TPictureOptions& settings, TAddPicture& add) {
+    add.Large = settings->Large;
+#ifdef REELIX_HAVE_IMAGING
+    static const TSwsPictureScaler scaler;
+    add.Scaler = &scaler;
+#endif
+}
 
 TPictureOptions MakePictureOptions() { return std::make_shared<TPictureSettings>(); }
 
@@ -150,6 +162,21 @@ TEdit ParsePictureEdit(const std::string& option, const TSelection& selection, c
     const std::string name = option.substr(0, equals);
     const std::string value = equals == std::string::npos ? std::string() : option.substr(equals + 1);
     TPictureSettings& s = *settings;
+    if (name == "--large") {
+        const std::optional<TLargePicture> large = value == "clip" ? std::optional(TLargePicture::Clip)
+                                                   : value == "grow" ? std::optional(TLargePicture::GrowScreen)
+                                                   : value == "fit"  ? std::optional(TLargePicture::Fit)
+                                                                     : std::nullopt;
+        if (!large) {
+            error = "--large wants clip, grow or fit";
+            return {};
+        }
+        // From here on, as the edits run: a --add before it is not touched.
+        return [settings, large](TGIFImage&, TFrameEditLog&) {
+            settings->Large = *large;
+            return true;
+        };
+    }
     if (name == "--crop") {
         const std::vector<int> n = Numbers(value, 4);
         if (n.empty() || n[2] < 1 || n[3] < 1) {

@@ -23,6 +23,11 @@ struct TPictureSettings;
 using TPictureOptions = std::shared_ptr<TPictureSettings>;
 TPictureOptions MakePictureOptions();
 
+// How the --add edits after a --large=clip|grow|fit take a picture larger
+// than the animation (clipped, by default): sets `add`'s choice and scaler.
+struct TAddPicture;
+void TakeLargePictures(const TPictureOptions& settings, TAddPicture& add);
+
 // The picture options (--crop, --rotate, --flip, --resize, --filter, --text
 // and its style options). Answers an empty function and leaves `error`
 // empty when the option is none of them; sets `error` when it is one but

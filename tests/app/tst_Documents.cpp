@@ -342,18 +342,22 @@ private slots:
     void frameSizeQuestion_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("clip");
+        QTest::addColumn<bool>("fit");
         QTest::addColumn<bool>("asked");
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<QSize>("frame");
-        QTest::newRow("same size") << "same.bmp" << true << false << QSize(8, 6) << QSize(8, 6);
+        QTest::newRow("same size") << "same.bmp" << true << false << false << QSize(8, 6) << QSize(8, 6);
         // Taken as it is; the screen grows to hold the frame.
-        QTest::newRow("one pixel larger: not asked") << "one-larger.bmp" << true << false << QSize(9, 7) << QSize(9, 7);
-        QTest::newRow("two larger, trimmed") << "two-larger.bmp" << true << true << QSize(8, 6) << QSize(8, 6);
-        QTest::newRow("two larger, animation grows") << "two-larger.bmp" << false << true << QSize(10, 8) << QSize(10, 8);
+        QTest::newRow("one pixel larger: not asked") << "one-larger.bmp" << true << false << false << QSize(9, 7) << QSize(9, 7);
+        QTest::newRow("two larger, trimmed") << "two-larger.bmp" << true << false << true << QSize(8, 6) << QSize(8, 6);
+        QTest::newRow("two larger, animation grows") << "two-larger.bmp" << false << false << true << QSize(10, 8) << QSize(10, 8);
+        // 10 x 8 into 8 x 6: three quarters, the ratio kept.
+        QTest::newRow("two larger, scaled to fit") << "two-larger.bmp" << true << true << true << QSize(8, 6) << QSize(7, 6);
     }
     void frameSizeQuestion() {
         QFETCH(QString, file);
         QFETCH(bool, clip);
+        QFETCH(bool, fit);
         QFETCH(bool, asked);
         QFETCH(QSize, screen);
         QFETCH(QSize, frame);
@@ -362,11 +366,11 @@ private slots:
         rig->Cmd(TCommandId::Open)->trigger();
         rig->Dialogs << DropAnswer(TfrmComments::TDropPlace::After);
         if (asked)
-            rig->Dialogs << [clip](QDialog& d) {
+            rig->Dialogs << [clip, fit](QDialog& d) {
                 auto* dlg = qobject_cast<TfrmSettings*>(&d);
                 if (!dlg)
                     return int(QDialog::Rejected);
-                QTest::mouseClick(clip ? dlg->optClip : dlg->optChange, Qt::LeftButton);
+                QTest::mouseClick(fit ? dlg->optFit : clip ? dlg->optClip : dlg->optChange, Qt::LeftButton);
                 QTest::mouseClick(dlg->btnOK, Qt::LeftButton);
                 return dlg->result();
             };
@@ -376,8 +380,10 @@ private slots:
         QCOMPARE(QSize(rig->Doc().Width(), rig->Doc().Height()), screen);
         TGIFSubImage& added = *rig->Doc().Frames()[1];
         QCOMPARE(QSize(added.Width(), added.Height()), frame);
-        if (asked)
+        if (asked) {
             QCOMPARE(rig->Store.Read(Setting::ClipFrame), clip);
+            QCOMPARE(rig->Store.Read(Setting::FitFrame), fit);
+        }
     }
 
     void frameSizeQuestionCancelledAddsNothing() {

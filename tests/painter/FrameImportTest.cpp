@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
@@ -78,6 +80,29 @@ TEST(FrameImport, APictureLargerThanTheScreenIsClippedOrGrowsIt) {
     EXPECT_EQ(grown->Height(), 5);
     log2.Undo(*grown);
     EXPECT_EQ(Saved(*grown), before) << "the screen's size comes back too";
+}
+
+// Scaled to fit: the ratio kept, the see-through part still see-through.
+TEST(FrameImport, APictureLargerThanTheScreenCanBeScaledToFit) {
+    auto image = TwoFrames();  // 4 x 3
+    TAddPicture add;
+    add.Picture = Picture(16, 6, 0x00FF00);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) std::memset(add.Picture.ScanLine(y) + 3 * x, 0xFF, 3);  // white left half
+    add.Picture.SetTransparent(true);
+    add.Picture.SetTransparentColor(RGBColor(255, 255, 255));
+    add.Large = TLargePicture::Fit;
+    add.Palette.Reduction = crFitted;  // the editor's default: room is kept for the transparency
+    TFrameEditLog log;
+    const TGIFSubImage& frame = *image->Frames()[AddPicture(*image, add, log)];
+    EXPECT_EQ(frame.Width(), 4);
+    EXPECT_EQ(frame.Height(), 1);
+    EXPECT_EQ(image->Width(), 4) << "the screen stays";
+    ASSERT_TRUE(frame.ControlExtension() && frame.ControlExtension()->UsesTransparency());
+    const int hole = frame.ControlExtension()->TransparentIndex();
+    EXPECT_EQ(frame.PixelData()[0], hole);
+    EXPECT_EQ(frame.PixelData()[1], hole);
+    EXPECT_NE(frame.PixelData()[3], hole);
 }
 
 TEST(FrameImport, APastedFrameKeepsItsAttributesAndFindsItsTransparentColour) {

@@ -92,6 +92,30 @@ TEST_F(ToolPictureEdits, CropRotateFlipAndResizeChangeThePicture) {
 
 }  // namespace
 
+// A picture larger than the animation: clipped by default, the screen grown,
+// or the picture scaled to fit with its ratio kept.
+TEST_F(ToolPictureEdits, LargePicturesAreClippedGrownOrFitted) {
+    TGIFRecipe recipe;
+    recipe.Header(12, 6, 0x81).Table(4);
+    std::vector<int> big;
+    for (int i = 0; i < 72; ++i) big.push_back(i % 12 < 6 ? 1 : 2);
+    recipe.Image(0, 0, 12, 6, big);
+    const fs::path large = dir_ / "large.gif";
+    const std::vector<std::uint8_t> bytes = recipe.Trailer().Get();
+    std::ofstream(large, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    auto lastFrame = [&](const std::string& options, int width, int height) {
+        Edited(options, width, height);
+        TGIFImage image;
+        image.LoadFromFile((dir_ / "out.gif").string());
+        const TGIFSubImage& f = *image.Frames()[image.Frames().Count() - 1];
+        return std::make_pair(int(f.Width()), int(f.Height()));
+    };
+    EXPECT_EQ(lastFrame("--add=" + large.string(), 6, 4), std::make_pair(6, 4));
+    EXPECT_EQ(lastFrame("--large=grow --add=" + large.string(), 12, 6), std::make_pair(12, 6));
+    EXPECT_EQ(lastFrame("--large=fit --add=" + large.string(), 6, 4), std::make_pair(6, 3));
+    EXPECT_EQ(RunTool("edit " + in_.string() + " " + (dir_ / "bad.gif").string() + " --large=shrink", dir_ / "stderr.txt").status, 1);
+}
+
 // reelix-tool convert: a clip made by ffmpeg (a peer, test-only) becomes an
 // animation of the part, rate and size asked; bad options write nothing.
 TEST_F(ToolPictureEdits, ConvertMakesTheImportOfAClip) {
