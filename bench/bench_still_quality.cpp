@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "color/ColorReduction.h"
+#include "color/FittedReduction.h"
 #include "imaging/PictureReader.h"
 
 namespace fs = std::filesystem;
@@ -67,13 +68,7 @@ int main(int argc, char** argv) {
         TPackedPicture source;
         std::string error;
         if (!ReadPackedPicture(path, source, error)) continue;
-        TBitmap bitmap(source.Width, source.Height, pf24bit);
-        for (int y = 0; y < source.Height; ++y)
-            for (int x = 0; x < source.Width; ++x) {
-                const std::uint32_t v = source.Pixels[std::size_t(y) * std::size_t(source.Width) + std::size_t(x)];
-                std::uint8_t* p = bitmap.ScanLine(y) + 3 * x;
-                p[0] = std::uint8_t(v), p[1] = std::uint8_t(v >> 8), p[2] = std::uint8_t(v >> 16);
-            }
+        const TBitmap bitmap = PackedToBitmap(source.Pixels.data(), source.Width, source.Height);
         std::printf("%s (%d x %d)\n", fs::path(path).filename().c_str(), source.Width, source.Height);
         for (int colors : {256, 64, 16}) {
             bool ok = false;

@@ -42,6 +42,18 @@ TColorHistogram DrawnColors(const std::uint32_t* pixels, std::size_t count, std:
     return histogram;
 }
 
+TBitmap PackedToBitmap(const std::uint32_t* pixels, int width, int height) {
+    TBitmap bitmap(width, height, pf24bit);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < width; ++x, row += 3) {
+            const std::uint32_t rgb = *pixels++ & 0xFFFFFFu;
+            row[0] = std::uint8_t(rgb), row[1] = std::uint8_t(rgb >> 8), row[2] = std::uint8_t(rgb >> 16);
+        }
+    }
+    return bitmap;
+}
+
 std::vector<std::uint32_t> FitPictureColors(const std::uint32_t* pixels, std::size_t count, int maxColors,
                                             std::size_t stride) {
     // A picture of few colours keeps exactly its own.

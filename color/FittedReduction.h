@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "color/PaletteFit.h"
+#include "raster/Bitmap.h"
+
+// Packed pixels (width x height) as a 24-bit bitmap; kClear comes out black.
+TBitmap PackedToBitmap(const std::uint32_t* pixels, int width, int height);
 
 // A pixel within this squared RGB distance (about 4 per channel) of what the
 // screen shows keeps it: noise in the source does not make the screen shimmer.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <memory>
 
+#include "gif/FrameControl.h"
+#include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "imaging/VideoReader.h"
 
@@ -55,27 +57,6 @@ private:
     double next_ = 0;
 };
 
-TGIFSubImage& AddWebFrame(TGIFImage& image, const std::vector<std::uint32_t>& pixels, int width, int height) {
-    TBitmap picture(width, height, pf24bit);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture.ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t rgb = pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-            row[3 * x] = std::uint8_t(rgb), row[3 * x + 1] = std::uint8_t(rgb >> 8), row[3 * x + 2] = std::uint8_t(rgb >> 16);
-        }
-    }
-    return *image.Frames()[image.AddFrame(picture)];
-}
-
-void SetDelay(TGIFSubImage& frame, int delay) {
-    TGIFGraphicControlExtension* control = frame.ControlExtension();
-    if (!control) {
-        auto made = std::make_unique<TGIFGraphicControlExtension>(&frame);
-        control = made.get();
-        frame.ExtensionBlocks().Add(std::move(made));
-    }
-    control->DelayTime = static_cast<std::uint16_t>(delay);
-}
 
 // The shared palette: pictures spread evenly over the chosen time.
 std::vector<std::uint32_t> SampleClip(const std::string& path, const TVideoImportOptions& options, int width,
@@ -148,13 +129,13 @@ TVideoImportResult ImportVideo(const std::string& path, TGIFImage& image, const 
         const int delay = delays.Next(until - pendingStart);
         if (fitted) encoder->Add(pending, delay);
         else {
-            TGIFSubImage& frame = AddWebFrame(image, pending, width, height);
+            TGIFSubImage& frame = *image.Frames()[image.AddFrame(PackedToBitmap(pending.data(), width, height))];
             if (result.Frames == 0) {
                 auto loop = std::make_unique<TGIFAppExtNSLoop>(&frame);
                 loop->LoopCount = 0;
                 frame.ExtensionBlocks().Insert(0, std::move(loop));
             }
-            SetDelay(frame, delay);
+            RequireControl(frame).DelayTime = static_cast<std::uint16_t>(delay);
         }
         ++result.Frames;
     };

@@ -43,12 +43,6 @@ struct TClipEncoder::TPalette {
     explicit TPalette(std::vector<std::uint32_t> colors) : nearest(colors.empty() ? std::vector<std::uint32_t>{0} : std::move(colors)) {}
     TNearestColor nearest;
     const std::vector<std::uint32_t>& Colors() const { return nearest.Palette(); }
-    // The mean squared error of the nearest colours of `pixels`.
-    double Error(const std::vector<std::uint32_t>& pixels) {
-        double sum = 0;
-        for (std::uint32_t rgb : pixels) sum += ColorDistance(rgb, Colors()[std::size_t(nearest.Index(rgb))]);
-        return pixels.empty() ? 0 : sum / double(pixels.size());
-    }
 };
 
 void TClipSampler::Add(const std::vector<std::uint32_t>& picture) {
@@ -97,7 +91,7 @@ TClipEncoder::TPalette& TClipEncoder::ChoosePalette(const std::vector<std::uint3
     std::vector<std::uint32_t> measured;
     const std::size_t step = std::max<std::size_t>(1, drawn.size() / kMeasuredPixels);
     for (std::size_t i = 0; i < drawn.size(); i += step) measured.push_back(drawn[i]);
-    const double sharedError = shared_ ? shared_->Error(measured) : 0;
+    const double sharedError = shared_ ? MeanError(shared_->Colors(), measured) : 0;
     if (shared_ && sharedError <= kSharedIsExact) return *shared_;
 
     // Whether a palette of its own pays is judged by its median cut alone,

@@ -79,14 +79,7 @@ void ConvertPicture(TPackedPicture picture, const TVideoImportOptions& options, 
     if (options.Method == TVideoColors::WebPalette) {
         image.ColorReductionKind = crWebSafe;
         image.DitherKind = options.Colors.Dither ? dkFloydSteinberg : dkNearest;
-        TBitmap bitmap(picture.Width, picture.Height, pf24bit);
-        for (int y = 0; y < picture.Height; ++y)
-            for (int x = 0; x < picture.Width; ++x) {
-                const std::uint32_t v = picture.Pixels[std::size_t(y) * std::size_t(picture.Width) + std::size_t(x)];
-                std::uint8_t* p = bitmap.ScanLine(y) + 3 * x;
-                p[0] = std::uint8_t(v), p[1] = std::uint8_t(v >> 8), p[2] = std::uint8_t(v >> 16);
-            }
-        image.AssignBitmap(bitmap);
+        image.AssignBitmap(PackedToBitmap(picture.Pixels.data(), picture.Width, picture.Height));
         return;
     }
     EncodeStill(image, picture.Pixels, picture.Width, picture.Height, options.Colors);
