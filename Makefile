@@ -5,9 +5,9 @@ BUILD_DIR ?= build
 JOBS ?= 2
 
 PACKAGES := qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libjpeg62-turbo-dev \
-	libavformat-dev libavcodec-dev libavutil-dev libswscale-dev \
+	libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libwebp-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev cmake ninja-build pkg-config g++ \
-	libgif-dev gifsicle imagemagick ffmpeg python3-pil \
+	libgif-dev gifsicle imagemagick ffmpeg python3-pil webp \
 	dpkg-dev file lintian appstream desktop-file-utils
 
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")

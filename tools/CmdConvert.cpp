@@ -6,8 +6,9 @@
 //   --colors=N        at most N colours (2..256, default 256)
 //   --dither=on|off   error diffusion (default on)
 //   --palette=fitted|web   colours fitted to the clip (default), or the 216-colour web palette
-// Pictures are read by Qt's readers (PNG, JPEG, BMP, ...), anything else as
-// a video by FFmpeg.
+// Animated WebP and PNG files keep their frames, durations and loop count
+// (the colour options apply); other pictures are read by Qt's readers (PNG,
+// JPEG, BMP, ...), anything else as a video by FFmpeg.
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include "imaging/PictureReader.h"
 #include "imaging/SwsPictureScaler.h"
 #include "imaging/VideoImport.h"
+#include "imaging/WebAnimationImport.h"
 #include "imaging/VideoReader.h"
 #endif
 
@@ -112,7 +114,13 @@ int Convert(const std::vector<std::string>& args) {
     try {
         TPackedPicture picture;
         std::string pictureError;
-        if (ReadPackedPicture(files[0], picture, pictureError)) {
+        if (WebAnimationKindOfFile(files[0]) != TWebAnimationKind::None) {
+            const TWebImportResult result = ImportWebAnimation(files[0], image, {}, options.Colors);
+            if (result.CutShort) std::fputs("warning: the file is cut short; the frames that arrived whole are kept\n", stderr);
+            if (result.Truncated)
+                std::fprintf(stderr, "warning: stopped after %d frames: %s\n", result.Frames,
+                             image.PixelBudget.DocumentLimitText().c_str());
+        } else if (ReadPackedPicture(files[0], picture, pictureError)) {
             ConvertPicture(std::move(picture), options, image);
         } else {
             const TVideoImportResult result = ImportVideo(files[0], image, {}, options);
