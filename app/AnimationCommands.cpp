@@ -8,10 +8,12 @@
 #include "dialogs/LongWork.h"
 #include "dialogs/Optimize.h"
 #include "gif/CommentEdits.h"
+#include "gif/FrameDefaults.h"
 #include "gif/FrameEditLog.h"
 #include "gif/GIFImage.h"
 #include "painter/AnimationInfoEdit.h"
 #include "imaging/SwsPictureScaler.h"
+#include "imaging/WebExport.h"
 #include "painter/AnimationResize.h"
 #include "painter/SmoothResize.h"
 #include "painter/FrameOperations.h"
@@ -135,6 +137,7 @@ void TAnimationCommands::HtmlCode() {
     dialog.Prompts = &FPrompts;
     dialog.AnimationHeight = doc.Height();
     dialog.AnimationWidth = doc.Width();
+    dialog.AnimationLoops = AnimationPlays(*PreparedForSaving(doc, FSession.Read(Setting::DefaultLoop))) == 0;
     dialog.SetFileName(FSession.Untitled() ? QString() : FilePart(FSession.FileName()));
     FWindow.RunDialog(dialog);
     // The clipboard now holds text: Paste follows it.

@@ -4,7 +4,7 @@
 // action's object name.
 
 #define REELIX_COMMANDS(X) \
-    X(New) X(Open) X(Save) X(SaveAs) X(ImportVideo) X(ExportImages) X(ExportVideo) X(Exit) \
+    X(New) X(Open) X(Save) X(SaveAs) X(ImportVideo) X(ExportImages) X(ExportVideo) X(ExportWeb) X(Exit) \
     X(Undo) X(Redo) X(Cut) X(Copy) X(Paste) X(DeleteFrame) X(DeleteAllFrames) X(AddFrame) X(AddComment) \
     X(MoveUp) X(MoveDown) X(MoveToStart) X(MoveToEnd) X(FrameProperties) X(GlobalProperties) \
     X(AnimationInformation) X(DuplicateFrames) X(ReverseFrames) X(PingPongFrames) X(RemoveDuplicateFrames) \

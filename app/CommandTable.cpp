@@ -38,6 +38,9 @@ const TCommandEntry Entries[] = {
      [](W& w) { w.Documents().ExportImages(); }, HasFrames},
     {C::ExportVideo, "As &AVI Animation", "Export AVI|Exports the current animation to an AVI animation file",
      nullptr, [](W& w) { w.Documents().ExportVideo(); }, HasFrames},
+    {C::ExportWeb, "As &Web Animation (WebP, PNG, MP4, WebM)...",
+     "Export Web|Exports the animation as animated WebP or PNG, or as an MP4 or WebM video", "Ctrl+Shift+W",
+     [](W& w) { w.Documents().ExportWeb(); }, HasFrames},
     {C::Exit, "E&xit", "Exit|Closes the program", nullptr, [](W& w) { w.close(); }, Always},
 
     {C::Undo, "&Undo", "Undo|Takes back the last change", "Ctrl+Z", [](W& w) { w.Undo(); },
@@ -206,7 +209,7 @@ using L = std::vector<TCommandId>;
 const std::map<TCommandPlace, L> Layouts = {
     {TCommandPlace::FileMenu, {C::New, C::Open, C::Save, C::SaveAs, Separator}},
     {TCommandPlace::FileImportMenu, {C::ImportVideo}},
-    {TCommandPlace::FileExportMenu, {C::ExportImages, C::ExportVideo}},
+    {TCommandPlace::FileExportMenu, {C::ExportImages, C::ExportVideo, C::ExportWeb}},
     {TCommandPlace::EditMenu,
      {C::Undo, C::Redo, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, Separator, C::AddFrame, C::AddComment,
       Separator, C::MoveUp, C::MoveDown, Separator, C::FrameProperties, C::GlobalProperties,

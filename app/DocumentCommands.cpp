@@ -22,8 +22,8 @@
 
 namespace {
 const QString OpenFilter = QStringLiteral(
-    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
-    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|"
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.webp;*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|GIF Images (*.gif)|*.gif|"
+    "Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|WebP Images (*.webp)|*.webp|"
     "Videos (*.avi, *.mp4, *.webm, *.mov, *.mkv)|*.avi;*.mp4;*.m4v;*.webm;*.mov;*.mkv|All Files (*.*)|*.*");
 const QString SaveFilter = QStringLiteral("GIF Images (*.gif)|*.gif");
 
@@ -72,6 +72,8 @@ bool TDocumentCommands::OpenFile(const QString& Path) {
     // Whatever the kind, the file is read in full first; only then does it
     // replace the document, which a file that cannot be read leaves as it was.
     const TFileKind kind = FileKindOf(Path);
+    if (IsWebAnimation(Path, kind))
+        return ImportWebAnimationFile(Path);
     switch (kind) {
     case fkGIF: {
         TGIFImage opened;

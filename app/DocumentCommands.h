@@ -50,6 +50,16 @@ public:
     void ExportVideo();
     // Chosen frames written as single GIF, JPEG or BMP pictures.
     void ExportImages();
+    // The animation written as animated WebP or PNG, or an MP4 or WebM video.
+    void ExportWeb();
+    // An animated WebP or PNG, or a still WebP, becomes the animation
+    // "Untitled"; one that cannot be read leaves the document as it was.
+    bool ImportWebAnimationFile(const QString& Path);
+    // Reads such a file into Loaded (empty), telling the user of a failure
+    // (false) and of frames left out.
+    bool ReadWebAnimation(const QString& Path, TGIFImage& Loaded);
+    // An animation read from another format becomes the document "Untitled".
+    void UseImportedAnimation(TGIFImage& Loaded);
 
     // ---- Recent files (the menu is the window's) ----
     void SetRecentMenu(QMenu* Menu) { FRecentMenu = Menu; }

@@ -30,8 +30,8 @@
 
 namespace {
 const QString AddFilter = QStringLiteral(
-    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
-    "Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|All Files (*.*)|*.*");
+    "Image Files|*.gif;*.jpg;*.jpeg;*.bmp;*.png;*.webp|GIF Images (*.gif)|*.gif|Jpeg Images (*.jpg, *.jpeg)|*.jpg;*.jpeg|"
+    "Bitmap Images (*.bmp)|*.bmp|PNG Images (*.png)|*.png|WebP Images (*.webp)|*.webp|All Files (*.*)|*.*");
 } // namespace
 
 TFrameCommands::TFrameCommands(TEditSession& Session, IUserPrompts& Prompts, TfrmMain& Window)
@@ -270,22 +270,29 @@ bool TFrameCommands::LoadPicture(const QString& Path, TBitmap& Bitmap, bool Allo
         return false;
     }
     const TFileKind kind = FileKindOf(Path);
-    if (IsStillPicture(kind)) {
+    const bool web = IsWebAnimation(Path, kind);
+    if (IsStillPicture(kind) && !web) {
         const QString failure = LoadStillPicture(Path, kind, Bitmap);
         if (!failure.isEmpty())
             ShowPictureFailure(FPrompts, Path, failure);
         return failure.isEmpty();
     }
-    if (kind != fkGIF) {
+    if (kind != fkGIF && !web) {
         FPrompts.MessageBox(TMsgType::Error, TMsgButtons::OK, title,
                             QStringLiteral("Error loading %1. Unknown file type or corrupted file.").arg(FilePart(Path)));
         return false;
     }
     TGIFImage picture;
-    const TLoadOutcome outcome = ReadGIF(Path, picture, nullptr);
-    if (!outcome.Loaded) {
-        ShowLoadFailure(FPrompts, Path, outcome);
-        return false;
+    TLoadOutcome outcome{true, false, QString(), QString()};
+    if (web) {
+        if (!FWindow.Documents().ReadWebAnimation(Path, picture))
+            return false;
+    } else {
+        outcome = ReadGIF(Path, picture, nullptr);
+        if (!outcome.Loaded) {
+            ShowLoadFailure(FPrompts, Path, outcome);
+            return false;
+        }
     }
     if (picture.Frames().Count() >= 2 && AllowPrompt) {
         bool openAsAnimation = FSession.Document().Frames().Count() == 0;
@@ -293,12 +300,18 @@ bool TFrameCommands::LoadPicture(const QString& Path, TBitmap& Bitmap, bool Allo
             openAsAnimation =
                 FPrompts.MessageBox(
                     TMsgType::Information, TMsgButtons::YesNo, title,
-                    QStringLiteral("This GIF Image appears to be animated. Would you like to open it as a new animation?\n"
-                                   "Otherwise, if No, only the first image will be extracted and inserted into the current animation.")) ==
+                    (web ? QStringLiteral("This picture appears to be animated.")
+                         : QStringLiteral("This GIF Image appears to be animated.")) +
+                        QStringLiteral(" Would you like to open it as a new animation?\n"
+                                       "Otherwise, if No, only the first image will be extracted and inserted into the current animation.")) ==
                 TMsgResult::Yes;
         if (openAsAnimation) {
-            if (FWindow.Documents().AskSaveChanges())
-                FWindow.Documents().ShowOpened(Path, picture, outcome);
+            if (FWindow.Documents().AskSaveChanges()) {
+                if (web)
+                    FWindow.Documents().UseImportedAnimation(picture);
+                else
+                    FWindow.Documents().ShowOpened(Path, picture, outcome);
+            }
             return false;
         }
     }

@@ -1,9 +1,11 @@
 #include "app/ImageImport.h"
 
+#include "imaging/WebAnimationImport.h"
 #include "raster/PixelBudget.h"
 #include "services/JpegReader.h"
 #include "services/QtRasterBridge.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -19,10 +21,18 @@ TFileKind FileKindOf(const QString& Path) {
         return fkBMP;
     if (ext == QLatin1String("png"))
         return fkPNG;
+    if (ext == QLatin1String("webp"))
+        return fkWebP;
     for (const char* video : {"avi", "mp4", "m4v", "webm", "mov", "mkv"})
         if (ext == QLatin1String(video))
             return fkAVI;
     return fkUnknown;
+}
+
+bool IsWebAnimation(const QString& Path, TFileKind Kind) {
+    if (Kind == fkWebP)
+        return true;
+    return Kind == fkPNG && WebAnimationKindOfFile(QFile::encodeName(Path).toStdString()) == TWebAnimationKind::APNG;
 }
 
 namespace {

@@ -5,9 +5,11 @@
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"
 #include "gif/GIFExtensions.h"
+#include "imaging/WebSnippet.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -328,6 +330,12 @@ void TfrmComments::BuildHtmlPanel() {
     borderLabel->setBuddy(txtBorder);
     grid->addWidget(borderLabel, 3, 0);
     grid->addLayout(borderRow, 3, 1);
+    cmbCode = new QComboBox(attributes);
+    cmbCode->setObjectName(QStringLiteral("cmbCode"));
+    cmbCode->addItems({QStringLiteral("Image tag (GIF)"), QStringLiteral("Picture: WebP, with the GIF as fallback"),
+                       QStringLiteral("Video: WebM and MP4, with the GIF as fallback")});
+    grid->addWidget(BuddyLabel(QStringLiteral("Code &for:"), cmbCode, attributes), 4, 0);
+    grid->addWidget(cmbCode, 4, 1);
     layout->addWidget(attributes);
     auto* codeLabel = new QLabel(QStringLiteral("&HTML Code"), this);
     txtHTML = new QPlainTextEdit(this);
@@ -346,6 +354,7 @@ void TfrmComments::BuildHtmlPanel() {
 
     for (QLineEdit* edit : {txtLink, txtHint, static_cast<QLineEdit*>(txtBorder)})
         connect(edit, &QLineEdit::textChanged, this, &TfrmComments::RebuildHtml);
+    connect(cmbCode, qOverload<int>(&QComboBox::currentIndexChanged), this, &TfrmComments::RebuildHtml);
     connect(udBorder, &TUpDown::Clicked, txtBorder, [this](int Position) { txtBorder->setText(QString::number(Position)); });
     connect(txtBorder, &TNumericEdit::Left, this, &TfrmComments::BorderLeft);
     connect(btnCopy, &QPushButton::clicked, this, &TfrmComments::btnCopyClick);
@@ -359,8 +368,23 @@ void TfrmComments::SetFileName(const QString& Name) {
 void TfrmComments::RebuildHtml() {
     if (!txtHTML)
         return;
-    txtHTML->setPlainText(MakeHtmlCode(txtFileName->text(), AnimationHeight, AnimationWidth, txtLink->text(),
-                                       txtHint->text(), txtBorder->text()));
+    const int code = cmbCode ? cmbCode->currentIndex() : hcImage;
+    txtBorder->setEnabled(code == hcImage);
+    udBorder->setEnabled(code == hcImage);
+    if (code == hcImage) {
+        txtHTML->setPlainText(MakeHtmlCode(txtFileName->text(), AnimationHeight, AnimationWidth, txtLink->text(),
+                                           txtHint->text(), txtBorder->text()));
+        return;
+    }
+    TWebSnippet snippet;
+    snippet.Gif = txtFileName->text().toStdString();
+    snippet.Still = SiblingName(snippet.Gif, "-still.png");
+    snippet.Alt = txtHint->text().toStdString();
+    snippet.Link = txtLink->text().toStdString();
+    snippet.Width = AnimationWidth;
+    snippet.Height = AnimationHeight;
+    snippet.Loops = AnimationLoops;
+    txtHTML->setPlainText(QString::fromStdString(code == hcPicture ? PictureSnippet(snippet) : VideoSnippet(snippet)));
 }
 
 void TfrmComments::BorderLeft() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class IUserPrompts;
+class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -91,6 +92,10 @@ public:
     // ---- Mode 1: HTML code ----
     int AnimationHeight = 0;
     int AnimationWidth = 0;
+    bool AnimationLoops = true;  // plays without end (the video snippet loops)
+    // What the code is for: the image tag alone, a <picture> serving WebP
+    // with the GIF as fallback, or a <video> with WebM and MP4 sources.
+    enum : int { hcImage = 0, hcPicture = 1, hcVideo = 2 };
     void SetFileName(const QString& Name);
     void btnCopyClick();
     QLineEdit* txtFileName = nullptr;
@@ -98,6 +103,7 @@ public:
     QLineEdit* txtHint = nullptr;
     TNumericEdit* txtBorder = nullptr;
     TUpDown* udBorder = nullptr;
+    QComboBox* cmbCode = nullptr;
     QPlainTextEdit* txtHTML = nullptr;
     QPushButton* btnCopy = nullptr;
 

@@ -40,6 +40,12 @@ inline constexpr TSetting<int> MaxColorCount{Main, "MaxColorCount", 256};
 inline constexpr TSetting<int> DitherMethod{Main, "DitherMethod", 0};
 inline constexpr TSetting<int> MaxImportCount{Main, "MaxImportCount", 256};
 inline constexpr TSetting<bool> OptimizePrompt{Main, "OptimizePrompt", true};
+// Export As Web Animation: 0 WebP, 1 APNG, 2 MP4, 3 WebM; lossless WebP; the
+// lossy quality (0..100); a still picture written beside the file.
+inline constexpr TSetting<int> WebFormat{Main, "WebFormat", 0};
+inline constexpr TSetting<bool> WebLossless{Main, "WebLossless", true};
+inline constexpr TSetting<int> WebQuality{Main, "WebQuality", 80};
+inline constexpr TSetting<bool> WebStill{Main, "WebStill", true};
 inline constexpr TSetting<bool> NormalStyle{Toolbars, "NormalStyle", false};
 inline constexpr TSetting<int> FilterType{Thumbnails, "FilterType", 4};
 inline constexpr TSetting<bool> ThumbnailsVisible{Thumbnails, "Visible", true};
