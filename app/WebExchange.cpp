@@ -78,7 +78,7 @@ void TDocumentCommands::ExportWeb() {
         written = false;
     }
     if (run.Done && written)
-        FWindow.SetStatusText(0, QStringLiteral("Exported %1 (%2 bytes).")
+        FWindow.SetStatusText(2, QStringLiteral("Exported %1 (%2 bytes).")
                                      .arg(FilePart(path))
                                      .arg(QLocale().toString(QFileInfo(path).size())));
 }
