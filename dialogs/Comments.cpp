@@ -334,7 +334,7 @@ void TfrmComments::BuildHtmlPanel() {
     cmbCode->setObjectName(QStringLiteral("cmbCode"));
     cmbCode->addItems({QStringLiteral("Image tag (GIF)"), QStringLiteral("Picture: WebP, with the GIF as fallback"),
                        QStringLiteral("Video: WebM and MP4, with the GIF as fallback")});
-    grid->addWidget(BuddyLabel(QStringLiteral("Code &for:"), cmbCode, attributes), 4, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("Cod&e for:"), cmbCode, attributes), 4, 0);
     grid->addWidget(cmbCode, 4, 1);
     layout->addWidget(attributes);
     auto* codeLabel = new QLabel(QStringLiteral("&HTML Code"), this);
@@ -377,7 +377,8 @@ void TfrmComments::RebuildHtml() {
         return;
     }
     TWebSnippet snippet;
-    snippet.Gif = txtFileName->text().toStdString();
+    // An animation never saved has no name yet: the code shows where it goes.
+    snippet.Gif = txtFileName->text().isEmpty() ? std::string("animation.gif") : txtFileName->text().toStdString();
     snippet.Still = SiblingName(snippet.Gif, "-still.png");
     snippet.Alt = txtHint->text().toStdString();
     snippet.Link = txtLink->text().toStdString();

@@ -121,6 +121,24 @@ private slots:
         QVERIFY(!seen.WriteStill);
     }
 
+    // Add Frame takes an animated WebP as it takes an animated GIF: asked,
+    // No adds its first picture.
+    void addFrameTakesTheFirstPictureOfAnAnimatedWebP() {
+        auto rig = NewRig([](QDialog& d) {
+            if (auto* drop = qobject_cast<TfrmComments*>(&d); drop && drop->Mode() == TfrmComments::cmDropImage)
+                return int(QDialog::Accepted);
+            return int(QDialog::Rejected);
+        });
+        rig->Prompts.FileNames << Path("anim.gif");
+        rig->Cmd(TCommandId::Open)->trigger();
+        QVERIFY(QFileInfo::exists(Path("out.webp")));
+        rig->Prompts.Answers << TMsgResult::No;
+        rig->Prompts.FileNames << Path("out.webp");
+        rig->Cmd(TCommandId::AddFrame)->trigger();
+        QVERIFY(rig->Prompts.Texts().value(0).startsWith(QStringLiteral("This picture appears to be animated.")));
+        QCOMPARE(rig->Form->Document()->Frames().Count(), 4);
+    }
+
     void aDamagedWebPLeavesTheDocumentAlone() {
         auto rig = NewRig();
         rig->Prompts.FileNames << Path("anim.gif");

@@ -143,3 +143,35 @@ TEST_F(ToolPictureEdits, ConvertMakesTheImportOfAClip) {
     EXPECT_EQ(RunTool("convert " + (dir_ / "missing.mp4").string() + " " + out.string(), dir_ / "stderr.txt").status, 1);
 #endif
 }
+
+// export writes each web format and convert reads WebP and animated PNG back
+// with their frames and delays; bad options write nothing.
+TEST_F(ToolPictureEdits, ExportWritesTheWebFormatsAndConvertReadsThemBack) {
+#ifndef REELIX_TOOL_HAS_IMAGING
+    EXPECT_EQ(RunTool("export " + in_.string() + " out.webp", dir_ / "stderr.txt").status, 1);
+#else
+    for (const char* name : {"a.webp", "a.png", "a.mp4", "a.webm"}) {
+        const fs::path out = dir_ / name;
+        ASSERT_EQ(RunTool("export " + in_.string() + " " + out.string() + " --still", dir_ / "stderr.txt").status, 0)
+            << name << ": " << ReadFileText(dir_ / "stderr.txt");
+        EXPECT_GT(fs::file_size(out), 0u) << name;
+        EXPECT_TRUE(fs::exists(dir_ / (fs::path(name).stem().string() + "-still.png"))) << name;
+    }
+    for (const char* name : {"a.webp", "a.png"}) {
+        const fs::path back = dir_ / "back.gif";
+        ASSERT_EQ(RunTool("convert " + (dir_ / name).string() + " " + back.string(), dir_ / "stderr.txt").status, 0) << name;
+        TGIFImage image;
+        image.LoadFromFile(back.string());
+        ASSERT_EQ(image.Frames().Count(), 2) << name;
+        EXPECT_EQ(image.Frames()[0]->ControlExtension()->DelayTime, 10) << name;
+        EXPECT_EQ(image.Frames()[1]->ControlExtension()->DelayTime, 20) << name;
+    }
+    for (const char* bad : {"x.gif", "x.webp --quality=101", "x.webp --quality=", "x.mp4 --lossy"}) {
+        const std::string target = (dir_ / bad).string();
+        EXPECT_EQ(RunTool("export " + in_.string() + " " + target, dir_ / "stderr.txt").status, 1) << bad;
+        EXPECT_FALSE(fs::exists(dir_ / "x.gif") || fs::exists(dir_ / "x.webp") || fs::exists(dir_ / "x.mp4")) << bad;
+    }
+    EXPECT_EQ(RunTool("export " + (dir_ / "missing.gif").string() + " " + (dir_ / "m.webp").string(), dir_ / "stderr.txt").status, 1);
+    EXPECT_FALSE(fs::exists(dir_ / "m.webp"));
+#endif
+}
