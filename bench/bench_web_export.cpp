@@ -28,6 +28,7 @@
 #include "imaging/WebExport.h"
 #include "painter/GIFCompositor.h"
 #include "tests/support/TestData.h"
+#include "tests/support/ToolRunner.h"
 
 namespace fs = std::filesystem;
 
@@ -35,15 +36,7 @@ namespace {
 
 bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[1 << 16];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    pclose(pipe);
-    return out;
-}
+std::string Output(const std::string& command) { return RunCommand(command).out; }
 
 double Seconds(const std::function<bool()>& work, bool& ok) {
     const auto start = std::chrono::steady_clock::now();

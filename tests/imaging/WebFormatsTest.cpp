@@ -26,6 +26,7 @@
 #include "raster/GIFException.h"
 #include "tests/support/FrameBuilders.h"
 #include "tests/support/TestData.h"
+#include "tests/support/ToolRunner.h"
 
 namespace fs = std::filesystem;
 
@@ -37,15 +38,7 @@ bool Have(const std::string& command) { return std::system((command + " >/dev/nu
 bool HavePillow() { return Have("/usr/bin/python3 -c 'import PIL.WebPImagePlugin, PIL.PngImagePlugin'"); }
 bool HaveFfmpeg() { return Have("command -v ffmpeg") && Have("command -v ffprobe"); }
 
-std::string Output(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    pclose(pipe);
-    return out;
-}
+std::string Output(const std::string& command) { return RunCommand(command).out; }
 
 TPictures Composed(const TGIFImage& image) {
     TGIFImage copy;
