@@ -25,6 +25,9 @@ public:
     void Comments();
     // HTML code that shows the animation, for the clipboard; changes nothing.
     void HtmlCode();
+    // What browsers will do with the animation, whom it may harm and where
+    // its bytes go (CheckCommands.cpp); each fix one undo step.
+    void CheckAnimation();
     // The picture tools, each one undo step of the whole animation.
     void Crop();
     void Rotate(int DegreesClockwise);

@@ -13,7 +13,7 @@
     X(Play) X(Pause) X(PlayPause) X(ZoomFit) X(Zoom100) X(Zoom200) X(Zoom400) X(ZoomIn) X(ZoomOut) X(ComposedTiles) X(FrameSize80) X(FrameSize96) X(FrameSize112) X(FrameSize128) X(FrameSize144) \
     X(FrameSize160) X(AutoSizeSplitter) X(FramesLeft) X(FramesRight) X(ThumbnailWindow) X(ExplorerWindow) \
     X(Browse) X(ClearWindow) X(StandardToolBar) X(AnimationToolBar) X(FrameToolBar) \
-    X(Optimize) X(CommentEditor) X(HtmlCode) X(ProgramOptions) \
+    X(Optimize) X(CheckAnimation) X(CommentEditor) X(HtmlCode) X(ProgramOptions) \
     X(HelpContents) X(TipOfTheDay) X(HomePage) X(OrderPage) X(SupportPage) X(About) \
     X(InsertThumbnail) X(EditThumbnail) X(CopyThumbnail) X(RefreshThumbnails) X(AddFavorite) \
     X(OrganizeFavorites) X(FilterGif) X(FilterJpg) X(FilterBmp) X(FilterAll) X(LargeIcons) X(Details) \

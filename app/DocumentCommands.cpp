@@ -9,6 +9,7 @@
 #include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 #include "gif/Stream.h"
+#include "painter/AnimationCheck.h"
 #include "services/AtomicFile.h"
 #include "services/UserPrompts.h"
 #include "session/EditSession.h"
@@ -189,6 +190,11 @@ bool TDocumentCommands::SaveDocument(const QString& Path) {
     }
     FSession.MarkSaved(Path);
     AddRecentFile(Path);
+    // Quietly: the status bar says when browsers will play it otherwise.
+    const TCheckReport check = CheckPlayback(FSession.Document(), FSession.Read(Setting::DefaultLoop));
+    if (check.PlaysDifferently())
+        FWindow.SetStatusText(2, QStringLiteral("Saved. Browsers will play it differently: %1 (Tools > Check Animation).")
+                                     .arg(QString::fromStdString(check.Findings.front().Title)));
     return true;
 }
 

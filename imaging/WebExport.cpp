@@ -13,6 +13,7 @@
 #include "gif/GIFExtensions.h"
 #include "gif/GIFImage.h"
 #include "imaging/VideoReader.h"
+#include "painter/AnimationCheck.h"
 #include "painter/GIFCompositor.h"
 
 namespace fs = std::filesystem;
@@ -84,11 +85,7 @@ const char* WebFormatExtension(TWebFormat format) {
     return "";
 }
 
-int WebFrameDuration(const TGIFImage& image, int frame) {
-    const TGIFGraphicControlExtension* control = image.Frames()[frame]->ControlExtension();
-    const int delay = control ? control->DelayTime : 0;
-    return delay <= 1 ? 10 : delay;
-}
+int WebFrameDuration(const TGIFImage& image, int frame) { return BrowserDelay(image, frame); }
 
 int AnimationPlays(const TGIFImage& image) {
     if (image.Frames().Count() == 0) return 1;

@@ -1,0 +1,56 @@
+// reelix-tool check FILE [--json]: what browsers will do with the animation,
+// whom it may harm, and where its bytes go, as Tools > Check Animation shows
+// it (the loop count read as saving would write it; the bytes those of the
+// file itself). Exit status 0 whatever
+// is found; 1 when the file cannot be read.
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "painter/AnimationCheck.h"
+#include "tools/Command.h"
+
+namespace {
+
+constexpr const char* kUsage = "check FILE [--json]   playback, accessibility and bytes per frame";
+
+int Check(const std::vector<std::string>& args) {
+    std::string file;
+    bool json = false;
+    for (const std::string& arg : args) {
+        if (arg == "--json") json = true;
+        else if (arg.rfind("--", 0) == 0 || !file.empty()) {
+            std::fprintf(stderr, "usage: reelix-tool %s\n", kUsage);
+            return 1;
+        } else file = arg;
+    }
+    if (file.empty()) {
+        std::fprintf(stderr, "usage: reelix-tool %s\n", kUsage);
+        return 1;
+    }
+    TGIFImage image;
+    image.OnWarn = [](TPersistent*, int, const std::string& text) { std::fprintf(stderr, "warning: %s\n", text.c_str()); };
+    image.PixelBudget = ToolPixelBudget();
+    try {
+        image.LoadFromFile(file);
+        // The bytes are this file's, as it is.
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const TCheckReport report = CheckAnimation(image, 0, &bytes);
+        const std::string text = json ? CheckReportJson(report) : CheckReportText(report);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "reelix-tool check: %s: %s\n", file.c_str(), e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const bool registered = RegisterToolCommand({"check", kUsage, Check});
+
+}  // namespace
