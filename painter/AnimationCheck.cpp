@@ -36,29 +36,36 @@ int CountWithinFiveSeconds(int hundredths) {
     return std::max(0, kMovingLimit / hundredths - 1);
 }
 
-// What the screen shows: the composed pictures, and whether they move.
+// What the screen shows, picture by picture: whether it moves, what is ever
+// drawn, and its flashes.
 struct TScreens {
-    std::vector<std::vector<std::uint8_t>> Pictures;
     TRect Drawn{};  // every pixel ever drawn
     bool Moves = false;
+    TFlashReport Flashes;
 };
 
 TScreens Compose(TGIFImage& copy) {
     TScreens s;
     int left = copy.Width(), top = copy.Height(), right = 0, bottom = 0;
-    TGIFCompositor(copy).Run([&](int, const TBitmap& screen) {
-        s.Pictures.emplace_back();
-        TGIFCompositor::ToRGBA(screen, s.Pictures.back());
-        const std::vector<std::uint8_t>& p = s.Pictures.back();
-        for (int y = 0; y < screen.Height(); ++y)
+    TFlashCounter flashes(copy.Width(), copy.Height());
+    std::vector<std::uint8_t> picture, previous;
+    TGIFCompositor(copy).Run([&](int index, const TBitmap& screen) {
+        TGIFCompositor::ToRGBA(screen, picture);
+        const std::size_t width = std::size_t(screen.Width());
+        for (int y = 0; y < screen.Height(); ++y) {
+            const std::uint8_t* row = &picture[std::size_t(y) * width * 4];
             for (int x = 0; x < screen.Width(); ++x)
-                if (p[(std::size_t(y) * std::size_t(screen.Width()) + std::size_t(x)) * 4 + 3]) {
+                if (row[std::size_t(x) * 4 + 3]) {
                     left = std::min(left, x), right = std::max(right, x + 1);
                     top = std::min(top, y), bottom = std::max(bottom, y + 1);
                 }
-        if (s.Pictures.size() > 1 && p != s.Pictures[s.Pictures.size() - 2]) s.Moves = true;
+        }
+        if (!previous.empty() && picture != previous) s.Moves = true;
+        flashes.Add(picture, BrowserDelay(copy, index));
+        previous.swap(picture);
     });
     if (right > left && bottom > top) s.Drawn = TRect{left, top, right, bottom};
+    s.Flashes = flashes.Finish();
     return s;
 }
 
@@ -220,10 +227,7 @@ private:
     }
 
     void Flashes(const TScreens& screens) {
-        const TGIFImage& image = *copy_;
-        std::vector<int> durations;
-        for (int i = 0; i < int(screens.Pictures.size()); ++i) durations.push_back(BrowserDelay(image, i));
-        const TFlashReport flashes = FindFlashes(screens.Pictures, durations, image.Width(), image.Height());
+        const TFlashReport& flashes = screens.Flashes;
         if (!flashes.Fails()) return;
         const bool red = flashes.MostRedFlashes > kMostFlashesASecond;
         const int most = std::max(flashes.MostFlashes, flashes.MostRedFlashes);

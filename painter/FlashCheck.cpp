@@ -95,31 +95,38 @@ int FlashesIn(const std::vector<int>& directions, std::size_t first, std::size_t
 
 }  // namespace
 
-TFlashReport FindFlashes(const std::vector<std::vector<std::uint8_t>>& pictures, const std::vector<int>& durations,
-                         int width, int height) {
+void TFlashCounter::Add(const std::vector<std::uint8_t>& picture, int duration) {
+    TChange change;
+    if (!last_.empty() && width_ > 0 && height_ > 0) change = Change(last_, picture, width_, height_);
+    general_.push_back(change.General);
+    red_.push_back(change.Red);
+    starts_.push_back(clock_);
+    clock_ += duration;
+    last_ = picture;
+}
+
+TFlashReport TFlashCounter::Finish() const {
     TFlashReport report;
-    if (pictures.size() < 2 || width <= 0 || height <= 0) return report;
-    // Change k happens as picture k appears, at starts[k].
-    std::vector<int> general(pictures.size(), 0), red(pictures.size(), 0);
-    std::vector<long long> starts(pictures.size(), 0);
-    for (std::size_t k = 1; k < pictures.size(); ++k) {
-        starts[k] = starts[k - 1] + durations[k - 1];
-        const TChange change = Change(pictures[k - 1], pictures[k], width, height);
-        general[k] = change.General;
-        red[k] = change.Red;
-    }
-    std::vector<bool> counted(pictures.size(), false);
-    for (std::size_t first = 1; first < pictures.size(); ++first) {
+    const std::size_t count = starts_.size();
+    std::vector<bool> counted(count, false);
+    for (std::size_t first = 1; first < count; ++first) {
         std::size_t last = first;
-        while (last + 1 < pictures.size() && starts[last + 1] < starts[first] + 100) ++last;
-        const int flashes = FlashesIn(general, first, last), redFlashes = FlashesIn(red, first, last);
+        while (last + 1 < count && starts_[last + 1] < starts_[first] + 100) ++last;
+        const int flashes = FlashesIn(general_, first, last), redFlashes = FlashesIn(red_, first, last);
         report.MostFlashes = std::max(report.MostFlashes, flashes);
         report.MostRedFlashes = std::max(report.MostRedFlashes, redFlashes);
         if (flashes > kMostFlashesASecond || redFlashes > kMostFlashesASecond)
             for (std::size_t k = first; k <= last; ++k)
-                if (general[k] != 0 || red[k] != 0) counted[k] = true;
+                if (general_[k] != 0 || red_[k] != 0) counted[k] = true;
     }
-    for (std::size_t k = 0; k < counted.size(); ++k)
+    for (std::size_t k = 0; k < count; ++k)
         if (counted[k]) report.Frames.push_back(int(k));
     return report;
+}
+
+TFlashReport FindFlashes(const std::vector<std::vector<std::uint8_t>>& pictures, const std::vector<int>& durations,
+                         int width, int height) {
+    TFlashCounter counter(width, height);
+    for (std::size_t i = 0; i < pictures.size(); ++i) counter.Add(pictures[i], durations[i]);
+    return counter.Finish();
 }

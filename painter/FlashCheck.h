@@ -24,7 +24,22 @@ struct TFlashReport {
     bool Fails() const { return MostFlashes > kMostFlashesASecond || MostRedFlashes > kMostFlashesASecond; }
 };
 
-// `pictures` are straight RGBA, width x height, each shown for
-// durations[i] hundredths of a second, in order.
+// Pictures one by one (straight RGBA, width x height), each with how long
+// it shows in hundredths of a second; only the last one is kept.
+class TFlashCounter {
+public:
+    TFlashCounter(int width, int height) : width_(width), height_(height) {}
+    void Add(const std::vector<std::uint8_t>& picture, int duration);
+    TFlashReport Finish() const;
+
+private:
+    int width_, height_;
+    std::vector<std::uint8_t> last_;
+    std::vector<int> general_, red_;  // the change as each picture appears
+    std::vector<long long> starts_;
+    long long clock_ = 0;
+};
+
+// The same over pictures already made, each shown for durations[i].
 TFlashReport FindFlashes(const std::vector<std::vector<std::uint8_t>>& pictures, const std::vector<int>& durations,
                          int width, int height);
