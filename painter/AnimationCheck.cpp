@@ -21,6 +21,10 @@ constexpr int kLongRunning = 3000;       // 30 s
 constexpr double kFastRate = 30;         // frames a second
 constexpr std::uint64_t kLargeFile = 5'000'000;
 constexpr int kFlashSafeDelay = 17;      // six changes at most in a second: three flashes
+// The pictures are looked at only up to this size (a damaged file can
+// declare a screen of 65535 x 65535): per screen, and over all frames.
+constexpr std::uint64_t kMostScreenPixels = std::uint64_t(1) << 24;
+constexpr std::uint64_t kMostComposedPixels = std::uint64_t(1) << 30;
 
 std::string Plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
@@ -101,14 +105,23 @@ public:
             report_.Bytes = MeasureByteCost(saved.Data(), std::size_t(saved.Size()));
         }
         if (count == 0) return std::move(report_);
-        const TScreens screens = Compose(image);
+        const std::uint64_t screen = std::uint64_t(image.Width()) * std::uint64_t(image.Height());
+        const bool look = screen <= kMostScreenPixels && screen * std::uint64_t(count) <= kMostComposedPixels;
+        TScreens screens;
+        if (look) screens = Compose(image);
+        else screens.Moves = count > 1;
         ShortDelays();
         LoopCount(loop, screens.Moves);
         Disposals();
         OutsideScreen();
-        UnusedScreen(screens.Drawn);
+        if (look) UnusedScreen(screens.Drawn);
         WebBudget();
-        Flashes(screens);
+        if (look) Flashes(screens);
+        else
+            Add("not-looked-at", TCheckArea::Accessibility, {}, "The pictures were too large to look at",
+                "The screen (" + std::to_string(image.Width()) + " x " + std::to_string(image.Height()) + ") times " +
+                    Plural(count, "frame", "frames") + " is more than the check looks at, so flashes and the "
+                    "unused screen were not checked.");
         EndlessMotion(loop, screens.Moves);
         return std::move(report_);
     }

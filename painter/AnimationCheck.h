@@ -21,6 +21,8 @@
 //                       (fix: the frames involved last at least 17 hundredths)
 //   endless-motion      moving without end and no way to stop it (2.2.2)
 //                       (fix: a count that ends within 5 s, where one exists)
+//   not-looked-at       the pictures are too large to compose (over 2^24
+//                       pixels a screen, 2^30 in all): flashes unchecked
 // Bytes: each frame's share of the saved file (ByteCost).
 
 #include <cstdint>

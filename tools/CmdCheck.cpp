@@ -1,9 +1,11 @@
-// reelix-tool check FILE [--json]: what browsers will do with the animation,
-// whom it may harm, and where its bytes go, as Tools > Check Animation shows
-// it (the loop count read as saving would write it; the bytes those of the
-// file itself). Exit status 0 whatever
-// is found; 1 when the file cannot be read.
+// reelix-tool check FILE... [--json]: what browsers will do with each
+// animation, whom it may harm, and where its bytes go, as Tools > Check
+// Animation shows it (the loop count read as saving would write it; the
+// bytes those of the file itself). Several files: each report headed by its
+// name, or one JSON object a line. Exit status 0 whatever is found; 1 when a
+// file cannot be read.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -17,22 +19,10 @@
 
 namespace {
 
-constexpr const char* kUsage = "check FILE [--json]   playback, accessibility and bytes per frame";
+constexpr const char* kUsage = "check FILE... [--json]   playback, accessibility and bytes per frame";
 
-int Check(const std::vector<std::string>& args) {
-    std::string file;
-    bool json = false;
-    for (const std::string& arg : args) {
-        if (arg == "--json") json = true;
-        else if (arg.rfind("--", 0) == 0 || !file.empty()) {
-            std::fprintf(stderr, "usage: reelix-tool %s\n", kUsage);
-            return 1;
-        } else file = arg;
-    }
-    if (file.empty()) {
-        std::fprintf(stderr, "usage: reelix-tool %s\n", kUsage);
-        return 1;
-    }
+// One file's report; false when it cannot be read.
+bool CheckFile(const std::string& file, bool json, bool headed) {
     TGIFImage image;
     image.OnWarn = [](TPersistent*, int, const std::string& text) { std::fprintf(stderr, "warning: %s\n", text.c_str()); };
     image.PixelBudget = ToolPixelBudget();
@@ -42,13 +32,31 @@ int Check(const std::vector<std::string>& args) {
         std::ifstream in(file, std::ios::binary);
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const TCheckReport report = CheckAnimation(image, 0, &bytes);
-        const std::string text = json ? CheckReportJson(report) : CheckReportText(report);
+        const std::string text = (headed && !json ? "== " + file + "\n" : std::string()) +
+                                 (json ? CheckReportJson(report) : CheckReportText(report));
         std::fwrite(text.data(), 1, text.size(), stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "reelix-tool check: %s: %s\n", file.c_str(), e.what());
+        return false;
+    }
+    return true;
+}
+
+int Check(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    bool json = false;
+    for (const std::string& arg : args) {
+        if (arg == "--json") json = true;
+        else if (arg.rfind("--", 0) == 0) files.clear(), files.push_back("");
+        else files.push_back(arg);
+    }
+    if (files.empty() || std::find(files.begin(), files.end(), "") != files.end()) {
+        std::fprintf(stderr, "usage: reelix-tool %s\n", kUsage);
         return 1;
     }
-    return 0;
+    bool allRead = true;
+    for (const std::string& file : files) allRead = CheckFile(file, json, files.size() > 1) && allRead;
+    return allRead ? 0 : 1;
 }
 
 const bool registered = RegisterToolCommand({"check", kUsage, Check});

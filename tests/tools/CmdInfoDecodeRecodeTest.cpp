@@ -345,3 +345,28 @@ TEST_F(ToolCommands, BenchDigestsIndicesInDisplayOrderAndComposedScreens) {
                              " error=\"Premature end of data\"\n";
     EXPECT_EQ(run.out, want);
 }
+
+// check over every shared GIF in one run: never a crash (damaged files read
+// as far as they go, or refused with status 1), a report for each file read,
+// and JSON one object a line.
+TEST(ToolCheck, EverySharedGifIsCheckedWithoutACrash) {
+    const auto files = TestGifFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    const std::filesystem::path err = std::filesystem::path(REELIX_BINARY_DIR) / "tool-check-stderr.txt";
+    std::string all;
+    for (const auto& file : files) all += " " + Quoted(file);
+    const TToolRun text = RunTool("check" + all, err);
+    ASSERT_TRUE(text.status == 0 || text.status == 1) << text.status;
+    const std::string refused = ReadFileText(err);
+    std::size_t reports = 0, refusals = 0;
+    for (std::size_t at = 0; (at = text.out.find("\n== ", at)) != std::string::npos; ++at) ++reports;
+    for (std::size_t at = 0; (at = refused.find("reelix-tool check: ", at)) != std::string::npos; ++at) ++refusals;
+    EXPECT_EQ(reports + 1 + refusals, files.size()) << "each file reported or refused";
+    const TToolRun json = RunTool("check --json" + all, err);
+    ASSERT_EQ(json.status, text.status);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = json.out.find("{\"plays\": ", at)) != std::string::npos; ++at) ++lines;
+    EXPECT_EQ(lines, reports + 1);
+    EXPECT_EQ(RunTool("check", err).status, 1);
+    EXPECT_EQ(RunTool("check --bad " + Quoted(files[0]), err).status, 1);
+}
