@@ -20,6 +20,7 @@ constexpr int kMovingLimit = 500;        // hundredths: moving content past 5 s 
 constexpr int kLongRunning = 3000;       // 30 s
 constexpr double kFastRate = 30;         // frames a second
 constexpr std::uint64_t kLargeFile = 5'000'000;
+constexpr std::uint64_t kHeavyFile = 1'000'000;  // a high frame rate is worth a word only past this
 constexpr int kFlashSafeDelay = 17;      // six changes at most in a second: three flashes
 // The pictures are looked at only up to this size (a damaged file can
 // declare a screen of 65535 x 65535): per screen, and over all frames.
@@ -229,10 +230,11 @@ private:
                 "Animations on pages seldom run past 30 seconds; a video (Export As Web Animation) is far smaller "
                 "for long ones.");
         const double rate = report_.Hundredths > 0 ? frames * 100.0 / report_.Hundredths : 0;
-        if (frames > 2 && rate > kFastRate)
+        if (frames > 2 && rate > kFastRate && report_.Bytes.Size > kHeavyFile)
             Add("frame-rate", TCheckArea::Playback, {},
                 "It runs at " + std::to_string(int(rate + 0.5)) + " frames a second",
-                "More than 30 frames a second seldom looks smoother in a browser, and every frame adds bytes.");
+                "More than 30 frames a second seldom looks smoother in a browser, and every frame adds to a file "
+                "of over 1 MB.");
         if (report_.Bytes.Size > kLargeFile)
             Add("file-size", TCheckArea::Playback, {}, "The file takes " + std::to_string(report_.Bytes.Size / 1000000) + " MB",
                 "Pages seldom carry animations over 5 MB; optimising, fewer colours or frames, or WebP or MP4 "

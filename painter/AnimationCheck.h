@@ -15,7 +15,7 @@
 //   reserved-disposal   disposal codes 4-7 are read as "leave" (fix: leave)
 //   unused-screen       the screen is larger than all that is drawn (fix: crop)
 //   running-time, frame-rate, file-size   past what pages usually carry
-//                       (30 s, 30 frames a second, 5 MB)
+//                       (30 s; 30 frames a second in a file over 1 MB; 5 MB)
 // Accessibility (WCAG 2.2):
 //   flashes             more than three flashes in a second (2.3.1; FlashCheck)
 //                       (fix: the frames involved last at least 17 hundredths)
