@@ -1,10 +1,13 @@
 #include "dialogs/Info.h"
 
 #include "services/UserPrompts.h"
+#include "controls/ByteChart.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/Palette.h"
+#include "gif/ByteCost.h"
+#include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
 
@@ -168,6 +171,9 @@ void TfrmAniInfo::BuildLayout() {
     dlRow->addWidget(new QLabel(QStringLiteral("modem."), weight));
     dlRow->addStretch();
     weightGrid->addLayout(dlRow, 1, 0, 1, 3);
+    chtBytes = new TByteChart(weight);
+    chtBytes->setToolTip(QStringLiteral("Bytes per frame in the saved file"));
+    weightGrid->addWidget(chtBytes, 2, 0, 1, 3);
     root->addWidget(weight);
 
     auto* palette = new QGroupBox(QStringLiteral("Global Palette"), this);
@@ -249,7 +255,9 @@ void TfrmAniInfo::Fill() {
 
     const QString name = FFileName.isEmpty() ? QString() : QFileInfo(FFileName).fileName();
     try {
-        FFileSize = SavedSizeAsSaved(FDocument, FDefaultLoop);
+        const TByteCost cost = SavedByteCost(*PreparedForSaving(FDocument, FDefaultLoop));
+        FFileSize = qint64(cost.Size);
+        chtBytes->SetBytes(FrameTotals(cost));
         lblFileSize->setText(QStringLiteral("%1 (%2 bytes)").arg(name, ThousandsText(FFileSize)));
     } catch (const std::exception& e) {
         // An animation that cannot be written has no size to show.

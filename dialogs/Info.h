@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class TGIFImage;
 class TNumericEdit;
+class TByteChart;
 class TUpDown;
 
 // Whole numbers with thousands separators ("12,345").
@@ -61,6 +62,7 @@ public:
     QLabel* lblFileSize;
     QLabel* lblDLTime;
     QComboBox* cbBps;
+    TByteChart* chtBytes;  // bytes per frame in the saved file
     QLabel* lblNumColors;
     QLabel* lblOptimized;
     QPushButton* btnPalette;

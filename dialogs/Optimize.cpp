@@ -1,9 +1,11 @@
 #include "dialogs/Optimize.h"
 
+#include "controls/ByteChart.h"
 #include "controls/NumericEdit.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/Info.h"
 #include "dialogs/LongWork.h"
+#include "gif/ByteCost.h"
 #include "gif/FrameDefaults.h"
 #include "gif/GIFImage.h"
 
@@ -40,6 +42,7 @@ struct TfrmOptimize::TJob {
     // Results, read after the thread has ended.
     qint64 Current = -1;
     qint64 Size = -1;
+    std::vector<std::uint64_t> CurrentBytes, ResultBytes;  // per frame
     TFitResult Fit;
     std::unique_ptr<TGIFImage> FitImage;
     bool Failed = false;
@@ -47,8 +50,11 @@ struct TfrmOptimize::TJob {
 
     void Run() {
         try {
-            if (MeasureCurrent)
-                Current = SavedSize(*Image);
+            if (MeasureCurrent) {
+                const TByteCost cost = SavedByteCost(*Image);
+                Current = qint64(cost.Size);
+                CurrentBytes = FrameTotals(cost);
+            }
             Image->OnProgress = [this](TPersistent*, TProgressStage, int, bool, const TRect&, const std::string&) {
                 if (Cancel)
                     throw TSuperseded{};
@@ -57,10 +63,13 @@ struct TfrmOptimize::TJob {
                 FitImage = std::make_unique<TGIFImage>();
                 Fit = FitUnder(*Image, Choices, FitTarget, *FitImage, [this] { return !Cancel.load(); });
                 Size = Fit.Size;
+                ResultBytes = FrameTotals(SavedByteCost(*FitImage));
             } else {
                 OptimizeCopy(*Image, Choices);
                 Image->OnProgress = nullptr;
-                Size = SavedSize(*Image);
+                const TByteCost cost = SavedByteCost(*Image);
+                Size = qint64(cost.Size);
+                ResultBytes = FrameTotals(cost);
             }
         } catch (const TSuperseded&) {
             Failed = true;
@@ -176,6 +185,10 @@ void TfrmOptimize::BuildLayout() {
     lblOptimizedSize = result(1, QStringLiteral("Optimzed Size:"), "lblOptimizedSize");
     lblTotal = result(2, QStringLiteral("Total Savings:"), "lblTotal");
     grid->setColumnStretch(1, 1);
+    chtBytes = new TByteChart(results);
+    chtBytes->setToolTip(QStringLiteral("Bytes per frame: before (light) and after optimising (dark)"));
+    grid->addWidget(new QLabel(QStringLiteral("Bytes per frame:"), results), 3, 0, Qt::AlignTop);
+    grid->addWidget(chtBytes, 3, 1);
     root->addWidget(results);
 
     const TOkCancel buttons = MakeOkCancel(this, this);
@@ -263,6 +276,7 @@ void TfrmOptimize::Finished(TJob* Job) {
     if (job->Current >= 0 && FCurrentSize < 0) {
         FCurrentSize = job->Current;
         lblCurrSize->setText(BytesText(FCurrentSize));
+        chtBytes->SetBytes(job->CurrentBytes);
     }
     if (job.get() != FRunning)
         return;  // superseded by a later click
@@ -283,6 +297,7 @@ void TfrmOptimize::ShowResult(TJob& Job) {
     FResult = Job.FitTarget > 0 ? std::move(Job.FitImage) : std::move(Job.Image);
     FOptimizedSize = Job.Size;
     lblOptimizedSize->setText(BytesText(FOptimizedSize));
+    chtBytes->SetAfter(Job.ResultBytes);
     if (FCurrentSize > 0) {
         const double percent = std::fabs(double(FOptimizedSize) / double(FCurrentSize) * 100.0 - 100.0);
         lblTotal->setText(QStringLiteral("%1 (%2%)")

@@ -1,6 +1,6 @@
 #pragma once
-// "Optimize Animation": the techniques to use, the size before and after, and
-// optionally a size to fit under. Every change of a box recomputes the result
+// "Optimize Animation": the techniques to use, the size before and after
+// (in all, and per frame as a bar chart), and optionally a size to fit under. Every change of a box recomputes the result
 // from scratch on a private copy of the document, off the GUI thread; a later
 // change supersedes a computation still running. The caller replaces the
 // document by Result() after OK.
@@ -18,6 +18,7 @@ class QCheckBox;
 class QSlider;
 class QLabel;
 class QPushButton;
+class TByteChart;
 class TGIFImage;
 class TNumericEdit;
 
@@ -56,6 +57,7 @@ public:
     QLabel* lblOptimizedSize;
     QLabel* lblTotal;
     QLabel* lblFit;
+    TByteChart* chtBytes;  // bytes per frame before and after
     QPushButton* btnOK;
     QPushButton* btnCancel;
 

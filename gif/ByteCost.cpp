@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "gif/GIFImage.h"
+#include "gif/Stream.h"
+
 namespace {
 
 // The end of a run of data sub-blocks starting at `at` (past its terminator),
@@ -67,4 +70,16 @@ TByteCost MeasureByteCost(const std::uint8_t* bytes, std::size_t size) {
     // after the last image are the file's own.
     cost.FileOwn = own + pendingExtensions + (size - std::min(at, size));
     return cost;
+}
+
+TByteCost SavedByteCost(TGIFImage& image) {
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    return MeasureByteCost(stream.Data(), std::size_t(stream.Size()));
+}
+
+std::vector<std::uint64_t> FrameTotals(const TByteCost& cost) {
+    std::vector<std::uint64_t> totals;
+    for (const TFrameBytes& frame : cost.Frames) totals.push_back(frame.Total());
+    return totals;
 }

@@ -25,3 +25,11 @@ struct TByteCost {
 // Walks the blocks of a GIF's bytes (as written; a damaged file is walked
 // as far as it goes, the rest counted as the file's own).
 TByteCost MeasureByteCost(const std::uint8_t* bytes, std::size_t size);
+
+class TGIFImage;
+
+// The bytes of the file `image` writes as it is (it is encoded once).
+TByteCost SavedByteCost(TGIFImage& image);
+
+// Each frame's total, in order.
+std::vector<std::uint64_t> FrameTotals(const TByteCost& cost);

@@ -4,6 +4,7 @@
 #include "app/ScriptedPrompts.h"
 #include "controls/NumericEdit.h"
 #include "controls/UpDown.h"
+#include "controls/ByteChart.h"
 #include "dialogs/Info.h"
 #include "dialogs/Palette.h"
 #include "gif/GIFImage.h"
@@ -75,6 +76,8 @@ private slots:
         const qint64 size = SavedSize(*doc);
         QCOMPARE(info.FileSize(), size);
         QCOMPARE(info.lblFileSize->text(), QStringLiteral("anim.gif (%1 bytes)").arg(ThousandsText(size)));
+        QCOMPARE(int(info.chtBytes->Bytes().size()), 2);  // a bar per frame
+        QCOMPARE(info.chtBytes->FrameAt(info.chtBytes->width() - 1), 1);
         QCOMPARE(info.lblDLTime->text(), QString::asprintf("%4.2f secs with a", size * 8 / 14.4 / 1000));
         info.cbBps->setCurrentIndex(2);
         QCOMPARE(info.lblDLTime->text(), QString::asprintf("%4.2f secs with a", size * 8 / 56.6 / 1000));

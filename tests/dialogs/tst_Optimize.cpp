@@ -1,6 +1,7 @@
 // Optimize Animation driven through its widgets: the first result on opening,
 // the sizes as saving writes them, later clicks superseding earlier ones, the
 // dialog closing while a computation runs, and Fit under.
+#include "controls/ByteChart.h"
 #include "controls/NumericEdit.h"
 #include "dialogs/Info.h"
 #include "dialogs/Optimize.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <numeric>
 #include <cmath>
 #include <memory>
 
@@ -78,6 +80,10 @@ private slots:
         const qint64 optimized = SavedSize(*dialog.Result());
         QCOMPARE(dialog.OptimizedSize(), optimized);
         QCOMPARE(dialog.lblOptimizedSize->text(), ThousandsText(optimized) + QStringLiteral(" bytes"));
+        // The chart: a bar per frame, before and after, adding up to the sizes less the file's own bytes.
+        QCOMPARE(int(dialog.chtBytes->Bytes().size()), 4);
+        const auto& bars = dialog.chtBytes->Bytes();
+        QVERIFY(std::accumulate(bars.begin(), bars.end(), std::uint64_t(0)) < std::uint64_t(current));
         const double percent = std::fabs(double(optimized) / double(current) * 100.0 - 100.0);
         QCOMPARE(dialog.lblTotal->text(), QStringLiteral("%1 bytes (%2%)")
                                               .arg(ThousandsText(std::llabs(optimized - current)))
