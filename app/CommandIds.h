@@ -10,7 +10,7 @@
     X(AnimationInformation) X(DuplicateFrames) X(ReverseFrames) X(PingPongFrames) X(RemoveDuplicateFrames) \
     X(DropFrames) X(FrameTiming) \
     X(Crop) X(RotateRight) X(RotateLeft) X(Rotate180) X(FlipHorizontal) X(FlipVertical) X(AddText) \
-    X(Play) X(Pause) X(PlayPause) X(ZoomFit) X(Zoom100) X(Zoom200) X(Zoom400) X(ZoomIn) X(ZoomOut) X(ComposedTiles) X(FrameSize80) X(FrameSize96) X(FrameSize112) X(FrameSize128) X(FrameSize144) \
+    X(Play) X(Pause) X(PlayPause) X(ZoomFit) X(Zoom100) X(Zoom200) X(Zoom400) X(ZoomIn) X(ZoomOut) X(ComposedTiles) X(FrameBytes) X(FrameSize80) X(FrameSize96) X(FrameSize112) X(FrameSize128) X(FrameSize144) \
     X(FrameSize160) X(AutoSizeSplitter) X(FramesLeft) X(FramesRight) X(ThumbnailWindow) X(ExplorerWindow) \
     X(Browse) X(ClearWindow) X(StandardToolBar) X(AnimationToolBar) X(FrameToolBar) \
     X(Optimize) X(CheckAnimation) X(CommentEditor) X(HtmlCode) X(ProgramOptions) \

@@ -125,6 +125,8 @@ const TCommandEntry Entries[] = {
     {C::ZoomOut, "Zoom &Out", "Zoom out|Makes the preview smaller", "Ctrl+-", [](W& w) { w.ZoomBy(-1); }, Always},
     {C::ComposedTiles, "Show &Composed Frames", "Composed|Tiles show what is on the screen at each frame", nullptr,
      [](W& w) { w.ShowComposedTiles(!w.ComposedTiles()); }, Always, [](const S& s) { return s.ComposedTiles; }},
+    {C::FrameBytes, "Show Frame &Bytes", "Bytes|Tiles show the bytes each frame takes in the saved file", nullptr,
+     [](W& w) { w.ShowFrameBytes(!w.FrameBytesShown()); }, Always, [](const S& s) { return s.FrameBytes; }},
 #define REELIX_FRAME_SIZE(n, caption)                                                                      \
     {C::FrameSize##n, caption, "Frame size|Changes the frame preview size to " #n " x " #n " pixels", nullptr, \
      [](W& w) { w.SetFrameSize(n); }, Always, [](const S& s) { return s.FrameSize == n; }}
@@ -242,7 +244,7 @@ const std::map<TCommandPlace, L> Layouts = {
     {TCommandPlace::FramesPopup,
      {C::FrameProperties, Separator, C::Cut, C::Copy, C::Paste, C::DeleteFrame, C::DeleteAllFrames, Separator,
       C::AddFrame, C::AddComment, Separator, C::MoveUp, C::MoveDown, Separator, C::DuplicateFrames, C::ReverseFrames,
-      C::PingPongFrames, C::FrameTiming, Separator, C::ComposedTiles}},
+      C::PingPongFrames, C::FrameTiming, Separator, C::ComposedTiles, C::FrameBytes}},
     {TCommandPlace::ThumbsPopup, {C::InsertThumbnail, C::EditThumbnail, C::CopyThumbnail, Separator, C::Browse,
                                   C::RefreshThumbnails}},
     {TCommandPlace::ThumbsFavoritesMenu, {C::AddFavorite, C::OrganizeFavorites, Separator}},

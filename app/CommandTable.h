@@ -33,6 +33,7 @@ struct TCommandState {
     int Chosen = 0; // frames selected in the list (the current one counts)
     int Zoom = 100; // percent; 0: fit
     bool ComposedTiles = false;
+    bool FrameBytes = false;
 
     bool Selected() const { return Current >= 0 && Current < Frames; }
 };

@@ -444,6 +444,7 @@ void TfrmMain::SetFrameSize(int Size) {
     lbFrames->SetCurrentWidth(FFrameSize + 26);
     FTilePictures.clear();
     FComposedTiles.clear();
+    FTileBytes.clear();
     ApplyAutoSizeSplitter();
     if (!pnlAnimation->isHidden())
         CenterInScrollBox(sbAnimation, pnlAnimation);

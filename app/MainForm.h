@@ -175,6 +175,9 @@ public:
     QImage TilePicture(int Index);
     void ShowComposedTiles(bool Composed);
     bool ComposedTiles() const { return FShowComposed; }
+    // Tiles name the bytes each frame takes in the saved file.
+    void ShowFrameBytes(bool Shown);
+    bool FrameBytesShown() const { return FShowBytes; }
 
     // ---- The thumbnail pane ----
     TThumbnailPane& Thumbnails() const { return *FThumbnails; }
@@ -251,6 +254,8 @@ private:
     QHash<const TGIFSubImage*, QImage> FTilePictures;
     std::vector<QImage> FComposedTiles; // made in one pass when first needed
     bool FShowComposed = false;
+    std::vector<std::uint64_t> FTileBytes;  // measured in one pass when first needed
+    bool FShowBytes = false;
     QImage FShownFrame;
     std::unique_ptr<TQtAnimationPlayer> FPlayer;
 

@@ -227,6 +227,7 @@ TCommandState TfrmMain::CommandState() const {
     s.Chosen = static_cast<int>(SelectedFrames().size());
     s.Zoom = FZoom;
     s.ComposedTiles = FShowComposed;
+    s.FrameBytes = FShowBytes;
     s.CanPaste = FFrames->Clipboard().Frames().Count() > 0 || ClipboardHasPicture();
     s.Playing = Playing();
     s.Modified = FSession->Modified();

@@ -6,6 +6,7 @@
 #include "app/TilePictures.h"
 #include "app/ThumbnailPane.h"
 #include "controls/RXListBox.h"
+#include "gif/ByteCost.h"
 #include "gif/GIFImage.h"
 #include "painter/FrameSequence.h"
 #include "session/EditSession.h"
@@ -27,6 +28,7 @@ void TfrmMain::ClearFrames() {
     lbFrames->clear();
     FTilePictures.clear();
     FComposedTiles.clear();
+    FTileBytes.clear();
     FShownFrame = QImage();
     pb->hide();
 }
@@ -124,6 +126,7 @@ void TfrmMain::SyncFramesList(int Selection) {
     // Any frame may have changed: tiles are made again as they come into view.
     FTilePictures.clear();
     FComposedTiles.clear();
+    FTileBytes.clear();
     if (frames == 0) {
         FShownFrame = QImage();
         pb->hide();
@@ -295,8 +298,14 @@ void TfrmMain::DrawFrameTile(QPainter& Painter, const QRect& Rect, int Index, bo
             Painter.drawRect(glyph.adjusted(0, 0, -1, -1));
             Painter.setPen(Selected ? lbFrames->SelTextColor : lbFrames->TextColor());
         }
-        Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter,
-                         QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height()));
+        QString size = QStringLiteral("%1 x %2").arg(frame.Width()).arg(frame.Height());
+        if (FShowBytes) {
+            if (FTileBytes.size() != static_cast<std::size_t>(frames.Count()))
+                FTileBytes = FrameTotals(SavedByteCost(*FSession->PreparedCopy()));
+            if (static_cast<std::size_t>(Index) < FTileBytes.size())
+                size += QStringLiteral(", %1 B").arg(QLocale().toString(qulonglong(FTileBytes[std::size_t(Index)])));
+        }
+        Painter.drawText(QRect(x0, bottom.top(), w, h), Qt::AlignCenter, size);
         DrawTileDelay(Painter, top.adjusted(0, 0, frame.LocalColors().IsEmpty() ? -4 : -18, 0), frame,
                       lbFrames->TextColor());
     }
@@ -320,9 +329,17 @@ bool TfrmMain::DropThumbnailOnPreview(const QMimeData& Data, const QPoint& At) {
     return true;
 }
 
+void TfrmMain::ShowFrameBytes(bool Shown) {
+    FShowBytes = Shown;
+    FTileBytes.clear();
+    lbFrames->viewport()->update();
+    UpdateCommandStates();
+}
+
 void TfrmMain::ShowComposedTiles(bool Composed) {
     FShowComposed = Composed;
     FComposedTiles.clear();
+    FTileBytes.clear();
     lbFrames->viewport()->update();
     UpdateCommandStates();
 }

@@ -91,6 +91,22 @@ private slots:
         QVERIFY(!rig.Form->Session().Modified());
     }
 
+    // The frames list's popup toggles the bytes on the tiles.
+    void tilesCanShowTheirBytes() {
+        TMainFormRig rig(Path("s3.ini"), Path("p3"), false);
+        rig.Prompts.FileNames << Path("fast.gif");
+        rig.Cmd(TCommandId::Open)->trigger();
+        QAction* bytes = rig.Cmd(TCommandId::FrameBytes);
+        QVERIFY(bytes->isCheckable());
+        QVERIFY(!bytes->isChecked());
+        bytes->trigger();
+        QVERIFY(rig.Form->FrameBytesShown());
+        QVERIFY(bytes->isChecked());
+        rig.Form->grab();  // the tiles are drawn with their bytes
+        bytes->trigger();
+        QVERIFY(!rig.Form->FrameBytesShown());
+    }
+
     void savingSaysWhenBrowsersPlayItDifferently() {
         TMainFormRig rig(Path("s2.ini"), Path("p2"), false);
         rig.Form->SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
