@@ -77,7 +77,10 @@ TScreens Compose(TGIFImage& copy) {
 class TChecker {
 public:
     TChecker(const TGIFImage& image, int defaultLoop, const std::vector<std::uint8_t>* fileBytes)
-        : copy_(PreparedForSaving(image, defaultLoop)), fileBytes_(fileBytes) {}
+        : copy_(defaultLoop >= 0 ? PreparedForSaving(image, defaultLoop) : std::make_unique<TGIFImage>()),
+          fileBytes_(fileBytes) {
+        if (defaultLoop < 0) copy_->Assign(&image);
+    }
 
     // The rules that need only the frames' settings.
     TCheckReport RunPlayback() {

@@ -64,8 +64,10 @@ struct TCheckReport {
 int BrowserDelay(const TGIFImage& image, int frame);
 
 // Checks the animation as saving would write it (the loop count normalised
-// with `defaultLoop`). `image` is not changed. The bytes are those of the
-// file saving would write, or of `fileBytes` when given (the file as read).
+// with `defaultLoop`), or as it is when `defaultLoop` is -1 (a file without
+// a looping block plays once). `image` is not changed. The bytes are those
+// of the file saving would write, or of `fileBytes` when given (the file as
+// read).
 TCheckReport CheckAnimation(const TGIFImage& image, int defaultLoop,
                             const std::vector<std::uint8_t>* fileBytes = nullptr);
 

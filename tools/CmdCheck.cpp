@@ -1,7 +1,7 @@
 // reelix-tool check FILE... [--json]: what browsers will do with each
 // animation, whom it may harm, and where its bytes go, as Tools > Check
-// Animation shows it (the loop count read as saving would write it; the
-// bytes those of the file itself). Several files: each report headed by its
+// Animation shows it, of the file as it is (one without a looping block
+// plays once; the editor checks what saving would write). Several files: each report headed by its
 // name, or one JSON object a line. Exit status 0 whatever is found; 1 when a
 // file cannot be read.
 
@@ -31,7 +31,7 @@ bool CheckFile(const std::string& file, bool json, bool headed) {
         // The bytes are this file's, as it is.
         std::ifstream in(file, std::ios::binary);
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const TCheckReport report = CheckAnimation(image, 0, &bytes);
+        const TCheckReport report = CheckAnimation(image, -1, &bytes);
         const std::string text = (headed && !json ? "== " + file + "\n" : std::string()) +
                                  (json ? CheckReportJson(report) : CheckReportText(report));
         std::fwrite(text.data(), 1, text.size(), stdout);

@@ -177,6 +177,12 @@ TEST(AnimationCheck, AccessibilityRulesFireOnTheirRecipesAndTheirFixesMendThem) 
         auto broken = Moving(4, 8, 4, 10, 0), sound = Moving(4, 8, 4, 10, 3);
         EXPECT_EQ(Find(CheckAnimation(*broken, 0), "endless-motion")->Value, 11);
         ExpectRule("endless-motion", *broken, *sound, true);
+        // A file without a looping block plays once, as it is; saved by the
+        // editor it gains the default count (0: without end).
+        auto once = Moving(4, 8, 4, 10, -1);
+        EXPECT_EQ(CheckAnimation(*once, -1).Plays, 1);
+        EXPECT_EQ(Find(CheckAnimation(*once, -1), "endless-motion"), nullptr);
+        EXPECT_NE(Find(CheckAnimation(*once, 0), "endless-motion"), nullptr);
         // A still picture that loops does not move; a play of 3 s cannot be fixed by a count.
         EXPECT_EQ(Find(CheckAnimation(*Moving(1, 8, 4, 10, 0), 0), "endless-motion"), nullptr);
         ExpectRule("endless-motion", *Moving(3, 8, 4, 100, 0), *sound, false);
