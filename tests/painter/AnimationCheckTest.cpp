@@ -139,7 +139,8 @@ TEST(AnimationCheck, PlaybackRulesFireOnTheirRecipesAndTheirFixesMendThem) {
         auto broken = Moving(3, 8, 4, 10, 0), sound = Moving(3, 8, 4, 10, 0);
         for (int i = 0; i < 3; ++i) broken->Frames()[i]->PlaceFrame(3, 2, 8, 4);
         broken->Header().ScreenWidth = 20, broken->Header().ScreenHeight = 10;
-        const TCheckFinding* f = Find(CheckAnimation(*broken, 0), "unused-screen");
+        const TCheckReport report = CheckAnimation(*broken, 0);
+        const TCheckFinding* f = Find(report, "unused-screen");
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->Kept.left, 3);
         EXPECT_EQ(f->Kept.Width(), 8);
@@ -195,7 +196,8 @@ TEST(AnimationCheck, AccessibilityRulesFireOnTheirRecipesAndTheirFixesMendThem) 
                                                       {0x000000, 0xFFFFFF});
                 RequireControl(*frame).DelayTime = image == broken.get() ? 10 : 20;
             }
-        const TCheckFinding* f = Find(CheckAnimation(*broken, 0), "flashes");
+        const TCheckReport report = CheckAnimation(*broken, 0);
+        const TCheckFinding* f = Find(report, "flashes");
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->Area, TCheckArea::Accessibility);
         ExpectRule("flashes", *broken, *sound, true);
