@@ -1,5 +1,5 @@
 // The web formats both ways, checked against peers (used only here): Pillow
-// reads our WebP and APNG files, ffmpeg and ffprobe our videos. What each
+// reads our WebP and APNG files, ffmpeg and ffprobe our APNG and videos. What each
 // shows must be the composed frames (exactly where the format is lossless)
 // with the same durations and loop count; what we read back must be what
 // we wrote. Peers that are not installed skip their checks.
@@ -182,6 +182,21 @@ TEST_F(WebFormats, LosslessWebPAndApngShowTheComposedFramesWithTheirTimesAndLoop
         EXPECT_EQ(seen.DurationsMs, (std::vector<int>{70, 100, 2500, 30}));
         ASSERT_EQ(seen.Pictures.size(), want.size());
         for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(Differences(seen.Pictures[i], want[i]), 0) << "frame " << i;
+    }
+    // ffmpeg's own APNG decoder shows the same frames at the same times.
+    if (HaveFfmpeg()) {
+        const std::string q = "'" + (dir_ / "a.png").string() + "'";
+        const std::string raw = Output("ffmpeg -v error -i " + q + " -fps_mode passthrough -f rawvideo -pix_fmt rgba -");
+        ASSERT_EQ(raw.size(), want.size() * 33 * 21 * 4);
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            const std::vector<std::uint8_t> frame(raw.begin() + std::ptrdiff_t(i * 33 * 21 * 4),
+                                                  raw.begin() + std::ptrdiff_t((i + 1) * 33 * 21 * 4));
+            EXPECT_EQ(Differences(frame, want[i]), 0) << "ffmpeg, frame " << i;
+        }
+        std::vector<double> starts;
+        std::istringstream times(Output("ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of default=nw=1:nk=1 " + q));
+        for (double t; times >> t;) starts.push_back(t);
+        EXPECT_EQ(starts, (std::vector<double>{0, 0.07, 0.17, 2.67}));
     }
     // Without a looping block the animation plays once; a count of 0 is endless.
     image->Frames()[0]->FindExtension<TGIFAppExtNSLoop>()->LoopCount = 0;
