@@ -16,16 +16,8 @@ namespace {
 QString FramesText(const std::vector<int>& Frames) {
     if (Frames.empty())
         return QString();
-    QStringList parts;
-    for (std::size_t i = 0; i < Frames.size();) {
-        std::size_t j = i;
-        while (j + 1 < Frames.size() && Frames[j + 1] == Frames[j] + 1)
-            ++j;
-        parts << (j > i ? QStringLiteral("%1-%2").arg(Frames[i]).arg(Frames[j]) : QString::number(Frames[i]));
-        i = j + 1;
-    }
-    return (Frames.size() == 1 ? QStringLiteral(" (frame ") : QStringLiteral(" (frames ")) + parts.join(QLatin1Char(',')) +
-           QLatin1Char(')');
+    return (Frames.size() == 1 ? QStringLiteral(" (frame ") : QStringLiteral(" (frames ")) +
+           QString::fromStdString(FrameRanges(Frames)) + QLatin1Char(')');
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <array>
 
 #include "dialogs/DialogButtons.h"
 #include "services/UserPrompts.h"
@@ -78,9 +79,12 @@ TfrmWebExport::TfrmWebExport(IUserPrompts& Prompts, const QString& Suggested, QW
     SetChoice(TWebExportChoice());
 }
 
+std::array<QRadioButton*, 4> TfrmWebExport::FormatButtons() const {
+    return {optWebP, optApng, optMp4, optWebm};  // in the order of TWebFormat
+}
+
 void TfrmWebExport::SetChoice(const TWebExportChoice& Choice) {
-    QRadioButton* buttons[] = {optWebP, optApng, optMp4, optWebm};
-    buttons[int(Choice.Options.Format)]->setChecked(true);
+    FormatButtons()[int(Choice.Options.Format)]->setChecked(true);
     chkLossless->setChecked(Choice.Options.Lossless);
     spnQuality->setValue(Choice.Options.Quality);
     chkStill->setChecked(Choice.WriteStill);
@@ -97,10 +101,11 @@ TWebExportChoice TfrmWebExport::Choice() const {
 }
 
 TWebFormat TfrmWebExport::Format() const {
-    return optApng->isChecked() ? TWebFormat::APNG
-           : optMp4->isChecked() ? TWebFormat::MP4
-           : optWebm->isChecked() ? TWebFormat::WebM
-                                  : TWebFormat::WebP;
+    const std::array<QRadioButton*, 4> buttons = FormatButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i]->isChecked())
+            return TWebFormat(i);
+    return TWebFormat::WebP;
 }
 
 void TfrmWebExport::ShowFormat() {
@@ -123,9 +128,7 @@ void TfrmWebExport::accept() {
     if (!WebFormatForPath(path.toStdString(), named))
         path += QLatin1String(WebFormatExtension(format));
     else if (named != format) // the name the user typed says which format
-        (named == TWebFormat::WebP ? optWebP : named == TWebFormat::APNG ? optApng
-                                           : named == TWebFormat::MP4    ? optMp4
-                                                                         : optWebm)->setChecked(true);
+        FormatButtons()[int(named)]->setChecked(true);
     FPath = path;
     QDialog::accept();
 }

@@ -6,6 +6,7 @@
 // the caller writes the files.
 
 #include <QDialog>
+#include <array>
 
 #include "imaging/WebExport.h"
 
@@ -47,6 +48,7 @@ public slots:
 
 private:
     TWebFormat Format() const;
+    std::array<QRadioButton*, 4> FormatButtons() const;
     void ShowFormat();
 
     IUserPrompts& FPrompts;

@@ -80,6 +80,9 @@ TCheckReport CheckPlayback(const TGIFImage& image, int defaultLoop);
 // nothing changed.
 bool ApplyCheckFix(TGIFImage& image, const TCheckFinding& finding, TFrameEditLog& log);
 
+// Frame numbers in ranges: {0, 1, 2, 5} gives "0-2,5".
+std::string FrameRanges(const std::vector<int>& frames);
+
 // The report for people and for programs (reelix-tool check).
 std::string CheckReportText(const TCheckReport& report);
 std::string CheckReportJson(const TCheckReport& report);

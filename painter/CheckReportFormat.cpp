@@ -5,9 +5,7 @@
 
 #include "painter/AnimationCheck.h"
 
-namespace {
-
-std::string FrameList(const std::vector<int>& frames) {
+std::string FrameRanges(const std::vector<int>& frames) {
     std::string out;
     for (std::size_t i = 0; i < frames.size();) {
         std::size_t j = i;
@@ -19,6 +17,8 @@ std::string FrameList(const std::vector<int>& frames) {
     }
     return out;
 }
+
+namespace {
 
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
@@ -49,7 +49,7 @@ std::string CheckReportText(const TCheckReport& report) {
     if (report.Findings.empty()) out += "No findings: browsers play it as its frames say.\n";
     for (const TCheckFinding& f : report.Findings) {
         out += std::string(AreaName(f.Area)) + ": " + f.Title;
-        if (!f.Frames.empty()) out += " [frames " + FrameList(f.Frames) + "]";
+        if (!f.Frames.empty()) out += " [frames " + FrameRanges(f.Frames) + "]";
         out += "\n  " + f.Explanation + "\n";
         if (!f.FixCaption.empty()) out += "  fix: " + f.FixCaption + "\n";
     }
