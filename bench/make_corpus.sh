@@ -38,9 +38,9 @@ ff ff-testsrc2-80x60-nodither testsrc2 80x60 100 dither=none
 ff ff-testsrc-320x240-fs testsrc 320x240 50 dither=floyd_steinberg
 ff ff-testsrc-320x240-nodither testsrc 320x240 50 dither=none
 
-convert -size 1600x1200 plasma:fractal -seed 7 -dither FloydSteinberg -colors 256 "$c/im-photo-1600x1200.gif"
+convert -seed 7 -size 1600x1200 plasma:fractal -dither FloydSteinberg -colors 256 "$c/im-photo-1600x1200.gif"
 convert "$c/im-photo-1600x1200.gif" -interlace GIF "$c/im-photo-1600x1200-interlaced.gif"
-convert -size 640x240 plasma:fractal -seed 3 -colors 128 "$work/plasma.gif"
+convert -seed 3 -size 640x240 plasma:fractal -colors 128 "$work/plasma.gif"
 scroll=()
 for i in $(seq 0 19); do scroll+=("(" "$work/plasma.gif" -crop "320x240+$((i * 16))+0" +repage ")"); done
 convert -delay 5 -loop 0 "${scroll[@]}" "$c/im-plasma-scroll-320x240.gif"

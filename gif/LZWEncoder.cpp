@@ -154,24 +154,6 @@ inline void TLZWEncoder::ClearCodes(TTable& table) {
     table.ResetTable();
     lastPixel_.fill(NoPixel);
     FreeCode = static_cast<std::uint16_t>(ClearCode + 2);
-    full_ = false;
-}
-
-bool TLZWEncoder::FullTableShouldClear(std::size_t position) {
-    if (!full_) {
-        full_ = true;
-        const std::size_t codes = std::max<std::size_t>(1, FreeCode - FirstFree);
-        filledRate_ = double(position - generationStart_) / double(codes);
-        recentRate_ = filledRate_;
-        lastCodeEnd_ = position;
-        return false;
-    }
-    const double run = double(position - lastCodeEnd_);
-    lastCodeEnd_ = position;
-    recentRate_ += (run - recentRate_) / 32.0;
-    if (recentRate_ >= filledRate_ * 0.85) return false;
-    generationStart_ = position;
-    return true;
 }
 
 void TLZWEncoder::ResetCodes() {
@@ -333,7 +315,7 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
 template <typename TTable>
 void TLZWEncoder::EncodeWith(TTable& table) {
     ClearCodes(table);
-    generationStart_ = 0;
+    fullTable_ = TFullTablePolicy();
     std::size_t fed = 0;  // pixels of the rows before this one
     bool first = true;
     bool predictable = true;

@@ -4,6 +4,7 @@
 // which every GIF decoder reads). Both put their codes through TGIFWriter, which
 // packs bytes into data sub-blocks of at most 255 bytes.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -225,6 +226,41 @@ private:
     std::unique_ptr<std::uint32_t[]> slots_;
 };
 
+// When the LZW encoder clears a full dictionary. A full table is kept, not
+// cleared at once: strings learned so far often go on serving the rest of
+// the picture. It is cleared when the strings written since it filled (a
+// moving average of pixels per code) fall well below what the table managed
+// while it was filling. Whoever simulates the encoder asks the same policy.
+class TFullTablePolicy {
+public:
+    // Called for each code written while the table is full (after the
+    // `learned` codes of this generation), with the pixel position that code
+    // ends at; answers whether to clear now (and starts the next generation there).
+    bool ShouldClear(std::size_t position, std::size_t learned) {
+        if (!full_) {
+            full_ = true;
+            filledRate_ = double(position - generationStart_) / double(std::max<std::size_t>(1, learned));
+            recentRate_ = filledRate_;
+            lastCodeEnd_ = position;
+            return false;
+        }
+        const double run = double(position - lastCodeEnd_);
+        lastCodeEnd_ = position;
+        recentRate_ += (run - recentRate_) / 32.0;
+        if (recentRate_ >= filledRate_ * 0.85) return false;
+        generationStart_ = position;
+        full_ = false;
+        return true;
+    }
+
+private:
+    std::size_t generationStart_ = 0;  // where this table generation began
+    bool full_ = false;
+    std::size_t lastCodeEnd_ = 0;
+    double filledRate_ = 0;  // pixels per code while the table filled
+    double recentRate_ = 0;  // the same, lately (a moving average)
+};
+
 // Shared state and bit packing of both encoders.
 class TGIFEncoder {
 public:
@@ -303,24 +339,16 @@ private:
     template <typename TTable>
     std::size_t EncodeRunNoisy(TTable& table, const std::uint8_t* pixels, std::size_t n, unsigned& prefix);
 
-    // A full table is kept, not cleared at once: strings learned so far often
-    // go on serving the rest of the picture. It is cleared when the strings
-    // written since it filled (a moving average of pixels per code) fall well
-    // below what the table managed while it was filling. Called for each code
-    // written while the table is full, with the pixel position that code ends
-    // at; answers whether to clear now.
-    bool FullTableShouldClear(std::size_t position);
+    bool FullTableShouldClear(std::size_t position) {
+        return fullTable_.ShouldClear(position, std::size_t(FreeCode - FirstFree));
+    }
 
     std::uint16_t Prefix = 0;
     std::uint16_t FreeCode = 0;
     bool useHashTable_ = false;
-    // Pixels fed before the stretch being encoded; where this table generation began.
+    // Pixels fed before the stretch being encoded.
     std::size_t stretchStart_ = 0;
-    std::size_t generationStart_ = 0;
-    bool full_ = false;
-    std::size_t lastCodeEnd_ = 0;
-    double filledRate_ = 0;  // pixels per code while the table filled
-    double recentRate_ = 0;  // the same, lately (a moving average)
+    TFullTablePolicy fullTable_;
     // The dictionary of the frame being encoded (one of the two).
     std::unique_ptr<THashTable> table_;
     std::unique_ptr<TLZWCodeTable> fastTable_;

@@ -9,6 +9,7 @@
 #include "gif/FrameControl.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
+#include "gif/LossyChooser.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ std::uint32_t KeyOf(const TGIFRGB& c) {
 }
 TGIFRGB ColorOfKey(std::uint32_t key) {
     return {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8), static_cast<std::uint8_t>(key >> 16)};
-}
-
-// Squared distance of two shown colours.
-int Distance2(std::uint32_t a, std::uint32_t b) {
-    const int dr = int(a & 0xFF) - int(b & 0xFF);
-    const int dg = int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF);
-    const int db = int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF);
-    return dr * dr + dg * dg + db * db;
 }
 
 int BitsFor(int count) {
@@ -79,13 +72,6 @@ bool Simple(const TGIFImage& image) {
     return true;
 }
 
-// What each pixel of the changed rectangle may be.
-enum : std::uint8_t { kMustClear, kOptional, kMustDraw };
-struct TPlanPixel {
-    std::uint32_t key;  // the colour shown there afterwards
-    std::uint8_t kind;
-};
-
 // One way of writing a frame: its rectangle's pixels, its table, its size.
 struct TCandidate {
     std::vector<std::uint8_t> pixels;
@@ -101,90 +87,45 @@ struct TCandidate {
 // pixel's colour, or -1 when the table lacks it) and `clear` are both right.
 class TRunChooser {
 public:
-    // `near`, when given, lists for each pixel the indices whose colours are
-    // close enough to stand in for it (lossy): any of them may be taken when
-    // it continues the string.
     void Choose(const std::vector<int>& want, const std::vector<int>& option, int clear, int bits,
-                std::vector<std::uint8_t>& out, const std::vector<const std::vector<int>*>* near = nullptr) {
-        if (child_.empty()) {
-            child_.assign(std::size_t(4096) * 256, 0);
-            stamp_.assign(std::size_t(4096) * 256, 0);
-        }
-        const int first = (1 << std::max(bits, 2)) + 2;
-        NewGeneration();
-        int next = first;
-        int prefix = -1;
+                std::vector<std::uint8_t>& out) {
+        TEncoderModel model(dictionary_, bits);
+        const TStringDictionary& dictionary = model.Dictionary();
         out.resize(want.size());
         for (std::size_t k = 0; k < want.size(); ++k) {
+            const int prefix = model.Prefix();
+            auto extends = [&](int from, int symbol) { return from >= 0 && dictionary.Find(from, symbol) >= 0; };
             int symbol = want[k];
-            if (near && (*near)[k] && prefix >= 0 && Find(prefix, symbol < 0 ? clear : symbol) < 0 &&
-                (symbol >= 0 || option[k] < 0 || Find(prefix, option[k]) < 0)) {
-                // Neither the exact colour nor clear continues: a close one may.
-                for (int candidate : *(*near)[k])
-                    if (Find(prefix, candidate) >= 0) {
-                        symbol = candidate;
-                        break;
-                    }
-                if (symbol < 0) symbol = clear;
-            } else if (symbol < 0) {
+            if (symbol < 0) {
                 symbol = clear;
-                const bool keepExtends = prefix >= 0 && option[k] >= 0 && Find(prefix, option[k]) >= 0;
-                const bool clearExtends = prefix >= 0 && Find(prefix, clear) >= 0;
+                const bool keepExtends = option[k] >= 0 && extends(prefix, option[k]);
+                const bool clearExtends = extends(prefix, clear);
                 if (keepExtends && !clearExtends) {
                     symbol = option[k];
                 } else if (keepExtends && k + 1 < want.size()) {
                     // Both continue the string: the one the next pixel can continue too.
                     auto continues = [&](int code) {
-                        if (want[k + 1] >= 0) return Find(code, want[k + 1]) >= 0;
-                        return Find(code, clear) >= 0 || (option[k + 1] >= 0 && Find(code, option[k + 1]) >= 0);
+                        if (want[k + 1] >= 0) return extends(code, want[k + 1]);
+                        return extends(code, clear) || (option[k + 1] >= 0 && extends(code, option[k + 1]));
                     };
-                    if (continues(Find(prefix, option[k])) && !continues(Find(prefix, clear))) symbol = option[k];
+                    if (continues(dictionary.Find(prefix, option[k])) && !continues(dictionary.Find(prefix, clear)))
+                        symbol = option[k];
                 }
             }
             out[k] = static_cast<std::uint8_t>(symbol);
-            if (prefix < 0) {
-                prefix = symbol;
-                continue;
-            }
-            const int found = Find(prefix, symbol);
-            if (found >= 0) {
-                prefix = found;
-                continue;
-            }
-            // The string ends: the encoder writes `prefix` and learns prefix +
-            // symbol, until its table is full (which it then mostly keeps).
-            if (next < 4095) Store(prefix, symbol, next++);
-            prefix = symbol;
+            model.Feed(symbol);
         }
     }
 
 private:
-    int Find(int prefix, int symbol) const {
-        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
-        return stamp_[at] == generation_ ? child_[at] : -1;
-    }
-    void Store(int prefix, int symbol, int code) {
-        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
-        stamp_[at] = generation_;
-        child_[at] = static_cast<std::uint16_t>(code);
-    }
-    void NewGeneration() {
-        if (++generation_ == 0) {
-            std::fill(stamp_.begin(), stamp_.end(), 0);
-            generation_ = 1;
-        }
-    }
-
-    std::vector<std::uint16_t> child_;
-    std::vector<std::uint32_t> stamp_;
-    std::uint32_t generation_ = 0;
+    TStringDictionary dictionary_;
 };
 
 class TFrameRebuilder {
 public:
     // `bound2`: how far (squared RGB distance) a shown colour may be from the
     // true one; 0 keeps every pixel exact.
-    TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2) {
+    TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2), reuse2_(bound2 / 4) {
         const TGIFGlobalColorMap& global = image.GlobalColors();
         for (int i = global.Count() - 1; i >= 0; --i) globalIndex_[KeyOf(global.Entry(i))] = i;
         // The image's deepest table, kept as a tally of every table's depth
@@ -196,7 +137,12 @@ public:
 
     // Rebuilds frame `frame` from the screens before and after it; answers
     // whether a shorter encoding was found and put in place.
-    bool Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before, const std::vector<std::uint32_t>& after);
+    // `wanted`, when lossy: what the animation showed before this frame (a
+    // pixel it does not change keeps the error it was given).
+    // With `always`, a frame that is not shorter is rebuilt too (one that
+    // changes nothing becomes one transparent pixel).
+    bool Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before, const std::vector<std::uint32_t>& after,
+                 const std::vector<std::uint32_t>& wanted, bool always);
 
 private:
     // Every way of writing the plan through one table, the shortest into best.
@@ -214,9 +160,13 @@ private:
 
     TGIFImage& image_;
     int bound2_;
+    // How far a pixel the animation changes may stay from its new colour
+    // when the screen already shows it (half the distance of bound2_).
+    int reuse2_ = 0;
     std::array<int, 9> depths_{};
     std::unordered_map<std::uint32_t, int> globalIndex_;
     TRunChooser chooser_;
+    TLossyChooser lossyChooser_;
     int width_ = 0, height_ = 0;
     bool interlaced_ = false;
 };
@@ -325,29 +275,10 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
     offer();
     if (bound2_ > 0) {
-        // Lossy: the colours of the table close enough to each pixel's own.
-        std::unordered_map<std::uint32_t, std::vector<int>> closeTo;
-        const int entries = global ? image_.GlobalColors().Count() : static_cast<int>(local.size());
-        auto entryKey = [&](int i) {
-            return global ? KeyOf(image_.GlobalColors().Entry(i)) : KeyOf(local[static_cast<std::size_t>(i)]);
-        };
-        std::vector<const std::vector<int>*> near(n, nullptr);
-        for (std::size_t k = 0; k < n; ++k) {
-            if (plan[k].kind == kMustClear) continue;
-            auto [at, fresh] = closeTo.try_emplace(plan[k].key);
-            if (fresh) {
-                std::vector<std::pair<int, int>> found;
-                for (int i = 0; i < entries; ++i) {
-                    if (i == clear) continue;
-                    const int d = Distance2(entryKey(i), plan[k].key);
-                    if (d <= bound2_) found.emplace_back(d, i);
-                }
-                std::sort(found.begin(), found.end());
-                for (const auto& f : found) at->second.push_back(f.second);
-            }
-            near[k] = &at->second;
-        }
-        chooser_.Choose(want, option, clear, bits, pixels, &near);
+        std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            colors[static_cast<std::size_t>(i)] = global ? KeyOf(image_.GlobalColors().Entry(i)) : KeyOf(local[static_cast<std::size_t>(i)]);
+        lossyChooser_.Choose(plan, colors, clear, bound2_, bits, pixels);
     } else {
         chooser_.Choose(want, option, clear, bits, pixels);
     }
@@ -372,29 +303,40 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
 }
 
 bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before,
-                              const std::vector<std::uint32_t>& after) {
+                              const std::vector<std::uint32_t>& after, const std::vector<std::uint32_t>& wanted,
+                              bool always) {
     const int screenWidth = image_.Width();
     const int screenHeight = image_.Height();
-    // A pixel the screen already shows closely enough needs no drawing.
-    auto same = [this](std::uint32_t under, std::uint32_t shown) {
-        return under == shown || (bound2_ > 0 && under != kNothing && shown != kNothing && Distance2(under, shown) <= bound2_);
+    // A pixel the screen already shows closely enough needs no drawing: one
+    // the animation leaves as it was keeps the error it has; one it changes
+    // may stay only closer to its new colour (errors left in place pile up
+    // over frames).
+    const bool lossy = bound2_ > 0;
+    auto sameAt = [&](std::size_t at) {
+        const std::uint32_t under = before[at], shown = after[at];
+        if (under == shown) return true;
+        if (!lossy || under == kNothing || shown == kNothing) return false;
+        return ColorDistance2(under, shown) <= (wanted[at] == shown ? bound2_ : reuse2_);
     };
     // The smallest rectangle holding every changed pixel.
     int left = screenWidth, top = screenHeight, right = 0, bottom = 0;
     for (int y = 0; y < screenHeight; ++y) {
-        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
-        const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
+        const std::size_t row = std::size_t(y) * std::size_t(screenWidth);
         int x0 = 0;
-        while (x0 < screenWidth && same(a[x0], b[x0])) ++x0;
+        while (x0 < screenWidth && sameAt(row + std::size_t(x0))) ++x0;
         if (x0 == screenWidth) continue;
         int x1 = screenWidth - 1;
-        while (same(a[x1], b[x1])) --x1;
+        while (sameAt(row + std::size_t(x1))) --x1;
         left = std::min(left, x0);
         right = std::max(right, x1 + 1);
         top = std::min(top, y);
         bottom = y + 1;
     }
-    if (right <= left) return false;  // nothing changes: the usual steps handle such frames
+    if (right <= left) {
+        if (!always) return false;  // nothing changes: the usual steps handle such frames
+        left = top = 0;
+        right = bottom = 1;
+    }
     // Outside the first frame readers differ: some show the background
     // colour there, browsers nothing. The first frame keeps what it covers.
     const bool first = &frame == image_.Frames()[0];
@@ -417,11 +359,12 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     std::vector<TPlanPixel> plan(std::size_t(width_) * std::size_t(height_));
     std::size_t k = 0;
     for (int y = top; y < bottom; ++y) {
-        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth);
-        const std::uint32_t* b = after.data() + std::size_t(y) * std::size_t(screenWidth);
+        const std::size_t row = std::size_t(y) * std::size_t(screenWidth);
         for (int x = left; x < right; ++x, ++k) {
-            const std::uint32_t shown = b[x];
-            plan[k] = {shown, !same(a[x], shown) ? kMustDraw : shown == kNothing ? kMustClear : kOptional};
+            const std::size_t at = row + std::size_t(x);
+            const std::uint32_t shown = after[at];
+            const std::uint8_t kind = !sameAt(at) ? kMustDraw : shown == kNothing ? kMustClear : kOptional;
+            plan[k] = {shown, kind, kind == kOptional ? before[at] : 0};
         }
     }
 
@@ -433,7 +376,7 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     if (hasGlobal) Consider(plan, true, keepTransparency, best);
     // A table of its own pays only with fewer bits per pixel than the global one.
     if (!hasGlobal || best.bytes < 0 || LocalCouldPay(plan)) Consider(plan, false, keepTransparency, best);
-    if (best.bytes < 0 || best.bytes >= CurrentBytes(frame)) return false;
+    if (best.bytes < 0 || (!always && best.bytes >= CurrentBytes(frame))) return false;
 
     frame.PlaceFrame(left, top, width_, height_);
     std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());
@@ -503,21 +446,48 @@ void TrimTables(TGIFImage& image) {
     if (!image.GlobalColors().IsEmpty()) TrimTable(image.GlobalColors(), globalNeeded);
 }
 
-}  // namespace
+// Whether every frame that clears or restores its area could leave its
+// picture instead, the next frame drawing what changes: true when no pixel
+// ever goes from shown to nothing. The trial works on a copy, and a copied
+// frame without pixels loses its extensions (its time): such animations
+// are left out.
+bool CanLeaveEveryPicture(const TGIFImage& image, std::size_t area) {
+    const TGIFImageList& frames = image.Frames();
+    bool any = false;
+    for (int i = 0; i < frames.Count(); ++i) {
+        if (frames[i]->IsEmpty()) return false;
+        if (!LeavesPicture(Disposal(*frames[i]))) any = true;
+    }
+    if (!any) return false;
+    std::vector<std::uint32_t> screen(area, kNothing), shown, saved;
+    for (int i = 0; i < frames.Count(); ++i) {
+        const TGIFSubImage& frame = *frames[i];
+        const int disposal = Disposal(frame);
+        if (disposal == dispPrevious) saved = screen;
+        Draw(frame, image.Width(), screen);
+        for (std::size_t at = 0; !shown.empty() && at < area; ++at)
+            if (shown[at] != kNothing && screen[at] == kNothing) return false;
+        shown = screen;
+        if (disposal == dispBackground) Fill(frame, image.Width(), screen, nullptr);
+        else if (disposal == dispPrevious) Fill(frame, image.Width(), screen, &saved);
+    }
+    return true;
+}
 
-int FindSmallestEncoding(TGIFImage& image, int lossy) {
-    if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
-    // Its screens hold 4 bytes a pixel, up to four of them: a screen that
-    // would be refused as a picture is not worth that memory.
-    if (!image.PixelBudget.FrameFits(std::uint64_t(image.Width()), std::uint64_t(image.Height()))) return 0;
+// Rebuilds every frame that leaves its picture; with `leaveAll` (see
+// CanLeaveEveryPicture) every frame then leaves it, and the frame after one
+// that no longer clears or restores is rebuilt whatever its size. Answers the
+// frames rebuilt, or -1 when such a frame could not be.
+int RebuildFrames(TGIFImage& image, int lossy, bool leaveAll) {
     const int width = image.Width();
     const std::size_t area = std::size_t(width) * std::size_t(image.Height());
     // What the animation shows (the target) and what the rebuilt frames show
     // (the same, unless lossy).
-    std::vector<std::uint32_t> target(area, kNothing), actual(area, kNothing), savedTarget, savedActual;
+    std::vector<std::uint32_t> target(area, kNothing), actual(area, kNothing), savedTarget, savedActual, wanted;
     const int bound = std::clamp(lossy, 0, 200) * 27 / 100;
     TFrameRebuilder rebuilder(image, bound * bound);
     int rebuilt = 0;
+    bool mustRebuild = false;
     TGIFImageList& frames = image.Frames();
     for (int i = 0; i < frames.Count(); ++i) {
         TGIFSubImage& frame = *frames[i];
@@ -526,21 +496,69 @@ int FindSmallestEncoding(TGIFImage& image, int lossy) {
             savedTarget = target;
             savedActual = actual;
         }
+        const bool switched = leaveAll && !LeavesPicture(disposal) && !frame.IsEmpty();
+        if (switched) RequireControl(frame).SetDisposalMethod(dispLeave);
         // Only a frame that stays on the screen may change its rectangle:
         // restoring would clear or bring back a different area otherwise.
-        const bool free = LeavesPicture(disposal) && !frame.IsEmpty();
+        const bool free = (switched || LeavesPicture(disposal)) && !frame.IsEmpty();
+        if (lossy > 0) wanted = target;
         Draw(frame, width, target);
-        if (free && rebuilder.Rebuild(frame, actual, target)) ++rebuilt;
+        if (free && rebuilder.Rebuild(frame, actual, target, wanted, mustRebuild)) ++rebuilt;
+        else if (mustRebuild) return -1;
+        mustRebuild = switched;
         Draw(frame, width, actual);
         if (frame.IsEmpty()) continue;
         if (disposal == dispBackground) {
             Fill(frame, width, target, nullptr);
-            Fill(frame, width, actual, nullptr);
+            if (!switched) Fill(frame, width, actual, nullptr);
         } else if (disposal == dispPrevious) {
             Fill(frame, width, target, &savedTarget);
-            Fill(frame, width, actual, &savedActual);
+            if (!switched) Fill(frame, width, actual, &savedActual);
         }
     }
     TrimTables(image);
     return rebuilt;
+}
+
+std::int64_t EncodedSize(TGIFImage& image) {
+    TCountingStream counter;
+    image.SaveToStream(counter);
+    return counter.Size();
+}
+
+}  // namespace
+
+int FindSmallestEncoding(TGIFImage& image, int lossy) {
+    if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
+    // Its screens hold 4 bytes a pixel, up to four of them: a screen that
+    // would be refused as a picture is not worth that memory.
+    if (!image.PixelBudget.FrameFits(std::uint64_t(image.Width()), std::uint64_t(image.Height()))) return 0;
+    const std::size_t area = std::size_t(image.Width()) * std::size_t(image.Height());
+    // Frames that clear or restore keep their rectangles; leaving every
+    // picture instead frees them, which is tried beside and kept when shorter.
+    if (CanLeaveEveryPicture(image, area)) {
+        // Copying reports progress and drops the copy's listeners: the
+        // image's own are set aside meanwhile.
+        struct TSetAside {
+            TGIFImage& image;
+            decltype(TGIFImage::OnProgress) progress = std::move(image.OnProgress);
+            decltype(TGIFImage::OnWarn) warn = std::move(image.OnWarn);
+            ~TSetAside() {
+                image.OnProgress = std::move(progress);
+                image.OnWarn = std::move(warn);
+            }
+        } setAside{image};
+        image.OnProgress = nullptr;
+        image.OnWarn = nullptr;
+        TGIFImage leaving;
+        leaving.Assign(&image);
+        const int rebuilt = RebuildFrames(leaving, lossy, true);
+        if (rebuilt >= 0) {
+            const int kept = RebuildFrames(image, lossy, false);
+            if (EncodedSize(leaving) >= EncodedSize(image)) return kept;
+            image.Assign(&leaving);
+            return rebuilt;
+        }
+    }
+    return RebuildFrames(image, lossy, false);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/ColorTableRepair.h"
+#include "gif/FrameControl.h"
 #include "raster/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
@@ -236,6 +237,84 @@ TEST(SmallestEncoding, ATransparentFirstFrameKeepsItsTransparencyAndItsArea) {
 }
 
 #include "gif/SmallestEncoding.h"
+
+namespace {
+// The largest squared RGB distance between the same pixel of two frame
+// lists; -1 when they differ in count, size or where something is shown.
+int WorstDistance2(const Frames& a, const Frames& b) {
+    if (a.size() != b.size()) return -1;
+    int worst = 0;
+    for (std::size_t f = 0; f < a.size(); ++f) {
+        if (a[f].size() != b[f].size()) return -1;
+        for (std::size_t p = 0; p + 3 < a[f].size(); p += 4) {
+            if ((a[f][p + 3] == 0) != (b[f][p + 3] == 0)) return -1;
+            if (a[f][p + 3] == 0) continue;
+            int d2 = 0;
+            for (std::size_t c = 0; c < 3; ++c) {
+                const int d = int(a[f][p + c]) - int(b[f][p + c]);
+                d2 += d * d;
+            }
+            worst = std::max(worst, d2);
+        }
+    }
+    return worst;
+}
+}  // namespace
+
+// Every shared animation optimised lossy keeps every pixel of every frame
+// within the bound, and shrinks at least as far as without loss.
+TEST(SmallestEncoding, SharedAnimationsStayWithinTheLossyBound) {
+    const auto files = TestGifFiles();
+    if (files.empty()) GTEST_SKIP() << "no test data under " << REELIX_TESTDATA_DIR;
+    int checked = 0;
+    for (const auto& file : files) {
+        TGIFImage image;
+        if (!OpenSharedAnimation(file, image)) continue;
+        TGIFImage exact, lossy;
+        exact.Assign(&image);
+        lossy.Assign(&image);
+        exact.OptimizeAnimation(kAllFrameOptimizations);
+        lossy.OptimizeAnimation(kAllFrameOptimizations);
+        // (The usual steps may drop frames; the smallest encoding keeps them all.)
+        const Frames before = Shown(lossy);
+        FindSmallestEncoding(exact, 0);
+        FindSmallestEncoding(lossy, 80);
+        const int worst = WorstDistance2(before, ShownAfterSaving(lossy));
+        EXPECT_GE(worst, 0) << file;
+        EXPECT_LE(worst, 21 * 21) << file;  // 0.27 x 80
+        EXPECT_LE(SavedSize(lossy), SavedSize(exact)) << file;
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
+
+// Frames that clear or restore their area are set free when no pixel ever
+// goes back to nothing: every frame then leaves its picture, and only what
+// changes is drawn. The image keeps whoever listens to it.
+TEST(SmallestEncoding, FramesThatClearOrRestoreCanLeaveTheirPictureInstead) {
+    TGIFImage image;
+    AddMovingSquare(image, 64, 6);
+    // The background once, then the square as a frame of its own that
+    // restores what was under it.
+    for (int k = 1; k < image.Frames().Count(); ++k) {
+        TGIFSubImage& frame = *image.Frames()[k];
+        frame.PlaceFrame(10 + k, 10, 10, 10);
+        std::fill_n(frame.PixelData(), 10 * 10, std::uint8_t(255));
+        frame.ControlExtension()->SetDisposalMethod(dispPrevious);
+    }
+    const Frames before = Shown(image);
+    bool warned = false;
+    image.OnWarn = [&](TPersistent*, int, const std::string&) { warned = true; };
+    FindSmallestEncoding(image, 0);
+    EXPECT_TRUE(ShownAfterSaving(image) == before);
+    for (int k = 0; k < image.Frames().Count(); ++k)
+        EXPECT_TRUE(LeavesPicture(Disposal(*image.Frames()[k]))) << k;
+    // The square moves by one pixel: one column goes, one comes.
+    EXPECT_LE(image.Frames()[2]->Width(), 11);
+    ASSERT_TRUE(image.OnWarn);
+    image.OnWarn(nullptr, 0, "still listening");
+    EXPECT_TRUE(warned);
+}
 
 // Lossy: smaller than lossless, and no pixel of any composed frame further
 // from the original than 0.27 x lossy (RGB distance); lossy 0 changes nothing.

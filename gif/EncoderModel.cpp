@@ -1,0 +1,30 @@
+#include "gif/EncoderModel.h"
+
+#include <algorithm>
+
+void TStringDictionary::Clear() {
+    if (++generation_ == 0) {
+        std::fill(stamp_.begin(), stamp_.end(), 0);
+        firstStamp_.fill(0);
+        generation_ = 1;
+    }
+}
+
+TEncoderModel::TEncoderModel(TStringDictionary& dictionary, int bits)
+    : dictionary_(dictionary), first_((1 << std::clamp(bits, 2, 8)) + 2), next_(first_) {
+    dictionary_.Clear();
+}
+
+// The string ends before `symbol`: its code goes out, and the encoder learns
+// it extended by `symbol` (until the table is full, when it may clear).
+void TEncoderModel::EndString(int symbol) {
+    if (next_ > 4094) {
+        if (fullTable_.ShouldClear(position_, std::size_t(next_ - first_))) {
+            dictionary_.Clear();
+            next_ = first_;
+        }
+    } else {
+        dictionary_.Store(prefix_, symbol, next_++);
+    }
+    prefix_ = symbol;
+}

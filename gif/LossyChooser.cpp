@@ -1,0 +1,107 @@
+#include "gif/LossyChooser.h"
+
+#include <algorithm>
+
+namespace {
+
+// Dictionary steps one search may take: enough to find the long strings of
+// flat and repeated areas, few enough that a noisy picture stays quick.
+constexpr int kExtendBudget = 1024;
+constexpr int kStartBudget = 2048;
+
+}  // namespace
+
+const std::vector<TLossyChooser::TChoice>& TLossyChooser::StartsFor(const TPlanPixel& pixel) {
+    const std::uint64_t key = (std::uint64_t(pixel.kind) << 56) | (std::uint64_t(pixel.under) << 25) | pixel.key;
+    auto [at, fresh] = starts_.try_emplace(key);
+    if (fresh) {
+        for (int symbol = 0; symbol < static_cast<int>(colors_.size()); ++symbol) {
+            const int error = ErrorOf(pixel, symbol);
+            if (error >= 0) at->second.push_back({symbol, error});
+        }
+        std::stable_sort(at->second.begin(), at->second.end(),
+                         [](const TChoice& a, const TChoice& b) { return a.error < b.error; });
+    }
+    return at->second;
+}
+
+// Depth first through the codes extending `code`, one pixel per level.
+TLossyChooser::TPath TLossyChooser::LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k,
+                                                int& budget) {
+    TPath best;
+    stack_.clear();
+    path_.clear();
+    stack_.push_back({dictionary_.FirstChild(code), 0});
+    const std::size_t n = plan.size();
+    while (!stack_.empty()) {
+        const std::size_t at = k + stack_.size() - 1;  // the pixel the top's children cover
+        bool descended = false;
+        while (at < n && budget > 0 && stack_.back().child >= 0) {
+            const int child = stack_.back().child;
+            stack_.back().child = dictionary_.NextSibling(child);
+            const int symbol = dictionary_.SymbolOf(child);
+            const int error = ErrorOf(plan[at], symbol);
+            if (error < 0) continue;
+            --budget;
+            path_.push_back(static_cast<std::uint8_t>(symbol));
+            stack_.push_back({dictionary_.FirstChild(child), stack_.back().error + error});
+            descended = true;
+            break;
+        }
+        if (descended) continue;
+        const int length = static_cast<int>(stack_.size()) - 1;
+        const long long error = stack_.back().error;
+        if (length > best.length || (length == best.length && error < best.error)) {
+            best = {length, error};
+            best_ = path_;
+        }
+        stack_.pop_back();
+        if (!path_.empty()) path_.pop_back();
+    }
+    return best;
+}
+
+void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors,
+                           int clear, int bound2, int bits, std::vector<std::uint8_t>& out) {
+    colors_ = colors;
+    clear_ = clear;
+    bound2_ = bound2;
+    starts_.clear();
+    const std::size_t n = plan.size();
+    out.resize(n);
+    TEncoderModel model(dictionary_, bits);
+    std::vector<std::uint8_t> follow;
+    std::size_t k = 0;
+    auto take = [&](std::uint8_t symbol) {
+        out[k++] = symbol;
+        model.Feed(symbol);
+    };
+    while (k < n) {
+        if (model.Prefix() >= 0) {
+            int budget = kExtendBudget;
+            if (LongestPath(plan, model.Prefix(), k, budget).length > 0) {
+                follow.swap(best_);
+                for (std::uint8_t symbol : follow) take(symbol);
+                continue;
+            }
+        }
+        // A new string: the entry that begins the longest path.
+        const std::vector<TChoice>& starts = StartsFor(plan[k]);
+        int budget = kStartBudget;
+        TPath top;
+        int chosen = starts.empty() ? std::max(clear_, 0) : starts.front().symbol;
+        follow.clear();
+        for (const TChoice& start : starts) {
+            if (budget <= 0) break;
+            TPath path = LongestPath(plan, start.symbol, k + 1, budget);
+            path.error += start.error;
+            if (path.length > top.length || (path.length == top.length && path.error < top.error)) {
+                top = path;
+                chosen = start.symbol;
+                follow.swap(best_);
+            }
+        }
+        take(static_cast<std::uint8_t>(chosen));
+        for (std::uint8_t symbol : follow) take(symbol);
+    }
+}

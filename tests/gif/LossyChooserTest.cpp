@@ -1,0 +1,77 @@
+// The lossy pixel choice: every pixel keeps to what it may be, and strings
+// get longer than the exact pixels allow.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gif/LZWEncoder.h"
+#include "gif/LossyChooser.h"
+#include "gif/Stream.h"
+
+namespace {
+
+constexpr std::uint32_t kShown = 0x01000000;
+
+std::uint32_t Grey(int level) { return kShown | std::uint32_t(level) * 0x010101u; }
+
+std::int64_t EncodedBytes(const std::vector<std::uint8_t>& pixels, int width) {
+    TMemoryStream stream;
+    EncodeImageData(stream, encLZW, 8, 256, pixels.data(), false, static_cast<int>(pixels.size()) / width, width);
+    return stream.Size();
+}
+
+}  // namespace
+
+// A table of 64 greys 4 apart and a picture of noisy greys: within a bound of
+// two steps every pixel stays close, transparency goes only where allowed,
+// and the encoding shrinks.
+TEST(LossyChooser, KeepsEveryPixelWithinItsBoundAndShortensTheStrings) {
+    std::vector<std::uint32_t> colors;
+    for (int i = 0; i < 64; ++i) colors.push_back(Grey(i * 4));
+    const int clear = 63;
+    constexpr int kWidth = 128, kHeight = 96;
+    std::vector<TPlanPixel> plan;
+    std::vector<std::uint8_t> exact;
+    unsigned noise = 12345;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int index = std::min(62, (x / 8) * 2 + int(noise >> 16) % 3);
+            const std::uint8_t kind = x < 4 ? kMustClear : (y % 8 == 0 ? kOptional : kMustDraw);
+            plan.push_back({colors[std::size_t(index)], kind, kind == kOptional ? colors[std::size_t(index)] : 0});
+            exact.push_back(static_cast<std::uint8_t>(kind == kMustClear ? clear : index));
+        }
+    const int bound2 = 8 * 8;
+    TLossyChooser chooser;
+    std::vector<std::uint8_t> chosen;
+    chooser.Choose(plan, colors, clear, bound2, 8, chosen);
+    ASSERT_EQ(chosen.size(), plan.size());
+    for (std::size_t k = 0; k < plan.size(); ++k) {
+        const int symbol = chosen[k];
+        if (plan[k].kind == kMustClear) {
+            ASSERT_EQ(symbol, clear) << k;
+        } else if (symbol == clear) {
+            ASSERT_EQ(plan[k].kind, kOptional) << k;
+        } else {
+            ASSERT_LE(ColorDistance2(colors[std::size_t(symbol)], plan[k].key), bound2) << k;
+        }
+    }
+    EXPECT_LT(EncodedBytes(chosen, kWidth), EncodedBytes(exact, kWidth) * 3 / 4);
+}
+
+// With no room to stray the choice is the exact picture.
+TEST(LossyChooser, ABoundOfZeroKeepsThePixels) {
+    std::vector<std::uint32_t> colors = {Grey(0), Grey(1), Grey(2), Grey(3)};
+    std::vector<TPlanPixel> plan;
+    std::vector<std::uint8_t> exact;
+    for (int k = 0; k < 5000; ++k) {
+        const int index = (k * k + k / 7) % 4;
+        plan.push_back({colors[std::size_t(index)], kMustDraw, 0});
+        exact.push_back(static_cast<std::uint8_t>(index));
+    }
+    TLossyChooser chooser;
+    std::vector<std::uint8_t> chosen;
+    chooser.Choose(plan, colors, -1, 0, 2, chosen);
+    EXPECT_EQ(chosen, exact);
+}
