@@ -3,8 +3,8 @@
 #include <algorithm>
 
 void TStringDictionary::Clear() {
+    slots_.fill(kEmpty);
     if (++generation_ == 0) {
-        std::fill(stamp_.begin(), stamp_.end(), 0);
         firstStamp_.fill(0);
         generation_ = 1;
     }

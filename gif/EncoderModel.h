@@ -14,16 +14,22 @@
 // extend a code, emptied in O(1).
 class TStringDictionary {
 public:
-    TStringDictionary() : child_(std::size_t(4096) * 256, 0), stamp_(std::size_t(4096) * 256, 0) {}
+    TStringDictionary() { Clear(); }
 
     int Find(int prefix, int symbol) const {
-        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
-        return stamp_[at] == generation_ ? child_[at] : -1;
+        const std::uint32_t key = Key(prefix, symbol);
+        for (std::uint32_t h = SlotOf(key);; h = (h + 1) & kMask) {
+            const std::uint32_t value = slots_[h];
+            if (value == kEmpty) return -1;
+            if ((value >> 12) == key) return static_cast<int>(value & 0xFFF);
+        }
     }
+    // Stores a code not stored yet in this generation.
     void Store(int prefix, int symbol, int code) {
-        const std::size_t at = std::size_t(prefix) * 256 + std::size_t(symbol);
-        stamp_[at] = generation_;
-        child_[at] = static_cast<std::uint16_t>(code);
+        const std::uint32_t key = Key(prefix, symbol);
+        std::uint32_t h = SlotOf(key);
+        while (slots_[h] != kEmpty) h = (h + 1) & kMask;
+        slots_[h] = (key << 12) | static_cast<std::uint32_t>(code);
         const auto c = static_cast<std::size_t>(code);
         symbol_[c] = static_cast<std::uint8_t>(symbol);
         sibling_[c] = FirstChild(prefix);
@@ -42,8 +48,17 @@ public:
     void Clear();
 
 private:
-    std::vector<std::uint16_t> child_;
-    std::vector<std::uint32_t> stamp_;
+    // At most 4096 entries in 16384 slots: most lookups end in the first,
+    // and the table stays in the second-level cache.
+    static constexpr std::uint32_t kSlots = 16384;
+    static constexpr std::uint32_t kMask = kSlots - 1;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+    static std::uint32_t Key(int prefix, int symbol) {
+        return (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(symbol);
+    }
+    static std::uint32_t SlotOf(std::uint32_t key) { return (key * 2654435761u) >> 18; }
+
+    std::array<std::uint32_t, kSlots> slots_;
     std::array<std::int16_t, 4096> firstChild_{};
     std::array<std::uint32_t, 4096> firstStamp_{};
     std::array<std::int16_t, 4096> sibling_{};

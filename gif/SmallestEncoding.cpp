@@ -1,8 +1,12 @@
 #include "gif/SmallestEncoding.h"
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <future>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +55,69 @@ std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int w
     TCountingStream counter;
     EncodeImageData(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
     return counter.Size();
+}
+
+// Colour key -> index of the first table entry of that colour: open
+// addressing over 1024 slots for at most 256 entries, so that a lookup is
+// one or two probes in the first-level cache.
+class TColorIndex {
+public:
+    TColorIndex() { keys_.fill(kNothing); }
+    void Add(std::uint32_t key, int index) {
+        std::uint32_t h = SlotOf(key);
+        while (keys_[h] != kNothing) {
+            if (keys_[h] == key) return;
+            h = (h + 1) & kMask;
+        }
+        keys_[h] = key;
+        indices_[h] = static_cast<std::uint8_t>(index);
+    }
+    // -1 when no entry has the colour.
+    int Find(std::uint32_t key) const {
+        for (std::uint32_t h = SlotOf(key);; h = (h + 1) & kMask) {
+            if (keys_[h] == key) return indices_[h];
+            if (keys_[h] == kNothing) return -1;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kMask = 1023;
+    static std::uint32_t SlotOf(std::uint32_t key) { return (key * 2654435761u) >> 22; }
+    std::array<std::uint32_t, 1024> keys_;
+    std::array<std::uint8_t, 1024> indices_{};
+};
+
+// Runs task(0) .. task(count - 1), in that order of starting, on this
+// thread and one more when there are several and the machine has a second
+// core; the first failure is raised here once both are done.
+template <typename TTask>
+void RunInParallel(std::size_t count, TTask&& task) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) task(i);
+    };
+    if (count < 2 || std::thread::hardware_concurrency() < 2) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    std::thread other([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+            next = count;
+        }
+    });
+    try {
+        work();
+    } catch (...) {
+        next = count;
+        other.join();
+        throw;
+    }
+    other.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 // Every frame is drawable as the optimiser sees it: inside the screen, with a
@@ -127,7 +194,7 @@ public:
     // true one; 0 keeps every pixel exact.
     TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2), reuse2_(bound2 / 4) {
         const TGIFGlobalColorMap& global = image.GlobalColors();
-        for (int i = global.Count() - 1; i >= 0; --i) globalIndex_[KeyOf(global.Entry(i))] = i;
+        for (int i = 0; i < global.Count(); ++i) globalIndex_.Add(KeyOf(global.Entry(i)), i);
         // The image's deepest table, kept as a tally of every table's depth
         // so that it is known at once after each frame's table changes
         // (asking the image scans every frame: quadratic over an animation).
@@ -164,7 +231,7 @@ private:
     // when the screen already shows it (half the distance of bound2_).
     int reuse2_ = 0;
     std::array<int, 9> depths_{};
-    std::unordered_map<std::uint32_t, int> globalIndex_;
+    TColorIndex globalIndex_;
     TRunChooser chooser_;
     TLossyChooser lossyChooser_;
     int width_ = 0, height_ = 0;
@@ -202,13 +269,14 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
                 needsClear = true;
                 continue;
             }
-            const auto found = globalIndex_.find(plan[k].key);
+            const int found = globalIndex_.Find(plan[k].key);
             if (plan[k].kind == kMustDraw) {
-                if (found == globalIndex_.end()) return;  // a colour the table lacks
-                drawn[static_cast<std::size_t>(found->second)] = true;
+                if (found < 0) return;  // a colour the table lacks
+                drawn[static_cast<std::size_t>(found)] = true;
+                want[k] = found;
             } else {
                 needsClear = true;
-                if (found != globalIndex_.end()) option[k] = found->second;
+                option[k] = found;
             }
         }
         // Any entry no pixel must draw can stand for transparency: where an
@@ -217,9 +285,7 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
             if (!drawn[static_cast<std::size_t>(i)]) clear = i;
         if (needsClear && clear < 0) return;
         for (std::size_t k = 0; k < n; ++k)
-            want[k] = plan[k].kind == kMustClear ? clear
-                      : plan[k].kind == kMustDraw ? globalIndex_.find(plan[k].key)->second
-                                                  : -1;
+            if (plan[k].kind != kMustDraw) want[k] = plan[k].kind == kMustClear ? clear : -1;
     } else {
         // A table of the colours that must be drawn, most used first, then the clear one.
         std::unordered_map<std::uint32_t, int> uses;
@@ -260,29 +326,21 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
 
     // Unchanged pixels: all clear; drawn wherever the table has them; kept
     // only to continue a run of one colour; or chosen along the encoder's strings.
+    // Each way is encoded once (several often come out the same), two at a
+    // time, while the slowest to make (along the encoder's strings) is made;
+    // the first of the shortest, in this order, wins.
     std::vector<std::uint8_t> pixels(n);
+    std::vector<std::vector<std::uint8_t>> trials;
     auto offer = [&] {
-        const std::int64_t bytes = tableBytes + DataBytes(image_, pixels.data(), width_, height_, bits, limit, interlaced_);
-        if (best.bytes >= 0 && bytes >= best.bytes) return;
-        best.pixels = pixels;
-        best.local = local;
-        best.transparent = needsClear ? clear : -1;
-        best.bytes = bytes;
+        if (std::find(trials.begin(), trials.end(), pixels) == trials.end()) trials.push_back(pixels);
     };
     for (std::size_t k = 0; k < n; ++k) pixels[k] = static_cast<std::uint8_t>(want[k] >= 0 ? want[k] : clear);
     offer();
     for (std::size_t k = 0; k < n; ++k)
         if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
     offer();
-    if (bound2_ > 0) {
-        std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i)
-            colors[static_cast<std::size_t>(i)] = global ? KeyOf(image_.GlobalColors().Entry(i)) : KeyOf(local[static_cast<std::size_t>(i)]);
-        lossyChooser_.Choose(plan, colors, clear, bound2_, bits, pixels);
-    } else {
-        chooser_.Choose(want, option, clear, bits, pixels);
-    }
-    offer();
+    const std::size_t alongStrings = trials.size();
+    trials.emplace_back();  // made by its task below
     // Unchanged pixels go clear only in runs of at least `shortest`; shorter
     // runs keep their colour, so scattered changes do not break strings.
     for (std::size_t shortest : {6u, 12u, 24u}) {
@@ -299,6 +357,30 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
                 pixels[k] = static_cast<std::uint8_t>(keep && option[k] >= 0 ? option[k] : clear);
         }
         offer();
+    }
+    std::vector<std::int64_t> sizes(trials.size());
+    RunInParallel(trials.size(), [&](std::size_t task) {
+        // Task 0, started first, makes the way along the encoder's strings.
+        const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
+        if (i == alongStrings) {
+            if (bound2_ > 0) {
+                std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
+                for (int e = 0; e < count; ++e)
+                    colors[static_cast<std::size_t>(e)] =
+                        global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]);
+                lossyChooser_.Choose(plan, colors, clear, bound2_, bits, trials[i]);
+            } else {
+                chooser_.Choose(want, option, clear, bits, trials[i]);
+            }
+        }
+        sizes[i] = tableBytes + DataBytes(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
+    });
+    for (std::size_t i = 0; i < trials.size(); ++i) {
+        if (best.bytes >= 0 && sizes[i] >= best.bytes) continue;
+        best.pixels = std::move(trials[i]);
+        best.local = local;
+        best.transparent = needsClear ? clear : -1;
+        best.bytes = sizes[i];
     }
 }
 
@@ -371,12 +453,15 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     // Readers that show the background colour where nothing is drawn yet
     // leave it out when the first frame is transparent: it stays so.
     const bool keepTransparency = first && UsesTransparency(frame);
+    // What the frame costs as it is, measured beside the candidates.
+    std::future<std::int64_t> current;
+    if (!always) current = std::async(std::launch::async, [this, &frame] { return CurrentBytes(frame); });
     TCandidate best;
     const bool hasGlobal = image_.GlobalColors().Count() > 0;
     if (hasGlobal) Consider(plan, true, keepTransparency, best);
     // A table of its own pays only with fewer bits per pixel than the global one.
     if (!hasGlobal || best.bytes < 0 || LocalCouldPay(plan)) Consider(plan, false, keepTransparency, best);
-    if (best.bytes < 0 || (!always && best.bytes >= CurrentBytes(frame))) return false;
+    if (best.bytes < 0 || (!always && best.bytes >= current.get())) return false;
 
     frame.PlaceFrame(left, top, width_, height_);
     std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "gif/GIFImage.h"
 #include "gif/OptimizeChoices.h"
 #include "gif/SmallestEncoding.h"
+#include "gif/Stream.h"
 #include "tools/Command.h"
 
 namespace {
@@ -73,7 +75,15 @@ int Optimize(const std::vector<std::string>& args) {
     in.close();
     image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(files[0]);
-    const std::int64_t before = SavedSize(image);
+    // The size before is that of the input as saved: measured on a second
+    // reading of the same bytes, beside the optimisation.
+    std::future<std::int64_t> before = std::async(std::launch::async, [&original] {
+        TGIFImage copy;
+        copy.PixelBudget = ToolPixelBudget();
+        TMemoryStream bytes(original.data(), original.size());
+        copy.LoadFromStream(bytes);
+        return SavedSize(copy);
+    });
     if (lossy > 0) {
         // The usual steps, then the smallest encoding allowed to stray.
         image.OptimizeAnimation(options & ~ooSmallest);
@@ -83,8 +93,13 @@ int Optimize(const std::vector<std::string>& args) {
     }
     // The output is written before the report so a failed write is never
     // announced as a saving.
-    image.SaveToFile(files[1]);
-    std::int64_t after = SavedSize(image);
+    TMemoryStream encoded;
+    image.SaveToStream(encoded);
+    {
+        TFileStream out(files[1], TFileStream::Mode::Create);
+        out.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+    }
+    std::int64_t after = encoded.Size();
     // Never bigger than what came in: then the file is passed on as it was.
     if ((options & ooSmallest) && after >= std::int64_t(original.size())) {
         std::ofstream out(files[1], std::ios::binary | std::ios::trunc);
@@ -96,10 +111,11 @@ int Optimize(const std::vector<std::string>& args) {
         after = std::int64_t(original.size());
     }
 
-    const double percent = before > 0 ? std::fabs(double(after) / double(before) * 100.0 - 100.0) : 0.0;
-    std::printf("Current Size: %s\n", Bytes(before).c_str());
+    const std::int64_t sizeBefore = before.get();
+    const double percent = sizeBefore > 0 ? std::fabs(double(after) / double(sizeBefore) * 100.0 - 100.0) : 0.0;
+    std::printf("Current Size: %s\n", Bytes(sizeBefore).c_str());
     std::printf("Optimized Size: %s\n", Bytes(after).c_str());
-    std::printf("Total Savings: %s (%4.1f%%)\n", Bytes(std::llabs(after - before)).c_str(), percent);
+    std::printf("Total Savings: %s (%4.1f%%)\n", Bytes(std::llabs(after - sizeBefore)).c_str(), percent);
     return 0;
 }
 
