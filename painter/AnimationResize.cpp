@@ -18,14 +18,27 @@
 
 namespace {
 
-// The composed screen as one 0x00RRGGBB value per pixel (kClear where nothing
-// was drawn).
-void Pack(const std::vector<std::uint8_t>& rgba, std::vector<std::uint32_t>& out) {
-    out.resize(rgba.size() / 4);
-    const std::uint8_t* p = rgba.data();
-    for (std::uint32_t& value : out) {
-        value = p[3] == 0 ? kClear : (std::uint32_t(p[0]) << 16) | (std::uint32_t(p[1]) << 8) | p[2];
-        p += 4;
+// The composed screen at width x height (the nearest pixel, as Stretch
+// picks it) as one 0x00RRGGBB value per pixel, kClear where nothing was
+// drawn. Read straight from the screen: a shrunk picture reads only the
+// pixels it keeps.
+void PackScreen(const TBitmap& screen, int width, int height, std::vector<std::uint32_t>& out) {
+    const int oldWidth = screen.Width(), oldHeight = screen.Height();
+    const std::uint8_t undrawn = TGIFCompositor::UndrawnMarker();
+    out.resize(std::size_t(width) * std::size_t(height));
+    std::vector<std::size_t> offset(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        offset[static_cast<std::size_t>(x)] =
+            4 * std::size_t(std::min(oldWidth - 1, int((2LL * x + 1) * oldWidth / (2LL * width))));
+    std::uint32_t* dst = out.data();
+    for (int y = 0; y < height; ++y) {
+        const int sy = std::min(oldHeight - 1, int((2LL * y + 1) * oldHeight / (2LL * height)));
+        const std::uint8_t* row = screen.ScanLine(sy);
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = row + offset[static_cast<std::size_t>(x)];
+            // Blue, green, red in memory (the compiler makes this one load).
+            *dst++ = p[3] == undrawn ? kClear : (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) | p[0];
+        }
     }
 }
 
@@ -233,7 +246,6 @@ bool ResizeToExactly(TGIFImage& image, int width, int height, const std::functio
     RequireResizeBudget(image, width, height);
 
     std::vector<TScaledFrame> scaled(static_cast<std::size_t>(frames.Count()));
-    std::vector<std::uint8_t> rgba;
     std::vector<std::uint32_t> packed, picture;
     std::vector<std::uint8_t> indices;
     bool cancelled = false;
@@ -245,15 +257,11 @@ bool ResizeToExactly(TGIFImage& image, int width, int height, const std::functio
     };
     compositor.Run([&](int index, const TBitmap& screen) {
         if (index < 0 || index >= frames.Count() || frames[index]->IsEmpty()) return;
-        TGIFCompositor::ToRGBA(screen, rgba);
         // Colours are indexed at the smaller of both sizes; stretching the
         // picture or its indices brings no colour in that was not there.
-        Pack(rgba, packed);
         const bool shrinking = std::int64_t(width) * height < std::int64_t(oldWidth) * oldHeight;
-        if (shrinking) {
-            picture.resize(std::size_t(width) * std::size_t(height));
-            Stretch(packed.data(), oldWidth, oldHeight, width, height, picture.data());
-        }
+        if (shrinking) PackScreen(screen, width, height, picture);
+        else PackScreen(screen, oldWidth, oldHeight, packed);
         const std::vector<std::uint32_t>& source = shrinking ? picture : packed;
         const int sourceWidth = shrinking ? width : oldWidth, sourceHeight = shrinking ? height : oldHeight;
         indices.resize(source.size());

@@ -22,6 +22,8 @@ std::uint8_t UndrawnByte() {
 }
 }  // namespace
 
+std::uint8_t TGIFCompositor::UndrawnMarker() { return UndrawnByte(); }
+
 int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame) {
     const int width = image_.Width(), height = image_.Height();
     if (width <= 0 || height <= 0 || image_.Empty()) return 0;

@@ -28,6 +28,8 @@ public:
 
     // The screen picture as straight RGBA bytes, alpha 0 where nothing was drawn.
     static void ToRGBA(const TBitmap& screen, std::vector<std::uint8_t>& rgba);
+    // The fourth byte of a screen pixel nothing was drawn on.
+    static std::uint8_t UndrawnMarker();
 
 private:
     TGIFImage& image_;
