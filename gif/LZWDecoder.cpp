@@ -102,22 +102,36 @@ TLZWDecoder::TLZWDecoder(int codeSize)
         table_[code] = TEntry{code & 0xFF, 0, 1, static_cast<std::uint8_t>(code)};
 }
 
-inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* dst) const {
-    const TEntry* entry = &table_[code];
-    const unsigned length = entry->length;
-    std::uint8_t* end = dst + length - ((length - 1) % 8 + 1);
-    Store64(end, entry->tail);
-    while (end > dst) {
-        entry = &table_[entry->head];
-        end -= 8;
-        Store64(end, entry->tail);
+// A string of up to 8 bytes is one store. A longer one is copied a word at
+// a time from where it appeared before: its source ends before `pos`, at
+// least 8 bytes back (a string that repeats its own start, as in a run, is
+// the previous one plus its first byte, one string length back), so every
+// word read is already written.
+inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* out, std::size_t pos) const {
+    const TEntry& entry = table_[code];
+    std::uint8_t* dst = out + pos;
+    if (entry.length <= 8) {
+        Store64(dst, entry.tail);
+        return;
+    }
+    const std::uint8_t* src = out + entry.offset;
+    for (unsigned i = 0; i < entry.length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, src + i, 8);
+        std::memcpy(dst + i, &word, 8);
     }
 }
 
-void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t limit) const {
-    std::uint8_t buffer[MaxCodes + 16];
-    CopyStringFast(code, buffer);
-    std::memcpy(dst, buffer, std::min<std::size_t>(limit, table_[code].length));
+void TLZWDecoder::CopyStringExact(unsigned code, std::uint8_t* out, std::size_t pos, std::size_t limit) const {
+    const TEntry& entry = table_[code];
+    limit = std::min<std::size_t>(limit, entry.length);
+    if (entry.length <= 8) {
+        std::uint8_t buffer[8];
+        Store64(buffer, entry.tail);
+        std::memcpy(out + pos, buffer, limit);
+        return;
+    }
+    for (std::size_t i = 0; i < limit; ++i) out[pos + i] = out[entry.offset + i];  // byte by byte: may overlap
 }
 
 std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
@@ -140,17 +154,13 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     unsigned size = 0, limit = 0, nextFree = 0;
     const unsigned clearCode = clearCode_, endCode = endCode_;
     TEntry* table = table_.data();
+    std::size_t oldStart = 0;  // where the previous string was written
     auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
         const TEntry& p = table[prefix];
         TEntry& e = table[nextFree];
         const unsigned used = (p.length - 1u) % 8 + 1;  // bytes in the prefix's tail
-        if (used == 8) {
-            e.tail = byte;
-            e.head = static_cast<std::uint16_t>(prefix);
-        } else {
-            e.tail = p.tail | (std::uint64_t{byte} << (8 * used));
-            e.head = p.head;
-        }
+        e.tail = used == 8 ? byte : p.tail | (std::uint64_t{byte} << (8 * used));
+        e.offset = static_cast<std::uint32_t>(oldStart);
         e.length = static_cast<std::uint16_t>(p.length + 1);
         e.first = p.first;
         if (nextFree < MaxCodes) {
@@ -190,6 +200,7 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
                 stop = TStop::InvalidCode;
                 break;
             }
+            oldStart = pos;
             out[pos++] = static_cast<std::uint8_t>(code);
             old = code;
         }
@@ -214,12 +225,13 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
         // previous string plus its own first byte.
         addEntry(old, table[code == nextFree ? old : code].first);
         const std::size_t length = table[code].length;
+        oldStart = pos;
         if (pos + length <= fastEnd) {
-            CopyStringFast(code, out + pos);
+            CopyStringFast(code, out, pos);
             pos += length;
         } else {
             const std::size_t n = std::min(length, count - pos);
-            CopyStringExact(code, out + pos, n);
+            CopyStringExact(code, out, pos, n);
             pos += n;
         }
         old = code;

@@ -54,21 +54,23 @@ public:
                        std::size_t capacity, std::uint8_t fill, TStop& stop);
 
 private:
-    // Writes the string of `code` at dst; may write up to 7 bytes past its end.
-    void CopyStringFast(unsigned code, std::uint8_t* dst) const;
-    // Writes exactly the first `limit` bytes of the string of `code` at dst.
-    void CopyStringExact(unsigned code, std::uint8_t* dst, std::size_t limit) const;
+    // Writes the string of `code` at out + pos; may write up to 7 bytes past
+    // its end.
+    void CopyStringFast(unsigned code, std::uint8_t* out, std::size_t pos) const;
+    // Writes exactly the first `limit` bytes of the string of `code` at out + pos.
+    void CopyStringExact(unsigned code, std::uint8_t* out, std::size_t pos, std::size_t limit) const;
 
     int codeSize_;
     unsigned clearCode_;
     unsigned endCode_;
 
-    // Per code: the last 1..8 bytes of its string (byte 0 first), the code whose
-    // string is everything before them (a multiple of 8 bytes long), the string's
-    // length and its first byte; 16 bytes, so one cache line access per code.
+    // Per code: a string of up to 8 bytes itself (byte 0 first; longer ones
+    // keep their last 1..8 bytes there), where in the output the string
+    // first appeared (longer strings are copied from there), its length and
+    // its first byte; 16 bytes, so one cache line access per code.
     struct TEntry {
         std::uint64_t tail;
-        std::uint16_t head;
+        std::uint32_t offset;
         std::uint16_t length;
         std::uint8_t first;
     };
