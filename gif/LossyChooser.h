@@ -3,10 +3,10 @@
 // close enough to what it should show (or transparency where the screen
 // already shows that closely), and the choice follows the LZW encoder's
 // dictionary so that its strings grow as long as they can. At each pixel the
-// string being built is extended by the path through the dictionary that
-// covers the most pixels (the smallest error among equally long ones); where
-// no entry extends it, the next string starts with the entry that begins the
-// longest such path.
+// string being built is extended by the path through the dictionary worth
+// the most: the pixels it covers less its error (see Better); where no entry
+// extends it, the next string starts with the entry that begins the best
+// such path.
 
 #include <array>
 #include <cstdint>
@@ -62,9 +62,12 @@ private:
         int length = -1;
         long long error = 0;
     };
-    // The best path through the dictionary from `code` over the pixels from
-    // `k` on, spending at most `budget` steps; its symbols into best_.
+    // The path through the dictionary from `code` over the pixels from `k`
+    // on worth the most, spending at most `budget` steps; its symbols into best_.
     TPath LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k, int& budget);
+    // Whether path a is worth more than path b (b.length < 0: none yet).
+    bool Better(const TPath& a, const TPath& b) const;
+    long long pixelWorth_ = 1;  // squared distance one pixel of string length pays for
 
     std::vector<std::uint32_t> colors_;
     int clear_ = -1;

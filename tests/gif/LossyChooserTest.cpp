@@ -24,8 +24,8 @@ std::int64_t EncodedBytes(const std::vector<std::uint8_t>& pixels, int width) {
 }  // namespace
 
 // A table of 64 greys 4 apart and a picture of noisy greys: within a bound of
-// two steps every pixel stays close, transparency goes only where allowed,
-// and the encoding shrinks.
+// 16 (a step costs far less than a pixel of string is worth) every pixel
+// stays close, transparency goes only where allowed, and the encoding shrinks.
 TEST(LossyChooser, KeepsEveryPixelWithinItsBoundAndShortensTheStrings) {
     std::vector<std::uint32_t> colors;
     for (int i = 0; i < 64; ++i) colors.push_back(Grey(i * 4));
@@ -42,7 +42,7 @@ TEST(LossyChooser, KeepsEveryPixelWithinItsBoundAndShortensTheStrings) {
             plan.push_back({colors[std::size_t(index)], kind, kind == kOptional ? colors[std::size_t(index)] : 0});
             exact.push_back(static_cast<std::uint8_t>(kind == kMustClear ? clear : index));
         }
-    const int bound2 = 8 * 8;
+    const int bound2 = 16 * 16;
     TLossyChooser chooser;
     std::vector<std::uint8_t> chosen;
     chooser.Choose(plan, colors, clear, bound2, 8, chosen);
