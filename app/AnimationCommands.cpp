@@ -88,7 +88,7 @@ void TAnimationCommands::Optimize() {
     TGIFImage& result = *dialog.Result();
     FSession.Apply(
         QStringLiteral("Optimize Animation"),
-        [&result](TGIFImage& d, TFrameEditLog& log) { return ReplaceAnimation(d, result, log); },
+        [&result](TGIFImage& d, TFrameEditLog& log) { return ReplaceWithOptimized(d, result, log); },
         {FWindow.CurrentFrame(), 0}, TEditSession::TStepKind::Optimization);
 }
 

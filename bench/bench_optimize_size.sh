@@ -4,7 +4,8 @@
 # test data, animations made here with ffmpeg's test sources, and the mixed
 # corpus of bench/make_corpus.sh (ffmpeg, ImageMagick and gifsicle animations;
 # all made at run time in a temporary folder, never kept). "ratio" is ours
-# over gifsicle -O3. Then the lossy mode (--lossy=80 on both sides, sizes and
+# over gifsicle -O3; "best" is ours with --best (the slower LZW encoder that
+# looks a string ahead), "b.ratio" that over gifsicle -O3. Then the lossy mode (--lossy=80 on both sides, sizes and
 # mean PSNR against the input), and the time to optimise a 300-frame 640x480
 # animation, ours beside gifsicle -O3. gifdiff -w checks that our output
 # shows what the input shows ("same" column: yes; loop = only the loop count
@@ -73,12 +74,12 @@ done
 size() { stat -c %s "$1"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "-" }'; }
 
-printf '%-58s %10s %10s %10s %10s %6s %5s\n' file input ours "gs -O2" "gs -O3" ratio same
-total_in=0 total_ours=0 total_o2=0 total_o3=0 failed=0
+printf '%-58s %10s %10s %10s %10s %10s %6s %7s %5s\n' file input ours best "gs -O2" "gs -O3" ratio b.ratio same
+total_in=0 total_ours=0 total_best=0 total_o2=0 total_o3=0 failed=0
 for f in "$work"/corpus/*.gif; do
     name=$(basename "$f")
-    ours=$work/out/ours.gif o2=$work/out/o2.gif o3=$work/out/o3.gif
-    if ! "$tool" optimize "$f" "$ours" >/dev/null 2>&1; then
+    ours=$work/out/ours.gif best=$work/out/best.gif o2=$work/out/o2.gif o3=$work/out/o3.gif
+    if ! "$tool" optimize "$f" "$ours" >/dev/null 2>&1 || ! "$tool" optimize --best "$f" "$best" >/dev/null 2>&1; then
         printf '%-58s %10s %10s\n' "$name" "$(size "$f")" "error"
         failed=$((failed + 1))
         continue
@@ -90,21 +91,27 @@ for f in "$work"/corpus/*.gif; do
     # Redundant frames may go (their time moves to the frame before); a one-
     # frame result has no loop count, which gifdiff reports as "loop".
     same=yes
-    diff=$(gifdiff -w "$f" "$ours" 2>/dev/null) || {
-        same=NO
-        if ! grep -vq -e '^loop counts differ' -e '^frame #0 delays differ' <<<"$diff"; then same=loop; fi
-        if grep -q '^screen sizes differ' <<<"$diff"; then same=screen; fi
-    }
-    in=$(size "$f") s=$(size "$ours") s2=$(size "$o2") s3=$(size "$o3")
-    printf '%-58s %10d %10d %10d %10d %6s %5s\n' "$name" "$in" "$s" "$s2" "$s3" "$(ratio "$s" "$s3")" "$same"
-    total_in=$((total_in + in)) total_ours=$((total_ours + s))
+    for out in "$ours" "$best"; do
+        diff=$(gifdiff -w "$f" "$out" 2>/dev/null) || {
+            same=NO
+            if ! grep -vq -e '^loop counts differ' -e '^frame #0 delays differ' <<<"$diff"; then same=loop; fi
+            if grep -q '^screen sizes differ' <<<"$diff"; then same=screen; fi
+        }
+        [ "$same" = NO ] && break
+    done
+    in=$(size "$f") s=$(size "$ours") b=$(size "$best") s2=$(size "$o2") s3=$(size "$o3")
+    printf '%-58s %10d %10d %10d %10d %10d %6s %7s %5s\n' "$name" "$in" "$s" "$b" "$s2" "$s3" \
+        "$(ratio "$s" "$s3")" "$(ratio "$b" "$s3")" "$same"
+    total_in=$((total_in + in)) total_ours=$((total_ours + s)) total_best=$((total_best + b))
     total_o2=$((total_o2 + s2)) total_o3=$((total_o3 + s3))
 done
-printf '%-58s %10d %10d %10d %10d %6s\n' TOTAL "$total_in" "$total_ours" "$total_o2" "$total_o3" "$(ratio $total_ours $total_o3)"
+printf '%-58s %10d %10d %10d %10d %10d %6s %7s\n' TOTAL "$total_in" "$total_ours" "$total_best" "$total_o2" "$total_o3" \
+    "$(ratio $total_ours $total_o3)" "$(ratio $total_best $total_o3)"
 echo
 echo "ours / input        $(ratio $total_ours $total_in)"
 echo "ours / gifsicle -O2 $(ratio $total_ours $total_o2)"
 echo "ours / gifsicle -O3 $(ratio $total_ours $total_o3)"
+echo "ours --best / gifsicle -O3 $(ratio $total_best $total_o3)"
 [ "$failed" -eq 0 ] || echo "$failed files could not be optimised"
 
 # --- lossy ---------------------------------------------------------------------
@@ -149,6 +156,8 @@ median3() {  # command...: the median wall time of three runs, in seconds
 }
 t_ours=$(median3 "$tool" optimize "$long" "$work/out/long-ours.gif")
 t_gs=$(median3 gifsicle -O3 "$long" -o "$work/out/long-gs.gif")
+t_best=$(median3 "$tool" optimize --best "$long" "$work/out/long-best.gif")
 echo
 echo "300 frames 640x480 ($(size "$long") bytes): ours ${t_ours}s -> $(size "$work/out/long-ours.gif") bytes," \
      "gifsicle -O3 ${t_gs}s -> $(size "$work/out/long-gs.gif") bytes; time ratio $(ratio "$t_ours" "$t_gs")"
+echo "  with --best: ${t_best}s -> $(size "$work/out/long-best.gif") bytes; time ratio $(ratio "$t_best" "$t_gs")"

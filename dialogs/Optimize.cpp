@@ -89,6 +89,7 @@ TfrmOptimize::TfrmOptimize(const TGIFImage& Document, bool PromptOnSave, QWidget
     BuildLayout();
     chkSave->setChecked(PromptOnSave);
     chkRemoveLocal->setEnabled(HasLocalColorTables(Document));
+    chkBest->setChecked(Document.Encoding == encLZWBest);
     {
         const QSignalBlocker a(chkOptAll), b(chkDupPixels), c(chkSmallest);
         chkOptAll->setChecked(true);
@@ -135,7 +136,11 @@ void TfrmOptimize::BuildLayout() {
     chkSmallest = box("chkSmallest", QStringLiteral("Find the &smallest encoding (slower)"), frames);
     frameRows->addWidget(chkTrim);
     frameRows->addWidget(chkDupPixels);
+    chkBest = box("chkBest", QStringLiteral("&Best compression (slower)"), frames);
+    chkBest->setToolTip(QStringLiteral("Looks ahead while compressing: usually a few percent smaller, "
+                                       "several times slower to save"));
     frameRows->addWidget(chkSmallest);
+    frameRows->addWidget(chkBest);
     auto* fitRow = new QHBoxLayout;
     chkFitUnder = box("chkFitUnder", QStringLiteral("&Fit under"), frames);
     txtFitUnder = new TNumericEdit(frames);
@@ -196,7 +201,7 @@ void TfrmOptimize::BuildLayout() {
     btnCancel = buttons.Cancel;
     root->addLayout(buttons.Row);
 
-    for (QCheckBox* technique : {chkOptAll, chkRemoveLocal, chkTrim, chkDupPixels, chkSmallest})
+    for (QCheckBox* technique : {chkOptAll, chkRemoveLocal, chkTrim, chkDupPixels, chkSmallest, chkBest})
         connect(technique, &QCheckBox::clicked, this, &TfrmOptimize::Recompute);
     connect(sldLossy, &QSlider::valueChanged, this, [this](int value) {
         lblLossy->setText(value == 0 ? QStringLiteral("Off") : QString::number(value));
@@ -228,6 +233,7 @@ TOptimizeChoices TfrmOptimize::Choices() const {
     choices.DuplicatePixels = chkDupPixels->isChecked();
     choices.Smallest = chkSmallest->isChecked();
     choices.Lossy = sldLossy->value();
+    choices.Best = chkBest->isChecked();
     return choices;
 }
 
@@ -247,6 +253,7 @@ void TfrmOptimize::Recompute() {
     job->Image->SetReductionBits(FDocument.ReductionBits());
     job->Image->DitherKind = FDocument.DitherKind;
     job->Image->Assign(&FDocument);
+    job->Image->Encoding = FDocument.Encoding;
     NormalizeLoopExtension(*job->Image, FDefaultLoop);
     job->Choices = Choices();
     job->FitTarget = FitTarget();

@@ -48,6 +48,7 @@ public:
     QCheckBox* chkTrim;
     QCheckBox* chkDupPixels;
     QCheckBox* chkSmallest;
+    QCheckBox* chkBest;
     QSlider* sldLossy;
     QLabel* lblLossy;
     QCheckBox* chkSave;

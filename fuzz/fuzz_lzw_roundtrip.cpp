@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Sparse bit patterns stretch into long runs so both encoders' table logic is reached.
     for (auto& p : pixels) p = static_cast<std::uint8_t>(p % (1u << bits));
 
-    for (TGIFEncoding encoding : {encLZW, encRLE}) {
+    for (TGIFEncoding encoding : {encLZW, encRLE, encLZWBest}) {
         TMemoryStream out;
         EncodeImageData(out, encoding, bits, 1 << bits, pixels.data(), interlaced, height, width);
         std::vector<std::uint8_t> back(pixels.size(), 0xEE);

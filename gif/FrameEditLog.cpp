@@ -67,6 +67,12 @@ struct TScreenSize : TChange {
     }
 };
 
+struct TEncodingChange : TChange {
+    TGIFEncoding Old, New;
+    void Undo(TGIFImage& image) override { image.Encoding = Old; }
+    void Redo(TGIFImage& image) override { image.Encoding = New; }
+};
+
 // The colours of a whole animation at one moment.
 struct TColorState {
     struct TTable {
@@ -309,6 +315,14 @@ void TFrameEditLog::SetScreenSize(TGIFImage& image, int width, int height) {
     change->OldHeight = image.Header().ScreenHeight;
     change->NewWidth = static_cast<std::uint16_t>(std::clamp(width, 0, 0xFFFF));
     change->NewHeight = static_cast<std::uint16_t>(std::clamp(height, 0, 0xFFFF));
+    change->Redo(image);
+    changes_.push_back(std::move(change));
+}
+
+void TFrameEditLog::SetEncoding(TGIFImage& image, TGIFEncoding encoding) {
+    auto change = std::make_unique<TEncodingChange>();
+    change->Old = image.Encoding;
+    change->New = encoding;
     change->Redo(image);
     changes_.push_back(std::move(change));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gif/GIFTypes.h"
+#include "gif/LZW.h"
 
 class TGIFCommentExtension;
 class TGIFImage;
@@ -47,6 +48,8 @@ public:
     // resized or optimised version of itself), which is left empty; the whole
     // former animation is kept. Frames move; nothing large is copied.
     void ReplaceImage(TGIFImage& image, TGIFImage& replacement);
+    // How saving encodes the image data.
+    void SetEncoding(TGIFImage& image, TGIFEncoding encoding);
 
     // Every colour table, every frame's pixels and transparent index, kept
     // before a change that remaps them all (a shared palette being built).

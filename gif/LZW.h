@@ -12,7 +12,8 @@
 // Receives the codec's warnings ("Decoder bit buffer under-run", "Premature end of data").
 using TGIFWarnFn = std::function<void(const std::string& text)>;
 
-enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1 };
+// encLZWBest: LZW that looks a string ahead, smaller and several times slower.
+enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1, encLZWBest = 2 };
 
 // Decodes the image data at the stream's position (initial code size byte,
 // data sub-blocks, terminating zero-length block) into `pixels`, which the caller

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 
 #include "raster/GIFException.h"
 #include "gif/LZWInterlace.h"
+#include "gif/LookaheadLZWEncoder.h"
 
 // ---- TGIFStream / TGIFWriter ------------------------------------------------
 
@@ -511,11 +513,33 @@ void TRLEEncoder::EncodePixels() {
 
 // ---- Entry point ------------------------------------------------------------------------
 
+namespace {
+// The lookahead parses the best encoding tries beside the greedy one.
+constexpr std::pair<int, std::size_t> kLookaheads[2] = {{2, 1}, {3, 2}};
+}  // namespace
+
 void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
                      const std::uint8_t* pixels, bool interlaced, int height, int width) {
     if (encoding == encRLE) {
         TRLEEncoder encoder;
         encoder.Encode(out, bits, colorLimit, pixels, interlaced, height, width);
+    } else if (encoding == encLZWBest) {
+        // Which parse wins depends on the picture: each is tried (the slower
+        // two side by side), the shortest kept.
+        auto lookahead = [=](int horizon, std::size_t margin) {
+            TMemoryStream trial;
+            TLookaheadLZWEncoder(horizon, margin).Encode(trial, bits, colorLimit, pixels, interlaced, height, width);
+            return trial;
+        };
+        std::future<TMemoryStream> further = std::async(std::launch::async, lookahead, kLookaheads[1].first,
+                                                        kLookaheads[1].second);
+        TMemoryStream best = lookahead(kLookaheads[0].first, kLookaheads[0].second);
+        TMemoryStream greedy;
+        TLZWEncoder().Encode(greedy, bits, colorLimit, pixels, interlaced, height, width);
+        if (greedy.Size() <= best.Size()) best = std::move(greedy);
+        TMemoryStream other = further.get();
+        if (other.Size() < best.Size()) best = std::move(other);
+        out.Write(best.Data(), static_cast<std::size_t>(best.Size()));
     } else {
         TLZWEncoder encoder;
         encoder.Encode(out, bits, colorLimit, pixels, interlaced, height, width);

@@ -7,6 +7,9 @@
 #include "gif/Stream.h"
 
 void OptimizeCopy(TGIFImage& copy, const TOptimizeChoices& choices) {
+    // Unticking the best encoding goes back to the usual one.
+    if (choices.Best) copy.Encoding = encLZWBest;
+    else if (copy.Encoding == encLZWBest) copy.Encoding = encLZW;
     if (choices.RemoveLocal && HasLocalColorTables(copy)) copy.OptimizeColorMaps();
     if (choices.OptimizeAll) copy.OptimizeAnimation(ooColorMaps);
     const int frameBits = (choices.Trim ? ooCrop : 0) | (choices.DuplicatePixels ? ooMerge : 0);
@@ -20,14 +23,17 @@ void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choice
     result.SetReductionBits(document.ReductionBits());
     result.DitherKind = document.DitherKind;
     result.Assign(&document);
+    result.Encoding = document.Encoding;
     OptimizeCopy(result, choices);
-    if (!choices.Smallest && choices.Lossy == 0) return;
+    if (!choices.Smallest && choices.Lossy == 0 && result.Encoding == document.Encoding) return;
     // Never bigger: when nothing tried makes it smaller, the document it is.
     TGIFImage original;
     original.Assign(&document);
+    original.Encoding = document.Encoding;
     if (SavedSize(result) >= SavedSize(original)) {
         result.ClearImage();
         result.Assign(&document);
+        result.Encoding = document.Encoding;
     }
 }
 

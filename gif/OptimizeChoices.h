@@ -17,10 +17,14 @@ struct TOptimizeChoices {
     // Above 0 (up to 200): shown pixels may stray by up to 0.27 x Lossy in RGB
     // distance where that makes the file smaller. 0 changes no pixel.
     int Lossy = 0;
+    // Written with the slower LZW encoder that looks a string ahead
+    // (encLZWBest); otherwise with the document's own encoding.
+    bool Best = false;
     friend bool operator==(const TOptimizeChoices&, const TOptimizeChoices&) = default;
 };
 
-// `result` becomes `document` optimised by `choices`; the document is only
+// `result` becomes `document` optimised by `choices`, encoded as the choices
+// say (the document's encoding unless Best changes it); the document is only
 // read. What every frame shows stays the same: transparency is kept as it is
 // and the optimiser keeps it correct.
 void MakeOptimizedCopy(const TGIFImage& document, const TOptimizeChoices& choices, TGIFImage& result);

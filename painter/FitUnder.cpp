@@ -179,9 +179,11 @@ TFitResult FitUnder(const TGIFImage& document, const TOptimizeChoices& choices, 
         candidate.SetReductionBits(document.ReductionBits());
         candidate.DitherKind = document.DitherKind;
         candidate.Assign(&document);
+        candidate.Encoding = document.Encoding;
         if (!ApplyFitRecipe(candidate, recipe)) continue;
         OptimizeCopy(candidate, choices);
         result.Assign(&candidate);
+        result.Encoding = candidate.Encoding;
         const std::int64_t size = SavedSize(result);
         fit.Size = size;
         fit.Recipe = recipe;

@@ -117,6 +117,13 @@ bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& l
     return true;
 }
 
+bool ReplaceWithOptimized(TGIFImage& image, TGIFImage& optimized, TFrameEditLog& log) {
+    const TGIFEncoding encoding = optimized.Encoding;
+    log.ReplaceImage(image, optimized);
+    if (image.Encoding != encoding) log.SetEncoding(image, encoding);
+    return true;
+}
+
 bool MoveFrames(TGIFImage& image, const std::vector<int>& frames, TBlockMove move, TFrameEditLog& log) {
     const std::vector<int> chosen = ExistingFrames(image, frames);
     const int count = image.Frames().Count();

@@ -47,6 +47,9 @@ bool SetFramePalette(TGIFImage& image, int index, const std::vector<TGIFRGB>& co
 // optimised version of itself, say), which is left empty.
 bool ReplaceAnimation(TGIFImage& image, TGIFImage& replacement, TFrameEditLog& log);
 
+// The same for the result of optimising, which also brings how it is encoded.
+bool ReplaceWithOptimized(TGIFImage& image, TGIFImage& optimized, TFrameEditLog& log);
+
 // Where a block of frames goes: one place up or down, or to either end. The
 // frames keep their order among themselves; nothing moves past an end.
 enum class TBlockMove { Up, Down, ToStart, ToEnd };

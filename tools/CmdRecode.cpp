@@ -1,5 +1,6 @@
-// reelix-tool recode IN OUT [--rle]: reads a GIF and writes it again, with the
-// LZW encoder or (--rle) the run-only encoder.
+// reelix-tool recode IN OUT [--rle | --best]: reads a GIF and writes it again,
+// with the LZW encoder, the run-only encoder (--rle) or the slower LZW encoder
+// that looks a string ahead (--best).
 
 #include <cstdio>
 #include <string>
@@ -11,13 +12,14 @@
 namespace {
 int RunRecode(const std::vector<std::string>& args) {
     std::vector<std::string> paths;
-    bool rle = false;
+    TGIFEncoding encoding = encLZW;
     for (const std::string& a : args) {
-        if (a == "--rle") rle = true;
+        if (a == "--rle") encoding = encRLE;
+        else if (a == "--best") encoding = encLZWBest;
         else paths.push_back(a);
     }
     if (paths.size() != 2) {
-        std::fputs("usage: reelix-tool recode IN OUT [--rle]\n", stderr);
+        std::fputs("usage: reelix-tool recode IN OUT [--rle | --best]\n", stderr);
         return 1;
     }
     TGIFImage image;
@@ -26,7 +28,7 @@ int RunRecode(const std::vector<std::string>& args) {
     };
     image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(paths[0]);
-    image.Encoding = rle ? encRLE : encLZW;
+    image.Encoding = encoding;
     // Encoded in memory first, so a failure leaves no half-written file.
     TMemoryStream encoded;
     image.SaveToStream(encoded);
@@ -35,5 +37,5 @@ int RunRecode(const std::vector<std::string>& args) {
     return 0;
 }
 
-const bool registered = RegisterToolCommand({"recode", "recode IN OUT [--rle]", &RunRecode});
+const bool registered = RegisterToolCommand({"recode", "recode IN OUT [--rle | --best]", &RunRecode});
 }  // namespace

@@ -137,6 +137,28 @@ private slots:
         QVERIFY(dialog.OptimizedSize() <= exact);
     }
 
+    void bestCompressionIsAChoiceTheResultCarries() {
+        auto doc = MakeDocument(6, 96, 48);
+        TfrmOptimize dialog(*doc, false);
+        QVERIFY(!dialog.chkBest->isChecked());
+        QVERIFY(WaitForResult(dialog));
+        const qint64 usual = dialog.OptimizedSize();
+        QCOMPARE(dialog.Result()->Encoding, encLZW);
+        dialog.chkBest->setFocus();
+        QTest::keyClick(dialog.chkBest, Qt::Key_Space);
+        QVERIFY(dialog.Choices().Best);
+        QVERIFY(WaitForResult(dialog));
+        QCOMPARE(dialog.Result()->Encoding, encLZWBest);
+        QVERIFY(dialog.OptimizedSize() <= usual);
+        QCOMPARE(dialog.OptimizedSize(), SavedSize(*dialog.Result()));
+
+        // A document already written that way opens with the box ticked.
+        doc->Encoding = encLZWBest;
+        TfrmOptimize again(*doc, false);
+        QVERIFY(again.chkBest->isChecked());
+        QVERIFY(WaitForResult(again));
+    }
+
     void closingWhileComputingIsSafe() {
         auto doc = MakeDocument(40, 320, 200);
         auto dialog = std::make_unique<TfrmOptimize>(*doc, true);

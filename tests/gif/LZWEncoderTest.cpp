@@ -13,6 +13,7 @@
 
 #include "raster/GIFException.h"
 #include "gif/LZW.h"
+#include "gif/LookaheadLZWEncoder.h"
 #include "gif/LZWEncoder.h"
 #include "gif/LZWInterlace.h"
 
@@ -163,7 +164,7 @@ void ExpectRoundTrip(TGIFEncoding encoding, const Bytes& pixels, int width, int 
 #endif
 }
 
-const char* Name(TGIFEncoding e) { return e == encRLE ? "RLE" : "LZW"; }
+const char* Name(TGIFEncoding e) { return e == encRLE ? "RLE" : e == encLZWBest ? "best LZW" : "LZW"; }
 
 }  // namespace
 
@@ -219,7 +220,7 @@ TEST(LZWEncoder, InterlacedHeightThreeWritesRows021) {
 
 TEST(LZWEncoder, RoundTripsAllShapes) {
     std::mt19937 rng(99);
-    for (TGIFEncoding e : {encLZW, encRLE}) {
+    for (TGIFEncoding e : {encLZW, encRLE, encLZWBest}) {
         for (int bits : {1, 2, 4, 8}) {
             for (int width : {1, 2, 3, 7, 16, 33}) {
                 for (int height : {1, 2, 3, 5, 8, 9, 17}) {
@@ -260,6 +261,8 @@ TEST(LZWEncoder, RunsOfEveryLengthRoundTrip) {
                             "bits " + std::to_string(bits) + " trial " + std::to_string(trial));
             ExpectRoundTrip(encLZW, pixels, 300, 200, bits, trial % 2 == 1,
                             "LZW bits " + std::to_string(bits) + " trial " + std::to_string(trial));
+            ExpectRoundTrip(encLZWBest, pixels, 300, 200, bits, trial % 2 == 1,
+                            "best LZW bits " + std::to_string(bits) + " trial " + std::to_string(trial));
         }
     }
 }
@@ -469,5 +472,42 @@ TEST(LZWEncoder, FastDictionaryWritesTheSameAsTheHashTableOnRandomShapes) {
         b.Encode(plain, bits, 1 << bits, pixels.data(), trial % 3 == 0, height, width);
         ASSERT_EQ(fast.Bytes(), plain.Bytes()) << "trial " << trial;
         EXPECT_EQ(Decode(fast.Bytes(), width, height, trial % 3 == 0), pixels) << "trial " << trial;
+    }
+}
+
+// The lookahead parse on its own (the best encoding may fall back to the
+// greedy one): whatever shorter strings it writes, decoders read the pixels
+// back, through full tables, clears and interlacing; and on patterns broken
+// by noise it is shorter than the greedy parse.
+TEST(LZWEncoder, LookaheadParseRoundTripsAndShortensNoisyPictures) {
+    std::mt19937 rng(7);
+    for (int bits : {1, 2, 4, 8}) {
+        Bytes noisy(320 * 200);
+        for (auto& p : noisy) p = static_cast<std::uint8_t>(rng() % (1u << bits));
+        Bytes banded(320 * 200);
+        for (std::size_t i = 0; i < banded.size(); ++i)
+            banded[i] = static_cast<std::uint8_t>((i / 7 + (rng() % 3 == 0)) % (1u << bits));
+        for (const Bytes* pixels : {&noisy, &banded}) {
+            for (bool interlaced : {false, true}) {
+                const std::string what = "bits " + std::to_string(bits) + (pixels == &noisy ? " noisy" : " banded") +
+                                         (interlaced ? " interlaced" : "");
+                for (const auto& [horizon, margin] : {std::pair<int, std::size_t>{2, 0}, {2, 1}, {3, 2}}) {
+                    TMemoryStream out;
+                    TLookaheadLZWEncoder(horizon, margin).Encode(out, bits, 256, pixels->data(), interlaced, 200, 320);
+                    const Bytes data = out.Bytes();
+                    EXPECT_EQ(Decode(data, 320, 200, interlaced), *pixels) << what << " horizon " << horizon;
+                    for (const TCode& c : ParseCodes(data)) ASSERT_LT(c.code, 4095u) << what;
+#ifdef REELIX_TEST_GIFLIB
+                    Bytes theirs;
+                    EXPECT_TRUE(GiflibDecode(data, 320, 200, std::max(bits, 1), interlaced, theirs)) << what;
+                    EXPECT_EQ(theirs, *pixels) << what << ": giflib decodes something else";
+#endif
+                }
+                const std::size_t greedy = Encode(encLZW, *pixels, 320, 200, bits, interlaced).size();
+                const std::size_t best = Encode(encLZWBest, *pixels, 320, 200, bits, interlaced).size();
+                EXPECT_LE(best, greedy) << what;
+                if (pixels == &banded && bits >= 2) EXPECT_LT(best, greedy) << what;
+            }
+        }
     }
 }

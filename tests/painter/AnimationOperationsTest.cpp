@@ -16,6 +16,7 @@
 #include "painter/AnimationInfoEdit.h"
 #include "painter/AnimationResize.h"
 #include "painter/FitUnder.h"
+#include "painter/FrameOperations.h"
 #include "painter/GIFCompositor.h"
 #include "PainterTestSupport.h"
 #include "ShownFrames.h"
@@ -158,6 +159,39 @@ TEST(OptimizedCopy, SavedSizeIsWhatSavingWrites) {
     EXPECT_EQ(SavedSize(copy), stream.Size());
     EXPECT_LT(SavedSize(copy), SavedSize(*image));
     EXPECT_FALSE(HasLocalColorTables(*image));
+}
+
+// The best encoding is chosen with the optimisation, travels with the copy,
+// comes into the document with it and goes out again with Undo; without it
+// the document's own encoding is kept.
+TEST(OptimizedCopy, BestEncodingComesWithTheCopyAndIsTakenBack) {
+    auto image = MakeAnimation(16, 16, {{0, 0, 16, 16, 1}, {2, 2, 12, 12, 2}, {4, 4, 8, 8, 3}});
+    const Frames before = Shown(*image);
+    TOptimizeChoices best;
+    best.Best = true;
+    TGIFImage copy;
+    MakeOptimizedCopy(*image, best, copy);
+    EXPECT_EQ(copy.Encoding, encLZWBest);
+    EXPECT_EQ(ShownAfterSaving(copy), before);
+    const std::int64_t bestSize = SavedSize(copy);
+    copy.Encoding = encLZW;
+    EXPECT_LE(bestSize, SavedSize(copy));
+    copy.Encoding = encLZWBest;
+
+    image->Encoding = encRLE;
+    TGIFImage kept;
+    MakeOptimizedCopy(*image, {}, kept);
+    EXPECT_EQ(kept.Encoding, encRLE);
+    image->Encoding = encLZW;
+
+    TFrameEditLog log;
+    ASSERT_TRUE(ReplaceWithOptimized(*image, copy, log));
+    EXPECT_EQ(image->Encoding, encLZWBest);
+    EXPECT_EQ(Shown(*image), before);
+    log.Undo(*image);
+    EXPECT_EQ(image->Encoding, encLZW);
+    log.Redo(*image);
+    EXPECT_EQ(image->Encoding, encLZWBest);
 }
 
 // ---- fitting under a size -----------------------------------------------------------

@@ -1,0 +1,119 @@
+#include "gif/LookaheadLZWEncoder.h"
+
+#include <algorithm>
+
+#include "gif/LZWInterlace.h"
+
+namespace {
+// The shorter strings tried in place of the longest one: the nearer ones
+// matter; trying every one would make long flat runs quadratic.
+constexpr std::size_t kShorterStrings = 8;
+// Codes stop before 4095, as with the usual encoder.
+constexpr std::uint16_t kLastCode = 4094;
+}  // namespace
+
+void TLookaheadLZWEncoder::PutCode(unsigned code) {
+    PackCode(code);
+    if (JustCleared) {
+        CodeWidth = StartWidth;
+        MaxCode = static_cast<std::uint16_t>((1u << CodeWidth) - 1);
+        JustCleared = false;
+    } else if (MaxCode < FreeCode) {
+        ++CodeWidth;
+        MaxCode = static_cast<std::uint16_t>(CodeWidth == 12 ? 4096 : (1u << CodeWidth) - 1);
+    }
+}
+
+void TLookaheadLZWEncoder::ResetCodes() { Clear(); }
+
+void TLookaheadLZWEncoder::Clear() {
+    JustCleared = true;
+    PutCode(ClearCode);
+    dictionary_.Clear();
+    FreeCode = FirstFree;
+}
+
+std::size_t TLookaheadLZWEncoder::Strings(std::size_t start, std::vector<std::uint16_t>& codes) const {
+    codes.clear();
+    int code = stored_[start];
+    codes.push_back(static_cast<std::uint16_t>(code));
+    for (std::size_t i = start + 1; i < stored_.size(); ++i) {
+        code = dictionary_.Find(code, stored_[i]);
+        if (code < 0) break;
+        codes.push_back(static_cast<std::uint16_t>(code));
+    }
+    return codes.size();
+}
+
+std::size_t TLookaheadLZWEncoder::LongestAt(std::size_t start, const TPendingEntry& pending) const {
+    int code = stored_[start];
+    std::size_t i = start + 1;
+    for (; i < stored_.size(); ++i) {
+        const int symbol = stored_[i];
+        int next = dictionary_.Find(code, symbol);
+        if (next < 0 && code == pending.prefix && symbol == pending.symbol) next = pending.code;
+        if (next < 0) break;
+        code = next;
+    }
+    return i - start;
+}
+
+void TLookaheadLZWEncoder::WriteString(unsigned code, std::size_t end, bool learnsNew) {
+    PutCode(code);
+    if (end >= stored_.size()) return;
+    if (FreeCode > kLastCode) {
+        if (fullTable_.ShouldClear(end, std::size_t(FreeCode - FirstFree))) Clear();
+        return;
+    }
+    // A shorter string than the longest makes an entry the dictionary holds
+    // already; the decoder still spends a code on it.
+    if (learnsNew) dictionary_.Store(code, stored_[end], FreeCode);
+    ++FreeCode;
+}
+
+void TLookaheadLZWEncoder::EncodePixels() {
+    stored_.clear();
+    stored_.reserve(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
+    const std::size_t width = static_cast<std::size_t>(RowWidth);
+    if (Interlaced) {
+        for (int row : InterlacedRowOrder(RowCount)) {
+            const std::uint8_t* start = Pixels + static_cast<std::size_t>(row) * width;
+            stored_.insert(stored_.end(), start, start + width);
+        }
+    } else {
+        stored_.assign(Pixels, Pixels + width * static_cast<std::size_t>(RowCount));
+    }
+    fullTable_ = TFullTablePolicy();
+    Clear();
+
+    std::vector<std::uint16_t> codes;
+    const std::size_t n = stored_.size();
+    std::size_t p = 0;
+    while (p < n) {
+        const std::size_t longest = Strings(p, codes);
+        std::size_t chosen = longest;
+        if (p + longest < n) {
+            // The longest string teaches the dictionary a new one, which the
+            // string after it may already use.
+            TPendingEntry learned;
+            if (FreeCode <= kLastCode) learned = {codes[longest - 1], stored_[p + longest], FreeCode};
+            auto ahead = [&](std::size_t at, const TPendingEntry& pend) {
+                std::size_t q = at;
+                if (q < n) q += LongestAt(q, pend);
+                for (int h = 2; h < horizon_ && q < n; ++h) q += LongestAt(q, TPendingEntry{});
+                return q - p;
+            };
+            std::size_t reach = ahead(p + longest, learned);
+            const std::size_t shortest = longest > kShorterStrings ? longest - kShorterStrings : 1;
+            for (std::size_t length = longest - 1; length >= shortest; --length) {
+                const std::size_t further = ahead(p + length, TPendingEntry{});
+                if (further > reach + margin_) {
+                    reach = further;
+                    chosen = length;
+                }
+            }
+        }
+        WriteString(codes[chosen - 1], p + chosen, chosen == longest);
+        p += chosen;
+    }
+}
