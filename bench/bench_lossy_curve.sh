@@ -11,6 +11,8 @@
 #
 # usage: bench/bench_lossy_curve.sh [BUILD_DIR] [SVG_FILE]
 #        (defaults: build, BUILD_DIR/bench/lossy-curve.svg)
+#        LOSSY_LEVELS="20 40 ..." sets the sweep; OURS_OPTIONS="--best" adds
+#        options to our side.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,6 +25,7 @@ for peer in gifsicle ffmpeg convert; do
     command -v "$peer" >/dev/null || { echo "$peer is needed" >&2; exit 1; }
 done
 levels=${LOSSY_LEVELS:-"20 40 60 80 100 140 200"}
+read -r -a ours_options <<<"${OURS_OPTIONS:-}"
 reference=80
 
 work=$(mktemp -d)
@@ -39,7 +42,7 @@ measure() {  # tool level file
     name=$(basename "$f" .gif)
     out=$work/out/$who-$level-$name.gif
     if [ "$who" = ours ]; then
-        "$tool" optimize --lossy="$level" "$f" "$out" >/dev/null 2>&1 || return 0
+        "$tool" optimize --lossy="$level" ${ours_options[@]+"${ours_options[@]}"} "$f" "$out" >/dev/null 2>&1 || return 0
     else
         gifsicle -O3 --lossy="$level" "$f" -o "$out" 2>/dev/null || return 0
     fi

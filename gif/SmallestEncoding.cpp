@@ -13,6 +13,7 @@
 #include "gif/FrameControl.h"
 #include "gif/GIFImage.h"
 #include "gif/LZW.h"
+#include "gif/LZWInterlace.h"
 #include "gif/LossyChooser.h"
 
 namespace {
@@ -61,6 +62,35 @@ std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int w
     EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
     return counter.Size();
 }
+
+// The pixels of an interlaced frame in the order it shows them and in the
+// order its data stores them.
+class TRowOrder {
+public:
+    TRowOrder(int width, int height) : width_(std::size_t(width)), rows_(InterlacedRowOrder(height)) {}
+    template <typename T>
+    std::vector<T> Stored(const std::vector<T>& shown) const {
+        std::vector<T> stored;
+        stored.reserve(shown.size());
+        for (int row : rows_) {
+            const auto start = shown.begin() + std::ptrdiff_t(std::size_t(row) * width_);
+            stored.insert(stored.end(), start, start + std::ptrdiff_t(width_));
+        }
+        return stored;
+    }
+    template <typename T>
+    std::vector<T> Shown(const std::vector<T>& stored) const {
+        std::vector<T> shown(stored.size());
+        for (std::size_t k = 0; k < rows_.size(); ++k)
+            std::copy_n(stored.begin() + std::ptrdiff_t(k * width_), width_,
+                        shown.begin() + std::ptrdiff_t(std::size_t(rows_[k]) * width_));
+        return shown;
+    }
+
+private:
+    std::size_t width_;
+    std::vector<int> rows_;  // in stored order
+};
 
 // Colour key -> index of the first table entry of that colour: open
 // addressing over 1024 slots for at most 256 entries, so that a lookup is
@@ -368,14 +398,25 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         // Task 0, started first, makes the way along the encoder's strings.
         const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
         if (i == alongStrings) {
-            if (bound2_ > 0) {
-                std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
-                for (int e = 0; e < count; ++e)
-                    colors[static_cast<std::size_t>(e)] =
-                        global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]);
-                lossyChooser_.Choose(plan, colors, clear, bound2_, bits, trials[i]);
+            auto choose = [&](const std::vector<TPlanPixel>& planned, const std::vector<int>& wanted,
+                              const std::vector<int>& options) {
+                if (bound2_ > 0) {
+                    std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
+                    for (int e = 0; e < count; ++e)
+                        colors[static_cast<std::size_t>(e)] = global ? KeyOf(image_.GlobalColors().Entry(e))
+                                                                     : KeyOf(local[static_cast<std::size_t>(e)]);
+                    lossyChooser_.Choose(planned, colors, clear, bound2_, bits, trials[i]);
+                } else {
+                    chooser_.Choose(wanted, options, clear, bits, trials[i]);
+                }
+            };
+            if (interlaced_) {
+                // The encoder's strings run in the order the rows are stored.
+                const TRowOrder order(width_, height_);
+                choose(order.Stored(plan), order.Stored(want), order.Stored(option));
+                trials[i] = order.Shown(trials[i]);
             } else {
-                chooser_.Choose(want, option, clear, bits, trials[i]);
+                choose(plan, want, option);
             }
         }
         sizes[i] = tableBytes + DataBytes(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);

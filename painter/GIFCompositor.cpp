@@ -6,6 +6,7 @@
 
 #include "gif/GIFImage.h"
 #include "painter/GIFPainter.h"
+#include "painter/PainterFastDraw.h"
 #include "raster/Canvas.h"
 
 namespace {
@@ -33,10 +34,7 @@ int TGIFCompositor::Run(const std::function<void(int, const TBitmap&)>& onFrame)
         const std::uint8_t bytes[4] = {0, 0, 0, undrawn};
         std::uint32_t word;
         std::memcpy(&word, bytes, 4);
-        for (int y = 0; y < height; ++y) {
-            std::uint8_t* row = screen.ScanLine(y);
-            for (int x = 0; x < width; ++x) std::memcpy(row + 4 * x, &word, 4);  // whole words: vectorised
-        }
+        FillPicture(screen, word);
     }
     TCanvas canvas(screen);
     TVirtualPainterClock clock;

@@ -17,5 +17,8 @@ class TGIFSubImage;
 bool PaintFrameDirect(const TGIFSubImage& frame, TBitmap& target, const TRect& area, const TRect& clip,
                       bool transparent);
 
+// Fills a 32-bit picture with one word; a large one is written past the caches.
+void FillPicture(TBitmap& target, std::uint32_t word);
+
 // The fourth byte the canvas writes into 32-bit pixels it draws.
 std::uint8_t CanvasDrawnByte();

@@ -17,29 +17,45 @@ TEST(PainterFastDraw, MatchesTheFramesOwnDrawing) {
     struct Case {
         int left, top, width, height, transparent;
         TPixelFormat format;
+        int screenWidth = 16, screenHeight = 12;
     } cases[] = {
         {0, 0, 16, 12, -1, pf32bit}, {3, 2, 7, 5, 2, pf32bit}, {0, 0, 16, 12, 0, pf24bit},
         {5, 4, 11, 8, 6, pf24bit},  // index 6 lies beyond the 5-colour table
         {9, 1, 7, 11, 1, pf32bit},
+        {3, 1, 1101, 960, -1, pf32bit, 1105, 962},  // large enough to be written past the caches
     };
     for (const Case& c : cases) {
-        auto image = MakeAnimation(16, 12, {FrameRecipe{.left = c.left, .top = c.top, .width = c.width,
-                                                      .height = c.height, .fill = 0, .transparent = c.transparent}});
+        auto image = MakeAnimation(c.screenWidth, c.screenHeight,
+                                   {FrameRecipe{.left = c.left, .top = c.top, .width = c.width, .height = c.height,
+                                                .fill = 0, .transparent = c.transparent}});
         image->SetPaintOptions(PaintOptionBit(poAnimate));  // no dithering
         TGIFSubImage& frame = *image->Frames()[0];
         std::uint8_t* p = frame.PixelData();
         for (std::int64_t i = 0; i < frame.PixelDataSize(); ++i) p[i] = static_cast<std::uint8_t>(rng() % 8);
 
-        TBitmap want(16, 12, c.format), have(16, 12, c.format);
+        TBitmap want(c.screenWidth, c.screenHeight, c.format), have(c.screenWidth, c.screenHeight, c.format);
         TCanvas(want).FillRect(want.BoundsRect(), 0x00808080);
         TCanvas(have).FillRect(have.BoundsRect(), 0x00808080);
         TCanvas wantCanvas(want);
         frame.DrawFrame(wantCanvas, want.BoundsRect(), false, true);
         const TRect area = MakeRect(c.left, c.top, c.width, c.height);
         ASSERT_TRUE(PaintFrameDirect(frame, have, area, have.BoundsRect(), true));
-        for (int y = 0; y < 12; ++y)
+        for (int y = 0; y < c.screenHeight; ++y)
             ASSERT_EQ(std::memcmp(have.ScanLine(y), want.ScanLine(y), want.Stride()), 0)
                 << "row " << y << " of frame at " << area << " format " << int(c.format);
+    }
+}
+
+TEST(PainterFastDraw, FillsSmallAndLargePicturesAlike) {
+    for (const auto& [width, height] : {std::pair{5, 3}, std::pair{1027, 1030}}) {
+        TBitmap picture(width, height, pf32bit);
+        FillPicture(picture, 0xFF102030u);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t word;
+                std::memcpy(&word, picture.ScanLine(y) + 4 * x, 4);
+                ASSERT_EQ(word, 0xFF102030u) << width << "x" << height << " at " << x << "," << y;
+            }
     }
 }
 
