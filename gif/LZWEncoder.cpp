@@ -136,15 +136,7 @@ void TGIFEncoder::ResetCodes() {
 
 inline void TLZWEncoder::PutCodeFinal(unsigned code) {
     PackCode(code);
-    if (JustCleared) {
-        CodeWidth = StartWidth;
-        MaxCode = static_cast<std::uint16_t>((1u << CodeWidth) - 1);
-        JustCleared = false;
-    } else if (MaxCode < FreeCode) {
-        ++CodeWidth;
-        // Codes never pass 4095, so the width stops at 12.
-        MaxCode = static_cast<std::uint16_t>(CodeWidth == 12 ? 4096 : (1u << CodeWidth) - 1);
-    }
+    AdvanceWidth(FreeCode);
 }
 
 void TLZWEncoder::PutCode(unsigned code) { PutCodeFinal(code); }

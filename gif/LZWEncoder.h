@@ -287,6 +287,19 @@ protected:
             BitCount -= 8;
         }
     }
+    // After a code went out, with `freeCode` the next code the dictionary
+    // assigns: a clear code restarts the width; otherwise it grows once that
+    // code no longer fits (12 bits at most).
+    void AdvanceWidth(unsigned freeCode) {
+        if (JustCleared) {
+            CodeWidth = StartWidth;
+            MaxCode = static_cast<std::uint16_t>((1u << CodeWidth) - 1);
+            JustCleared = false;
+        } else if (MaxCode < freeCode) {
+            ++CodeWidth;
+            MaxCode = static_cast<std::uint16_t>(CodeWidth == 12 ? 4096 : (1u << CodeWidth) - 1);
+        }
+    }
     // Calls fn(rowPointer) for every row, in the order the data stores them.
     template <typename Fn>
     void ForEachRow(Fn&& fn) const;

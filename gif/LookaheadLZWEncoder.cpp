@@ -14,14 +14,7 @@ constexpr std::uint16_t kLastCode = 4094;
 
 void TLookaheadLZWEncoder::PutCode(unsigned code) {
     PackCode(code);
-    if (JustCleared) {
-        CodeWidth = StartWidth;
-        MaxCode = static_cast<std::uint16_t>((1u << CodeWidth) - 1);
-        JustCleared = false;
-    } else if (MaxCode < FreeCode) {
-        ++CodeWidth;
-        MaxCode = static_cast<std::uint16_t>(CodeWidth == 12 ? 4096 : (1u << CodeWidth) - 1);
-    }
+    AdvanceWidth(FreeCode);
 }
 
 void TLookaheadLZWEncoder::ResetCodes() { Clear(); }
