@@ -25,7 +25,8 @@ for peer in gifsicle ffmpeg convert; do
     command -v "$peer" >/dev/null || { echo "$peer is needed" >&2; exit 1; }
 done
 levels=${LOSSY_LEVELS:-"20 40 60 80 100 140 200"}
-read -r -a ours_options <<<"${OURS_OPTIONS:-}"
+# A plain string: measure runs in child shells, where arrays do not reach.
+export OURS_OPTIONS=${OURS_OPTIONS:-}
 reference=80
 
 work=$(mktemp -d)
@@ -42,7 +43,9 @@ measure() {  # tool level file
     name=$(basename "$f" .gif)
     out=$work/out/$who-$level-$name.gif
     if [ "$who" = ours ]; then
-        "$tool" optimize --lossy="$level" ${ours_options[@]+"${ours_options[@]}"} "$f" "$out" >/dev/null 2>&1 || return 0
+        local options
+        read -r -a options <<<"$OURS_OPTIONS"
+        "$tool" optimize --lossy="$level" ${options[@]+"${options[@]}"} "$f" "$out" >/dev/null 2>&1 || return 0
     else
         gifsicle -O3 --lossy="$level" "$f" -o "$out" 2>/dev/null || return 0
     fi
