@@ -1,0 +1,355 @@
+#include "gif/FrameRebuilder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <exception>
+#include <future>
+#include <thread>
+#include <unordered_map>
+
+#include "gif/FrameControl.h"
+#include "gif/LZW.h"
+#include "gif/LZWInterlace.h"
+
+namespace {
+
+int BitsFor(int count) {
+    int n = 1;
+    while ((1 << n) < count) ++n;
+    return n;
+}
+std::int64_t TableBytes(int count) { return count > 0 ? std::int64_t(3) << BitsFor(count) : 0; }
+
+std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
+                       int limit, bool interlaced) {
+    TCountingStream counter;
+    EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
+    return counter.Size();
+}
+
+// The pixels of an interlaced frame in the order it shows them and in the
+// order its data stores them.
+class TRowOrder {
+public:
+    TRowOrder(int width, int height) : width_(std::size_t(width)), rows_(InterlacedRowOrder(height)) {}
+    template <typename T>
+    std::vector<T> Stored(const std::vector<T>& shown) const {
+        std::vector<T> stored;
+        stored.reserve(shown.size());
+        for (int row : rows_) {
+            const auto start = shown.begin() + std::ptrdiff_t(std::size_t(row) * width_);
+            stored.insert(stored.end(), start, start + std::ptrdiff_t(width_));
+        }
+        return stored;
+    }
+    template <typename T>
+    std::vector<T> Shown(const std::vector<T>& stored) const {
+        std::vector<T> shown(stored.size());
+        for (std::size_t k = 0; k < rows_.size(); ++k)
+            std::copy_n(stored.begin() + std::ptrdiff_t(k * width_), width_,
+                        shown.begin() + std::ptrdiff_t(std::size_t(rows_[k]) * width_));
+        return shown;
+    }
+
+private:
+    std::size_t width_;
+    std::vector<int> rows_;  // in stored order
+};
+
+// Runs task(0) .. task(count - 1), in that order of starting, on this
+// thread and one more when there are several and the machine has a second
+// core; the first failure is raised here once both are done.
+template <typename TTask>
+void RunInParallel(std::size_t count, TTask&& task) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) task(i);
+    };
+    if (count < 2 || std::thread::hardware_concurrency() < 2) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    std::thread other([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+            next = count;
+        }
+    });
+    try {
+        work();
+    } catch (...) {
+        next = count;
+        other.join();
+        throw;
+    }
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+
+
+}  // namespace
+
+std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
+    const TGIFLocalColorMap& local = frame.LocalColors();
+    const int bits = local.IsEmpty() ? MaxBitDepth() : local.BitDepth();
+    const int limit = local.IsEmpty() ? 1 << bits : local.Count();
+    return TableBytes(local.Count()) +
+           DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
+}
+
+bool TFrameRebuilder::LocalCouldPay(const std::vector<TPlanPixel>& plan) const {
+    std::unordered_map<std::uint32_t, bool> colors;
+    for (const TPlanPixel& pixel : plan)
+        if (pixel.kind == kMustDraw) colors[pixel.key] = true;
+    return BitsFor(static_cast<int>(colors.size()) + 1) < MaxBitDepth();
+}
+
+void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency,
+                               TCandidate& best) {
+    const std::size_t n = plan.size();
+    // The index of each colour drawn or kept, and of transparency.
+    std::vector<int> want(n), option(n, -1);
+    std::vector<TGIFRGB> local;
+    int clear = -1;
+    bool needsClear = keepTransparency;
+    if (global) {
+        const TGIFGlobalColorMap& table = image_.GlobalColors();
+        std::vector<bool> drawn(static_cast<std::size_t>(table.Count()), false);
+        for (std::size_t k = 0; k < n; ++k) {
+            if (plan[k].kind == kMustClear) {
+                needsClear = true;
+                continue;
+            }
+            const int found = globalIndex_.Find(plan[k].key);
+            if (plan[k].kind == kMustDraw) {
+                if (found < 0) return;  // a colour the table lacks
+                drawn[static_cast<std::size_t>(found)] = true;
+                want[k] = found;
+            } else {
+                needsClear = true;
+                option[k] = found;
+            }
+        }
+        // Any entry no pixel must draw can stand for transparency: where an
+        // unchanged pixel has that colour, either reading is right.
+        for (int i = 0; needsClear && i < table.Count() && clear < 0; ++i)
+            if (!drawn[static_cast<std::size_t>(i)]) clear = i;
+        if (needsClear && clear < 0) return;
+        for (std::size_t k = 0; k < n; ++k)
+            if (plan[k].kind != kMustDraw) want[k] = plan[k].kind == kMustClear ? clear : -1;
+    } else {
+        // A table of the colours that must be drawn, most used first, then the clear one.
+        std::unordered_map<std::uint32_t, int> uses;
+        for (const TPlanPixel& pixel : plan) {
+            if (pixel.kind == kMustDraw) ++uses[pixel.key];
+            else needsClear = true;
+        }
+        if (uses.size() + (needsClear ? 1 : 0) > 256 || uses.empty()) return;
+        std::vector<std::pair<int, std::uint32_t>> order;
+        order.reserve(uses.size());
+        for (const auto& [key, count] : uses) order.emplace_back(-count, key);
+        std::sort(order.begin(), order.end());
+        std::unordered_map<std::uint32_t, int> index;
+        for (const auto& [count, key] : order) {
+            index[key] = static_cast<int>(local.size());
+            local.push_back(ColorOfKey(key));
+        }
+        if (needsClear) {
+            clear = static_cast<int>(local.size());
+            local.push_back({0, 0, 0});
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            if (plan[k].kind == kMustDraw) {
+                want[k] = index[plan[k].key];
+            } else if (plan[k].kind == kMustClear) {
+                want[k] = clear;
+            } else {
+                want[k] = -1;
+                const auto found = index.find(plan[k].key);
+                if (found != index.end()) option[k] = found->second;
+            }
+        }
+    }
+    const int count = global ? image_.GlobalColors().Count() : static_cast<int>(local.size());
+    const int bits = global ? MaxBitDepth() : BitsFor(count);
+    const int limit = global ? 1 << bits : count;
+    const std::int64_t tableBytes = global ? 0 : TableBytes(count);
+
+    // Unchanged pixels: all clear; drawn wherever the table has them; kept
+    // only to continue a run of one colour; or chosen along the encoder's strings.
+    // Each way is encoded once (several often come out the same), two at a
+    // time, while the slowest to make (along the encoder's strings) is made;
+    // the first of the shortest, in this order, wins.
+    std::vector<std::uint8_t> pixels(n);
+    std::vector<std::vector<std::uint8_t>> trials;
+    auto offer = [&] {
+        if (std::find(trials.begin(), trials.end(), pixels) == trials.end()) trials.push_back(pixels);
+    };
+    for (std::size_t k = 0; k < n; ++k) pixels[k] = static_cast<std::uint8_t>(want[k] >= 0 ? want[k] : clear);
+    offer();
+    for (std::size_t k = 0; k < n; ++k)
+        if (want[k] < 0 && option[k] >= 0) pixels[k] = static_cast<std::uint8_t>(option[k]);
+    offer();
+    const std::size_t alongStrings = trials.size();
+    trials.emplace_back();  // made by its task below
+    // Unchanged pixels go clear only in runs of at least `shortest`; shorter
+    // runs keep their colour, so scattered changes do not break strings.
+    for (std::size_t shortest : {6u, 12u, 24u}) {
+        for (std::size_t k = 0; k < n;) {
+            if (want[k] >= 0) {
+                pixels[k] = static_cast<std::uint8_t>(want[k]);
+                ++k;
+                continue;
+            }
+            std::size_t end = k;
+            while (end < n && want[end] < 0) ++end;
+            const bool keep = end - k < shortest;
+            for (; k < end; ++k)
+                pixels[k] = static_cast<std::uint8_t>(keep && option[k] >= 0 ? option[k] : clear);
+        }
+        offer();
+    }
+    std::vector<std::int64_t> sizes(trials.size());
+    RunInParallel(trials.size(), [&](std::size_t task) {
+        // Task 0, started first, makes the way along the encoder's strings.
+        const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
+        if (i == alongStrings) {
+            auto choose = [&](const std::vector<TPlanPixel>& planned, const std::vector<int>& wanted,
+                              const std::vector<int>& options) {
+                if (bound2_ > 0) {
+                    std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
+                    for (int e = 0; e < count; ++e)
+                        colors[static_cast<std::size_t>(e)] = global ? KeyOf(image_.GlobalColors().Entry(e))
+                                                                     : KeyOf(local[static_cast<std::size_t>(e)]);
+                    lossyChooser_.Choose(planned, colors, clear, bound2_, bits, trials[i]);
+                } else {
+                    chooser_.Choose(wanted, options, clear, bits, trials[i]);
+                }
+            };
+            if (interlaced_) {
+                // The encoder's strings run in the order the rows are stored.
+                const TRowOrder order(width_, height_);
+                choose(order.Stored(plan), order.Stored(want), order.Stored(option));
+                trials[i] = order.Shown(trials[i]);
+            } else {
+                choose(plan, want, option);
+            }
+        }
+        sizes[i] = tableBytes + DataBytes(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
+    });
+    for (std::size_t i = 0; i < trials.size(); ++i) {
+        if (best.bytes >= 0 && sizes[i] >= best.bytes) continue;
+        best.pixels = std::move(trials[i]);
+        best.local = local;
+        best.transparent = needsClear ? clear : -1;
+        best.bytes = sizes[i];
+    }
+}
+
+bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32_t>& before,
+                              const std::vector<std::uint32_t>& after, const std::vector<std::uint32_t>& wanted,
+                              bool always, const TScreenArea& cover) {
+    const int screenWidth = image_.Width();
+    const int screenHeight = image_.Height();
+    // A pixel the screen already shows closely enough needs no drawing: one
+    // the animation leaves as it was keeps the error it has; one it changes
+    // may stay only closer to its new colour (errors left in place pile up
+    // over frames).
+    const bool lossy = bound2_ > 0;
+    auto sameAt = [&](std::size_t at) {
+        const std::uint32_t under = before[at], shown = after[at];
+        if (under == shown) return true;
+        if (!lossy || under == kNothing || shown == kNothing) return false;
+        return ColorDistance2(under, shown) <= (wanted[at] == shown ? bound2_ : reuse2_);
+    };
+    // The smallest rectangle holding every changed pixel.
+    int left = screenWidth, top = screenHeight, right = 0, bottom = 0;
+    for (int y = 0; y < screenHeight; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(screenWidth);
+        int x0 = 0;
+        while (x0 < screenWidth && sameAt(row + std::size_t(x0))) ++x0;
+        if (x0 == screenWidth) continue;
+        int x1 = screenWidth - 1;
+        while (sameAt(row + std::size_t(x1))) --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1 + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    if (!cover.Empty()) {
+        left = std::min(left, cover.left);
+        top = std::min(top, cover.top);
+        right = std::max(right, cover.right);
+        bottom = std::max(bottom, cover.bottom);
+    }
+    if (right <= left) {
+        if (!always) return false;  // nothing changes: the usual steps handle such frames
+        left = top = 0;
+        right = bottom = 1;
+    }
+    // Outside the first frame readers differ: some show the background
+    // colour there, browsers nothing. The first frame keeps what it covers.
+    const bool first = &frame == image_.Frames()[0];
+    bool coversNothing = false;
+    for (int y = frame.Top(); first && y < frame.Top() + frame.Height() && !coversNothing; ++y) {
+        const std::uint32_t* a = before.data() + std::size_t(y) * std::size_t(screenWidth) + std::size_t(frame.Left());
+        coversNothing = std::find(a, a + frame.Width(), kNothing) != a + frame.Width();
+    }
+    if (coversNothing) {
+        left = std::min(left, int(frame.Left()));
+        top = std::min(top, int(frame.Top()));
+        right = std::max(right, int(frame.Left()) + frame.Width());
+        bottom = std::max(bottom, int(frame.Top()) + frame.Height());
+    }
+    width_ = right - left;
+    height_ = bottom - top;
+    interlaced_ = frame.IsInterlaced();
+
+    // What each pixel of the rectangle may be.
+    std::vector<TPlanPixel> plan(std::size_t(width_) * std::size_t(height_));
+    std::size_t k = 0;
+    for (int y = top; y < bottom; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(screenWidth);
+        for (int x = left; x < right; ++x, ++k) {
+            const std::size_t at = row + std::size_t(x);
+            const std::uint32_t shown = after[at];
+            const std::uint8_t kind = !sameAt(at) ? kMustDraw : shown == kNothing ? kMustClear : kOptional;
+            plan[k] = {shown, kind, kind == kOptional ? before[at] : 0};
+        }
+    }
+
+    // Readers that show the background colour where nothing is drawn yet
+    // leave it out when the first frame is transparent: it stays so.
+    const bool keepTransparency = first && UsesTransparency(frame);
+    // What the frame costs as it is, measured beside the candidates.
+    std::future<std::int64_t> current;
+    if (!always) current = std::async(std::launch::async, [this, &frame] { return CurrentBytes(frame); });
+    TCandidate best;
+    const bool hasGlobal = image_.GlobalColors().Count() > 0;
+    if (hasGlobal) Consider(plan, true, keepTransparency, best);
+    // A table of its own pays only with fewer bits per pixel than the global one.
+    if (!hasGlobal || best.bytes < 0 || LocalCouldPay(plan)) Consider(plan, false, keepTransparency, best);
+    if (best.bytes < 0 || (!always && best.bytes >= current.get())) return false;
+
+    frame.PlaceFrame(left, top, width_, height_);
+    std::memcpy(frame.PixelData(), best.pixels.data(), best.pixels.size());
+    Tally(frame.BitDepth(), -1);
+    if (best.local.empty()) frame.LocalColors().ClearColors();
+    else frame.LocalColors().LoadFromTable(best.local.data(), static_cast<int>(best.local.size()));
+    Tally(frame.BitDepth(), +1);
+    if (best.transparent >= 0) {
+        TGIFGraphicControlExtension& control = RequireControl(frame);
+        control.SetUsesTransparency(true);
+        control.SetTransparentIndex(static_cast<std::uint8_t>(best.transparent));
+    } else if (TGIFGraphicControlExtension* control = frame.ControlExtension()) {
+        control->SetUsesTransparency(false);
+    }
+    frame.DropBitmap();
+    frame.DropMask();
+    return true;
+}
