@@ -6,10 +6,7 @@
 // string being built is extended by the path through the dictionary worth
 // the most: the pixels it covers less its error (see Better); where no entry
 // extends it, the next string starts with the entry that begins the best
-// such path. Along the way each pixel's error, in part, passes to the next:
-// a close colour is taken only while what the pixels so far owe stays within
-// the bound too, so that errors even out as dithering does instead of
-// shifting a whole area.
+// such path.
 
 #include <array>
 #include <cstdint>
@@ -54,16 +51,6 @@ private:
         const int d = ColorDistance2(colors_[static_cast<std::size_t>(symbol)], pixel.key);
         return d <= bound2_ ? d : -1;
     }
-    // The error a pixel's predecessors on the string leave to it (true
-    // colour less shown colour, per channel, in sixteenths), a share passed on at each
-    // pixel: a string may swap a pixel for a neighbour's colour, as dithering
-    // does, but not drift off the picture's colour along a whole area.
-    struct TCarry {
-        int red = 0, green = 0, blue = 0;
-    };
-    // Whether entry `symbol` may show `pixel` with `carry` to make up: its
-    // error against the pixel into `error`, what it passes on into `next`.
-    bool Admit(const TPlanPixel& pixel, int symbol, const TCarry& carry, int& error, TCarry& next) const;
     // The entries that may start a string at a pixel, smallest error first.
     struct TChoice {
         int symbol;
@@ -77,7 +64,7 @@ private:
     };
     // The path through the dictionary from `code` over the pixels from `k`
     // on worth the most, spending at most `budget` steps; its symbols into best_.
-    TPath LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k, const TCarry& carry, int& budget);
+    TPath LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k, int& budget);
     // Whether path a is worth more than path b (b.length < 0: none yet).
     bool Better(const TPath& a, const TPath& b) const;
     long long pixelWorth_ = 1;  // squared distance one pixel of string length pays for
@@ -87,19 +74,10 @@ private:
     int bound2_ = 0;
     TStringDictionary dictionary_;
     std::unordered_map<std::uint64_t, std::vector<TChoice>> starts_;
-    // A level of the search: its children (closest first) in children_ from
-    // `first`, the next to try, and the error of the path down to it.
     struct TStep {
-        std::size_t first, next;
+        int child;  // the next child of this step's code to try (-1: none left)
         long long error;
-        TCarry carry;  // what this level's pixel is given to make up
     };
     std::vector<TStep> stack_;
-    struct TChild {
-        int code;
-        int error;
-        TCarry next;
-    };
-    std::vector<TChild> children_;
     std::vector<std::uint8_t> path_, best_;
 };
