@@ -102,20 +102,41 @@ TLZWDecoder::TLZWDecoder(int codeSize)
         table_[code] = TEntry{code & 0xFF, 0, 1, static_cast<std::uint8_t>(code)};
 }
 
-// A string of up to 8 bytes is one store. A longer one is copied a word at
-// a time from where it appeared before: its source ends before `pos`, at
-// least 8 bytes back (a string that repeats its own start, as in a run, is
-// the previous one plus its first byte, one string length back), so every
-// word read is already written.
-inline void TLZWDecoder::CopyStringFast(unsigned code, std::uint8_t* out, std::size_t pos) const {
-    const TEntry& entry = table_[code];
+// A string of up to 8 bytes is held by its entry; a longer one is copied
+// from where it appeared before: its source ends before `pos`, at least 8
+// bytes back (a string that repeats its own start, as in a run, is the
+// previous one plus its first byte, one string length back), so every 8-byte
+// word read in order is already written. The first 16 bytes are two words
+// from either place, chosen without a branch (short and long strings come in
+// unpredictable order); past that, where the source is 16 or more bytes
+// back, the words are 16 bytes. Writes up to 15 bytes past the string.
+inline void TLZWDecoder::CopyStringFast(const TEntry& entry, std::uint8_t* out, std::size_t pos) {
     std::uint8_t* dst = out + pos;
-    if (entry.length <= 8) {
+    const std::uint8_t* src = out + entry.offset;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A short string's bytes are its entry's first; the rest of the
+        // entry lands past it.
+        const std::uint8_t* from = entry.length <= 8 ? reinterpret_cast<const std::uint8_t*>(&entry) : src;
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        std::memcpy(dst, &word, 8);
+        std::memcpy(&word, from + 8, 8);
+        std::memcpy(dst + 8, &word, 8);
+        if (entry.length <= 16) return;
+    } else if (entry.length <= 8) {
         Store64(dst, entry.tail);
         return;
     }
-    const std::uint8_t* src = out + entry.offset;
-    for (unsigned i = 0; i < entry.length; i += 8) {
+    unsigned i = std::endian::native == std::endian::little ? 16 : 0;
+    if (pos - entry.offset >= 16) {
+        for (; i < entry.length; i += 16) {
+            std::uint8_t word[16];
+            std::memcpy(word, src + i, 16);
+            std::memcpy(dst + i, word, 16);
+        }
+        return;
+    }
+    for (; i < entry.length; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, src + i, 8);
         std::memcpy(dst + i, &word, 8);
@@ -142,11 +163,11 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     const std::uint64_t bitEnd = std::uint64_t{data.Size} * 8;
     std::uint64_t bitPos = 0;
     std::size_t pos = 0;
-    unsigned old = 0;
-    // Strings copied with the 8-byte word copy must end this far before `capacity`.
-    const std::size_t fastEnd = std::min(count, capacity >= 8 ? capacity - 8 : 0);
-    // The word copy scribbles up to 7 bytes past a string; later strings cover
-    // that, but past the last one it must be put back to the caller's fill.
+    // Strings copied with the word copy must end this far before `capacity`.
+    constexpr std::size_t kSlack = 16;
+    const std::size_t fastEnd = std::min(count, capacity >= kSlack ? capacity - kSlack : 0);
+    // The word copy scribbles up to 15 bytes past a string; later strings
+    // cover that, but past the last one it must be put back to the caller's fill.
 
     // The table state lives in locals: as members it would be reloaded after
     // every pixel store, since byte stores may alias anything. The first code
@@ -154,23 +175,9 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     unsigned size = 0, limit = 0, nextFree = 0;
     const unsigned clearCode = clearCode_, endCode = endCode_;
     TEntry* table = table_.data();
+    // The previous string's entry, kept here: the next entry extends it.
+    unsigned oldCode = 0;
     std::size_t oldStart = 0;  // where the previous string was written
-    auto addEntry = [&](unsigned prefix, std::uint8_t byte) {
-        const TEntry& p = table[prefix];
-        TEntry& e = table[nextFree];
-        const unsigned used = (p.length - 1u) % 8 + 1;  // bytes in the prefix's tail
-        e.tail = used == 8 ? byte : p.tail | (std::uint64_t{byte} << (8 * used));
-        e.offset = static_cast<std::uint32_t>(oldStart);
-        e.length = static_cast<std::uint16_t>(p.length + 1);
-        e.first = p.first;
-        if (nextFree < MaxCodes) {
-            ++nextFree;
-            if (nextFree >= limit && limit < MaxCodes) {
-                limit *= 2;
-                ++size;
-            }
-        }
-    };
     auto readCode = [&](unsigned& code) {
         if (bitPos + size > bitEnd) return false;
         code = static_cast<unsigned>(Load64(src + (bitPos >> 3)) >> (bitPos & 7)) & (limit - 1);
@@ -202,7 +209,7 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
             }
             oldStart = pos;
             out[pos++] = static_cast<std::uint8_t>(code);
-            old = code;
+            oldCode = code;
         }
         if (pos >= count) break;
         if (!readCode(code)) {
@@ -221,23 +228,40 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
             stop = TStop::InvalidCode;
             break;
         }
-        // code == nextFree is the string being defined by this very code: the
-        // previous string plus its own first byte.
-        addEntry(old, table[code == nextFree ? old : code].first);
-        const std::size_t length = table[code].length;
+        // The new entry: the previous string plus the first byte of this one
+        // (code == nextFree is the string being defined by this very code: the
+        // previous string plus its own first byte).
+        {
+            const TEntry& p = table[oldCode];
+            const std::uint8_t byte = table[code == nextFree ? oldCode : code].first;
+            const unsigned used = (p.length - 1u) % 8 + 1;  // bytes in the previous tail
+            TEntry& added = table[nextFree];
+            added.tail = used == 8 ? byte : p.tail | (std::uint64_t{byte} << (8 * used));
+            added.offset = static_cast<std::uint32_t>(oldStart);
+            added.length = static_cast<std::uint16_t>(p.length + 1);
+            added.first = p.first;
+            if (nextFree < MaxCodes) {
+                ++nextFree;
+                if (nextFree >= limit && limit < MaxCodes) {
+                    limit *= 2;
+                    ++size;
+                }
+            }
+        }
+        oldCode = code;
+        const TEntry& old = table[code];
         oldStart = pos;
-        if (pos + length <= fastEnd) {
-            CopyStringFast(code, out, pos);
-            pos += length;
+        if (pos + old.length <= fastEnd) {
+            CopyStringFast(old, out, pos);
+            pos += old.length;
         } else {
-            const std::size_t n = std::min(length, count - pos);
+            const std::size_t n = std::min<std::size_t>(old.length, count - pos);
             CopyStringExact(code, out, pos, n);
             pos += n;
         }
-        old = code;
     }
 done:
-    std::memset(out + pos, fill, std::min<std::size_t>(8, capacity - pos));
+    std::memset(out + pos, fill, std::min<std::size_t>(kSlack, capacity - pos));
     return pos;
 }
 

@@ -54,9 +54,10 @@ public:
                        std::size_t capacity, std::uint8_t fill, TStop& stop);
 
 private:
-    // Writes the string of `code` at out + pos; may write up to 7 bytes past
-    // its end.
-    void CopyStringFast(unsigned code, std::uint8_t* out, std::size_t pos) const;
+    struct TEntry;
+    // Writes the string of `entry` at out + pos; may write up to 15 bytes
+    // past its end.
+    static void CopyStringFast(const TEntry& entry, std::uint8_t* out, std::size_t pos);
     // Writes exactly the first `limit` bytes of the string of `code` at out + pos.
     void CopyStringExact(unsigned code, std::uint8_t* out, std::size_t pos, std::size_t limit) const;
 
