@@ -1,8 +1,11 @@
 #pragma once
 // Further frame optimisation after the usual steps: every frame that leaves
 // its picture in place is rebuilt from the screens it turns one into the
-// next, and the shortest of several encodings is kept. What every frame
-// shows, and when, stays exactly the same.
+// next, and the shortest of several encodings is kept. Frames that clear or
+// restore their area are tried, on a copy kept when shorter, as frames that
+// leave their picture (when no pixel ever goes back to nothing) or else as
+// frames that clear just the area the next frame no longer shows. What
+// every frame shows, and when, stays exactly the same.
 //
 // For each such frame the candidates are: the frame as it is; the smallest
 // rectangle holding every changed pixel, with the pixels that repeat the
