@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <future>
+#include <limits>
 #include <thread>
 #include <unordered_map>
 
@@ -27,6 +28,45 @@ std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int w
     EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
     return counter.Size();
 }
+
+// Candidates measured side by side: each that is done lowers the cap, and one
+// still being encoded gives up once past it (it cannot be the shortest), which
+// spares encoding most of it. A candidate as long as the shortest so far is
+// measured in full: the first of equals wins.
+class TCandidateCap {
+public:
+    static constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
+    explicit TCandidateCap(std::int64_t cap) : cap_(cap) {}
+    // The data bytes of the candidate, or kNone when it went past the cap.
+    std::int64_t Measure(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
+                         int limit, bool interlaced) {
+        TCappedCount counter(cap_);
+        try {
+            EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
+        } catch (const TPastCap&) {
+            return kNone;
+        }
+        const std::int64_t size = counter.Size();
+        for (std::int64_t cap = cap_.load(); size < cap && !cap_.compare_exchange_weak(cap, size);) {
+        }
+        return size;
+    }
+
+private:
+    struct TPastCap {};
+    class TCappedCount : public TCountingStream {
+    public:
+        explicit TCappedCount(const std::atomic<std::int64_t>& cap) : cap_(cap) {}
+        void Write(const void* buffer, std::size_t count) override {
+            TCountingStream::Write(buffer, count);
+            if (Size() > cap_.load(std::memory_order_relaxed)) throw TPastCap{};
+        }
+
+    private:
+        const std::atomic<std::int64_t>& cap_;
+    };
+    std::atomic<std::int64_t> cap_;
+};
 
 // The pixels of an interlaced frame in the order it shows them and in the
 // order its data stores them.
@@ -215,6 +255,8 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         offer();
     }
     std::vector<std::int64_t> sizes(trials.size());
+    // Only a candidate shorter than the best of the other table can win.
+    TCandidateCap cap(best.bytes >= 0 ? best.bytes - tableBytes - 1 : TCandidateCap::kNone);
     RunInParallel(trials.size(), [&](std::size_t task) {
         // Task 0, started first, makes the way along the encoder's strings.
         const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
@@ -240,7 +282,8 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
                 choose(plan, want, option);
             }
         }
-        sizes[i] = tableBytes + DataBytes(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
+        const std::int64_t data = cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
+        sizes[i] = data == TCandidateCap::kNone ? data : tableBytes + data;
     });
     for (std::size_t i = 0; i < trials.size(); ++i) {
         if (best.bytes >= 0 && sizes[i] >= best.bytes) continue;
