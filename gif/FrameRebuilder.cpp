@@ -138,8 +138,12 @@ std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
     const TGIFLocalColorMap& local = frame.LocalColors();
     const int bits = local.IsEmpty() ? MaxBitDepth() : local.BitDepth();
     const int limit = local.IsEmpty() ? 1 << bits : local.Count();
-    return TableBytes(local.Count()) +
-           DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
+    std::int64_t data =
+        DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
+    // Saving writes the data as it was read where that is shorter.
+    const std::int64_t kept = frame.KeptDataSize();
+    if (kept >= 0) data = std::min(data, kept);
+    return TableBytes(local.Count()) + data;
 }
 
 bool TFrameRebuilder::LocalCouldPay(const std::vector<TPlanPixel>& plan) const {

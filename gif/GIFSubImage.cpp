@@ -200,6 +200,7 @@ void TGIFSubImage::ClearFrame() {
     width_ = 0;
     isTransparent_ = false;
     controlExtension_ = nullptr;
+    keptData_.reset();
     DropBitmap();
     DropMask();
 }
@@ -231,6 +232,7 @@ void TGIFSubImage::Assign(const TPersistent* source) {
     descriptorFlags_ = other->descriptorFlags_;
     isTransparent_ = other->isTransparent_;
     pixels_ = other->pixels_;
+    keptData_ = other->keptData_;
     localColors_.Assign(&other->localColors_);
     // Writing and re-reading the extensions makes each a new object of this frame.
     TMemoryStream copy;
@@ -419,8 +421,12 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     } catch (const std::bad_alloc&) {
         throw EGIFOutOfMemory("Out of memory");
     }
+    TReadImageData read;
     DecodeImageData(stream, PixelData(), width_, height_, IsInterlaced(),
-                    [this](const std::string& text) { ReportWarning(1, text); }, fill);
+                    [this](const std::string& text) { ReportWarning(1, text); }, fill, &read);
+    keptData_.reset();
+    if (!read.Bytes.empty())
+        keptData_ = std::make_shared<const TKeptImageData>(std::move(read), PixelData(), width_, height_, IsInterlaced());
     if (TGIFSettings::RenderOnLoad) RenderedBitmap();
 }
 
@@ -447,8 +453,27 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
         bits = image ? image->MaxBitDepth() : 0;
         colorLimit = 1 << bits;
     }
-    EncodeImageData(stream, image ? image->Encoding : encLZW, bits, colorLimit, PixelData(), IsInterlaced(),
-                    height_, width_);
+    const TGIFEncoding encoding = image ? image->Encoding : encLZW;
+    const std::int64_t kept = KeptDataSize();
+    if (kept < 0) {
+        EncodeImageData(stream, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
+        return;
+    }
+    // Encoded anyway: that also checks every pixel against the table.
+    TMemoryStream encoded;
+    EncodeImageData(encoded, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
+    if (kept < encoded.Size()) keptData_->Write(stream);
+    else stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+}
+
+std::int64_t TGIFSubImage::KeptDataSize() const {
+    const TGIFImage* image = OwnerImage();
+    // Only an image written with LZW writes it: the other encoding is asked
+    // for by name.
+    if (!keptData_ || (image && image->Encoding == encRLE) || IsEmpty() ||
+        pixels_.size() != std::size_t(width_) * std::size_t(height_))
+        return -1;
+    return keptData_->Holds(pixels_.data(), width_, height_, IsInterlaced()) ? keptData_->Size() : -1;
 }
 
 // --- frame list -------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "gif/GIFColorMap.h"
 #include "gif/GIFExtensions.h"
 #include "gif/GIFItem.h"
+#include "gif/KeptImageData.h"
 
 class TCanvas;
 #include "raster/Palette.h"  // palettes are passed by unique_ptr
@@ -143,6 +144,10 @@ public:
 
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;
+    // The bytes of the image data as it was read, while the pixels are still
+    // the ones it holds and saving would write it (a shorter new encoding
+    // wins); -1 otherwise.
+    std::int64_t KeptDataSize() const;
 
 private:
     friend class TGIFGraphicControlExtension;
@@ -161,6 +166,8 @@ private:
     bool isTransparent_ = false;
     TGIFGraphicControlExtension* controlExtension_ = nullptr;
     std::unique_ptr<TPalette> paletteHandle_;
+    // Shared by copies: it never changes once read.
+    std::shared_ptr<const TKeptImageData> keptData_;
 };
 
 // The frames of an image, in display order.

@@ -25,6 +25,11 @@ enum TGIFEncoding : std::uint8_t { encLZW = 0, encRLE = 1, encLZWBest = 2 };
 // terminator (or at its end).
 void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
                      const TGIFWarnFn& warn, std::uint8_t fill);
+// The same; when the data decodes whole and without a warning, `read` (if
+// given) receives it as it was read.
+struct TReadImageData;
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn, std::uint8_t fill, TReadImageData* read);
 // The same, for pixels the caller has filled with the fill value throughout.
 void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
                      const TGIFWarnFn& warn);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "raster/GIFException.h"
+#include "gif/KeptImageData.h"
 #include "gif/LZWInterlace.h"
 
 namespace {
@@ -296,6 +297,11 @@ void DeinterlaceInPlace(std::uint8_t* pixels, std::size_t width, std::size_t hei
 
 void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
                      const TGIFWarnFn& warn, std::uint8_t fill) {
+    DecodeImageData(in, pixels, width, height, interlaced, warn, fill, nullptr);
+}
+
+void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, bool interlaced,
+                     const TGIFWarnFn& warn, std::uint8_t fill, TReadImageData* read) {
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     const std::size_t h = height > 0 ? static_cast<std::size_t>(height) : 0;
     const std::size_t count = w * h;
@@ -343,6 +349,12 @@ void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, b
                 break;
             case TLZWDecoder::TStop::Done:
             case TLZWDecoder::TStop::EndCode:
+                // Whole and sound (a code size the format allows): worth keeping.
+                if (read && decoded == count && data.BlockEndSeen && codeSize >= 2 && codeSize <= 8) {
+                    read->CodeSize = codeSize;
+                    data.Bytes.resize(data.Size);
+                    read->Bytes = std::move(data.Bytes);
+                }
                 break;
         }
     }

@@ -309,6 +309,53 @@ TEST(GIFWriter, RunLengthEncodingRoundTrips) {
     EXPECT_TRUE(std::equal(frame->PixelData(), frame->PixelData() + 5000, back.Frames()[0]->PixelData()));
 }
 
+// Data read from a file is written again while its frame's pixels are the
+// ones it holds and it is shorter than a new encoding: a file from the slower
+// encoder keeps its size when saved with the usual one. An edited frame, or
+// one asked for as runs, is encoded anew.
+TEST(GIFWriter, ImageDataAsReadIsKeptWhileThePixelsAreUnchanged) {
+    TGIFImage image;
+    image.Encoding = encLZWBest;
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 120, 80, 16);
+    unsigned noise = 7;
+    for (int i = 0; i < 120 * 80; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        frame->PixelData()[i] = std::uint8_t((i % 120) / 10 + (noise >> 28) % 3);
+    }
+    const Bytes best = Save(image);
+    image.Encoding = encLZW;
+    const Bytes usual = Save(image);
+    ASSERT_LT(best.size(), usual.size()) << "the test needs a picture the slower encoder shortens";
+
+    TGIFImage read;
+    Load(read, best);
+    ASSERT_EQ(read.Encoding, encLZW);
+    EXPECT_EQ(Save(read), best) << "written as it was read";
+
+    TGIFImage copy;
+    copy.Assign(&read);
+    EXPECT_EQ(Save(copy).size(), best.size()) << "a copy keeps it too";
+
+    read.Frames()[0]->PixelData()[5] ^= 1;
+    const Bytes edited = Save(read);
+    EXPECT_GT(edited.size(), best.size()) << "an edited frame is encoded anew";
+    TGIFImage back;
+    Load(back, edited);
+    EXPECT_TRUE(std::equal(read.Frames()[0]->PixelData(), read.Frames()[0]->PixelData() + 120 * 80,
+                           back.Frames()[0]->PixelData()));
+
+    Load(read, best);
+    read.Encoding = encRLE;
+    EXPECT_GT(Save(read).size(), best.size()) << "runs, as asked";
+    // Data cut short is never kept: what is written decodes to the pixels shown.
+    Bytes cut(best.begin(), best.begin() + std::ptrdiff_t(best.size() / 2));
+    TGIFImage damaged;
+    TWarningCollector warnings(damaged);
+    Load(damaged, cut);
+    ASSERT_EQ(damaged.Frames().Count(), 1);
+    EXPECT_EQ(damaged.Frames()[0]->KeptDataSize(), -1);
+}
+
 TEST(GIFWriter, WholeModelRoundTrips) {
     TGIFImage image;
     for (int i = 0; i < 4; ++i) image.GlobalColors().AddColor(MakeColor(std::uint8_t(i * 60), 0, 0));
