@@ -338,6 +338,7 @@ void SkipImageData(TStream& stream) {
 } // namespace
 
 void TGIFSubImage::LoadImage(TStream& stream) {
+    keptData_.reset();
     std::uint8_t d[10];
     stream.ReadBuffer(d, sizeof d);
     left_ = Get16(d + 1);
@@ -424,9 +425,9 @@ void TGIFSubImage::LoadImage(TStream& stream) {
     TReadImageData read;
     DecodeImageData(stream, PixelData(), width_, height_, IsInterlaced(),
                     [this](const std::string& text) { ReportWarning(1, text); }, fill, &read);
-    keptData_.reset();
     if (!read.Bytes.empty())
-        keptData_ = std::make_shared<const TKeptImageData>(std::move(read), PixelData(), width_, height_, IsInterlaced());
+        keptData_ =
+            std::make_shared<const TKeptImageData>(std::move(read), PixelData(), width_, height_, IsInterlaced());
     if (TGIFSettings::RenderOnLoad) RenderedBitmap();
 }
 

@@ -103,8 +103,10 @@ std::vector<TScreenArea> ClearedAreas(const TGIFImage& image, std::size_t area) 
         if (disposal == dispPrevious) saved = screen;
         Draw(frame, width, screen);
         for (std::size_t at = 0; !shown.empty() && at < area; ++at)
-            if (shown[at] != kNothing && screen[at] == kNothing)
-                cleared[static_cast<std::size_t>(i - 1)].Include(int(at % std::size_t(width)), int(at / std::size_t(width)));
+            if (shown[at] != kNothing && screen[at] == kNothing) {
+                const std::size_t w = std::size_t(width);
+                cleared[static_cast<std::size_t>(i - 1)].Include(int(at % w), int(at / w));
+            }
         shown = screen;
         if (disposal == dispBackground) Fill(AreaOf(frame), width, screen, nullptr);
         else if (disposal == dispPrevious) Fill(AreaOf(frame), width, screen, &saved);
