@@ -148,6 +148,8 @@ public:
     // the ones it holds and saving would write it (a shorter new encoding
     // wins); -1 otherwise.
     std::int64_t KeptDataSize() const;
+    // Saving encodes the pixels anew from now on.
+    void DropKeptData() { keptData_.reset(); }
 
 private:
     friend class TGIFGraphicControlExtension;

@@ -1,6 +1,6 @@
 // reelix-tool recode IN OUT [--rle | --best]: reads a GIF and writes it again,
-// with the LZW encoder, the run-only encoder (--rle) or the slower LZW encoder
-// that looks a string ahead (--best).
+// every frame encoded anew with the LZW encoder, the run-only encoder (--rle)
+// or the slower LZW encoder that looks a string ahead (--best).
 
 #include <cstdio>
 #include <string>
@@ -29,6 +29,8 @@ int RunRecode(const std::vector<std::string>& args) {
     image.PixelBudget = ToolPixelBudget();
     image.LoadFromFile(paths[0]);
     image.Encoding = encoding;
+    // Written anew, not as read: that is what recoding is for.
+    for (int i = 0; i < image.Frames().Count(); ++i) image.Frames()[i]->DropKeptData();
     // Encoded in memory first, so a failure leaves no half-written file.
     TMemoryStream encoded;
     image.SaveToStream(encoded);
