@@ -1,28 +1,16 @@
 #include "gif/KeptImageData.h"
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
+
+#include "gif/WordHasher.h"
 
 namespace {
 
-// A word at a time, mixed by multiplication: a digest to notice any edit,
-// not to resist forgery.
 std::uint64_t Digest(const std::uint8_t* pixels, std::size_t count) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
-    auto mix = [&h](std::uint64_t word) {
-        h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
-        h ^= h >> 31;
-    };
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, pixels + i, 8);
-        mix(word);
-    }
-    std::uint64_t last = 0;
-    std::memcpy(&last, pixels + i, count - i);
-    mix(last);
-    return h;
+    TWordHasher hasher;
+    hasher.Add(pixels, count);
+    return hasher.Result();
 }
 
 }  // namespace
