@@ -70,7 +70,9 @@ private:
 // pixel), fed one symbol at a time.
 class TEncoderModel {
 public:
-    TEncoderModel(TStringDictionary& dictionary, int bits);
+    // `keepsFullTable`: as TGIFEncoder::KeepFullTable.
+    TEncoderModel(TStringDictionary& dictionary, int bits, bool keepsFullTable = false);
+    bool TableFilled() const { return fullTable_.Filled(); }
 
     // The string being built (a code), or -1 before the first pixel.
     int Prefix() const { return prefix_; }
@@ -90,8 +92,25 @@ public:
         ++position_;
     }
 
+    // Parsing as told instead (the strings of TParsedLZWEncoder): the string
+    // goes on with `symbol`, answering false (and changing nothing) when the
+    // dictionary has no such string ...
+    bool Extend(int symbol) {
+        const int found = prefix_ >= 0 ? dictionary_.Find(prefix_, symbol) : -1;
+        if (found < 0) return false;
+        prefix_ = found;
+        ++position_;
+        return true;
+    }
+    // ... or ends, and `symbol` starts the next one.
+    void Restart(int symbol) {
+        if (prefix_ >= 0) EndString(symbol, dictionary_.Find(prefix_, symbol) < 0);
+        else prefix_ = symbol;
+        ++position_;
+    }
+
 private:
-    void EndString(int symbol);
+    void EndString(int symbol, bool learns = true);
 
     TStringDictionary& dictionary_;
     TFullTablePolicy fullTable_;

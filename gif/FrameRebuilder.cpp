@@ -12,6 +12,7 @@
 #include "gif/FrameControl.h"
 #include "gif/LZW.h"
 #include "gif/LZWInterlace.h"
+#include "gif/ParsedLZWEncoder.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ std::int64_t TableBytes(int count) { return count > 0 ? std::int64_t(3) << BitsF
 std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
                        int limit, bool interlaced) {
     TCountingStream counter;
-    EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
+    EncodeImageDataOnce(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
     return counter.Size();
 }
 
@@ -42,7 +43,7 @@ public:
                          int limit, bool interlaced) {
         TCappedCount counter(cap_);
         try {
-            EncodeImageData(counter, ComparingEncoding(image.Encoding), bits, limit, pixels, interlaced, height, width);
+            EncodeImageDataOnce(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
         } catch (const TPastCap&) {
             return kNone;
         }
@@ -259,31 +260,33 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         offer();
     }
     std::vector<std::int64_t> sizes(trials.size());
+    // The lossy choice is written as the strings it chose: measured so, and
+    // that data kept for the frame.
+    const bool parsed = bound2_ > 0 && image_.Encoding != encRLE;
+    TMemoryStream parsedData;
     // Only a candidate shorter than the best of the other table can win.
     TCandidateCap cap(best.bytes >= 0 ? best.bytes - tableBytes - 1 : TCandidateCap::kNone);
     RunInParallel(trials.size(), [&](std::size_t task) {
         // Task 0, started first, makes the way along the encoder's strings.
         const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
-        if (i == alongStrings) {
-            auto choose = [&](const std::vector<TPlanPixel>& planned, const std::vector<int>& wanted,
-                              const std::vector<int>& options) {
-                if (bound2_ > 0) {
-                    std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
-                    for (int e = 0; e < count; ++e)
-                        colors[static_cast<std::size_t>(e)] = global ? KeyOf(image_.GlobalColors().Entry(e))
-                                                                     : KeyOf(local[static_cast<std::size_t>(e)]);
-                    lossyChooser_.Choose(planned, colors, clear, bound2_, bits, trials[i]);
-                } else {
-                    chooser_.Choose(wanted, options, clear, bits, trials[i]);
-                }
-            };
+        if (i == alongStrings && bound2_ > 0) {
+            std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
+            for (int e = 0; e < count; ++e)
+                colors[static_cast<std::size_t>(e)] =
+                    global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]);
+            ChooseLossy(plan, colors, clear, bits, limit, trials[i], parsedData);
+            if (parsed) {
+                sizes[i] = tableBytes + parsedData.Size();
+                return;
+            }
+        } else if (i == alongStrings) {
             if (interlaced_) {
                 // The encoder's strings run in the order the rows are stored.
                 const TRowOrder order(width_, height_);
-                choose(order.Stored(plan), order.Stored(want), order.Stored(option));
+                chooser_.Choose(order.Stored(want), order.Stored(option), clear, bits, trials[i]);
                 trials[i] = order.Shown(trials[i]);
             } else {
-                choose(plan, want, option);
+                chooser_.Choose(want, option, clear, bits, trials[i]);
             }
         }
         const std::int64_t data = cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
@@ -295,6 +298,29 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         best.local = local;
         best.transparent = needsClear ? clear : -1;
         best.bytes = sizes[i];
+        best.data = i == alongStrings && parsed ? JoinedImageData(parsedData.Data(), std::size_t(parsedData.Size()))
+                                                : TReadImageData{};
+    }
+}
+
+void TFrameRebuilder::ChooseLossy(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors,
+                                  int clear, int bits, int limit, std::vector<std::uint8_t>& pixels,
+                                  TMemoryStream& data) {
+    // The encoder's strings run in the order the rows are stored.
+    const TRowOrder order(width_, height_);
+    std::vector<TPlanPixel> stored;
+    if (interlaced_) stored = order.Stored(plan);
+    std::vector<std::uint8_t> chosen, starts;
+    for (const bool keepFullTable : {false, true}) {
+        lossyChooser_.Choose(interlaced_ ? stored : plan, colors, clear, bound2_, bits, chosen, starts, keepFullTable);
+        std::vector<std::uint8_t> shown = interlaced_ ? order.Shown(chosen) : chosen;
+        TMemoryStream trial;
+        EncodeParsedImageData(trial, bits, limit, shown.data(), starts, interlaced_, height_, width_, keepFullTable);
+        if (!keepFullTable || trial.Size() < data.Size()) {
+            data = std::move(trial);
+            pixels = std::move(shown);
+        }
+        if (!lossyChooser_.TableFilled()) break;
     }
 }
 
@@ -396,6 +422,7 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     } else if (TGIFGraphicControlExtension* control = frame.ControlExtension()) {
         control->SetUsesTransparency(false);
     }
+    if (!best.data.Bytes.empty()) frame.KeepImageData(std::move(best.data));
     frame.DropBitmap();
     frame.DropMask();
     return true;

@@ -10,6 +10,7 @@
 
 #include "gif/ColorIndex.h"
 #include "gif/GIFImage.h"
+#include "gif/KeptImageData.h"
 #include "gif/LossyChooser.h"
 #include "gif/RunChooser.h"
 #include "gif/ScreenKeys.h"
@@ -55,6 +56,7 @@ struct TCandidate {
     std::vector<TGIFRGB> local;  // empty: coloured by the global table
     int transparent = -1;
     std::int64_t bytes = -1;
+    TReadImageData data;  // the data written for it, when chosen along its own strings
 };
 
 class TFrameRebuilder {
@@ -84,6 +86,11 @@ public:
 private:
     // Every way of writing the plan through one table, the shortest into best.
     void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
+    // The lossy way along the encoder's strings: its pixels, and its data
+    // written as the strings chosen. A table that fills is tried both
+    // cleared and kept, as the writer does.
+    void ChooseLossy(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
+                     int bits, int limit, std::vector<std::uint8_t>& pixels, TMemoryStream& data);
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
     bool LocalCouldPay(const std::vector<TPlanPixel>& plan) const;
 

@@ -467,6 +467,10 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
     else stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
 }
 
+void TGIFSubImage::KeepImageData(TReadImageData data) {
+    keptData_ = std::make_shared<const TKeptImageData>(std::move(data), PixelData(), width_, height_, IsInterlaced());
+}
+
 std::int64_t TGIFSubImage::KeptDataSize() const {
     const TGIFImage* image = OwnerImage();
     // Only an image written with LZW writes it: the other encoding is asked

@@ -150,6 +150,9 @@ public:
     std::int64_t KeptDataSize() const;
     // Saving encodes the pixels anew from now on.
     void DropKeptData() { keptData_.reset(); }
+    // `data` decodes to the frame's pixels as they are: saving writes it while
+    // they stay so, as it does data as read.
+    void KeepImageData(TReadImageData data);
 
 private:
     friend class TGIFGraphicControlExtension;

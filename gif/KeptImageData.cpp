@@ -15,6 +15,18 @@ std::uint64_t Digest(const std::uint8_t* pixels, std::size_t count) {
 
 }  // namespace
 
+TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size) {
+    TReadImageData joined;
+    if (size == 0) return joined;
+    joined.CodeSize = data[0];
+    for (std::size_t at = 1; at < size && data[at] != 0;) {
+        const std::size_t n = std::min<std::size_t>(data[at], size - at - 1);
+        joined.Bytes.insert(joined.Bytes.end(), data + at + 1, data + at + 1 + n);
+        at += 1 + n;
+    }
+    return joined;
+}
+
 TKeptImageData::TKeptImageData(TReadImageData data, const std::uint8_t* pixels, int width, int height,
                                bool interlaced)
     : data_(std::move(data)),

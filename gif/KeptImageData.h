@@ -14,6 +14,10 @@ struct TReadImageData {
     std::vector<std::uint8_t> Bytes;
 };
 
+// Image data as an encoder writes it (code size, sub-blocks, terminator),
+// its sub-blocks joined.
+TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size);
+
 class TKeptImageData {
 public:
     // `data` was just decoded into `pixels`.

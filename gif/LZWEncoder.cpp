@@ -87,6 +87,13 @@ void TGIFEncoder::ForEachRow(Fn&& fn) const {
     for (int row : InterlacedRowOrder(RowCount)) fn(Pixels + static_cast<std::size_t>(row) * width, width);
 }
 
+std::vector<std::uint8_t> TGIFEncoder::StoredPixels() const {
+    std::vector<std::uint8_t> stored;
+    stored.reserve(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
+    ForEachRow([&](const std::uint8_t* row, std::size_t n) { stored.insert(stored.end(), row, row + n); });
+    return stored;
+}
+
 void TGIFEncoder::Encode(TStream& stream, int bits, int colorLimit, const std::uint8_t* pixels,
                          bool interlaced, int height, int width) {
     const bool hasPixels = pixels && height > 0 && width > 0;
@@ -113,6 +120,7 @@ void TGIFEncoder::Encode(TStream& stream, int bits, int colorLimit, const std::u
     EndCode = static_cast<std::uint16_t>(ClearCode + 1);
     FirstFree = static_cast<std::uint16_t>(ClearCode + 2);
 
+    FullTable = TFullTablePolicy(!keepFullTable_);
     stream.WriteByte(InitialCodeSize);
     Writer = std::make_unique<TGIFWriter>(stream);
     if (hasPixels) EncodePixels();
@@ -229,7 +237,7 @@ std::size_t TLZWEncoder::EncodeRun(TTable& table, const std::uint8_t* pixels, st
             s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
         }
         if (s.freeCode > 4094) {
-            if (FullTableShouldClear(stretchStart_ + i)) {
+            if (FullTableShouldClear(stretchStart_ + i, s.freeCode)) {
                 save();
                 ClearCodes(table);
                 s = LoadState();
@@ -287,7 +295,7 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
             s.maxCode = s.width == 12 ? 4096 : (1u << s.width) - 1;
         }
         if (s.freeCode > 4094) {
-            if (FullTableShouldClear(stretchStart_ + i)) {
+            if (FullTableShouldClear(stretchStart_ + i, s.freeCode)) {
                 writer.Write(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
                 out = buffer.data();
                 StoreState(s);
@@ -309,7 +317,6 @@ std::size_t TLZWEncoder::EncodeRunNoisy(TTable& table, const std::uint8_t* pixel
 template <typename TTable>
 void TLZWEncoder::EncodeWith(TTable& table) {
     ClearCodes(table);
-    fullTable_ = TFullTablePolicy();
     std::size_t fed = 0;  // pixels of the rows before this one
     bool first = true;
     bool predictable = true;
@@ -508,6 +515,22 @@ void TRLEEncoder::EncodePixels() {
 namespace {
 // The lookahead parses the best encoding tries beside the greedy one.
 constexpr std::pair<int, std::size_t> kLookaheads[2] = {{2, 1}, {3, 2}};
+
+// The data of one parse, with the full table cleared when it stops paying
+// and, if it filled, kept to the end instead: the shorter.
+template <typename TMake>
+TMemoryStream EncodedBothWays(TMake make, int bits, int colorLimit, const std::uint8_t* pixels, bool interlaced,
+                              int height, int width) {
+    TMemoryStream data;
+    auto encoder = make();
+    encoder.Encode(data, bits, colorLimit, pixels, interlaced, height, width);
+    if (!encoder.TableFilled()) return data;
+    TMemoryStream kept;
+    auto keeping = make();
+    keeping.KeepFullTable(true);
+    keeping.Encode(kept, bits, colorLimit, pixels, interlaced, height, width);
+    return kept.Size() < data.Size() ? std::move(kept) : std::move(data);
+}
 }  // namespace
 
 void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
@@ -515,25 +538,31 @@ void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLim
     if (encoding == encRLE) {
         TRLEEncoder encoder;
         encoder.Encode(out, bits, colorLimit, pixels, interlaced, height, width);
-    } else if (encoding == encLZWBest) {
+        return;
+    }
+    TMemoryStream best;
+    if (encoding == encLZWBest) {
         // Which parse wins depends on the picture: each is tried (the slower
         // two side by side), the shortest kept.
         auto lookahead = [=](int horizon, std::size_t margin) {
-            TMemoryStream trial;
-            TLookaheadLZWEncoder(horizon, margin).Encode(trial, bits, colorLimit, pixels, interlaced, height, width);
-            return trial;
+            return EncodedBothWays([=] { return TLookaheadLZWEncoder(horizon, margin); }, bits, colorLimit,
+                                   pixels, interlaced, height, width);
         };
         std::future<TMemoryStream> further = std::async(std::launch::async, lookahead, kLookaheads[1].first,
                                                         kLookaheads[1].second);
-        TMemoryStream best = lookahead(kLookaheads[0].first, kLookaheads[0].second);
-        TMemoryStream greedy;
-        TLZWEncoder().Encode(greedy, bits, colorLimit, pixels, interlaced, height, width);
+        best = lookahead(kLookaheads[0].first, kLookaheads[0].second);
+        TMemoryStream greedy = EncodedBothWays([] { return TLZWEncoder(); }, bits, colorLimit, pixels, interlaced, height, width);
         if (greedy.Size() <= best.Size()) best = std::move(greedy);
         TMemoryStream other = further.get();
         if (other.Size() < best.Size()) best = std::move(other);
-        out.Write(best.Data(), static_cast<std::size_t>(best.Size()));
     } else {
-        TLZWEncoder encoder;
-        encoder.Encode(out, bits, colorLimit, pixels, interlaced, height, width);
+        best = EncodedBothWays([] { return TLZWEncoder(); }, bits, colorLimit, pixels, interlaced, height, width);
     }
+    out.Write(best.Data(), static_cast<std::size_t>(best.Size()));
+}
+
+void EncodeImageDataOnce(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
+                         const std::uint8_t* pixels, bool interlaced, int height, int width) {
+    if (encoding == encRLE) TRLEEncoder().Encode(out, bits, colorLimit, pixels, interlaced, height, width);
+    else TLZWEncoder().Encode(out, bits, colorLimit, pixels, interlaced, height, width);
 }

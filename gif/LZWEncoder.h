@@ -233,10 +233,20 @@ private:
 // while it was filling. Whoever simulates the encoder asks the same policy.
 class TFullTablePolicy {
 public:
+    // `clears` false: a full table is kept to the end. Which is shorter
+    // depends on the picture (a band of dithered gradient after flat areas
+    // goes on using the strings it filled the table with), so writers try
+    // both once a table has filled.
+    explicit TFullTablePolicy(bool clears = true) : clears_(clears) {}
+    // Whether the table has been full.
+    bool Filled() const { return filled_; }
+
     // Called for each code written while the table is full (after the
     // `learned` codes of this generation), with the pixel position that code
     // ends at; answers whether to clear now (and starts the next generation there).
     bool ShouldClear(std::size_t position, std::size_t learned) {
+        filled_ = true;
+        if (!clears_) return false;
         if (!full_) {
             full_ = true;
             filledRate_ = double(position - generationStart_) / double(std::max<std::size_t>(1, learned));
@@ -254,6 +264,8 @@ public:
     }
 
 private:
+    bool clears_;
+    bool filled_ = false;
     std::size_t generationStart_ = 0;  // where this table generation began
     bool full_ = false;
     std::size_t lastCodeEnd_ = 0;
@@ -265,6 +277,12 @@ private:
 class TGIFEncoder {
 public:
     virtual ~TGIFEncoder() = default;
+
+    // Keeps a full table to the end instead of clearing it when it stops
+    // paying (see TFullTablePolicy).
+    void KeepFullTable(bool keep) { keepFullTable_ = keep; }
+    // Whether the table filled up in the last Encode.
+    bool TableFilled() const { return FullTable.Filled(); }
 
     // Writes the code size byte (max(bits, 2)), the sub-blocks and the terminating
     // 0x00. Raises "Color not in color table" (before writing anything) when a
@@ -303,6 +321,8 @@ protected:
     // Calls fn(rowPointer) for every row, in the order the data stores them.
     template <typename Fn>
     void ForEachRow(Fn&& fn) const;
+    // The pixels in the order the data stores them.
+    std::vector<std::uint8_t> StoredPixels() const;
 
     int ColorLimit = 0;
     std::uint8_t InitialCodeSize = 0;
@@ -320,6 +340,10 @@ protected:
     std::uint16_t ClearCode = 0;
     std::uint16_t EndCode = 0;
     std::uint16_t FirstFree = 0;
+    TFullTablePolicy FullTable;
+
+private:
+    bool keepFullTable_ = false;
 };
 
 class TLZWEncoder : public TGIFEncoder {
@@ -352,8 +376,9 @@ private:
     template <typename TTable>
     std::size_t EncodeRunNoisy(TTable& table, const std::uint8_t* pixels, std::size_t n, unsigned& prefix);
 
-    bool FullTableShouldClear(std::size_t position) {
-        return fullTable_.ShouldClear(position, std::size_t(FreeCode - FirstFree));
+    // `freeCode`: the stretch loops' own (FreeCode is stored once a stretch).
+    bool FullTableShouldClear(std::size_t position, unsigned freeCode) {
+        return FullTable.ShouldClear(position, std::size_t(freeCode - FirstFree));
     }
 
     std::uint16_t Prefix = 0;
@@ -361,7 +386,6 @@ private:
     bool useHashTable_ = false;
     // Pixels fed before the stretch being encoded.
     std::size_t stretchStart_ = 0;
-    TFullTablePolicy fullTable_;
     // The dictionary of the frame being encoded (one of the two).
     std::unique_ptr<THashTable> table_;
     std::unique_ptr<TLZWCodeTable> fastTable_;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "gif/LZWInterlace.h"
-
 namespace {
 // The shorter strings tried in place of the longest one: the nearer ones
 // matter; trying every one would make long flat runs quadratic.
@@ -55,7 +53,7 @@ void TLookaheadLZWEncoder::WriteString(unsigned code, std::size_t end, bool lear
     PutCode(code);
     if (end >= stored_.size()) return;
     if (FreeCode > kLastCode) {
-        if (fullTable_.ShouldClear(end, std::size_t(FreeCode - FirstFree))) Clear();
+        if (FullTable.ShouldClear(end, std::size_t(FreeCode - FirstFree))) Clear();
         return;
     }
     // A shorter string than the longest makes an entry the dictionary holds
@@ -65,18 +63,7 @@ void TLookaheadLZWEncoder::WriteString(unsigned code, std::size_t end, bool lear
 }
 
 void TLookaheadLZWEncoder::EncodePixels() {
-    stored_.clear();
-    stored_.reserve(static_cast<std::size_t>(RowWidth) * static_cast<std::size_t>(RowCount));
-    const std::size_t width = static_cast<std::size_t>(RowWidth);
-    if (Interlaced) {
-        for (int row : InterlacedRowOrder(RowCount)) {
-            const std::uint8_t* start = Pixels + static_cast<std::size_t>(row) * width;
-            stored_.insert(stored_.end(), start, start + width);
-        }
-    } else {
-        stored_.assign(Pixels, Pixels + width * static_cast<std::size_t>(RowCount));
-    }
-    fullTable_ = TFullTablePolicy();
+    stored_ = StoredPixels();
     Clear();
 
     std::vector<std::uint16_t> codes;

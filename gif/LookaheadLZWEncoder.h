@@ -43,6 +43,5 @@ private:
     std::size_t margin_;
     std::vector<std::uint8_t> stored_;  // the pixels in the order the data stores them
     TStringDictionary dictionary_;
-    TFullTablePolicy fullTable_;
     std::uint16_t FreeCode = 0;
 };

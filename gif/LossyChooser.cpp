@@ -30,10 +30,15 @@ const std::vector<TLossyChooser::TChoice>& TLossyChooser::StartsFor(const TPlanP
     const std::uint64_t key = (std::uint64_t(pixel.kind) << 56) | (std::uint64_t(pixel.under) << 25) | pixel.key;
     auto [at, fresh] = starts_.try_emplace(key);
     if (fresh) {
-        for (int symbol = 0; symbol < static_cast<int>(colors_.size()); ++symbol) {
+        // Transparency first among equals: where the screen already shows the
+        // colour, leaving it makes the longest strings whatever its index.
+        auto consider = [&](int symbol) {
             const int error = ErrorOf(pixel, symbol);
             if (error >= 0) at->second.push_back({symbol, error});
-        }
+        };
+        if (clear_ >= 0) consider(clear_);
+        for (int symbol = 0; symbol < static_cast<int>(colors_.size()); ++symbol)
+            if (symbol != clear_) consider(symbol);
         std::stable_sort(at->second.begin(), at->second.end(),
                          [](const TChoice& a, const TChoice& b) { return a.error < b.error; });
     }
@@ -77,7 +82,8 @@ TLossyChooser::TPath TLossyChooser::LongestPath(const std::vector<TPlanPixel>& p
 }
 
 void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors,
-                           int clear, int bound2, int bits, std::vector<std::uint8_t>& out) {
+                           int clear, int bound2, int bits, std::vector<std::uint8_t>& out,
+                           std::vector<std::uint8_t>& starts, bool keepFullTable) {
     colors_ = colors;
     clear_ = clear;
     bound2_ = bound2;
@@ -85,12 +91,20 @@ void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vecto
     starts_.clear();
     const std::size_t n = plan.size();
     out.resize(n);
-    TEncoderModel model(dictionary_, bits);
+    starts.assign(n, 0);
+    TEncoderModel model(dictionary_, bits, keepFullTable);
     std::vector<std::uint8_t> follow;
     std::size_t k = 0;
-    auto take = [&](std::uint8_t symbol) {
+    // A string goes on along the path chosen (unless the table was cleared
+    // meanwhile), or a new one starts.
+    auto start = [&](std::uint8_t symbol) {
+        model.Restart(symbol);
+        starts[k] = 1;
         out[k++] = symbol;
-        model.Feed(symbol);
+    };
+    auto take = [&](std::uint8_t symbol) {
+        if (!model.Extend(symbol)) start(symbol);
+        else out[k++] = symbol;
     };
     while (k < n) {
         if (model.Prefix() >= 0) {
@@ -117,7 +131,8 @@ void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vecto
                 follow.swap(best_);
             }
         }
-        take(static_cast<std::uint8_t>(chosen));
+        start(static_cast<std::uint8_t>(chosen));
         for (std::uint8_t symbol : follow) take(symbol);
     }
+    tableFilled_ = model.TableFilled();
 }

@@ -4,9 +4,11 @@
 // already shows that closely), and the choice follows the LZW encoder's
 // dictionary so that its strings grow as long as they can. At each pixel the
 // string being built is extended by the path through the dictionary worth
-// the most: the pixels it covers less its error (see Better); where no entry
-// extends it, the next string starts with the entry that begins the best
-// such path.
+// the most: the pixels it covers less its error (see Better); there the
+// string ends, even where the dictionary would extend it (an encoder parsing
+// the pixels greedily would then build another dictionary, and lose what the
+// choice was for: the strings are written as chosen), and the next string
+// starts with the entry that begins the best such path.
 
 #include <array>
 #include <cstdint>
@@ -34,11 +36,17 @@ inline int ColorDistance2(std::uint32_t a, std::uint32_t b) {
 class TLossyChooser {
 public:
     // Fills `out` with one entry per pixel of `plan` (pixels in the order
-    // they are encoded, `bits` per pixel). `colors`: the key of each table
-    // entry; `clear`: the transparent entry (-1: none); `bound2`: the largest
-    // squared distance from its colour a pixel may show.
+    // they are encoded, `bits` per pixel), and `starts` with where the
+    // strings it chose start (1 per pixel that starts one): written by
+    // TParsedLZWEncoder, the data is what the choice was for. `colors`: the
+    // key of each table entry; `clear`: the transparent entry (-1: none);
+    // `bound2`: the largest squared distance from its colour a pixel may show;
+    // `keepFullTable`: as the encoder will (TGIFEncoder::KeepFullTable).
     void Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
-                int bound2, int bits, std::vector<std::uint8_t>& out);
+                int bound2, int bits, std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& starts,
+                bool keepFullTable);
+    // Whether the encoder's table filled up in the last choice.
+    bool TableFilled() const { return tableFilled_; }
 
 private:
     // The error of showing entry `symbol` at a pixel, or -1 when it may not.
@@ -80,4 +88,5 @@ private:
     };
     std::vector<TStep> stack_;
     std::vector<std::uint8_t> path_, best_;
+    bool tableFilled_ = false;
 };

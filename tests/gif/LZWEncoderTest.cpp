@@ -16,6 +16,7 @@
 #include "gif/LookaheadLZWEncoder.h"
 #include "gif/LZWEncoder.h"
 #include "gif/LZWInterlace.h"
+#include "gif/ParsedLZWEncoder.h"
 
 #if __has_include(<gif_lib.h>)
 #include <gif_lib.h>
@@ -508,6 +509,44 @@ TEST(LZWEncoder, LookaheadParseRoundTripsAndShortensNoisyPictures) {
                 EXPECT_LE(best, greedy) << what;
                 if (pixels == &banded && bits >= 2) EXPECT_LT(best, greedy) << what;
             }
+        }
+    }
+}
+
+// Strings start where they are told: wherever that is (nowhere, at every
+// pixel, at random), the data decodes to the pixels in our decoder and in
+// giflib, with a full table cleared or kept to the end. Told nothing, the
+// parse is the greedy one.
+TEST(LZWEncoder, ParsedStringsRoundTripWhereverTheyStart) {
+    std::mt19937 rng(11);
+    for (int bits : {1, 4, 8}) {
+        Bytes pixels(320 * 200);
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<std::uint8_t>((i / 5 + (rng() % 4 == 0 ? rng() : 0)) % (1u << bits));
+        for (int pattern = 0; pattern < 3; ++pattern) {
+            std::vector<std::uint8_t> starts(pixels.size(), pattern == 1 ? 1 : 0);
+            if (pattern == 2)
+                for (auto& start : starts) start = rng() % 3 == 0;
+            for (bool interlaced : {false, true})
+                for (bool keep : {false, true}) {
+                    const std::string what = "bits " + std::to_string(bits) + " pattern " + std::to_string(pattern) +
+                                             (interlaced ? " interlaced" : "") + (keep ? " kept" : "");
+                    TMemoryStream out;
+                    EncodeParsedImageData(out, bits, 256, pixels.data(), starts, interlaced, 200, 320, keep);
+                    const Bytes data = out.Bytes();
+                    EXPECT_EQ(Decode(data, 320, 200, interlaced), pixels) << what;
+                    for (const TCode& c : ParseCodes(data)) ASSERT_LT(c.code, 4095u) << what;
+#ifdef REELIX_TEST_GIFLIB
+                    Bytes theirs;
+                    EXPECT_TRUE(GiflibDecode(data, 320, 200, std::max(bits, 1), interlaced, theirs)) << what;
+                    EXPECT_EQ(theirs, pixels) << what << ": giflib decodes something else";
+#endif
+                    if (pattern == 0 && !keep) {
+                        TMemoryStream greedy;
+                        EncodeImageDataOnce(greedy, encLZW, bits, 256, pixels.data(), interlaced, 200, 320);
+                        EXPECT_EQ(data, greedy.Bytes()) << what;
+                    }
+                }
         }
     }
 }

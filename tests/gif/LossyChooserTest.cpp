@@ -7,6 +7,7 @@
 
 #include "gif/LZWEncoder.h"
 #include "gif/LossyChooser.h"
+#include "gif/ParsedLZWEncoder.h"
 #include "gif/Stream.h"
 
 namespace {
@@ -45,7 +46,8 @@ TEST(LossyChooser, KeepsEveryPixelWithinItsBoundAndShortensTheStrings) {
     const int bound2 = 16 * 16;
     TLossyChooser chooser;
     std::vector<std::uint8_t> chosen;
-    chooser.Choose(plan, colors, clear, bound2, 8, chosen);
+    std::vector<std::uint8_t> starts;
+    chooser.Choose(plan, colors, clear, bound2, 8, chosen, starts, false);
     ASSERT_EQ(chosen.size(), plan.size());
     for (std::size_t k = 0; k < plan.size(); ++k) {
         const int symbol = chosen[k];
@@ -57,7 +59,16 @@ TEST(LossyChooser, KeepsEveryPixelWithinItsBoundAndShortensTheStrings) {
             ASSERT_LE(ColorDistance2(colors[std::size_t(symbol)], plan[k].key), bound2) << k;
         }
     }
+    // Written as the strings chosen, the data decodes to the choice and is
+    // shorter still than the same pixels parsed greedily.
+    TMemoryStream parsed;
+    EncodeParsedImageData(parsed, 8, 256, chosen.data(), starts, false, kHeight, kWidth, false);
+    parsed.SetPosition(0);
+    std::vector<std::uint8_t> decoded(chosen.size());
+    DecodeImageData(parsed, decoded.data(), kWidth, kHeight, false, [](const std::string& text) { FAIL() << text; });
+    EXPECT_EQ(decoded, chosen);
     EXPECT_LT(EncodedBytes(chosen, kWidth), EncodedBytes(exact, kWidth) * 3 / 4);
+    EXPECT_LE(parsed.Size(), EncodedBytes(chosen, kWidth));
 }
 
 // With no room to stray the choice is the exact picture.
@@ -72,6 +83,7 @@ TEST(LossyChooser, ABoundOfZeroKeepsThePixels) {
     }
     TLossyChooser chooser;
     std::vector<std::uint8_t> chosen;
-    chooser.Choose(plan, colors, -1, 0, 2, chosen);
+    std::vector<std::uint8_t> starts;
+    chooser.Choose(plan, colors, -1, 0, 2, chosen, starts, false);
     EXPECT_EQ(chosen, exact);
 }
