@@ -32,14 +32,15 @@ const std::vector<TLossyChooser::TChoice>& TLossyChooser::StartsFor(const TPlanP
     if (fresh) {
         // Transparency first among equals: where the screen already shows the
         // colour, leaving it makes the longest strings whatever its index.
+        std::vector<TChoice>& choices = at->second;
         auto consider = [&](int symbol) {
             const int error = ErrorOf(pixel, symbol);
-            if (error >= 0) at->second.push_back({symbol, error});
+            if (error >= 0) choices.push_back({symbol, error});
         };
         if (clear_ >= 0) consider(clear_);
         for (int symbol = 0; symbol < static_cast<int>(colors_.size()); ++symbol)
             if (symbol != clear_) consider(symbol);
-        std::stable_sort(at->second.begin(), at->second.end(),
+        std::stable_sort(choices.begin(), choices.end(),
                          [](const TChoice& a, const TChoice& b) { return a.error < b.error; });
     }
     return at->second;

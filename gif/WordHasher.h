@@ -1,6 +1,9 @@
 #pragma once
 // FNV-1a over 64-bit words: fast enough to run over every pixel of a large
-// animation. A digest to notice any change, not to resist forgery.
+// animation (reading a file digests every frame it reads). Long inputs run
+// in four lanes, words taken in turn, so that the multiplications overlap
+// instead of each waiting for the one before. A digest to notice any change,
+// not to resist forgery.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +14,19 @@ public:
     void Add(const void* data, std::size_t size) {
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         std::size_t i = 0;
+        if (size >= 64) {
+            std::uint64_t a = hash_, b = hash_ ^ 1, c = hash_ ^ 2, d = hash_ ^ 3;
+            for (; i + 32 <= size; i += 32) {
+                a = Mixed(a, Word(bytes + i));
+                b = Mixed(b, Word(bytes + i + 8));
+                c = Mixed(c, Word(bytes + i + 16));
+                d = Mixed(d, Word(bytes + i + 24));
+            }
+            hash_ = a;
+            Mix(b);
+            Mix(c);
+            Mix(d);
+        }
         for (; i + 8 <= size; i += 8) {
             std::uint64_t word;
             std::memcpy(&word, bytes + i, 8);
@@ -24,10 +40,16 @@ public:
     std::uint64_t Result() const { return hash_; }
 
 private:
-    void Mix(std::uint64_t word) {
-        hash_ ^= word;
-        hash_ *= 0x100000001b3ull;
-        hash_ ^= hash_ >> 29;
+    static std::uint64_t Word(const std::uint8_t* at) {
+        std::uint64_t word;
+        std::memcpy(&word, at, 8);
+        return word;
     }
+    static std::uint64_t Mixed(std::uint64_t hash, std::uint64_t word) {
+        hash ^= word;
+        hash *= 0x100000001b3ull;
+        return hash ^ (hash >> 29);
+    }
+    void Mix(std::uint64_t word) { hash_ = Mixed(hash_, word); }
     std::uint64_t hash_ = 0xcbf29ce484222325ull;
 };
