@@ -72,7 +72,7 @@ class TEncoderModel {
 public:
     // `keepsFullTable`: as TGIFEncoder::KeepFullTable.
     TEncoderModel(TStringDictionary& dictionary, int bits, bool keepsFullTable = false);
-    bool TableFilled() const { return fullTable_.Filled(); }
+    bool TableCleared() const { return fullTable_.Cleared(); }
 
     // The string being built (a code), or -1 before the first pixel.
     int Prefix() const { return prefix_; }

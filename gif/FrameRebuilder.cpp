@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <exception>
 #include <future>
 #include <limits>
-#include <thread>
 #include <unordered_map>
 
 #include "gif/FrameControl.h"
 #include "gif/LZW.h"
 #include "gif/LZWInterlace.h"
 #include "gif/ParsedLZWEncoder.h"
+#include "gif/RunInParallel.h"
 
 namespace {
 
@@ -97,41 +96,6 @@ private:
     std::size_t width_;
     std::vector<int> rows_;  // in stored order
 };
-
-// Runs task(0) .. task(count - 1), in that order of starting, on this
-// thread and one more when there are several and the machine has a second
-// core; the first failure is raised here once both are done.
-template <typename TTask>
-void RunInParallel(std::size_t count, TTask&& task) {
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) task(i);
-    };
-    if (count < 2 || std::thread::hardware_concurrency() < 2) {
-        work();
-        return;
-    }
-    std::exception_ptr failure;
-    std::thread other([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-            next = count;
-        }
-    });
-    try {
-        work();
-    } catch (...) {
-        next = count;
-        other.join();
-        throw;
-    }
-    other.join();
-    if (failure) std::rethrow_exception(failure);
-}
-
-
 
 }  // namespace
 
@@ -320,7 +284,7 @@ void TFrameRebuilder::ChooseLossy(const std::vector<TPlanPixel>& plan, const std
             data = std::move(trial);
             pixels = std::move(shown);
         }
-        if (!lossyChooser_.TableFilled()) break;
+        if (!lossyChooser_.TableCleared()) break;
     }
 }
 

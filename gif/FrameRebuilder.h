@@ -87,8 +87,8 @@ private:
     // Every way of writing the plan through one table, the shortest into best.
     void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
     // The lossy way along the encoder's strings: its pixels, and its data
-    // written as the strings chosen. A table that fills is tried both
-    // cleared and kept, as the writer does.
+    // written as the strings chosen. Where a full table was cleared, keeping
+    // it is tried too, as the writer does.
     void ChooseLossy(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
                      int bits, int limit, std::vector<std::uint8_t>& pixels, TMemoryStream& data);
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;

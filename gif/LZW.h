@@ -43,7 +43,9 @@ std::uint64_t MaxDecodablePixels(std::uint64_t byteCount);
 // below colorLimit ("Color not in color table" otherwise).
 void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
                      const std::uint8_t* pixels, bool interlaced, int height, int width);
-// The same with one parse and one way of handling a full table, straight to
-// `out`: quicker, for comparing candidates (encLZWBest is taken as encLZW).
+// encLZWBest tries several parses, and each also keeping to the end a full
+// table the usual way clears (see TFullTablePolicy), and writes the shortest.
+// EncodeImageDataOnce: one parse and one way with a full table, straight to
+// `out`, for comparing candidates quickly (encLZWBest is taken as encLZW).
 void EncodeImageDataOnce(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
                          const std::uint8_t* pixels, bool interlaced, int height, int width);

@@ -516,15 +516,15 @@ namespace {
 // The lookahead parses the best encoding tries beside the greedy one.
 constexpr std::pair<int, std::size_t> kLookaheads[2] = {{2, 1}, {3, 2}};
 
-// The data of one parse, with the full table cleared when it stops paying
-// and, if it filled, kept to the end instead: the shorter.
+// The data of one parse, with a full table cleared when it stops paying
+// and, where it was, kept to the end instead: the shorter.
 template <typename TMake>
 TMemoryStream EncodedBothWays(TMake make, int bits, int colorLimit, const std::uint8_t* pixels, bool interlaced,
                               int height, int width) {
     TMemoryStream data;
     auto encoder = make();
     encoder.Encode(data, bits, colorLimit, pixels, interlaced, height, width);
-    if (!encoder.TableFilled()) return data;
+    if (!encoder.TableCleared()) return data;
     TMemoryStream kept;
     auto keeping = make();
     keeping.KeepFullTable(true);
@@ -535,29 +535,24 @@ TMemoryStream EncodedBothWays(TMake make, int bits, int colorLimit, const std::u
 
 void EncodeImageData(TStream& out, TGIFEncoding encoding, int bits, int colorLimit,
                      const std::uint8_t* pixels, bool interlaced, int height, int width) {
-    if (encoding == encRLE) {
-        TRLEEncoder encoder;
-        encoder.Encode(out, bits, colorLimit, pixels, interlaced, height, width);
+    if (encoding != encLZWBest) {
+        EncodeImageDataOnce(out, encoding, bits, colorLimit, pixels, interlaced, height, width);
         return;
     }
-    TMemoryStream best;
-    if (encoding == encLZWBest) {
-        // Which parse wins depends on the picture: each is tried (the slower
-        // two side by side), the shortest kept.
-        auto lookahead = [=](int horizon, std::size_t margin) {
-            return EncodedBothWays([=] { return TLookaheadLZWEncoder(horizon, margin); }, bits, colorLimit,
-                                   pixels, interlaced, height, width);
-        };
-        std::future<TMemoryStream> further = std::async(std::launch::async, lookahead, kLookaheads[1].first,
-                                                        kLookaheads[1].second);
-        best = lookahead(kLookaheads[0].first, kLookaheads[0].second);
-        TMemoryStream greedy = EncodedBothWays([] { return TLZWEncoder(); }, bits, colorLimit, pixels, interlaced, height, width);
-        if (greedy.Size() <= best.Size()) best = std::move(greedy);
-        TMemoryStream other = further.get();
-        if (other.Size() < best.Size()) best = std::move(other);
-    } else {
-        best = EncodedBothWays([] { return TLZWEncoder(); }, bits, colorLimit, pixels, interlaced, height, width);
-    }
+    // Which parse wins depends on the picture: each is tried (the slower two
+    // side by side), each also keeping a full table it cleared, the shortest kept.
+    auto lookahead = [=](int horizon, std::size_t margin) {
+        return EncodedBothWays([=] { return TLookaheadLZWEncoder(horizon, margin); }, bits, colorLimit, pixels,
+                               interlaced, height, width);
+    };
+    std::future<TMemoryStream> further =
+        std::async(std::launch::async, lookahead, kLookaheads[1].first, kLookaheads[1].second);
+    TMemoryStream best = lookahead(kLookaheads[0].first, kLookaheads[0].second);
+    TMemoryStream greedy =
+        EncodedBothWays([] { return TLZWEncoder(); }, bits, colorLimit, pixels, interlaced, height, width);
+    if (greedy.Size() <= best.Size()) best = std::move(greedy);
+    TMemoryStream other = further.get();
+    if (other.Size() < best.Size()) best = std::move(other);
     out.Write(best.Data(), static_cast<std::size_t>(best.Size()));
 }
 

@@ -236,16 +236,15 @@ public:
     // `clears` false: a full table is kept to the end. Which is shorter
     // depends on the picture (a band of dithered gradient after flat areas
     // goes on using the strings it filled the table with), so writers try
-    // both once a table has filled.
+    // both once a full table has been cleared.
     explicit TFullTablePolicy(bool clears = true) : clears_(clears) {}
-    // Whether the table has been full.
-    bool Filled() const { return filled_; }
+    // Whether a full table was cleared (kept, it would have given other data).
+    bool Cleared() const { return cleared_; }
 
     // Called for each code written while the table is full (after the
     // `learned` codes of this generation), with the pixel position that code
     // ends at; answers whether to clear now (and starts the next generation there).
     bool ShouldClear(std::size_t position, std::size_t learned) {
-        filled_ = true;
         if (!clears_) return false;
         if (!full_) {
             full_ = true;
@@ -260,12 +259,13 @@ public:
         if (recentRate_ >= filledRate_ * 0.85) return false;
         generationStart_ = position;
         full_ = false;
+        cleared_ = true;
         return true;
     }
 
 private:
     bool clears_;
-    bool filled_ = false;
+    bool cleared_ = false;
     std::size_t generationStart_ = 0;  // where this table generation began
     bool full_ = false;
     std::size_t lastCodeEnd_ = 0;
@@ -281,8 +281,8 @@ public:
     // Keeps a full table to the end instead of clearing it when it stops
     // paying (see TFullTablePolicy).
     void KeepFullTable(bool keep) { keepFullTable_ = keep; }
-    // Whether the table filled up in the last Encode.
-    bool TableFilled() const { return FullTable.Filled(); }
+    // Whether the last Encode cleared a full table.
+    bool TableCleared() const { return FullTable.Cleared(); }
 
     // Writes the code size byte (max(bits, 2)), the sub-blocks and the terminating
     // 0x00. Raises "Color not in color table" (before writing anything) when a

@@ -135,5 +135,5 @@ void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vecto
         start(static_cast<std::uint8_t>(chosen));
         for (std::uint8_t symbol : follow) take(symbol);
     }
-    tableFilled_ = model.TableFilled();
+    tableCleared_ = model.TableCleared();
 }

@@ -45,8 +45,8 @@ public:
     void Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
                 int bound2, int bits, std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& starts,
                 bool keepFullTable);
-    // Whether the encoder's table filled up in the last choice.
-    bool TableFilled() const { return tableFilled_; }
+    // Whether the encoder cleared a full table in the last choice.
+    bool TableCleared() const { return tableCleared_; }
 
 private:
     // The error of showing entry `symbol` at a pixel, or -1 when it may not.
@@ -88,5 +88,5 @@ private:
     };
     std::vector<TStep> stack_;
     std::vector<std::uint8_t> path_, best_;
-    bool tableFilled_ = false;
+    bool tableCleared_ = false;
 };

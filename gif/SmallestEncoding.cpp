@@ -9,6 +9,7 @@
 #include "gif/GIFImage.h"
 #include "gif/KeptImageData.h"
 #include "gif/LZW.h"
+#include "gif/RunInParallel.h"
 
 namespace {
 
@@ -189,9 +190,9 @@ void WriteWithFewestBits(TGIFImage& image) {
     if (image.Encoding == encRLE) return;  // asked for by name
     const int deepest = image.MaxBitDepth();
     TGIFImageList& frames = image.Frames();
-    for (int i = 0; i < frames.Count(); ++i) {
-        TGIFSubImage& frame = *frames[i];
-        if (frame.IsEmpty()) continue;
+    RunInParallel(static_cast<std::size_t>(frames.Count()), [&](std::size_t i) {
+        TGIFSubImage& frame = *frames[static_cast<int>(i)];
+        if (frame.IsEmpty()) return;
         const TGIFLocalColorMap& local = frame.LocalColors();
         const int bits = std::max(2, local.IsEmpty() ? deepest : local.BitDepth());
         const int limit = local.IsEmpty() ? 1 << bits : local.Count();
@@ -199,19 +200,18 @@ void WriteWithFewestBits(TGIFImage& image) {
         const int highest = *std::max_element(p, p + frame.PixelDataSize());
         int fewest = 2;
         while ((1 << fewest) <= highest) ++fewest;
-        if (fewest >= bits) continue;
-        auto encoded = [&](int codeSize, int colors) {
-            TMemoryStream data;
-            EncodeImageData(data, image.Encoding, codeSize, colors, p, frame.IsInterlaced(), frame.Height(),
+        if (fewest >= bits) return;
+        TMemoryStream fewer;
+        EncodeImageData(fewer, image.Encoding, fewest, 1 << fewest, p, frame.IsInterlaced(), frame.Height(),
+                        frame.Width());
+        TCountingStream usual;
+        EncodeImageDataOnce(usual, image.Encoding, bits, limit, p, frame.IsInterlaced(), frame.Height(),
                             frame.Width());
-            return data;
-        };
-        const TMemoryStream fewer = encoded(fewest, 1 << fewest);
-        std::int64_t written = encoded(bits, limit).Size();
+        std::int64_t written = usual.Size();
         if (frame.KeptDataSize() >= 0) written = std::min(written, frame.KeptDataSize());
         if (fewer.Size() < written)
             frame.KeepImageData(JoinedImageData(fewer.Data(), static_cast<std::size_t>(fewer.Size())));
-    }
+    });
 }
 
 int RebuildSmallest(TGIFImage& image, int lossy) {
