@@ -1,6 +1,6 @@
 #pragma once
 // Independent tasks on this thread and a second one, for the optimiser's
-// per-frame and per-candidate work.
+// candidates.
 
 #include <atomic>
 #include <cstddef>

@@ -7,9 +7,6 @@
 #include "gif/FrameControl.h"
 #include "gif/FrameRebuilder.h"
 #include "gif/GIFImage.h"
-#include "gif/KeptImageData.h"
-#include "gif/LZW.h"
-#include "gif/RunInParallel.h"
 
 namespace {
 
@@ -182,39 +179,9 @@ std::int64_t ComparedSize(TGIFImage& image) {
     return counter.Size();
 }
 
-// A frame whose pixels all lie low in its table is written with a smaller
-// code size than the table's (any decoder reads a code size that covers the
-// pixels): every code is then a bit shorter for a while. That data is kept
-// for the frame when it is the shorter; what the frame shows is the same.
-void WriteWithFewestBits(TGIFImage& image) {
-    if (image.Encoding == encRLE) return;  // asked for by name
-    const int deepest = image.MaxBitDepth();
-    TGIFImageList& frames = image.Frames();
-    RunInParallel(static_cast<std::size_t>(frames.Count()), [&](std::size_t i) {
-        TGIFSubImage& frame = *frames[static_cast<int>(i)];
-        if (frame.IsEmpty()) return;
-        const TGIFLocalColorMap& local = frame.LocalColors();
-        const int bits = std::max(2, local.IsEmpty() ? deepest : local.BitDepth());
-        const int limit = local.IsEmpty() ? 1 << bits : local.Count();
-        const std::uint8_t* p = frame.PixelData();
-        const int highest = *std::max_element(p, p + frame.PixelDataSize());
-        int fewest = 2;
-        while ((1 << fewest) <= highest) ++fewest;
-        if (fewest >= bits) return;
-        TMemoryStream fewer;
-        EncodeImageData(fewer, image.Encoding, fewest, 1 << fewest, p, frame.IsInterlaced(), frame.Height(),
-                        frame.Width());
-        TCountingStream usual;
-        EncodeImageDataOnce(usual, image.Encoding, bits, limit, p, frame.IsInterlaced(), frame.Height(),
-                            frame.Width());
-        std::int64_t written = usual.Size();
-        if (frame.KeptDataSize() >= 0) written = std::min(written, frame.KeptDataSize());
-        if (fewer.Size() < written)
-            frame.KeepImageData(JoinedImageData(fewer.Data(), static_cast<std::size_t>(fewer.Size())));
-    });
-}
+}  // namespace
 
-int RebuildSmallest(TGIFImage& image, int lossy) {
+int FindSmallestEncoding(TGIFImage& image, int lossy) {
     if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
     // Its screens hold 4 bytes a pixel, up to four of them: a screen that
     // would be refused as a picture is not worth that memory.
@@ -250,13 +217,5 @@ int RebuildSmallest(TGIFImage& image, int lossy) {
     const int kept = RebuildFrames(image, lossy, TDisposals::kept, cleared);
     if (rebuilt < 0 || ComparedSize(trial) >= ComparedSize(image)) return kept;
     image.Assign(&trial);
-    return rebuilt;
-}
-
-}  // namespace
-
-int FindSmallestEncoding(TGIFImage& image, int lossy) {
-    const int rebuilt = RebuildSmallest(image, lossy);
-    WriteWithFewestBits(image);
     return rebuilt;
 }

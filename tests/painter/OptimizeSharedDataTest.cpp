@@ -202,55 +202,6 @@ TEST(SmallestEncoding, AFullTableStillGetsTransparencyAndSmallFrames) {
     EXPECT_LT(SavedSize(image), SavedSize(usual));
 }
 
-namespace {
-// The code size byte of each frame's image data as saved.
-std::vector<int> CodeSizes(TGIFImage& image) {
-    TMemoryStream saved;
-    image.SaveToStream(saved);
-    const std::uint8_t* bytes = saved.Data();
-    std::vector<int> sizes;
-    std::size_t at = 13 + (bytes[10] & 0x80 ? 3u << ((bytes[10] & 7) + 1) : 0);
-    auto skipBlocks = [&] {
-        while (bytes[at] != 0) at += bytes[at] + 1u;
-        ++at;
-    };
-    while (at < std::size_t(saved.Size()) && bytes[at] != 0x3B) {
-        if (bytes[at] == 0x21) {  // an extension: label, then sub-blocks
-            at += 2;
-            skipBlocks();
-            continue;
-        }
-        at += 10 + (bytes[at + 9] & 0x80 ? 3u << ((bytes[at + 9] & 7) + 1) : 0);
-        sizes.push_back(bytes[at++]);
-        skipBlocks();
-    }
-    return sizes;
-}
-}  // namespace
-
-// Frames drawing only the low entries of a table of 256 are written with a
-// smaller code size: shorter, with the same pictures. RLE, asked for by
-// name, keeps the table's.
-TEST(SmallestEncoding, FramesDrawingLowEntriesTakeASmallerCodeSize) {
-    TGIFImage image;
-    AddMovingSquare(image, 64, 3);
-    for (int k = 1; k < image.Frames().Count(); ++k) {
-        std::uint8_t* p = image.Frames()[k]->PixelData();
-        for (int i = 0; i < 64 * 64; ++i) p[i] = static_cast<std::uint8_t>((i / 3 + k) % 29);
-    }
-    const Frames before = Shown(image);
-    image.OptimizeAnimation(ooSmallest);
-    EXPECT_TRUE(ShownAfterSaving(image) == before);
-    EXPECT_EQ(CodeSizes(image), (std::vector<int>{8, 5, 5}));
-    TGIFImage anew;
-    anew.Assign(&image);
-    for (int k = 0; k < anew.Frames().Count(); ++k) anew.Frames()[k]->DropKeptData();
-    EXPECT_EQ(CodeSizes(anew), (std::vector<int>{8, 8, 8}));
-    EXPECT_LT(SavedSize(image), SavedSize(anew));
-    image.Encoding = encRLE;
-    EXPECT_EQ(CodeSizes(image), (std::vector<int>{8, 8, 8}));
-}
-
 // Readers that fill the screen outside the first frame with the background
 // colour leave that out for a transparent first frame: it stays transparent,
 // and keeps covering what it covered.
