@@ -106,8 +106,8 @@ std::int64_t TFrameRebuilder::CurrentBytes(const TGIFSubImage& frame) const {
     std::int64_t data =
         DataBytes(image_, frame.PixelData(), frame.Width(), frame.Height(), bits, limit, frame.IsInterlaced());
     // Saving writes the data as it was read where that is shorter.
-    const std::int64_t kept = frame.KeptDataSize();
-    if (kept >= 0) data = std::min(data, kept);
+    const std::int64_t kept = frame.KeptDataSizeBelow(data);
+    if (kept >= 0) data = kept;
     return TableBytes(local.Count()) + data;
 }
 

@@ -427,7 +427,7 @@ void TGIFSubImage::LoadImage(TStream& stream) {
                     [this](const std::string& text) { ReportWarning(1, text); }, fill, &read);
     if (!read.Bytes.empty())
         keptData_ =
-            std::make_shared<const TKeptImageData>(std::move(read), PixelData(), width_, height_, IsInterlaced());
+            std::make_shared<const TKeptImageData>(std::move(read), width_, height_, IsInterlaced());
     if (TGIFSettings::RenderOnLoad) RenderedBitmap();
 }
 
@@ -455,28 +455,27 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
         colorLimit = 1 << bits;
     }
     const TGIFEncoding encoding = image ? image->Encoding : encLZW;
-    const std::int64_t kept = KeptDataSize();
-    if (kept < 0) {
+    if (!keptData_) {
         EncodeImageData(stream, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
         return;
     }
     // Encoded anyway: that also checks every pixel against the table.
     TMemoryStream encoded;
     EncodeImageData(encoded, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
-    if (kept < encoded.Size()) keptData_->Write(stream);
+    if (KeptDataSizeBelow(encoded.Size()) >= 0) keptData_->Write(stream);
     else stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
 }
 
 void TGIFSubImage::KeepImageData(TReadImageData data) {
-    keptData_ = std::make_shared<const TKeptImageData>(std::move(data), PixelData(), width_, height_, IsInterlaced());
+    keptData_ = std::make_shared<const TKeptImageData>(std::move(data), width_, height_, IsInterlaced());
 }
 
-std::int64_t TGIFSubImage::KeptDataSize() const {
+std::int64_t TGIFSubImage::KeptDataSizeBelow(std::int64_t bound) const {
     const TGIFImage* image = OwnerImage();
     // Only an image written with LZW writes it: the other encoding is asked
     // for by name.
     if (!keptData_ || (image && image->Encoding == encRLE) || IsEmpty() ||
-        pixels_.size() != std::size_t(width_) * std::size_t(height_))
+        pixels_.size() != std::size_t(width_) * std::size_t(height_) || keptData_->Size() >= bound)
         return -1;
     return keptData_->Holds(pixels_.data(), width_, height_, IsInterlaced()) ? keptData_->Size() : -1;
 }

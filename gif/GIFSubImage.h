@@ -5,6 +5,7 @@
 // image in the file. Bitmaps, masks and palettes derived from it are caches.
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -144,10 +145,11 @@ public:
 
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;
-    // The bytes of the image data as it was read, while the pixels are still
-    // the ones it holds and saving would write it (a shorter new encoding
-    // wins); -1 otherwise.
-    std::int64_t KeptDataSize() const;
+    // The bytes of the image data as it was read, where they are fewer than
+    // `bound` and the pixels are still the ones it holds; -1 otherwise.
+    // Telling decodes the data again, so callers pass the size it must beat.
+    std::int64_t KeptDataSizeBelow(std::int64_t bound) const;
+    std::int64_t KeptDataSize() const { return KeptDataSizeBelow(std::numeric_limits<std::int64_t>::max()); }
     // Saving encodes the pixels anew from now on.
     void DropKeptData() { keptData_.reset(); }
     // `data` decodes to the frame's pixels as they are: saving writes it while

@@ -1,19 +1,11 @@
 #include "gif/KeptImageData.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
-#include "gif/WordHasher.h"
-
-namespace {
-
-std::uint64_t Digest(const std::uint8_t* pixels, std::size_t count) {
-    TWordHasher hasher;
-    hasher.Add(pixels, count);
-    return hasher.Result();
-}
-
-}  // namespace
+#include "gif/LZWDecoder.h"
+#include "gif/LZWInterlace.h"
 
 TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size) {
     TReadImageData joined;
@@ -27,17 +19,34 @@ TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size) {
     return joined;
 }
 
-TKeptImageData::TKeptImageData(TReadImageData data, const std::uint8_t* pixels, int width, int height,
-                               bool interlaced)
-    : data_(std::move(data)),
-      digest_(Digest(pixels, std::size_t(width) * std::size_t(height))),
-      width_(width),
-      height_(height),
-      interlaced_(interlaced) {}
+TKeptImageData::TKeptImageData(TReadImageData data, int width, int height, bool interlaced)
+    : data_(std::move(data)), width_(width), height_(height), interlaced_(interlaced) {}
 
 bool TKeptImageData::Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const {
-    return width == width_ && height == height_ && interlaced == interlaced_ &&
-           Digest(pixels, std::size_t(width) * std::size_t(height)) == digest_;
+    if (width != width_ || height != height_ || interlaced != interlaced_ || width <= 0 || height <= 0 ||
+        data_.CodeSize < 2 || data_.CodeSize > 8)
+        return false;
+    const std::size_t w = static_cast<std::size_t>(width), count = w * static_cast<std::size_t>(height);
+    TLZWData lzw;
+    lzw.Bytes.reserve(data_.Bytes.size() + 8);
+    lzw.Bytes.assign(data_.Bytes.begin(), data_.Bytes.end());
+    lzw.Bytes.resize(data_.Bytes.size() + 8, 0);
+    lzw.Size = data_.Bytes.size();
+    lzw.BlockEndSeen = true;
+    // Decoded in stream order, with the slack the decoder's word copies use.
+    std::vector<std::uint8_t> decoded(count + 16);
+    TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
+    const auto decoder = std::make_unique<TLZWDecoder>(data_.CodeSize);  // 64 KiB of table
+    if (decoder->Decode(lzw, decoded.data(), count, decoded.size(), 0, stop) != count ||
+        stop == TLZWDecoder::TStop::InvalidCode)
+        return false;
+    if (!interlaced) return std::equal(decoded.begin(), decoded.begin() + std::ptrdiff_t(count), pixels);
+    const std::vector<int> rows = InterlacedRowOrder(height);
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (!std::equal(decoded.begin() + std::ptrdiff_t(k * w), decoded.begin() + std::ptrdiff_t((k + 1) * w),
+                        pixels + std::size_t(rows[k]) * w))
+            return false;
+    return true;
 }
 
 std::int64_t TKeptImageData::Size() const {

@@ -20,11 +20,12 @@ TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size);
 
 class TKeptImageData {
 public:
-    // `data` was just decoded into `pixels`.
-    TKeptImageData(TReadImageData data, const std::uint8_t* pixels, int width, int height, bool interlaced);
+    // `data` decodes to a frame of this size and row order.
+    TKeptImageData(TReadImageData data, int width, int height, bool interlaced);
 
-    // Whether the data still decodes to these pixels (compared by a 64-bit
-    // digest, with the frame's size and row order).
+    // Whether the data decodes to exactly these pixels. It is decoded again
+    // to tell: nothing is paid on reading, where most frames are never
+    // written, and no pointer into the pixels can change them unseen.
     bool Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const;
     // The bytes Write writes.
     std::int64_t Size() const;
@@ -33,7 +34,6 @@ public:
 
 private:
     TReadImageData data_;
-    std::uint64_t digest_;
     int width_, height_;
     bool interlaced_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // FNV-1a over 64-bit words: fast enough to run over every pixel of a large
-// animation (reading a file digests every frame it reads). Long inputs run
+// animation (a document's fingerprint takes in every frame). Long inputs run
 // in lanes, words taken in turn, so that the multiplications overlap instead
 // of each waiting for the one before. A digest to notice any change,
 // not to resist forgery.

@@ -356,6 +356,33 @@ TEST(GIFWriter, ImageDataAsReadIsKeptWhileThePixelsAreUnchanged) {
     EXPECT_EQ(damaged.Frames()[0]->KeptDataSize(), -1);
 }
 
+// Whether kept data still holds a frame is told by decoding it again, row
+// for row where the frame is interlaced: a change to any one pixel, the last
+// included, or to the row order, and the frame is encoded anew.
+TEST(GIFWriter, KeptDataIsDecodedAgainstEveryPixelAndRow) {
+    TGIFImage image;
+    image.Encoding = encLZWBest;
+    TGIFSubImage* frame = AddFrame(image, 0, 0, 37, 29, 16);
+    frame->SetInterlaced(true);
+    for (int i = 0; i < 37 * 29; ++i) frame->PixelData()[i] = std::uint8_t((i / 37) % 16);
+    TGIFImage read;
+    Load(read, Save(image));
+    TGIFSubImage* got = read.Frames()[0];
+    ASSERT_TRUE(got->IsInterlaced());
+    const std::int64_t kept = got->KeptDataSize();
+    ASSERT_GT(kept, 0);
+    EXPECT_EQ(got->KeptDataSizeBelow(kept), -1) << "only where it beats the bound";
+    EXPECT_EQ(got->KeptDataSizeBelow(kept + 1), kept);
+    for (const int at : {0, 37 * 8, 37 * 29 - 1}) {
+        got->PixelData()[at] ^= 1;
+        EXPECT_EQ(got->KeptDataSize(), -1) << "pixel " << at;
+        got->PixelData()[at] ^= 1;
+        EXPECT_EQ(got->KeptDataSize(), kept);
+    }
+    got->SetInterlaced(false);
+    EXPECT_EQ(got->KeptDataSize(), -1) << "the same pixels in another row order";
+}
+
 TEST(GIFWriter, WholeModelRoundTrips) {
     TGIFImage image;
     for (int i = 0; i < 4; ++i) image.GlobalColors().AddColor(MakeColor(std::uint8_t(i * 60), 0, 0));
