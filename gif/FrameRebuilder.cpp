@@ -37,16 +37,17 @@ class TCandidateCap {
 public:
     static constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
     explicit TCandidateCap(std::int64_t cap) : cap_(cap) {}
-    // The data bytes of the candidate, or kNone when it went past the cap.
+    // The data bytes of the candidate, or kNone when it went past the cap;
+    // `data` holds them.
     std::int64_t Measure(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
-                         int limit, bool interlaced) {
-        TCappedCount counter(cap_);
+                         int limit, bool interlaced, TMemoryStream& data) {
+        TCapped counter(cap_, data);
         try {
             EncodeImageDataOnce(counter, image.Encoding, bits, limit, pixels, interlaced, height, width);
         } catch (const TPastCap&) {
             return kNone;
         }
-        const std::int64_t size = counter.Size();
+        const std::int64_t size = data.Size();
         for (std::int64_t cap = cap_.load(); size < cap && !cap_.compare_exchange_weak(cap, size);) {
         }
         return size;
@@ -54,16 +55,19 @@ public:
 
 private:
     struct TPastCap {};
-    class TCappedCount : public TCountingStream {
+    // Passes the bytes on to `data` until they go past the cap.
+    class TCapped : public TCountingStream {
     public:
-        explicit TCappedCount(const std::atomic<std::int64_t>& cap) : cap_(cap) {}
+        TCapped(const std::atomic<std::int64_t>& cap, TMemoryStream& data) : cap_(cap), data_(data) {}
         void Write(const void* buffer, std::size_t count) override {
             TCountingStream::Write(buffer, count);
             if (Size() > cap_.load(std::memory_order_relaxed)) throw TPastCap{};
+            data_.Write(buffer, count);
         }
 
     private:
         const std::atomic<std::int64_t>& cap_;
+        TMemoryStream& data_;
     };
     std::atomic<std::int64_t> cap_;
 };
@@ -129,12 +133,18 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     if (global) {
         const TGIFGlobalColorMap& table = image_.GlobalColors();
         std::vector<bool> drawn(static_cast<std::size_t>(table.Count()), false);
+        std::uint32_t lastKey = 0;
+        int lastFound = globalIndex_.Find(lastKey);  // neighbours mostly share a colour
         for (std::size_t k = 0; k < n; ++k) {
             if (plan[k].kind == kMustClear) {
                 needsClear = true;
                 continue;
             }
-            const int found = globalIndex_.Find(plan[k].key);
+            if (plan[k].key != lastKey) {
+                lastKey = plan[k].key;
+                lastFound = globalIndex_.Find(lastKey);
+            }
+            const int found = lastFound;
             if (plan[k].kind == kMustDraw) {
                 if (found < 0) return;  // a colour the table lacks
                 drawn[static_cast<std::size_t>(found)] = true;
@@ -207,23 +217,29 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     const std::size_t alongStrings = trials.size();
     trials.emplace_back();  // made by its task below
     // Unchanged pixels go clear only in runs of at least `shortest`; shorter
-    // runs keep their colour, so scattered changes do not break strings.
-    for (std::size_t shortest : {6u, 12u, 24u}) {
-        for (std::size_t k = 0; k < n;) {
-            if (want[k] >= 0) {
-                pixels[k] = static_cast<std::uint8_t>(want[k]);
-                ++k;
-                continue;
-            }
-            std::size_t end = k;
-            while (end < n && want[end] < 0) ++end;
-            const bool keep = end - k < shortest;
-            for (; k < end; ++k)
-                pixels[k] = static_cast<std::uint8_t>(keep && option[k] >= 0 ? option[k] : clear);
+    // runs keep their colour (as `pixels` has them now), so scattered changes
+    // do not break strings.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // [start, end) of pixels not to draw
+    for (std::size_t k = 0; k < n;) {
+        if (want[k] >= 0) {
+            ++k;
+            continue;
         }
+        const std::size_t start = k;
+        while (k < n && want[k] < 0) ++k;
+        runs.emplace_back(start, k);
+    }
+    const std::vector<std::uint8_t> kept = pixels;
+    for (std::size_t shortest : {6u, 12u, 24u}) {
+        pixels = kept;
+        for (const auto& [start, end] : runs)
+            if (end - start >= shortest)
+                std::fill(pixels.begin() + std::ptrdiff_t(start), pixels.begin() + std::ptrdiff_t(end),
+                          static_cast<std::uint8_t>(clear));
         offer();
     }
     std::vector<std::int64_t> sizes(trials.size());
+    std::vector<TMemoryStream> encoded(trials.size());
     // The lossy choice is written as the strings it chose: measured so, and
     // that data kept for the frame.
     const bool parsed = bound2_ > 0 && image_.Encoding != encRLE;
@@ -253,7 +269,8 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
                 chooser_.Choose(want, option, clear, bits, trials[i]);
             }
         }
-        const std::int64_t data = cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_);
+        const std::int64_t data =
+            cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_, encoded[i]);
         sizes[i] = data == TCandidateCap::kNone ? data : tableBytes + data;
     });
     for (std::size_t i = 0; i < trials.size(); ++i) {
@@ -262,8 +279,10 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         best.local = local;
         best.transparent = needsClear ? clear : -1;
         best.bytes = sizes[i];
-        best.data = i == alongStrings && parsed ? JoinedImageData(parsedData.Data(), std::size_t(parsedData.Size()))
-                                                : TReadImageData{};
+        // Saving writes the data measured rather than encode the pixels again.
+        const TMemoryStream& data = i == alongStrings && parsed ? parsedData : encoded[i];
+        best.data = JoinedImageData(data.Data(), std::size_t(data.Size()));
+        best.encodedWith = i == alongStrings && parsed ? std::nullopt : std::optional(TEncodedWith{bits, limit});
     }
 }
 
@@ -386,7 +405,7 @@ bool TFrameRebuilder::Rebuild(TGIFSubImage& frame, const std::vector<std::uint32
     } else if (TGIFGraphicControlExtension* control = frame.ControlExtension()) {
         control->SetUsesTransparency(false);
     }
-    if (!best.data.Bytes.empty()) frame.KeepImageData(std::move(best.data));
+    if (!best.data.Bytes.empty()) frame.KeepImageData(std::move(best.data), best.encodedWith);
     frame.DropBitmap();
     frame.DropMask();
     return true;

@@ -56,7 +56,8 @@ struct TCandidate {
     std::vector<TGIFRGB> local;  // empty: coloured by the global table
     int transparent = -1;
     std::int64_t bytes = -1;
-    TReadImageData data;  // the data written for it, when chosen along its own strings
+    TReadImageData data;  // the data measured for it
+    std::optional<TEncodedWith> encodedWith;  // set where the usual encoder wrote that data
 };
 
 class TFrameRebuilder {

@@ -459,6 +459,13 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
         EncodeImageData(stream, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
         return;
     }
+    // What the encoder itself wrote for these pixels it would write again
+    // (the optimiser keeps the data it measured): decoding it to check that
+    // the pixels are still the same costs far less.
+    if (keptData_->EncodedWith(encoding, bits, colorLimit) && KeptDataSize() >= 0) {
+        keptData_->Write(stream);
+        return;
+    }
     // Encoded anyway: that also checks every pixel against the table.
     TMemoryStream encoded;
     EncodeImageData(encoded, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
@@ -466,8 +473,8 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
     else stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
 }
 
-void TGIFSubImage::KeepImageData(TReadImageData data) {
-    keptData_ = std::make_shared<const TKeptImageData>(std::move(data), width_, height_, IsInterlaced());
+void TGIFSubImage::KeepImageData(TReadImageData data, std::optional<TEncodedWith> encodedWith) {
+    keptData_ = std::make_shared<const TKeptImageData>(std::move(data), width_, height_, IsInterlaced(), encodedWith);
 }
 
 std::int64_t TGIFSubImage::KeptDataSizeBelow(std::int64_t bound) const {

@@ -19,8 +19,9 @@ TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size) {
     return joined;
 }
 
-TKeptImageData::TKeptImageData(TReadImageData data, int width, int height, bool interlaced)
-    : data_(std::move(data)), width_(width), height_(height), interlaced_(interlaced) {}
+TKeptImageData::TKeptImageData(TReadImageData data, int width, int height, bool interlaced,
+                               std::optional<TEncodedWith> encodedWith)
+    : data_(std::move(data)), width_(width), height_(height), interlaced_(interlaced), encodedWith_(encodedWith) {}
 
 bool TKeptImageData::Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const {
     if (width != width_ || height != height_ || interlaced != interlaced_ || width <= 0 || height <= 0 ||

@@ -4,8 +4,10 @@
 // it is the shorter (a file from a smaller encoder stays as small).
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "gif/LZW.h"
 #include "gif/Stream.h"
 
 // The code size and the data bytes of one frame, their sub-blocks joined.
@@ -14,19 +16,34 @@ struct TReadImageData {
     std::vector<std::uint8_t> Bytes;
 };
 
+// The settings under which the usual encoder wrote data itself: encoding the
+// same pixels with them again would write the same bytes.
+struct TEncodedWith {
+    int Bits = 0;
+    int ColorLimit = 0;
+    bool operator==(const TEncodedWith&) const = default;
+};
+
 // Image data as an encoder writes it (code size, sub-blocks, terminator),
 // its sub-blocks joined.
 TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size);
 
 class TKeptImageData {
 public:
-    // `data` decodes to a frame of this size and row order.
-    TKeptImageData(TReadImageData data, int width, int height, bool interlaced);
+    // `data` decodes to a frame of this size and row order; `encodedWith`
+    // tells, where it is so, that the usual encoder wrote it.
+    TKeptImageData(TReadImageData data, int width, int height, bool interlaced,
+                   std::optional<TEncodedWith> encodedWith = std::nullopt);
 
     // Whether the data decodes to exactly these pixels. It is decoded again
     // to tell: nothing is paid on reading, where most frames are never
     // written, and no pointer into the pixels can change them unseen.
     bool Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const;
+    // Whether the usual encoder wrote the data under these settings: then
+    // it is what encoding the pixels it holds again would write.
+    bool EncodedWith(TGIFEncoding encoding, int bits, int colorLimit) const {
+        return encoding == encLZW && encodedWith_ == TEncodedWith{bits, colorLimit};
+    }
     // The bytes Write writes.
     std::int64_t Size() const;
     // The data as image data: code size, sub-blocks of 255 bytes, terminator.
@@ -36,4 +53,5 @@ private:
     TReadImageData data_;
     int width_, height_;
     bool interlaced_;
+    std::optional<TEncodedWith> encodedWith_;
 };
