@@ -3,11 +3,13 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "gif/GIFImage.h"
+#include "painter/WidePaletteRows.h"
 #include "raster/Canvas.h"
 
 namespace {
@@ -83,7 +85,7 @@ constexpr std::int64_t kStreamingArea = 1 << 20;
 
 template <int Bytes, bool Keyed>
 void Rows(const TGIFSubImage& frame, TBitmap& target, const TRect& visible, const TRect& area,
-          const std::array<std::uint32_t, 256>& lut, int key) {
+          const std::array<std::uint32_t, 256>& lut, int key, const TWidePaletteRows* wide) {
     const std::uint8_t* pixels = frame.PixelData();
     const std::size_t frameWidth = frame.Width();
     const int n = visible.Width();
@@ -97,6 +99,10 @@ void Rows(const TGIFSubImage& frame, TBitmap& target, const TRect& visible, cons
         }
         if constexpr (Bytes == 4 && std::endian::native == std::endian::little) {
             int i = 0;
+            if (wide) {
+                i = wide->Draw(src, dst, n, Keyed ? key : -1);
+                dst += 4 * static_cast<std::size_t>(i);
+            }
             if constexpr (Keyed) {
                 // Transparent pixels come in runs (unchanged areas of optimised
                 // frames): eight indices are tested at once, and a group with no
@@ -187,11 +193,15 @@ bool PaintFrameDirect(const TGIFSubImage& frame, TBitmap& target, const TRect& a
     const TGIFGraphicControlExtension* control = frame.ControlExtension();
     const int key = transparent && frame.IsTransparent() && control ? control->TransparentIndex() : -1;
     if (format == pf32bit) {
-        key >= 0 ? Rows<4, true>(frame, target, visible, area, lut, key)
-                 : Rows<4, false>(frame, target, visible, area, lut, key);
+        // For rows of 64 pixels or more (those drawn past the caches go that way).
+        std::optional<TWidePaletteRows> wide;
+        if (TWidePaletteRows::Available() && visible.Width() >= 64) wide.emplace(lut);
+        const TWidePaletteRows* rows = wide ? &*wide : nullptr;
+        key >= 0 ? Rows<4, true>(frame, target, visible, area, lut, key, rows)
+                 : Rows<4, false>(frame, target, visible, area, lut, key, rows);
     } else {
-        key >= 0 ? Rows<3, true>(frame, target, visible, area, lut, key)
-                 : Rows<3, false>(frame, target, visible, area, lut, key);
+        key >= 0 ? Rows<3, true>(frame, target, visible, area, lut, key, nullptr)
+                 : Rows<3, false>(frame, target, visible, area, lut, key, nullptr);
     }
     return true;
 }

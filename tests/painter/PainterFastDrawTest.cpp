@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "painter/PainterFastDraw.h"
+#include "painter/WidePaletteRows.h"
 #include "painter/PainterTestSupport.h"
 #include "raster/Canvas.h"
 
@@ -23,6 +26,7 @@ TEST(PainterFastDraw, MatchesTheFramesOwnDrawing) {
         {5, 4, 11, 8, 6, pf24bit},  // index 6 lies beyond the 5-colour table
         {9, 1, 7, 11, 1, pf32bit},
         {3, 1, 1101, 960, -1, pf32bit, 1105, 962},  // large enough to be written past the caches
+        {1, 2, 150, 9, 3, pf32bit, 160, 12}, {0, 0, 130, 5, -1, pf32bit, 140, 6},  // rows drawn 64 at a time
     };
     for (const Case& c : cases) {
         auto image = MakeAnimation(c.screenWidth, c.screenHeight,
@@ -70,4 +74,28 @@ TEST(PainterFastDraw, ClipsAndDeclinesWhatItCannotDraw) {
     EXPECT_FALSE(PaintFrameDirect(frame, target, TRect{0, 0, 8, 8}, target.BoundsRect(), false)) << "scaled";
     TBitmap paletted(4, 4, pf8bit);
     EXPECT_FALSE(PaintFrameDirect(frame, paletted, TRect{0, 0, 4, 4}, paletted.BoundsRect(), false));
+}
+
+// Rows drawn 64 at a time give every index its own word, all 256 of them
+// (both halves of the palette), and leave the key's pixels as they were.
+TEST(PainterFastDraw, WideRowsLookUpEveryEntryAndSkipTheKey) {
+    if (!TWidePaletteRows::Available()) GTEST_SKIP() << "this processor draws rows one word at a time";
+    std::mt19937 rng(11);
+    std::array<std::uint32_t, 256> lut;
+    for (std::uint32_t& word : lut) word = static_cast<std::uint32_t>(rng());
+    const TWidePaletteRows wide(lut);
+    for (const int n : {63, 64, 200, 256}) {
+        for (const int key : {-1, 0, 77, 200, 255}) {
+            std::vector<std::uint8_t> src(std::size_t(n) + 64);
+            for (int i = 0; i < n; ++i) src[std::size_t(i)] = static_cast<std::uint8_t>(i < 256 ? i * 37 % 256 : rng());
+            std::vector<std::uint32_t> dst(std::size_t(n), 0x5A5A5A5Au);
+            const int drawn = wide.Draw(src.data(), reinterpret_cast<std::uint8_t*>(dst.data()), n, key);
+            ASSERT_EQ(drawn, n - n % 64);
+            for (int i = 0; i < n; ++i) {
+                const std::uint8_t index = src[std::size_t(i)];
+                const std::uint32_t expected = i >= drawn || index == key ? 0x5A5A5A5Au : lut[index];
+                ASSERT_EQ(dst[std::size_t(i)], expected) << "n " << n << " key " << key << " at " << i;
+            }
+        }
+    }
 }
