@@ -394,6 +394,20 @@ void TGIFPainter::CopyToDestination(const TBitmap& buffer) {
     CopyPixels(canvas_->Bitmap(), TPoint{rect_.left, rect_.top}, buffer, buffer.BoundsRect());
 }
 
+void TGIFPainter::CopyWorkToDestination() {
+    const TRect area = stale_.Intersect(work_->BoundsRect());
+    if (!area.IsEmpty())
+        CopyPixels(canvas_->Bitmap(), TPoint{rect_.left + area.left, rect_.top + area.top}, *work_, area);
+    stale_ = {};
+}
+
+void TGIFPainter::MarkStale(const TRect& area) {
+    if (area.IsEmpty()) return;
+    stale_ = stale_.IsEmpty() ? area
+                              : TRect{std::min(stale_.left, area.left), std::min(stale_.top, area.top),
+                                      std::max(stale_.right, area.right), std::max(stale_.bottom, area.bottom)};
+}
+
 void TGIFPainter::RestoreToBackground(TBitmap& buffer, TRect area) {
     area = area.Intersect(buffer.BoundsRect());
     if (area.IsEmpty()) return;
@@ -433,26 +447,36 @@ void TGIFPainter::DrawFrame(TGIFSubImage& frame, int index) {
         DrawFrameInto(frame, *canvas_, rect_);
     } else {
         const TRect bounds = work_->BoundsRect();
-        if (Has(options_, poClearOnLoop) && index == 0) RestoreToBackground(*work_, bounds);
+        // Where the frame draws on the work buffer (tiles reach anywhere).
+        const TRect drawn =
+            Has(options_, poTile) ? bounds : FrameArea(frame, bounds, screenWidth_, screenHeight_).Intersect(bounds);
+        if (Has(options_, poClearOnLoop) && index == 0) {
+            RestoreToBackground(*work_, bounds);
+            MarkStale(bounds);
+        }
         switch (disposal_) {
         case dispUnspecified:
         case dispLeave: {
             TCanvas work(*work_);
             DrawFrameInto(frame, work, bounds);
-            CopyToDestination(*work_);
+            MarkStale(drawn);
+            CopyWorkToDestination();
             break;
         }
         case dispBackground: {
             TCanvas work(*work_);
             DrawFrameInto(frame, work, bounds);
-            CopyToDestination(*work_);
+            MarkStale(drawn);
+            CopyWorkToDestination();
             RestoreFrameArea(frame);
+            MarkStale(drawn);
             break;
         }
         case dispPrevious:
             if (previousDisposal_ == dispUnspecified || previousDisposal_ == dispLeave) {
                 // The canvas already shows the work buffer, which stays as it is.
                 DrawFrameInto(frame, *canvas_, rect_);
+                MarkStale(drawn);
             } else {
                 // The canvas may still show the frame the previous disposal
                 // removed, so compose on a copy of the work buffer.
@@ -460,6 +484,7 @@ void TGIFPainter::DrawFrame(TGIFSubImage& frame, int index) {
                 TCanvas save(*save_);
                 DrawFrameInto(frame, save, bounds);
                 CopyToDestination(*save_);
+                stale_ = drawn;
             }
             break;
         }

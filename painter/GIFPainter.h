@@ -125,6 +125,10 @@ private:
     void DrawFrame(TGIFSubImage& frame, int index);
     void DrawFrameInto(TGIFSubImage& frame, TCanvas& target, const TRect& rect);
     void CopyToDestination(const TBitmap& buffer);
+    // Copies the part of the work buffer the canvas may not show yet: frames
+    // change a small part of a large screen, which is all that is copied.
+    void CopyWorkToDestination();
+    void MarkStale(const TRect& area);  // in work buffer coordinates
     void RestoreToBackground(TBitmap& buffer, TRect area);
     void RestoreFrameArea(TGIFSubImage& frame);
 
@@ -154,6 +158,7 @@ private:
     std::unique_ptr<TBitmap> work_;
     std::unique_ptr<TBitmap> save_;
     std::unique_ptr<TBitmap> capture_;
+    TRect stale_;  // where the canvas may differ from the work buffer
     std::unique_ptr<TPainterWakeEvent> wake_;
 
     struct TCanvasIdentity {
