@@ -6,23 +6,7 @@ namespace {
 // The shorter strings tried in place of the longest one: the nearer ones
 // matter; trying every one would make long flat runs quadratic.
 constexpr std::size_t kShorterStrings = 8;
-// Codes stop before 4095, as with the usual encoder.
-constexpr std::uint16_t kLastCode = 4094;
 }  // namespace
-
-void TLookaheadLZWEncoder::PutCode(unsigned code) {
-    PackCode(code);
-    AdvanceWidth(FreeCode);
-}
-
-void TLookaheadLZWEncoder::ResetCodes() { Clear(); }
-
-void TLookaheadLZWEncoder::Clear() {
-    JustCleared = true;
-    PutCode(ClearCode);
-    dictionary_.Clear();
-    FreeCode = FirstFree;
-}
 
 std::size_t TLookaheadLZWEncoder::Strings(std::size_t start, std::vector<std::uint16_t>& codes) const {
     codes.clear();
@@ -49,23 +33,8 @@ std::size_t TLookaheadLZWEncoder::LongestAt(std::size_t start, const TPendingEnt
     return i - start;
 }
 
-void TLookaheadLZWEncoder::WriteString(unsigned code, std::size_t end, bool learnsNew) {
-    PutCode(code);
-    if (end >= stored_.size()) return;
-    if (FreeCode > kLastCode) {
-        if (FullTable.ShouldClear(end, std::size_t(FreeCode - FirstFree))) Clear();
-        return;
-    }
-    // A shorter string than the longest makes an entry the dictionary holds
-    // already; the decoder still spends a code on it.
-    if (learnsNew) dictionary_.Store(code, stored_[end], FreeCode);
-    ++FreeCode;
-}
-
 void TLookaheadLZWEncoder::EncodePixels() {
-    stored_ = StoredPixels();
-    Clear();
-
+    Begin();
     std::vector<std::uint16_t> codes;
     const std::size_t n = stored_.size();
     std::size_t p = 0;

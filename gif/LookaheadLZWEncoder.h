@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "gif/EncoderModel.h"
-#include "gif/LZWEncoder.h"
+#include "gif/ChosenStringsEncoder.h"
 
-class TLookaheadLZWEncoder : public TGIFEncoder {
+class TLookaheadLZWEncoder : public TChosenStringsEncoder {
 public:
     // A shorter string is written when, `horizon` strings on, it leads more
     // than `margin` pixels further than the longest: a shorter string costs
@@ -19,8 +18,6 @@ public:
     TLookaheadLZWEncoder(int horizon, std::size_t margin) : horizon_(horizon), margin_(margin) {}
 
 protected:
-    void PutCode(unsigned code) override;
-    void ResetCodes() override;
     void EncodePixels() override;
 
 private:
@@ -35,13 +32,7 @@ private:
     std::size_t Strings(std::size_t start, std::vector<std::uint16_t>& codes) const;
     // The length of the longest string at `start`, with `pending` counted in.
     std::size_t LongestAt(std::size_t start, const TPendingEntry& pending) const;
-    // Writes `code`, ending at `end`, and learns the string it makes with the next pixel.
-    void WriteString(unsigned code, std::size_t end, bool learnsNew);
-    void Clear();
 
     int horizon_;
     std::size_t margin_;
-    std::vector<std::uint8_t> stored_;  // the pixels in the order the data stores them
-    TStringDictionary dictionary_;
-    std::uint16_t FreeCode = 0;
 };

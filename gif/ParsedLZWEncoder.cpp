@@ -1,39 +1,7 @@
 #include "gif/ParsedLZWEncoder.h"
 
-namespace {
-// Codes stop before 4095, as with the usual encoder.
-constexpr std::uint16_t kLastCode = 4094;
-}  // namespace
-
-void TParsedLZWEncoder::PutCode(unsigned code) {
-    PackCode(code);
-    AdvanceWidth(FreeCode);
-}
-
-void TParsedLZWEncoder::ResetCodes() { Clear(); }
-
-void TParsedLZWEncoder::Clear() {
-    JustCleared = true;
-    PutCode(ClearCode);
-    dictionary_.Clear();
-    FreeCode = FirstFree;
-}
-
-void TParsedLZWEncoder::WriteString(unsigned code, std::size_t end) {
-    PutCode(code);
-    if (end >= stored_.size()) return;
-    if (FreeCode > kLastCode) {
-        if (FullTable.ShouldClear(end, std::size_t(FreeCode - FirstFree))) Clear();
-        return;
-    }
-    if (dictionary_.Find(static_cast<int>(code), stored_[end]) < 0)
-        dictionary_.Store(static_cast<int>(code), stored_[end], FreeCode);
-    ++FreeCode;
-}
-
 void TParsedLZWEncoder::EncodePixels() {
-    stored_ = StoredPixels();
-    Clear();
+    Begin();
     const std::size_t n = stored_.size();
     for (std::size_t p = 0; p < n;) {
         int code = stored_[p];
@@ -43,7 +11,7 @@ void TParsedLZWEncoder::EncodePixels() {
             if (next < 0) break;
             code = next;
         }
-        WriteString(static_cast<unsigned>(code), i);
+        WriteString(static_cast<unsigned>(code), i, i < n && dictionary_.Find(code, stored_[i]) < 0);
         p = i;
     }
 }

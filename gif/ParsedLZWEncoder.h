@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "gif/EncoderModel.h"
-#include "gif/LZWEncoder.h"
+#include "gif/ChosenStringsEncoder.h"
 
-class TParsedLZWEncoder : public TGIFEncoder {
+class TParsedLZWEncoder : public TChosenStringsEncoder {
 public:
     // `starts[k]`: whether a string starts at the k-th pixel in the order the
     // data stores them (one flag per pixel). A string the dictionary does not
@@ -20,20 +19,10 @@ public:
     explicit TParsedLZWEncoder(const std::vector<std::uint8_t>& starts) : starts_(starts) {}
 
 protected:
-    void PutCode(unsigned code) override;
-    void ResetCodes() override;
     void EncodePixels() override;
 
 private:
-    // Writes `code`, ending at `end`, and learns the string it makes with the
-    // next pixel (a string the dictionary holds already still takes a code).
-    void WriteString(unsigned code, std::size_t end);
-    void Clear();
-
     const std::vector<std::uint8_t>& starts_;
-    std::vector<std::uint8_t> stored_;
-    TStringDictionary dictionary_;
-    std::uint16_t FreeCode = 0;
 };
 
 // Image data (as EncodeImageData writes it) whose strings start where

@@ -507,7 +507,9 @@ TEST(LZWEncoder, LookaheadParseRoundTripsAndShortensNoisyPictures) {
                 const std::size_t greedy = Encode(encLZW, *pixels, 320, 200, bits, interlaced).size();
                 const std::size_t best = Encode(encLZWBest, *pixels, 320, 200, bits, interlaced).size();
                 EXPECT_LE(best, greedy) << what;
-                if (pixels == &banded && bits >= 2) EXPECT_LT(best, greedy) << what;
+                if (pixels == &banded && bits >= 2) {
+                    EXPECT_LT(best, greedy) << what;
+                }
             }
         }
     }
