@@ -335,9 +335,9 @@ void DecodeImageData(TStream& in, std::uint8_t* pixels, int width, int height, b
             return;
         }
         if (count == 0) return;
-        auto decoder = std::make_unique<TLZWDecoder>(codeSize);
+        TLZWDecoder decoder(codeSize);  // 64 KiB of table: on the stack, not asked of the heap per frame
         TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
-        decoded = decoder->Decode(data, pixels, count, count, fill, stop);
+        decoded = decoder.Decode(data, pixels, count, count, fill, stop);
         switch (stop) {
             case TLZWDecoder::TStop::OutOfData:
                 // Data that simply stops at the end of the stream was already reported
