@@ -1,7 +1,6 @@
 #include "gif/KeptImageData.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 #include "gif/LZWDecoder.h"
@@ -35,10 +34,10 @@ bool TKeptImageData::Holds(const std::uint8_t* pixels, int width, int height, bo
     lzw.Size = data_.Bytes.size();
     lzw.BlockEndSeen = true;
     // Decoded in stream order, with the slack the decoder's word copies use.
-    std::vector<std::uint8_t> decoded(count + 16);
+    std::vector<std::uint8_t> decoded(count + 64);
     TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
-    const auto decoder = std::make_unique<TLZWDecoder>(data_.CodeSize);  // 64 KiB of table
-    if (decoder->Decode(lzw, decoded.data(), count, decoded.size(), 0, stop) != count ||
+    TLZWDecoder decoder(data_.CodeSize);
+    if (decoder.Decode(lzw, decoded.data(), count, decoded.size(), 0, stop) != count ||
         stop == TLZWDecoder::TStop::InvalidCode)
         return false;
     if (!interlaced) return std::equal(decoded.begin(), decoded.begin() + std::ptrdiff_t(count), pixels);

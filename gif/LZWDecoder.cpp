@@ -109,8 +109,10 @@ TLZWDecoder::TLZWDecoder(int codeSize)
 // previous one plus its first byte, one string length back), so every 8-byte
 // word read in order is already written. The first 16 bytes are two words
 // from either place, chosen without a branch (short and long strings come in
-// unpredictable order); past that, where the source is 16 or more bytes
-// back, the words are 16 bytes. Writes up to 15 bytes past the string.
+// unpredictable order); past that, where the source is 64 or more bytes
+// back, the next 48 bytes are copied at once and the rest in 16-byte words,
+// and where it is 16 or more back, all in 16-byte words. Writes up to 47
+// bytes past the string.
 inline void TLZWDecoder::CopyStringFast(const TEntry& entry, std::uint8_t* out, std::size_t pos) {
     std::uint8_t* dst = out + pos;
     const std::uint8_t* src = out + entry.offset;
@@ -129,6 +131,19 @@ inline void TLZWDecoder::CopyStringFast(const TEntry& entry, std::uint8_t* out, 
         return;
     }
     unsigned i = std::endian::native == std::endian::little ? 16 : 0;
+    if (std::endian::native == std::endian::little && pos - entry.offset >= 64) {
+        // Most strings of patterned pictures end within 64 bytes: copied in
+        // one go, with no loop whose count the branch predictor must guess.
+        std::uint8_t words[48];
+        std::memcpy(words, src + 16, 48);
+        std::memcpy(dst + 16, words, 48);
+        for (i = 64; i < entry.length; i += 16) {
+            std::uint8_t word[16];
+            std::memcpy(word, src + i, 16);
+            std::memcpy(dst + i, word, 16);
+        }
+        return;
+    }
     if (pos - entry.offset >= 16) {
         for (; i < entry.length; i += 16) {
             std::uint8_t word[16];
@@ -165,9 +180,9 @@ std::size_t TLZWDecoder::Decode(const TLZWData& data, std::uint8_t* out, std::si
     std::uint64_t bitPos = 0;
     std::size_t pos = 0;
     // Strings copied with the word copy must end this far before `capacity`.
-    constexpr std::size_t kSlack = 16;
+    constexpr std::size_t kSlack = 64;
     const std::size_t fastEnd = std::min(count, capacity >= kSlack ? capacity - kSlack : 0);
-    // The word copy scribbles up to 15 bytes past a string; later strings
+    // The word copy scribbles up to 47 bytes past a string; later strings
     // cover that, but past the last one it must be put back to the caller's fill.
 
     // The table state lives in locals: as members it would be reloaded after

@@ -46,16 +46,16 @@ public:
     explicit TLZWDecoder(int codeSize);
 
     // Decodes `data` (Size bytes, with 8 readable bytes of padding after them) into
-    // out[0..count). `capacity` >= count is the writable size of `out`; 8 bytes of
-    // slack beyond count let strings be copied in whole 8-byte words, and what is
-    // written beyond the pixels decoded is `fill`. Answers the number of pixels
+    // out[0..count). `capacity` >= count is the writable size of `out`; 64 bytes
+    // of slack beyond count let the last strings be copied in whole words too, and
+    // what is written beyond the pixels decoded is `fill`. Answers the number of pixels
     // decoded; `stop` tells why decoding ended.
     std::size_t Decode(const TLZWData& data, std::uint8_t* out, std::size_t count,
                        std::size_t capacity, std::uint8_t fill, TStop& stop);
 
 private:
     struct TEntry;
-    // Writes the string of `entry` at out + pos; may write up to 15 bytes
+    // Writes the string of `entry` at out + pos; may write up to 47 bytes
     // past its end.
     static void CopyStringFast(const TEntry& entry, std::uint8_t* out, std::size_t pos);
     // Writes exactly the first `limit` bytes of the string of `code` at out + pos.
