@@ -99,6 +99,7 @@ void TGIFPainter::Init(TGIFImage* image) {
         if (toBackground && Has(options_, poTransparent)) capture_ = CaptureCanvasArea(canvas_->Bitmap(), rect_);
         if (toBackground || toPrevious) {
             work_ = CaptureCanvasArea(canvas_->Bitmap(), rect_);
+            stale_ = work_->BoundsRect();  // the first frame puts the whole buffer on the canvas, as captured
             save_ = std::make_unique<TBitmap>(rect_.Width(), rect_.Height(), canvas_->Bitmap().PixelFormat());
             save_->SetPalette(canvas_->Bitmap().Palette());
         }
