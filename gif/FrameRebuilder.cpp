@@ -282,7 +282,9 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         // Saving writes the data measured rather than encode the pixels again.
         const TMemoryStream& data = i == alongStrings && parsed ? parsedData : encoded[i];
         best.data = JoinedImageData(data.Data(), std::size_t(data.Size()));
-        best.encodedWith = i == alongStrings && parsed ? std::nullopt : std::optional(TEncodedWith{bits, limit});
+        // The usual encoder's own bytes, which saving with it writes as they are.
+        const bool usual = image_.Encoding == encLZW && !(i == alongStrings && parsed);
+        best.encodedWith = usual ? std::optional(TEncodedWith{bits, limit}) : std::nullopt;
     }
 }
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gif/LZWDecoder.h"
-#include "gif/LZWInterlace.h"
+#include "gif/LZW.h"
 
 TReadImageData JoinedImageData(const std::uint8_t* data, std::size_t size) {
     TReadImageData joined;
@@ -23,30 +22,17 @@ TKeptImageData::TKeptImageData(TReadImageData data, int width, int height, bool 
     : data_(std::move(data)), width_(width), height_(height), interlaced_(interlaced), encodedWith_(encodedWith) {}
 
 bool TKeptImageData::Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const {
-    if (width != width_ || height != height_ || interlaced != interlaced_ || width <= 0 || height <= 0 ||
-        data_.CodeSize < 2 || data_.CodeSize > 8)
-        return false;
-    const std::size_t w = static_cast<std::size_t>(width), count = w * static_cast<std::size_t>(height);
-    TLZWData lzw;
-    lzw.Bytes.reserve(data_.Bytes.size() + 8);
-    lzw.Bytes.assign(data_.Bytes.begin(), data_.Bytes.end());
-    lzw.Bytes.resize(data_.Bytes.size() + 8, 0);
-    lzw.Size = data_.Bytes.size();
-    lzw.BlockEndSeen = true;
-    // Decoded in stream order, with the slack the decoder's word copies use.
-    std::vector<std::uint8_t> decoded(count + 64);
-    TLZWDecoder::TStop stop = TLZWDecoder::TStop::Done;
-    TLZWDecoder decoder(data_.CodeSize);
-    if (decoder.Decode(lzw, decoded.data(), count, decoded.size(), 0, stop) != count ||
-        stop == TLZWDecoder::TStop::InvalidCode)
-        return false;
-    if (!interlaced) return std::equal(decoded.begin(), decoded.begin() + std::ptrdiff_t(count), pixels);
-    const std::vector<int> rows = InterlacedRowOrder(height);
-    for (std::size_t k = 0; k < rows.size(); ++k)
-        if (!std::equal(decoded.begin() + std::ptrdiff_t(k * w), decoded.begin() + std::ptrdiff_t((k + 1) * w),
-                        pixels + std::size_t(rows[k]) * w))
-            return false;
-    return true;
+    if (width != width_ || height != height_ || interlaced != interlaced_ || width <= 0 || height <= 0) return false;
+    TMemoryStream stream;
+    Write(stream);
+    stream.SetPosition(0);
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    std::vector<std::uint8_t> decoded(count);
+    // Read the way a file is: only data that decodes whole and sound is
+    // handed back, and only such data holds a frame.
+    TReadImageData whole;
+    DecodeImageData(stream, decoded.data(), width, height, interlaced, nullptr, 0, &whole);
+    return !whole.Bytes.empty() && std::equal(decoded.begin(), decoded.end(), pixels);
 }
 
 std::int64_t TKeptImageData::Size() const {
