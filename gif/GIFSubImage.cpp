@@ -444,16 +444,8 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
     stream.Write(d, sizeof d);
     if (descriptorFlags_ & 0x80) localColors_.SaveEntries(stream);
 
-    TGIFImage* image = OwnerImage();
-    int bits = 0;
-    int colorLimit = 0;
-    if (!localColors_.IsEmpty()) {
-        bits = localColors_.BitDepth();
-        colorLimit = localColors_.Count();
-    } else {
-        bits = image ? image->MaxBitDepth() : 0;
-        colorLimit = 1 << bits;
-    }
+    const TGIFImage* image = OwnerImage();
+    const auto [bits, colorLimit] = WrittenWith();
     const TGIFEncoding encoding = image ? image->Encoding : encLZW;
     if (!keptData_) {
         EncodeImageData(stream, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
@@ -471,6 +463,13 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
     EncodeImageData(encoded, encoding, bits, colorLimit, PixelData(), IsInterlaced(), height_, width_);
     if (KeptDataSizeBelow(encoded.Size()) >= 0) keptData_->Write(stream);
     else stream.Write(encoded.Data(), static_cast<std::size_t>(encoded.Size()));
+}
+
+TEncodedWith TGIFSubImage::WrittenWith() const {
+    if (!localColors_.IsEmpty()) return {localColors_.BitDepth(), localColors_.Count()};
+    const TGIFImage* image = OwnerImage();
+    const int bits = image ? image->MaxBitDepth() : 0;
+    return {bits, 1 << bits};
 }
 
 void TGIFSubImage::KeepImageData(TReadImageData data, std::optional<TEncodedWith> encodedWith) {

@@ -156,6 +156,11 @@ public:
     // they stay so, as it does data as read. Data the usual encoder wrote
     // (`encodedWith`) is written without encoding the pixels again.
     void KeepImageData(TReadImageData data, std::optional<TEncodedWith> encodedWith = std::nullopt);
+    // The data saving may write instead of a new encoding, if any.
+    const TKeptImageData* KeptData() const { return keptData_.get(); }
+    // The code size and table size the pixels are written with: the local
+    // table's, or the image's deepest.
+    TEncodedWith WrittenWith() const;
 
 private:
     friend class TGIFGraphicControlExtension;

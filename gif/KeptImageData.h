@@ -16,8 +16,9 @@ struct TReadImageData {
     std::vector<std::uint8_t> Bytes;
 };
 
-// The settings under which the usual encoder wrote data itself: encoding the
-// same pixels with them again would write the same bytes.
+// The settings under which the usual encoder wrote data itself, or a parse
+// of the same pixels no longer than its own: encoding them with these
+// settings again would write no fewer bytes.
 struct TEncodedWith {
     int Bits = 0;
     int ColorLimit = 0;
@@ -39,11 +40,13 @@ public:
     // to tell: nothing is paid on reading, where most frames are never
     // written, and no pointer into the pixels can change them unseen.
     bool Holds(const std::uint8_t* pixels, int width, int height, bool interlaced) const;
-    // Whether the usual encoder wrote the data under these settings: then
-    // it is what encoding the pixels it holds again would write.
+    // Whether the data was written under these settings by the usual
+    // encoder, or is no longer than what it writes: then encoding the pixels
+    // it holds again would gain nothing.
     bool EncodedWith(TGIFEncoding encoding, int bits, int colorLimit) const {
         return encoding == encLZW && encodedWith_ == TEncodedWith{bits, colorLimit};
     }
+    const TReadImageData& Data() const { return data_; }
     // The bytes Write writes.
     std::int64_t Size() const;
     // The data as image data: code size, sub-blocks of 255 bytes, terminator.

@@ -561,3 +561,8 @@ void EncodeImageDataOnce(TStream& out, TGIFEncoding encoding, int bits, int colo
     if (encoding == encRLE) TRLEEncoder().Encode(out, bits, colorLimit, pixels, interlaced, height, width);
     else TLZWEncoder().Encode(out, bits, colorLimit, pixels, interlaced, height, width);
 }
+
+void EncodeImageDataLookingAhead(TStream& out, int bits, int colorLimit, const std::uint8_t* pixels,
+                                 bool interlaced, int height, int width) {
+    TLookaheadLZWEncoder(3, 1).Encode(out, bits, colorLimit, pixels, interlaced, height, width);
+}

@@ -6,6 +6,7 @@
 
 #include "gif/FrameControl.h"
 #include "gif/FrameRebuilder.h"
+#include "gif/LookaheadPass.h"
 #include "gif/GIFImage.h"
 
 namespace {
@@ -181,11 +182,23 @@ std::int64_t ComparedSize(TGIFImage& image) {
 
 }  // namespace
 
+namespace {
+int RebuildSmallest(TGIFImage& image, int lossy);
+}  // namespace
+
 int FindSmallestEncoding(TGIFImage& image, int lossy) {
     if (image.Frames().Count() == 0 || image.Width() <= 0 || image.Height() <= 0 || !Simple(image)) return 0;
     // Its screens hold 4 bytes a pixel, up to four of them: a screen that
     // would be refused as a picture is not worth that memory.
     if (!image.PixelBudget.FrameFits(std::uint64_t(image.Width()), std::uint64_t(image.Height()))) return 0;
+    const int rebuilt = RebuildSmallest(image, lossy);
+    ParseAheadWherePaying(image);
+    return rebuilt;
+}
+
+namespace {
+
+int RebuildSmallest(TGIFImage& image, int lossy) {
     const std::size_t area = std::size_t(image.Width()) * std::size_t(image.Height());
     // Frames that clear or restore keep their rectangles; leaving every
     // picture instead frees them, and so does clearing just where the next
@@ -219,3 +232,5 @@ int FindSmallestEncoding(TGIFImage& image, int lossy) {
     image.Assign(&trial);
     return rebuilt;
 }
+
+}  // namespace

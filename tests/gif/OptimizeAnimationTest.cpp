@@ -498,11 +498,12 @@ TEST(OptimizeAnimation, RandomAnimationsShowTheSameAfterEverySetOfTechniques) {
         TGIFImage reloaded;
         Reload(image, reloaded);
         ASSERT_EQ(Show(reloaded), before) << "written and read back, round " << round << " options " << options;
-        // The data the optimiser kept is what encoding the frames writes.
+        // The data the optimiser kept (read back above) is no longer than
+        // what encoding the frames anew writes.
         TGIFImage encodedAnew;
         encodedAnew.Assign(&image);
         for (int i = 0; i < encodedAnew.Frames().Count(); ++i) encodedAnew.Frames()[i]->DropKeptData();
-        ASSERT_EQ(Saved(image), Saved(encodedAnew)) << "round " << round << " options " << options;
+        ASSERT_LE(Saved(image).size(), Saved(encodedAnew).size()) << "round " << round << " options " << options;
         // A pixel changed in place afterwards is written as it is now.
         TGIFSubImage& last = *image.Frames()[image.Frames().Count() - 1];
         if (!last.IsEmpty() && last.EffectiveColors()->Count() >= 2) {

@@ -356,6 +356,7 @@ TEST(SmallestEncoding, LossyStaysWithinItsBoundAndShrinks) {
             }
         EXPECT_LE(worst, 21 * 21) << interlaced;  // 0.27 x 80
     }
-    // Not all of it: the rows meet in another order, and so do the strings.
-    EXPECT_GE(saved[1] * 10, saved[0] * 3) << "interlaced frames save far less";
+    // Not all of it: the rows meet in another order, and so do the strings
+    // (and the exact frames' parse looking ahead gains more there).
+    EXPECT_GE(saved[1] * 5, saved[0]) << "interlaced frames save far less";
 }
