@@ -90,7 +90,9 @@ TParsedAhead KeepShortest(TGIFSubImage& frame, bool parseAhead) {
 }  // namespace
 
 int ParseAheadWherePaying(TGIFImage& image) {
-    if (image.Encoding != encLZW) return 0;
+    // Run-length data is asked for by name; the best encoding still keeps
+    // this parse where its own are longer.
+    if (image.Encoding == encRLE) return 0;
     TGIFImageList& frames = image.Frames();
     TPayingSchedule schedule;
     int shortened = 0;
