@@ -466,10 +466,13 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 }
 
 TEncodedWith TGIFSubImage::WrittenWith() const {
-    if (!localColors_.IsEmpty()) return {localColors_.BitDepth(), localColors_.Count()};
     const TGIFImage* image = OwnerImage();
-    const int bits = image ? image->MaxBitDepth() : 0;
-    return {bits, 1 << bits};
+    return WrittenWith(localColors_.IsEmpty() && image ? image->MaxBitDepth() : 0);
+}
+
+TEncodedWith TGIFSubImage::WrittenWith(int imageBitDepth) const {
+    if (!localColors_.IsEmpty()) return {localColors_.BitDepth(), localColors_.Count()};
+    return {imageBitDepth, 1 << imageBitDepth};
 }
 
 void TGIFSubImage::KeepImageData(TReadImageData data, std::optional<TEncodedWith> encodedWith) {

@@ -161,6 +161,9 @@ public:
     // The code size and table size the pixels are written with: the local
     // table's, or the image's deepest.
     TEncodedWith WrittenWith() const;
+    // The same with the image's deepest table given (asking the image scans
+    // every frame).
+    TEncodedWith WrittenWith(int imageBitDepth) const;
 
 private:
     friend class TGIFGraphicControlExtension;

@@ -16,6 +16,7 @@ namespace {
 // decided between pairs from what earlier pairs gained, so the result never
 // depends on which thread finished first.
 constexpr std::size_t kPair = 2;
+constexpr std::int64_t kPixelsForTwoCores = 4096;
 
 // A share of the bytes below which the slower parse is not worth its time.
 constexpr double kWorthwhile = 0.01;
@@ -51,9 +52,8 @@ double SavingOnABand(const TGIFSubImage& frame, const TEncodedWith& with) {
 
 // Whether saving would encode the frame again: its kept data, if any, is
 // not marked as no longer than the usual encoder's.
-bool EncodedOnSaving(const TGIFSubImage& frame) {
+bool EncodedOnSaving(const TGIFSubImage& frame, const TEncodedWith& with) {
     const TKeptImageData* kept = frame.KeptData();
-    const TEncodedWith with = frame.WrittenWith();
     return !kept || !kept->EncodedWith(encLZW, with.Bits, with.ColorLimit);
 }
 
@@ -64,9 +64,8 @@ struct TParsedAhead {
     double saving = 0;  // the share of bytes saved (on a band, where only that was tried)
     bool kept = false;  // the slower parse's data is kept
 };
-TParsedAhead KeepShortest(TGIFSubImage& frame, bool parseAhead) {
-    const TEncodedWith with = frame.WrittenWith();
-    if (EncodedOnSaving(frame)) {
+TParsedAhead KeepShortest(TGIFSubImage& frame, const TEncodedWith& with, bool parseAhead) {
+    if (EncodedOnSaving(frame, with)) {
         // What saving would otherwise work out itself.
         TMemoryStream usual;
         EncodeImageDataOnce(usual, encLZW, with.Bits, with.ColorLimit, frame.PixelData(), frame.IsInterlaced(),
@@ -94,6 +93,8 @@ int ParseAheadWherePaying(TGIFImage& image) {
     // this parse where its own are longer.
     if (image.Encoding == encRLE) return 0;
     TGIFImageList& frames = image.Frames();
+    // The pass changes no table: the depth global frames are written with stays.
+    const int depth = image.MaxBitDepth();
     TPayingSchedule schedule;
     int shortened = 0;
     for (int first = 0; first < frames.Count(); first += int(kPair)) {
@@ -102,10 +103,17 @@ int ParseAheadWherePaying(TGIFImage& image) {
         std::array<TParsedAhead, kPair> parsed{};
         for (int k = 0; k < count; ++k)
             parseAhead[std::size_t(k)] = !frames[first + k]->IsEmpty() && schedule.ShouldTry(first + k);
-        RunInParallel(std::size_t(count), [&](std::size_t k) {
+        std::int64_t pixels = 0;
+        for (int k = 0; k < count; ++k) pixels += frames[first + k]->PixelDataSize();
+        auto keepShortest = [&](std::size_t k) {
             TGIFSubImage& frame = *frames[first + int(k)];
-            if (!frame.IsEmpty()) parsed[k] = KeepShortest(frame, parseAhead[k]);
-        });
+            if (!frame.IsEmpty()) parsed[k] = KeepShortest(frame, frame.WrittenWith(depth), parseAhead[k]);
+        };
+        // Small frames are not worth a thread.
+        if (pixels < kPixelsForTwoCores)
+            for (std::size_t k = 0; k < std::size_t(count); ++k) keepShortest(k);
+        else
+            RunInParallel(std::size_t(count), keepShortest);
         for (std::size_t k = 0; k < std::size_t(count); ++k) {
             if (parseAhead[k]) schedule.Record(parsed[k].saving);
             shortened += parsed[k].kept ? 1 : 0;
