@@ -153,8 +153,9 @@ public:
     // Saving encodes the pixels anew from now on.
     void DropKeptData() { keptData_.reset(); }
     // `data` decodes to the frame's pixels as they are: saving writes it while
-    // they stay so, as it does data as read. Data the usual encoder wrote
-    // (`encodedWith`) is written without encoding the pixels again.
+    // they stay so, as it does data as read. Data the usual encoder wrote,
+    // or no longer than what it writes (`encodedWith`), is written without
+    // encoding the pixels again.
     void KeepImageData(TReadImageData data, std::optional<TEncodedWith> encodedWith = std::nullopt);
     // The data saving may write instead of a new encoding, if any.
     const TKeptImageData* KeptData() const { return keptData_.get(); }

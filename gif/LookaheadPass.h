@@ -1,6 +1,7 @@
 #pragma once
-// The last step of the smallest encoding: frames whose data the usual
-// encoder wrote are parsed again looking strings ahead, where that pays.
+// The last step of the smallest encoding: every frame gets the usual
+// encoder's data (or keeps shorter data it holds), and is parsed again
+// looking strings ahead where that pays; saving writes what is kept.
 // The slower parse wins some pictures by a tenth and loses others; it is
 // tried on the first frames and then only while it keeps paying, with a
 // frame now and then to notice a change, so animations where it does not
