@@ -22,6 +22,14 @@ int BitsFor(int count) {
 }
 std::int64_t TableBytes(int count) { return count > 0 ? std::int64_t(3) << BitsFor(count) : 0; }
 
+// The pixel worths a lossy frame is chosen with (see TLossyChooser): how much
+// error a longer string may buy. Flat and dithered pictures gain from the
+// dearest, smooth ones lose there; each frame takes the cheapest way.
+constexpr std::array<int, 3> kPixelWorths = {100, 200, 400};
+// What one bit of data is worth in squared error, as a share of the bound's
+// square, when the ways are compared. Measured on the lossy curve benchmark.
+constexpr double kBitWorthOfBound = 0.1;
+
 std::int64_t DataBytes(const TGIFImage& image, const std::uint8_t* pixels, int width, int height, int bits,
                        int limit, bool interlaced) {
     TCountingStream counter;
@@ -242,24 +250,34 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     std::vector<TMemoryStream> encoded(trials.size());
     // The lossy choice is written as the strings it chose: measured so, and
     // that data kept for the frame.
-    const bool parsed = bound2_ > 0 && image_.Encoding != encRLE;
+    const bool lossy = bound2_ > 0;
+    const bool parsed = lossy && image_.Encoding != encRLE;
+    // Lossy, each pixel worth makes a way (run-length data only the middle
+    // one: it is not written as chosen), and the cheapest is the candidate.
+    const std::size_t ways = !lossy ? 0 : parsed ? kPixelWorths.size() : 1;
+    std::array<TLossyWay, kPixelWorths.size()> lossyWays;
+    std::vector<std::uint32_t> colors;
+    for (int e = 0; lossy && e < count; ++e)
+        colors.push_back(global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]));
     TMemoryStream parsedData;
     // Only a candidate shorter than the best of the other table can win.
     TCandidateCap cap(best.bytes >= 0 ? best.bytes - tableBytes - 1 : TCandidateCap::kNone);
-    RunInParallel(trials.size(), [&](std::size_t task) {
-        // Task 0, started first, makes the way along the encoder's strings.
-        const std::size_t i = task == 0 ? alongStrings : task <= alongStrings ? task - 1 : task;
-        if (i == alongStrings && bound2_ > 0) {
-            std::vector<std::uint32_t> colors(static_cast<std::size_t>(count));
-            for (int e = 0; e < count; ++e)
-                colors[static_cast<std::size_t>(e)] =
-                    global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]);
-            ChooseLossy(plan, colors, clear, bits, limit, trials[i], parsedData);
-            if (parsed) {
-                sizes[i] = tableBytes + parsedData.Size();
-                return;
-            }
-        } else if (i == alongStrings) {
+    // The slowest to make start first: the lossy ways, or else the way along
+    // the encoder's strings; then the other trials in order.
+    const std::size_t tasks = lossy ? ways + trials.size() - 1 : trials.size();
+    RunInParallel(tasks, [&](std::size_t task) {
+        if (task < ways) {
+            TLossyChooser& chooser = lossyChoosers_[task];
+            chooser.SetPixelWorth(kPixelWorths[parsed ? task : 1]);
+            ChooseLossy(chooser, plan, colors, clear, bits, limit, lossyWays[task]);
+            return;
+        }
+        const std::size_t other = task - ways;  // the trials but the one along strings, when lossy
+        const std::size_t i = lossy ? (other < alongStrings ? other : other + 1)
+                              : task == 0 ? alongStrings
+                              : task <= alongStrings ? task - 1
+                                                     : task;
+        if (i == alongStrings) {
             if (interlaced_) {
                 // The encoder's strings run in the order the rows are stored.
                 const TRowOrder order(width_, height_);
@@ -273,6 +291,21 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
             cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_, encoded[i]);
         sizes[i] = data == TCandidateCap::kNone ? data : tableBytes + data;
     });
+    if (lossy) {
+        std::size_t cheapest = 0;
+        for (std::size_t w = 1; w < ways; ++w)
+            if (lossyWays[w].cost < lossyWays[cheapest].cost) cheapest = w;
+        TLossyWay& way = lossyWays[cheapest];
+        trials[alongStrings] = std::move(way.pixels);
+        if (parsed) {
+            parsedData = std::move(way.data);
+            sizes[alongStrings] = tableBytes + parsedData.Size();
+        } else {
+            const std::int64_t data = cap.Measure(image_, trials[alongStrings].data(), width_, height_, bits, limit,
+                                                  interlaced_, encoded[alongStrings]);
+            sizes[alongStrings] = data == TCandidateCap::kNone ? data : tableBytes + data;
+        }
+    }
     for (std::size_t i = 0; i < trials.size(); ++i) {
         if (best.bytes >= 0 && sizes[i] >= best.bytes) continue;
         best.pixels = std::move(trials[i]);
@@ -288,24 +321,32 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     }
 }
 
-void TFrameRebuilder::ChooseLossy(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors,
-                                  int clear, int bits, int limit, std::vector<std::uint8_t>& pixels,
-                                  TMemoryStream& data) {
+double TFrameRebuilder::LossyCost(std::int64_t bytes, long long error) const {
+    return double(bytes) * 8 + double(error) / (kBitWorthOfBound * double(bound2_));
+}
+
+void TFrameRebuilder::ChooseLossy(TLossyChooser& chooser, const std::vector<TPlanPixel>& plan,
+                                  const std::vector<std::uint32_t>& colors, int clear, int bits, int limit,
+                                  TLossyWay& way) const {
     // The encoder's strings run in the order the rows are stored.
     const TRowOrder order(width_, height_);
     std::vector<TPlanPixel> stored;
     if (interlaced_) stored = order.Stored(plan);
+    const std::vector<TPlanPixel>& encoded = interlaced_ ? stored : plan;
     std::vector<std::uint8_t> chosen, starts;
     for (const bool keepFullTable : {false, true}) {
-        lossyChooser_.Choose(interlaced_ ? stored : plan, colors, clear, bound2_, bits, chosen, starts, keepFullTable);
+        chooser.Choose(encoded, colors, clear, bound2_, bits, chosen, starts, keepFullTable);
+        const double cost = LossyCost(0, chooser.ErrorOfChoice(encoded, chosen));
         std::vector<std::uint8_t> shown = interlaced_ ? order.Shown(chosen) : chosen;
         TMemoryStream trial;
         EncodeParsedImageData(trial, bits, limit, shown.data(), starts, interlaced_, height_, width_, keepFullTable);
-        if (!keepFullTable || trial.Size() < data.Size()) {
-            data = std::move(trial);
-            pixels = std::move(shown);
+        const double total = cost + LossyCost(trial.Size(), 0);
+        if (!keepFullTable || total < way.cost) {
+            way.cost = total;
+            way.data = std::move(trial);
+            way.pixels = std::move(shown);
         }
-        if (!lossyChooser_.TableCleared()) break;
+        if (!chooser.TableCleared()) break;
     }
 }
 

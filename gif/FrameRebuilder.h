@@ -64,7 +64,7 @@ class TFrameRebuilder {
 public:
     // `bound2`: how far (squared RGB distance) a shown colour may be from the
     // true one; 0 keeps every pixel exact.
-    TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2), reuse2_(bound2 / 4) {
+    TFrameRebuilder(TGIFImage& image, int bound2) : image_(image), bound2_(bound2), reuse2_(bound2 / 2) {
         const TGIFGlobalColorMap& global = image.GlobalColors();
         for (int i = 0; i < global.Count(); ++i) globalIndex_.Add(KeyOf(global.Entry(i)), i);
         // The image's deepest table, kept as a tally of every table's depth
@@ -87,11 +87,19 @@ public:
 private:
     // Every way of writing the plan through one table, the shortest into best.
     void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
-    // The lossy way along the encoder's strings: its pixels, and its data
-    // written as the strings chosen. Where a full table was cleared, keeping
-    // it is tried too, as the writer does.
-    void ChooseLossy(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
-                     int bits, int limit, std::vector<std::uint8_t>& pixels, TMemoryStream& data);
+    // A lossy way along the encoder's strings, chosen by `chooser` at its
+    // pixel worth: its pixels, its data written as the strings chosen, and
+    // its cost (see LossyCost). Where a full table was cleared, keeping it is
+    // tried too, as the writer does.
+    struct TLossyWay {
+        std::vector<std::uint8_t> pixels;
+        TMemoryStream data;
+        double cost = 0;
+    };
+    void ChooseLossy(TLossyChooser& chooser, const std::vector<TPlanPixel>& plan,
+                     const std::vector<std::uint32_t>& colors, int clear, int bits, int limit, TLossyWay& way) const;
+    // Bits written plus the error they leave, at the exchange rate of the bound.
+    double LossyCost(std::int64_t bytes, long long error) const;
     std::int64_t CurrentBytes(const TGIFSubImage& frame) const;
     bool LocalCouldPay(const std::vector<TPlanPixel>& plan) const;
 
@@ -106,12 +114,13 @@ private:
     TGIFImage& image_;
     int bound2_;
     // How far a pixel the animation changes may stay from its new colour
-    // when the screen already shows it (half the distance of bound2_).
+    // when the screen already shows it (half the square of bound2_).
     int reuse2_ = 0;
     std::array<int, 9> depths_{};
     TColorIndex globalIndex_;
     TRunChooser chooser_;
-    TLossyChooser lossyChooser_;
+    // One per pixel worth tried (see kPixelWorths), each on its own thread.
+    std::array<TLossyChooser, 3> lossyChoosers_;
     int width_ = 0, height_ = 0;
     bool interlaced_ = false;
 };

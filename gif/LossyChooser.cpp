@@ -8,11 +8,6 @@ namespace {
 // flat and repeated areas, few enough that a noisy picture stays quick.
 constexpr int kExtendBudget = 1024;
 constexpr int kStartBudget = 2048;
-// What one pixel more in a string is worth, in squared RGB distance, as a
-// share of the bound's square (per mille): an error at the full bound must
-// buy five pixels. Measured on the lossy curve benchmark.
-constexpr long long kPixelWorthPerMille = 200;
-
 }  // namespace
 
 // A path is worth the pixels it covers less its error: a pixel taken off
@@ -82,13 +77,20 @@ TLossyChooser::TPath TLossyChooser::LongestPath(const std::vector<TPlanPixel>& p
     return best;
 }
 
+long long TLossyChooser::ErrorOfChoice(const std::vector<TPlanPixel>& plan,
+                                       const std::vector<std::uint8_t>& chosen) const {
+    long long sum = 0;
+    for (std::size_t k = 0; k < plan.size(); ++k) sum += std::max(0, ErrorOf(plan[k], chosen[k]));
+    return sum;
+}
+
 void TLossyChooser::Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors,
                            int clear, int bound2, int bits, std::vector<std::uint8_t>& out,
                            std::vector<std::uint8_t>& starts, bool keepFullTable) {
     colors_ = colors;
     clear_ = clear;
     bound2_ = bound2;
-    pixelWorth_ = std::max<long long>(1, static_cast<long long>(bound2) * kPixelWorthPerMille / 1000);
+    pixelWorth_ = std::max<long long>(1, static_cast<long long>(bound2) * pixelWorthPerMille_ / 1000);
     starts_.clear();
     const std::size_t n = plan.size();
     out.resize(n);

@@ -45,6 +45,13 @@ public:
     void Choose(const std::vector<TPlanPixel>& plan, const std::vector<std::uint32_t>& colors, int clear,
                 int bound2, int bits, std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& starts,
                 bool keepFullTable);
+    // What one pixel more in a string is worth, in squared RGB distance, as
+    // a share of the bound's square (per mille): at 200, an error at the
+    // full bound must buy five pixels.
+    void SetPixelWorth(int perMille) { pixelWorthPerMille_ = perMille; }
+    // The summed squared distance of the colours in `chosen` (one of the
+    // last colours and transparency given) from what `plan` asks.
+    long long ErrorOfChoice(const std::vector<TPlanPixel>& plan, const std::vector<std::uint8_t>& chosen) const;
     // Whether the encoder cleared a full table in the last choice.
     bool TableCleared() const { return tableCleared_; }
 
@@ -75,7 +82,8 @@ private:
     TPath LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k, int& budget);
     // Whether path a is worth more than path b (b.length < 0: none yet).
     bool Better(const TPath& a, const TPath& b) const;
-    long long pixelWorth_ = 1;  // squared distance one pixel of string length pays for
+    long long pixelWorth_ = 1;
+    int pixelWorthPerMille_ = 200;  // squared distance one pixel of string length pays for
 
     std::vector<std::uint32_t> colors_;
     int clear_ = -1;
