@@ -291,12 +291,14 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
             cap.Measure(image_, trials[i].data(), width_, height_, bits, limit, interlaced_, encoded[i]);
         sizes[i] = data == TCandidateCap::kNone ? data : tableBytes + data;
     });
+    long long lossyError = 0;  // of the lossy way
     if (lossy) {
         std::size_t cheapest = 0;
         for (std::size_t w = 1; w < ways; ++w)
             if (lossyWays[w].cost < lossyWays[cheapest].cost) cheapest = w;
         TLossyWay& way = lossyWays[cheapest];
         trials[alongStrings] = std::move(way.pixels);
+        lossyError = way.error;
         if (parsed) {
             parsedData = std::move(way.data);
             sizes[alongStrings] = tableBytes + parsedData.Size();
@@ -306,8 +308,24 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
             sizes[alongStrings] = data == TCandidateCap::kNone ? data : tableBytes + data;
         }
     }
+    // Lossless, the shortest wins. Lossy, the cheapest in bits and error:
+    // a trial that leaves pixels the screen shows closely enough clear has
+    // their error, and is worth a few bytes more than the lossy way where
+    // that error is less.
     for (std::size_t i = 0; i < trials.size(); ++i) {
-        if (best.bytes >= 0 && sizes[i] >= best.bytes) continue;
+        if (sizes[i] == TCandidateCap::kNone) continue;
+        double cost = 0;
+        if (lossy) {
+            long long error = i == alongStrings ? lossyError : 0;
+            for (std::size_t k = 0; i != alongStrings && k < n; ++k)
+                if (trials[i][k] == clear && plan[k].kind == kOptional)
+                    error += ColorDistance2(plan[k].under, plan[k].key);
+            cost = LossyCost(sizes[i], error);
+            if (best.bytes >= 0 && cost >= best.cost) continue;
+        } else if (best.bytes >= 0 && sizes[i] >= best.bytes) {
+            continue;
+        }
+        best.cost = cost;
         best.pixels = std::move(trials[i]);
         best.local = local;
         best.transparent = needsClear ? clear : -1;
@@ -336,13 +354,14 @@ void TFrameRebuilder::ChooseLossy(TLossyChooser& chooser, const std::vector<TPla
     std::vector<std::uint8_t> chosen, starts;
     for (const bool keepFullTable : {false, true}) {
         chooser.Choose(encoded, colors, clear, bound2_, bits, chosen, starts, keepFullTable);
-        const double cost = LossyCost(0, chooser.ErrorOfChoice(encoded, chosen));
+        const long long error = chooser.ErrorOfChoice(encoded, chosen);
         std::vector<std::uint8_t> shown = interlaced_ ? order.Shown(chosen) : chosen;
         TMemoryStream trial;
         EncodeParsedImageData(trial, bits, limit, shown.data(), starts, interlaced_, height_, width_, keepFullTable);
-        const double total = cost + LossyCost(trial.Size(), 0);
-        if (!keepFullTable || total < way.cost) {
-            way.cost = total;
+        const double cost = LossyCost(trial.Size(), error);
+        if (!keepFullTable || cost < way.cost) {
+            way.cost = cost;
+            way.error = error;
             way.data = std::move(trial);
             way.pixels = std::move(shown);
         }

@@ -56,6 +56,7 @@ struct TCandidate {
     std::vector<TGIFRGB> local;  // empty: coloured by the global table
     int transparent = -1;
     std::int64_t bytes = -1;
+    double cost = 0;      // lossy: its bits and error together (see LossyCost)
     TReadImageData data;  // the data measured for it
     std::optional<TEncodedWith> encodedWith;  // set where the usual encoder wrote that data
 };
@@ -94,6 +95,7 @@ private:
     struct TLossyWay {
         std::vector<std::uint8_t> pixels;
         TMemoryStream data;
+        long long error = 0;
         double cost = 0;
     };
     void ChooseLossy(TLossyChooser& chooser, const std::vector<TPlanPixel>& plan,
