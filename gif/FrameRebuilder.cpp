@@ -22,10 +22,6 @@ int BitsFor(int count) {
 }
 std::int64_t TableBytes(int count) { return count > 0 ? std::int64_t(3) << BitsFor(count) : 0; }
 
-// The pixel worths a lossy frame is chosen with (see TLossyChooser): how much
-// error a longer string may buy. Flat and dithered pictures gain from the
-// dearest, smooth ones lose there; each frame takes the cheapest way.
-constexpr std::array<int, 3> kPixelWorths = {100, 200, 400};
 // What one bit of data is worth in squared error, as a share of the bound's
 // square, when the ways are compared. Measured on the lossy curve benchmark.
 constexpr double kBitWorthOfBound = 0.1;
@@ -260,7 +256,8 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
     for (int e = 0; lossy && e < count; ++e)
         colors.push_back(global ? KeyOf(image_.GlobalColors().Entry(e)) : KeyOf(local[static_cast<std::size_t>(e)]));
     TMemoryStream parsedData;
-    // Only a candidate shorter than the best of the other table can win.
+    // Only a candidate shorter than the best of the other table is measured
+    // whole (lossy, a longer one with less error is left out too).
     TCandidateCap cap(best.bytes >= 0 ? best.bytes - tableBytes - 1 : TCandidateCap::kNone);
     // The slowest to make start first: the lossy ways, or else the way along
     // the encoder's strings; then the other trials in order.
@@ -316,10 +313,13 @@ void TFrameRebuilder::Consider(const std::vector<TPlanPixel>& plan, bool global,
         if (sizes[i] == TCandidateCap::kNone) continue;
         double cost = 0;
         if (lossy) {
-            long long error = i == alongStrings ? lossyError : 0;
-            for (std::size_t k = 0; i != alongStrings && k < n; ++k)
-                if (trials[i][k] == clear && plan[k].kind == kOptional)
-                    error += ColorDistance2(plan[k].under, plan[k].key);
+            long long error = lossyError;
+            if (i != alongStrings) {
+                error = 0;
+                for (std::size_t k = 0; k < n; ++k)
+                    if (trials[i][k] == clear && plan[k].kind == kOptional)
+                        error += ColorDistance2(plan[k].under, plan[k].key);
+            }
             cost = LossyCost(sizes[i], error);
             if (best.bytes >= 0 && cost >= best.cost) continue;
         } else if (best.bytes >= 0 && sizes[i] >= best.bytes) {

@@ -86,7 +86,8 @@ public:
                  const std::vector<std::uint32_t>& wanted, bool always, const TScreenArea& cover = {});
 
 private:
-    // Every way of writing the plan through one table, the shortest into best.
+    // Every way of writing the plan through one table, the shortest (lossy:
+    // the cheapest, see LossyCost) into best.
     void Consider(const std::vector<TPlanPixel>& plan, bool global, bool keepTransparency, TCandidate& best);
     // A lossy way along the encoder's strings, chosen by `chooser` at its
     // pixel worth: its pixels, its data written as the strings chosen, and
@@ -116,13 +117,17 @@ private:
     TGIFImage& image_;
     int bound2_;
     // How far a pixel the animation changes may stay from its new colour
-    // when the screen already shows it (half the square of bound2_).
+    // when the screen already shows it (half of bound2_).
     int reuse2_ = 0;
     std::array<int, 9> depths_{};
     TColorIndex globalIndex_;
     TRunChooser chooser_;
-    // One per pixel worth tried (see kPixelWorths), each on its own thread.
-    std::array<TLossyChooser, 3> lossyChoosers_;
+    // The pixel worths a lossy frame is chosen with (see TLossyChooser): how
+    // much error a longer string may buy. Flat and dithered pictures gain
+    // from the dearest, smooth ones lose there; each frame takes the cheapest.
+    static constexpr std::array<int, 3> kPixelWorths = {100, 200, 400};
+    // One per pixel worth, each on its own thread.
+    std::array<TLossyChooser, kPixelWorths.size()> lossyChoosers_;
     int width_ = 0, height_ = 0;
     bool interlaced_ = false;
 };

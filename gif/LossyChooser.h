@@ -82,8 +82,8 @@ private:
     TPath LongestPath(const std::vector<TPlanPixel>& plan, int code, std::size_t k, int& budget);
     // Whether path a is worth more than path b (b.length < 0: none yet).
     bool Better(const TPath& a, const TPath& b) const;
-    long long pixelWorth_ = 1;
-    int pixelWorthPerMille_ = 200;  // squared distance one pixel of string length pays for
+    long long pixelWorth_ = 1;  // squared distance one pixel of string length pays for
+    int pixelWorthPerMille_ = 200;  // the same, per mille of the bound's square
 
     std::vector<std::uint32_t> colors_;
     int clear_ = -1;
